@@ -1,0 +1,90 @@
+#include "app/editor_app.h"
+
+#include <climits>
+#include <cstring>
+#include <filesystem>
+
+CZNEDITORApp::CZNEDITORApp()
+{
+    SetDefaultOptions();
+}
+
+CZNEDITORApp::~CZNEDITORApp() = default;
+
+void CZNEDITORApp::SetDefaultOptions()
+{
+    ZNAPPOPTIONS &o = m_Options;
+    o.m_DrawLights2D = 1;
+    o.m_DrawLights3D = 1;
+    o.m_DrawLightInfluences = 1;
+    o.m_DrawEntities2D = 1;
+    o.m_DrawEntities3D = 1;
+    o.m_SnapToGrid = 0;
+    o.m_SnapRotation = 0;
+    o.m_CarveMode = 0;
+    o.m_Initialized = 0;
+    o.m_DoubleBuffer2D = 1;
+    o.m_DynamicUpdate = 0;
+    o.m_CameraSelectable = 1;
+    o.m_DrawCamera2D = 1;
+    o.m_KeepCameraInView = 0;
+    o.m_KeepCameraCentred = 0;
+    o.m_DrawOverlays2D = 1;
+    o.m_DrawOverlayBoxes2D = 1;
+    o.m_DrawOverlays3D = 1;
+    o.m_DrawOverlayBoxes3D = 1;
+    o.m_DrawOverlayWireframe3D = 1;
+    o.m_SecondGrid = 10.0f;
+    o.m_GridSize = 10.0f;
+    o.m_FastDraw3D = 1;
+    o.m_FastDraw2D = 1;
+    o.m_PlaceOnSurfaces = 0;
+    o.m_CameraMode = 0;
+}
+
+int32_t CZNEDITORApp::GetOptionWord(int index) const
+{
+    if (index < 0 || index >= kOptionWordCount)
+        return 0;
+    int32_t value;
+    std::memcpy(&value, reinterpret_cast<const char *>(&m_Options) + index * 4, 4);
+    return value;
+}
+
+void CZNEDITORApp::SetOptionWord(int index, int32_t value)
+{
+    if (index < 0 || index >= kOptionWordCount)
+        return;
+    std::memcpy(reinterpret_cast<char *>(&m_Options) + index * 4, &value, 4);
+}
+
+void CZNEDITORApp::SetProgramDirectory(const std::string &directory)
+{
+    m_ProgramDirectory = directory;
+    if (!m_ProgramDirectory.empty() && m_ProgramDirectory.back() != '/' && m_ProgramDirectory.back() != '\\')
+        m_ProgramDirectory += '/';
+}
+
+std::string CZNEDITORApp::LocateExecutableDirectory()
+{
+    std::error_code ec;
+    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec)
+        return "./";
+    std::string directory = exe.parent_path().string();
+    if (directory.empty() || directory.back() != '/')
+        directory += '/';
+    return directory;
+}
+
+IZNReporter *CZNEDITORApp::GetReporter() const
+{
+    static CZNStderrReporter fallback;
+    return m_Reporter ? m_Reporter : &fallback;
+}
+
+CZNEDITORApp *GetEditorApp()
+{
+    static CZNEDITORApp app;
+    return &app;
+}

@@ -1,0 +1,124 @@
+#pragma once
+
+// CZNEDITORApp: the one application object, reached from everywhere through GetEditorApp().
+// It holds the editor's global state: program directory, current document, edit and placement
+// modes, the 28 option words and the reporter that stands for message boxes. Managers, the
+// Direct3D wrapper and the selection band join it as they are built.
+#include <cstdint>
+#include <string>
+
+#include "platform/export.h"
+#include "platform/os/reporter.h"
+#include "platform/os/win_types.h"
+
+class CZNEDITORDoc;
+
+// Edit modes.
+enum ZNEDITMODE : int32_t {
+    ZNEDITMODE_BRUSH = 0,
+    ZNEDITMODE_FACE = 1,
+    ZNEDITMODE_VERTEX = 2,
+    ZNEDITMODE_OVERLAY = 3,
+};
+
+// Placement modes of a left click in a 2D view.
+enum ZNPLACEMENTMODE : int32_t {
+    ZNPLACE_SELECT = 0,
+    ZNPLACE_PRIMITIVE = 1,
+    ZNPLACE_ENTITY = 2,
+    ZNPLACE_OVERLAY = 3,
+    ZNPLACE_PREFAB = 4,
+};
+
+// The option words, numbered 0 to 27 in this order. Words 20 and 21 hold floats.
+// Views and commands use the named fields; the IWF editor-options chunk walks them by number.
+struct ZNAPPOPTIONS {
+    int32_t m_DrawLights2D;           // 0
+    int32_t m_DrawLights3D;           // 1  light label and bounding box in the 3D view
+    int32_t m_DrawLightInfluences;    // 2
+    int32_t m_DrawEntities2D;         // 3
+    int32_t m_DrawEntities3D;         // 4
+    int32_t m_SnapToGrid;             // 5  translation snap of the selection band
+    int32_t m_SnapRotation;           // 6
+    int32_t m_CarveMode;              // 7  0 carve in place, otherwise carve by splitting
+    int32_t m_Initialized;            // 8  1 once start-up has finished; never saved
+    int32_t m_DoubleBuffer2D;         // 9
+    int32_t m_DynamicUpdate;          // 10 camera movement redraws the 2D views
+    int32_t m_CameraSelectable;       // 11
+    int32_t m_DrawCamera2D;           // 12
+    int32_t m_KeepCameraInView;       // 13
+    int32_t m_KeepCameraCentred;      // 14
+    int32_t m_DrawOverlays2D;         // 15
+    int32_t m_DrawOverlayBoxes2D;     // 16
+    int32_t m_DrawOverlays3D;         // 17
+    int32_t m_DrawOverlayBoxes3D;     // 18
+    int32_t m_DrawOverlayWireframe3D; // 19
+    float m_SecondGrid;               // 20 only saved and restored with the editor options
+    float m_GridSize;                 // 21
+    int32_t m_SupportsMipMaps;        // 22 written by the Direct3D wrapper's start-up
+    int32_t m_SupportsLinearFilter;   // 23 written by the Direct3D wrapper's start-up
+    int32_t m_FastDraw3D;             // 24
+    int32_t m_FastDraw2D;             // 25
+    int32_t m_PlaceOnSurfaces;        // 26 options-panel check box, passed to entity 3D picks
+    int32_t m_CameraMode;             // 27 0 fly, 1 first person
+};
+static_assert(sizeof(ZNAPPOPTIONS) == 28 * 4, "the option words are 28 32-bit words");
+
+class ZN_API CZNEDITORApp {
+public:
+    static constexpr int kOptionWordCount = 28;
+
+    CZNEDITORApp();
+    ~CZNEDITORApp();
+    CZNEDITORApp(const CZNEDITORApp &) = delete;
+    CZNEDITORApp &operator=(const CZNEDITORApp &) = delete;
+
+    // Start values of the option words (the values at the end of start-up, word 8 excepted:
+    // it stays 0 until start-up has finished; words 22 and 23 are left to the device).
+    void SetDefaultOptions();
+
+    ZNAPPOPTIONS &Options() { return m_Options; }
+    const ZNAPPOPTIONS &Options() const { return m_Options; }
+    // Raw access by number, as the editor-options chunk stores them; 0 beyond the range.
+    int32_t GetOptionWord(int index) const;
+    void SetOptionWord(int index, int32_t value);
+
+    float GetGridSize() const { return m_Options.m_GridSize; }
+    void SetGridSize(float size) { m_Options.m_GridSize = size; }
+    bool IsInitialized() const { return m_Options.m_Initialized != 0; }
+
+    ZNEDITMODE GetEditMode() const { return m_EditMode; }
+    void SetEditMode(ZNEDITMODE mode) { m_EditMode = mode; }
+    ZNPLACEMENTMODE GetPlacementMode() const { return m_PlacementMode; }
+    void SetPlacementMode(ZNPLACEMENTMODE mode) { m_PlacementMode = mode; }
+    int32_t GetRightButtonMode() const { return m_RightButtonMode; }
+    void SetRightButtonMode(int32_t mode) { m_RightButtonMode = mode; }
+    BYTE IsSpaceDown() const { return m_SpaceDown; }
+    void SetSpaceDown(BYTE down) { m_SpaceDown = down; }
+
+    // The folder of the executable, ending in '/'. Every relative path of the system starts here.
+    const std::string &GetProgramDirectory() const { return m_ProgramDirectory; }
+    void SetProgramDirectory(const std::string &directory);
+    // The folder of the running executable, ending in '/'.
+    static std::string LocateExecutableDirectory();
+
+    CZNEDITORDoc *GetDocument() const { return m_Document; }
+    void SetDocument(CZNEDITORDoc *document) { m_Document = document; }
+
+    // Where message boxes go; never null (standard error when nothing is set).
+    IZNReporter *GetReporter() const;
+    void SetReporter(IZNReporter *reporter) { m_Reporter = reporter; }
+
+private:
+    std::string m_ProgramDirectory;
+    CZNEDITORDoc *m_Document = nullptr;
+    ZNEDITMODE m_EditMode = ZNEDITMODE_BRUSH;
+    ZNPLACEMENTMODE m_PlacementMode = ZNPLACE_SELECT;
+    int32_t m_RightButtonMode = 32775; // pan
+    BYTE m_SpaceDown = 0;
+    ZNAPPOPTIONS m_Options{};
+    IZNReporter *m_Reporter = nullptr;
+};
+
+// The one application object. Never null.
+ZN_API CZNEDITORApp *GetEditorApp();

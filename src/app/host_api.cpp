@@ -1,0 +1,9 @@
+#include "app/host_api.h"
+
+#include "app/editor_app.h"
+
+int32_t IsRenderingLights2D() { return GetEditorApp()->Options().m_DrawLights2D; }
+int32_t IsRenderingLights3D() { return GetEditorApp()->Options().m_DrawLights3D; }
+int32_t IsRenderingLightInfluences() { return GetEditorApp()->Options().m_DrawLightInfluences; }
+int32_t IsRenderingEntities2D() { return GetEditorApp()->Options().m_DrawEntities2D; }
+int32_t IsRenderingEntities3D() { return GetEditorApp()->Options().m_DrawEntities3D; }

@@ -1,0 +1,15 @@
+#pragma once
+
+// Functions the editor exports to plug-ins.
+#include <cstdint>
+
+#include "platform/export.h"
+
+extern "C" {
+// The render options plug-ins ask before drawing lights and entities.
+ZN_API int32_t IsRenderingLights2D();
+ZN_API int32_t IsRenderingLights3D();
+ZN_API int32_t IsRenderingLightInfluences();
+ZN_API int32_t IsRenderingEntities2D();
+ZN_API int32_t IsRenderingEntities3D();
+}
