@@ -56,6 +56,15 @@ struct RECT {
     LONG bottom;
 };
 
+// One palette entry as bitmaps store it: blue, green, red, reserved.
+typedef struct tagRGBQUAD {
+    BYTE rgbBlue;
+    BYTE rgbGreen;
+    BYTE rgbRed;
+    BYTE rgbReserved;
+} RGBQUAD;
+static_assert(sizeof(RGBQUAD) == 4, "a palette entry is 4 bytes");
+
 // Colours are 0x00BBGGRR.
 constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b)
 {

@@ -1,0 +1,441 @@
+#include "render/image.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
+#include <new>
+
+#include "render/color_quantizer.h"
+#include "render/image_bmp.h"
+
+namespace {
+
+BYTE *AllocPlane(uint64_t size) { return static_cast<BYTE *>(std::calloc(static_cast<size_t>(size), 1)); }
+
+void FreeBlock(void *block) { std::free(block); }
+
+// Plane size of an image, or 0 when it is empty or too large to hold.
+uint64_t CheckedPlaneSize(DWORD width, DWORD height)
+{
+    const uint64_t size = static_cast<uint64_t>(width) * height;
+    return size > CZNImage::kMaxPlaneSize ? 0 : size;
+}
+
+} // namespace
+
+CZNImage::CZNImage() = default;
+
+CZNImage::CZNImage(const CZNImage &image) { CopyFromImage(&image); }
+
+CZNImage::~CZNImage() { Release(); }
+
+CZNImage &CZNImage::operator=(const CZNImage &image)
+{
+    if (this != &image)
+        CopyFromImage(&image);
+    return *this;
+}
+
+void CZNImage::Release()
+{
+    FreeBlock(m_pAlpha);
+    FreeBlock(m_pRed);
+    FreeBlock(m_pGreen);
+    FreeBlock(m_pBlue);
+    FreeBlock(m_pPalette);
+    m_pAlpha = m_pRed = m_pGreen = m_pBlue = nullptr;
+    m_pPalette = nullptr;
+    m_Width = m_Height = 0;
+    m_BitsPerPixel = 0;
+    m_bAlpha = false;
+}
+
+DWORD CZNImage::TransformDIBBpl(DWORD width, BYTE bits)
+{
+    return static_cast<DWORD>((static_cast<uint64_t>(bits / 8) * width + 3) & ~uint64_t{3});
+}
+
+bool CZNImage::AllocImageMem(DWORD width, DWORD height, BYTE bits, bool alpha)
+{
+    m_Width = width;
+    m_Height = height;
+    m_BitsPerPixel = bits;
+    m_bAlpha = alpha;
+    return AllocImageMem(&m_pAlpha, &m_pRed, &m_pGreen, &m_pBlue, &m_pPalette, width, height, bits, alpha);
+}
+
+bool CZNImage::AllocImageMem(BYTE **alphaPlane, BYTE **redPlane, BYTE **greenPlane, BYTE **bluePlane,
+                             RGBQUAD **palette, DWORD width, DWORD height, BYTE bits, bool alpha)
+{
+    if ((bits != 8 && bits != 24) || width == 0 || height == 0)
+        return false;
+    const uint64_t size = CheckedPlaneSize(width, height);
+    if (size == 0)
+        return false;
+    for (BYTE **plane : {alphaPlane, redPlane, greenPlane, bluePlane}) {
+        if (plane) {
+            FreeBlock(*plane);
+            *plane = nullptr;
+        }
+    }
+    if (palette) {
+        FreeBlock(*palette);
+        *palette = nullptr;
+    }
+
+    bool ok = true;
+    if (bits == 8 && palette)
+        ok = (*palette = static_cast<RGBQUAD *>(std::calloc(256, sizeof(RGBQUAD)))) != nullptr;
+    if (ok && alphaPlane && alpha)
+        ok = (*alphaPlane = AllocPlane(size)) != nullptr;
+    if (ok && bits == 24 && greenPlane)
+        ok = (*greenPlane = AllocPlane(size)) != nullptr;
+    if (ok && bits == 24 && bluePlane)
+        ok = (*bluePlane = AllocPlane(size)) != nullptr;
+    if (ok && redPlane)
+        ok = (*redPlane = AllocPlane(size)) != nullptr;
+    if (ok)
+        return true;
+
+    for (BYTE **plane : {alphaPlane, redPlane, greenPlane, bluePlane}) {
+        if (plane) {
+            FreeBlock(*plane);
+            *plane = nullptr;
+        }
+    }
+    if (palette) {
+        FreeBlock(*palette);
+        *palette = nullptr;
+    }
+    return false;
+}
+
+bool CZNImage::CopyFromImage(const CZNImage *image)
+{
+    Release();
+    if (!image || image->m_Width == 0 || image->m_Height == 0)
+        return image != nullptr;
+    if (!AllocImageMem(image->m_Width, image->m_Height, image->m_BitsPerPixel, image->m_bAlpha)) {
+        Release();
+        return false;
+    }
+    const size_t size = GetPlaneSize();
+    const BYTE *from[4] = {image->m_pAlpha, image->m_pRed, image->m_pGreen, image->m_pBlue};
+    BYTE *to[4] = {m_pAlpha, m_pRed, m_pGreen, m_pBlue};
+    for (int i = 0; i < 4; ++i)
+        if (from[i] && to[i])
+            std::memcpy(to[i], from[i], size);
+    if (image->m_pPalette && m_pPalette)
+        std::memcpy(m_pPalette, image->m_pPalette, 256 * sizeof(RGBQUAD));
+    return true;
+}
+
+bool CZNImage::Resize(INTERPTYPE type, DWORD width, DWORD height)
+{
+    if (type != INTERP_PIXEL)
+        return false;
+    return PixelResize(width, height);
+}
+
+bool CZNImage::PixelResize(DWORD width, DWORD height)
+{
+    if (m_Width == 0 || m_Height == 0)
+        return false;
+    BYTE *planes[4] = {nullptr, nullptr, nullptr, nullptr};
+    if (!AllocImageMem(&planes[0], &planes[1], &planes[2], &planes[3], nullptr, width, height, m_BitsPerPixel,
+                       m_bAlpha))
+        return false;
+
+    BYTE *old[4] = {m_pAlpha, m_pRed, m_pGreen, m_pBlue};
+    const uint64_t w = m_Width, h = m_Height;
+    for (uint64_t y = 0; y < height; ++y) {
+        uint64_t sy = ((h * y * 256 / height) + 255) / 256;
+        if (sy > h - 1)
+            sy = h - 1;
+        for (uint64_t x = 0; x < width; ++x) {
+            uint64_t sx = ((w * x * 256 / width) + 255) / 256;
+            if (sx > w - 1)
+                sx = w - 1;
+            const uint64_t from = sy * w + sx;
+            const uint64_t to = y * width + x;
+            for (int i = 0; i < 4; ++i)
+                if (planes[i] && old[i])
+                    planes[i][to] = old[i][from];
+        }
+    }
+
+    m_Width = width;
+    m_Height = height;
+    BYTE **members[4] = {&m_pAlpha, &m_pRed, &m_pGreen, &m_pBlue};
+    for (int i = 0; i < 4; ++i) {
+        if (*members[i]) {
+            FreeBlock(*members[i]);
+            *members[i] = planes[i];
+        } else {
+            FreeBlock(planes[i]);
+        }
+    }
+    return true;
+}
+
+void CZNImage::Blur()
+{
+    BYTE *planes[4] = {m_pAlpha, m_pRed, m_pGreen, m_pBlue};
+    for (BYTE *plane : planes)
+        if (plane)
+            BlurPlane(plane);
+}
+
+void CZNImage::BlurPlane(BYTE *plane)
+{
+    // In place, column by column: the left column and the sample above are already blurred.
+    const int64_t w = m_Width, h = m_Height;
+    for (int64_t x = 0; x < w; ++x) {
+        for (int64_t y = 0; y < h; ++y) {
+            unsigned sum = 0, count = 0;
+            for (int64_t dy = -1; dy <= 1; ++dy) {
+                const int64_t yy = y + dy;
+                if (yy < 0 || yy >= h)
+                    continue;
+                for (int64_t dx = -1; dx <= 1; ++dx) {
+                    const int64_t xx = x + dx;
+                    if (xx < 0 || xx >= w)
+                        continue;
+                    sum += plane[yy * w + xx];
+                    ++count;
+                }
+            }
+            plane[y * w + x] = static_cast<BYTE>(sum / count);
+        }
+    }
+}
+
+bool CZNImage::MergeAlphaChannel(DWORD colour)
+{
+    if (m_BitsPerPixel != 24 || !m_bAlpha || !m_pAlpha || !m_pRed || !m_pGreen || !m_pBlue)
+        return true;
+    const int keyR = static_cast<int>((colour >> 16) & 0xFF);
+    const int keyG = static_cast<int>((colour >> 8) & 0xFF);
+    const int keyB = static_cast<int>(colour & 0xFF);
+    const DWORD size = GetPlaneSize();
+    for (DWORD i = 0; i < size; ++i) {
+        const int w = 255 - m_pAlpha[i];
+        m_pRed[i] = static_cast<BYTE>(m_pRed[i] + (((keyR - m_pRed[i]) * w) >> 8));
+        m_pGreen[i] = static_cast<BYTE>(m_pGreen[i] + (((keyG - m_pGreen[i]) * w) >> 8));
+        m_pBlue[i] = static_cast<BYTE>(m_pBlue[i] + (((keyB - m_pBlue[i]) * w) >> 8));
+    }
+    return ChangeColorDepth(24, false);
+}
+
+bool CZNImage::ChangeColorDepth(BYTE bits, bool alpha)
+{
+    if (bits == m_BitsPerPixel && alpha == m_bAlpha)
+        return true;
+    if ((bits != 8 && bits != 24) || m_Width == 0 || m_Height == 0) {
+        Release();
+        return false;
+    }
+    const DWORD size = GetPlaneSize();
+
+    if (alpha != m_bAlpha) {
+        if (alpha) {
+            if (!AllocImageMem(&m_pAlpha, nullptr, nullptr, nullptr, nullptr, m_Width, m_Height, 24, true)) {
+                Release();
+                return false;
+            }
+            std::memset(m_pAlpha, 255, size);
+        } else {
+            FreeBlock(m_pAlpha);
+            m_pAlpha = nullptr;
+        }
+    }
+
+    if (m_BitsPerPixel == 8 && bits == 24) {
+        if (!m_pRed || !m_pPalette ||
+            !AllocImageMem(nullptr, nullptr, &m_pGreen, &m_pBlue, nullptr, m_Width, m_Height, 24, false)) {
+            Release();
+            return false;
+        }
+        for (DWORD i = 0; i < size; ++i) {
+            const RGBQUAD &entry = m_pPalette[m_pRed[i]];
+            m_pRed[i] = entry.rgbRed;
+            m_pGreen[i] = entry.rgbGreen;
+            m_pBlue[i] = entry.rgbBlue;
+        }
+        FreeBlock(m_pPalette);
+        m_pPalette = nullptr;
+    } else if (m_BitsPerPixel == 24 && bits == 8) {
+        if (!m_pRed || !m_pGreen || !m_pBlue) {
+            Release();
+            return false;
+        }
+        CZNColorQuantizer quantizer;
+        if (quantizer.Build(this, 256, 6) < 0 ||
+            !AllocImageMem(nullptr, nullptr, nullptr, nullptr, &m_pPalette, m_Width, m_Height, 8, false)) {
+            Release();
+            return false;
+        }
+        const int count = quantizer.FillPalette(m_pPalette);
+        // Neighbouring pixels often share a colour: remember the last answer.
+        int last = -1;
+        BYTE lastR = 0, lastG = 0, lastB = 0;
+        for (DWORD i = 0; i < size; ++i) {
+            const BYTE r = m_pRed[i], g = m_pGreen[i], b = m_pBlue[i];
+            if (last < 0 || r != lastR || g != lastG || b != lastB) {
+                last = CZNColorQuantizer::NearestColor(m_pPalette, count, r, g, b);
+                if (last < 0)
+                    last = 0;
+                lastR = r;
+                lastG = g;
+                lastB = b;
+            }
+            m_pRed[i] = static_cast<BYTE>(last);
+        }
+        FreeBlock(m_pGreen);
+        FreeBlock(m_pBlue);
+        m_pGreen = m_pBlue = nullptr;
+    }
+
+    m_BitsPerPixel = bits;
+    m_bAlpha = alpha;
+    return true;
+}
+
+namespace {
+
+// The image depth of a raw layout: a 32-bit layout is a 24-bit image whose fourth byte holds
+// alpha (or nothing, without alpha).
+BYTE RawImageBits(const _RAWOPTIONS &options) { return options.BitsPerPixel == 32 ? 24 : options.BitsPerPixel; }
+
+bool RawInterleaved(const _RAWOPTIONS &options) { return options.Planes == 1 && options.BitsPerPixel != 8; }
+
+// Bytes of one sample slot: a whole pixel when interleaved, one channel when planar. A 24-bit
+// interleaved pixel has no room for alpha, so with alpha it takes one byte more. Packing and
+// reading use this one rule, so what one writes the other reads.
+DWORD RawBytesPerSample(const _RAWOPTIONS &options)
+{
+    DWORD bytes = static_cast<DWORD>((options.BitsPerPixel / 8) / options.Planes);
+    if (options.Alpha && options.Planes == 1 && options.BitsPerPixel == 24)
+        ++bytes;
+    return bytes;
+}
+
+} // namespace
+
+bool CZNImage::ValidRAW(const _RAWOPTIONS &options)
+{
+    if (options.Width == 0 || options.Height == 0 || options.BitsPerPixel == 0 || options.Planes == 0)
+        return false;
+    switch (options.BitsPerPixel) {
+    case 8:
+        return options.Planes == 1 && options.RedIndex == 0;
+    case 24:
+        if (options.Planes != 1 && options.Planes != 3)
+            return false;
+        if (options.Planes == 1 && options.Alpha && options.AlphaIndex > 3)
+            return false;
+        return options.RedIndex <= 2 && options.GreenIndex <= 2 && options.BlueIndex <= 2;
+    case 32:
+        if (options.Planes != 1 && options.Planes != 4)
+            return false;
+        return options.AlphaIndex <= 3 && options.RedIndex <= 3 && options.GreenIndex <= 3 && options.BlueIndex <= 3;
+    default:
+        return false;
+    }
+}
+
+BYTE *CZNImage::CompileRawData(_RAWOPTIONS &options, DWORD &size, RGBQUAD **palette)
+{
+    if (palette)
+        *palette = nullptr;
+    if (!ValidRAW(options) || m_Width == 0 || m_Height == 0)
+        return nullptr;
+    const BYTE bits = RawImageBits(options);
+
+    const CZNImage *packed = this;
+    CZNImage *copy = nullptr;
+    if (options.Width != m_Width || options.Height != m_Height || bits != m_BitsPerPixel) {
+        copy = new (std::nothrow) CZNImage(*this);
+        if (!copy || copy->m_Width == 0) {
+            delete copy;
+            return nullptr;
+        }
+        if ((options.Width != m_Width || options.Height != m_Height) &&
+            !copy->Resize(INTERP_PIXEL, options.Width, options.Height)) {
+            delete copy;
+            return nullptr;
+        }
+        if ((bits != copy->m_BitsPerPixel || options.Alpha != copy->m_bAlpha) &&
+            !copy->ChangeColorDepth(bits, options.Alpha)) {
+            delete copy;
+            return nullptr;
+        }
+        packed = copy;
+    }
+
+    const DWORD bytesPerSample = RawBytesPerSample(options);
+    const uint64_t width = options.Width, height = options.Height;
+    const uint64_t rowLength = width * bytesPerSample + options.RowPadding;
+    const uint64_t total = rowLength * height * options.Planes + options.DataOffset;
+    BYTE *buffer = total > kMaxPlaneSize ? nullptr : new (std::nothrow) BYTE[total]();
+    if (!buffer) {
+        delete copy;
+        return nullptr;
+    }
+
+    // Only the alpha the layout asks for is written; an image without alpha is opaque.
+    const BYTE *alphaPlane = options.Alpha ? packed->m_pAlpha : nullptr;
+    const bool opaque = options.Alpha && !packed->m_pAlpha;
+    const bool eightBit = bits == 8;
+    uint64_t pos = options.DataOffset;
+    for (DWORD p = 0; p < options.Planes; ++p) {
+        for (uint64_t r = 0; r < height; ++r) {
+            const uint64_t y = options.BottomUp ? height - 1 - r : r;
+            const uint64_t from = y * width;
+            BYTE *row = buffer + pos;
+            if (RawInterleaved(options)) {
+                for (uint64_t x = 0; x < width; ++x) {
+                    BYTE *pixel = row + x * bytesPerSample;
+                    if (packed->m_pRed)
+                        pixel[options.RedIndex] = packed->m_pRed[from + x];
+                    if (packed->m_pGreen)
+                        pixel[options.GreenIndex] = packed->m_pGreen[from + x];
+                    if (packed->m_pBlue)
+                        pixel[options.BlueIndex] = packed->m_pBlue[from + x];
+                    if (alphaPlane)
+                        pixel[options.AlphaIndex] = alphaPlane[from + x];
+                    else if (opaque)
+                        pixel[options.AlphaIndex] = 255;
+                }
+            } else if (eightBit) {
+                if (packed->m_pRed)
+                    std::memcpy(row, packed->m_pRed + from, width);
+            } else {
+                if (options.Alpha && options.AlphaIndex == p) {
+                    if (alphaPlane)
+                        std::memcpy(row, alphaPlane + from, width);
+                    else
+                        std::memset(row, 255, width);
+                }
+                if (packed->m_pRed && options.RedIndex == p)
+                    std::memcpy(row, packed->m_pRed + from, width);
+                if (packed->m_pGreen && options.GreenIndex == p)
+                    std::memcpy(row, packed->m_pGreen + from, width);
+                if (packed->m_pBlue && options.BlueIndex == p)
+                    std::memcpy(row, packed->m_pBlue + from, width);
+            }
+            pos += rowLength;
+        }
+    }
+
+    if (palette && packed->m_pPalette) {
+        *palette = new (std::nothrow) RGBQUAD[256];
+        if (*palette)
+            std::memcpy(*palette, packed->m_pPalette, 256 * sizeof(RGBQUAD));
+    }
+    size = static_cast<DWORD>(total);
+    delete copy;
+    return buffer;
+}
+
+bool CZNImage::SaveBMP(const char *path) { return ZnSaveBMP(*this, path); }
