@@ -1,12 +1,23 @@
 #include "render/image.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
 #include <new>
+#include <string>
 
+#include "app/editor_app.h"
+#include "fileio/file_stream_io.h"
+#include "fileio/stream_io.h"
 #include "render/color_quantizer.h"
 #include "render/image_bmp.h"
+#include "render/image_jpeg.h"
+#include "render/image_pcx.h"
+#include "render/image_png.h"
+#include "render/image_psd.h"
+#include "render/image_stream_reader.h"
+#include "render/image_tga.h"
 
 namespace {
 
@@ -439,3 +450,158 @@ BYTE *CZNImage::CompileRawData(_RAWOPTIONS &options, DWORD &size, RGBQUAD **pale
 }
 
 bool CZNImage::SaveBMP(const char *path) { return ZnSaveBMP(*this, path); }
+
+bool CZNImage::LoadRawImage(CZNStreamIO &stream, const _RAWOPTIONS &options)
+{
+    Release();
+    if (!stream.IsOpen() || !ValidRAW(options) || !stream.SeekTo(0))
+        return false;
+    const BYTE bits = RawImageBits(options);
+    const DWORD bytesPerSample = RawBytesPerSample(options);
+    const uint64_t width = options.Width, height = options.Height;
+    const uint64_t rowLength = width * bytesPerSample + options.RowPadding;
+    if (rowLength > kMaxPlaneSize || !AllocImageMem(options.Width, options.Height, bits, options.Alpha)) {
+        Release();
+        return false;
+    }
+    CZNImageStreamReader reader(stream);
+    BYTE *row = static_cast<BYTE *>(std::malloc(static_cast<size_t>(rowLength)));
+    if (!row || !reader.IsValid() || !reader.Skip(options.DataOffset)) {
+        std::free(row);
+        Release();
+        return false;
+    }
+    // Alpha the layout does not carry stays opaque.
+    if (m_pAlpha)
+        std::memset(m_pAlpha, 255, GetPlaneSize());
+    const bool interleaved = RawInterleaved(options);
+    for (DWORD p = 0; p < options.Planes; ++p) {
+        for (uint64_t r = 0; r < height; ++r) {
+            if (!reader.Read(row, rowLength)) {
+                std::free(row);
+                Release();
+                return false;
+            }
+            const uint64_t to = (options.BottomUp ? height - 1 - r : r) * width;
+            if (interleaved) {
+                for (uint64_t x = 0; x < width; ++x) {
+                    const BYTE *pixel = row + x * bytesPerSample;
+                    m_pRed[to + x] = pixel[options.RedIndex];
+                    m_pGreen[to + x] = pixel[options.GreenIndex];
+                    m_pBlue[to + x] = pixel[options.BlueIndex];
+                    if (m_pAlpha)
+                        m_pAlpha[to + x] = pixel[options.AlphaIndex];
+                }
+            } else if (bits == 8) {
+                std::memcpy(m_pRed + to, row, width);
+            } else {
+                if (m_pAlpha && options.AlphaIndex == p)
+                    std::memcpy(m_pAlpha + to, row, width);
+                if (options.RedIndex == p)
+                    std::memcpy(m_pRed + to, row, width);
+                if (options.GreenIndex == p)
+                    std::memcpy(m_pGreen + to, row, width);
+                if (options.BlueIndex == p)
+                    std::memcpy(m_pBlue + to, row, width);
+            }
+        }
+    }
+    std::free(row);
+    return true;
+}
+
+bool CZNImage::LoadRawImage(const char *path, const _RAWOPTIONS &options)
+{
+    CZNFileStreamIO stream;
+    if (!path || !stream.Open(path, ZNSTREAM_READ))
+        return false;
+    const bool ok = LoadRawImage(stream, options);
+    stream.Close();
+    return ok;
+}
+
+bool CZNImage::ValidBMP(CZNStreamIO &stream) { return ZnValidBMP(stream); }
+bool CZNImage::ValidJPG(CZNStreamIO &stream) { return ZnValidJPG(stream); }
+bool CZNImage::ValidPNG(CZNStreamIO &stream) { return ZnValidPNG(stream); }
+bool CZNImage::ValidPCX(CZNStreamIO &stream) { return ZnValidPCX(stream); }
+bool CZNImage::ValidPSD(CZNStreamIO &stream) { return ZnValidPSD(stream); }
+bool CZNImage::ValidTGA(CZNStreamIO &stream) { return ZnValidTGA(stream); }
+bool CZNImage::LoadBMP(CZNStreamIO &stream) { return ZnLoadBMP(stream, *this); }
+bool CZNImage::LoadJPG(CZNStreamIO &stream) { return ZnLoadJPG(stream, *this); }
+bool CZNImage::LoadPNG(CZNStreamIO &stream) { return ZnLoadPNG(stream, *this); }
+bool CZNImage::LoadPCX(CZNStreamIO &stream) { return ZnLoadPCX(stream, *this); }
+bool CZNImage::LoadPSD(CZNStreamIO &stream) { return ZnLoadPSD(stream, *this); }
+bool CZNImage::LoadTGA(CZNStreamIO &stream) { return ZnLoadTGA(stream, *this); }
+
+bool CZNImage::LoadImageFile(CZNStreamIO &stream)
+{
+    if (!stream.IsOpen())
+        return false;
+    Release();
+    if (ValidBMP(stream))
+        return LoadBMP(stream);
+    if (ValidJPG(stream))
+        return LoadJPG(stream);
+    if (ValidPNG(stream))
+        return LoadPNG(stream);
+    if (ValidPCX(stream))
+        return LoadPCX(stream);
+    if (ValidPSD(stream))
+        return LoadPSD(stream);
+    if (ValidTGA(stream))
+        return LoadTGA(stream);
+    return false;
+}
+
+bool CZNImage::LoadImageFile(const char *path)
+{
+    CZNFileStreamIO stream;
+    if (!path || !stream.Open(path, ZNSTREAM_READ))
+        return false;
+    const bool ok = LoadImageFile(stream);
+    stream.Close();
+    return ok;
+}
+
+bool CZNImage::ValidImageFile(CZNStreamIO &stream)
+{
+    return ValidBMP(stream) || ValidJPG(stream) || ValidPNG(stream) || ValidPCX(stream) || ValidPSD(stream) ||
+           ValidTGA(stream);
+}
+
+bool CZNImage::ValidImageFile(const char *path)
+{
+    CZNFileStreamIO stream;
+    if (!path || !stream.Open(path, ZNSTREAM_READ))
+        return false;
+    const bool ok = ValidImageFile(stream);
+    stream.Close();
+    return ok;
+}
+
+bool CZNImage::LoadResourceImage(const char *name)
+{
+    // The program's bitmap resources are BMP files in "Resources/" beside the executable, named
+    // after the resource; a resource number (a value below 0x10000 in place of a name) names
+    // the file "<number>.bmp".
+    const auto value = reinterpret_cast<uintptr_t>(name);
+    if (!name)
+        return false;
+    char file[64];
+    std::string path = GetEditorApp()->GetProgramDirectory() + "Resources/";
+    if (value < 0x10000) {
+        std::snprintf(file, sizeof(file), "%u.bmp", static_cast<unsigned>(value));
+        path += file;
+    } else {
+        path += name;
+        path += ".bmp";
+    }
+    CZNImage picture;
+    if (!picture.LoadImageFile(path.c_str()))
+        return false;
+    if ((picture.m_Width != 106 || picture.m_Height != 106) && !picture.Resize(INTERP_PIXEL, 106, 106))
+        return false;
+    if (!picture.ChangeColorDepth(8, false))
+        return false;
+    return CopyFromImage(&picture);
+}

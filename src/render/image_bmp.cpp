@@ -1,12 +1,17 @@
 #include "render/image_bmp.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
 #include <vector>
 
+#include "fileio/stream_io.h"
 #include "render/image.h"
+#include "render/image_bytes.h"
+#include "render/image_stream_reader.h"
 
 namespace {
 
@@ -99,4 +104,125 @@ bool ZnSaveBMP(const CZNImage &image, const char *path)
             return false;
     }
     return std::fclose(file.release()) == 0;
+}
+
+namespace {
+
+// Reads the file header and the first 40 bytes of the information header; the position is
+// left behind them.
+bool ReadBMPHeaders(CZNStreamIO &stream, BYTE (&header)[kFileHeaderSize + kInfoHeaderSize])
+{
+    return stream.Read(header, sizeof(header)) == sizeof(header);
+}
+
+bool HeaderAcceptable(const BYTE *header)
+{
+    const BYTE *info = header + kFileHeaderSize;
+    const WORD bits = ZnGetU16LE(info + 14);
+    return ZnGetU16LE(header) == 0x4D42 && ZnGetU16LE(info + 12) == 1 &&
+           (bits == 1 || bits == 4 || bits == 8 || bits == 24) && ZnGetU32LE(info + 16) == 0;
+}
+
+// Information header sizes of the versions whose first 40 bytes have the common layout.
+bool KnownInfoHeaderSize(DWORD size) { return size == 40 || size == 52 || size == 56 || size == 64 || size == 108 || size == 124; }
+
+} // namespace
+
+bool ZnValidBMP(CZNStreamIO &stream)
+{
+    const int64_t start = stream.Tell();
+    if (start < 0)
+        return false;
+    BYTE header[kFileHeaderSize + kInfoHeaderSize];
+    const bool ok = ReadBMPHeaders(stream, header) && HeaderAcceptable(header);
+    stream.SeekTo(start);
+    return ok;
+}
+
+bool ZnLoadBMP(CZNStreamIO &stream, CZNImage &image)
+{
+    image.Release();
+    const int64_t start = stream.Tell();
+    BYTE header[kFileHeaderSize + kInfoHeaderSize];
+    if (start < 0 || !ReadBMPHeaders(stream, header) || !HeaderAcceptable(header))
+        return false;
+    const BYTE *info = header + kFileHeaderSize;
+    const DWORD infoSize = ZnGetU32LE(info);
+    const DWORD dataOffset = ZnGetU32LE(header + 10);
+    const int32_t width = static_cast<int32_t>(ZnGetU32LE(info + 4));
+    const int32_t storedHeight = static_cast<int32_t>(ZnGetU32LE(info + 8));
+    const WORD bits = ZnGetU16LE(info + 14);
+    const DWORD coloursUsed = ZnGetU32LE(info + 32);
+    if (!KnownInfoHeaderSize(infoSize) || width <= 0 || storedHeight == 0 || storedHeight == INT32_MIN)
+        return false;
+    const bool topDown = storedHeight < 0;
+    const DWORD height = static_cast<DWORD>(topDown ? -storedHeight : storedHeight);
+
+    if (!image.AllocImageMem(static_cast<DWORD>(width), height, bits == 24 ? 24 : 8, false)) {
+        image.Release();
+        return false;
+    }
+
+    CZNImageStreamReader reader(stream);
+    if (!reader.IsValid() || !reader.SeekTo(start + kFileHeaderSize + infoSize)) {
+        image.Release();
+        return false;
+    }
+    DWORD paletteCount = 0;
+    if (bits <= 8) {
+        paletteCount = coloursUsed ? coloursUsed : (1u << bits);
+        if (paletteCount > 256 || !reader.Read(image.GetPalette(), uint64_t{paletteCount} * 4)) {
+            image.Release();
+            return false;
+        }
+    }
+    // The pixels start at the file header's offset (right after the palette when it is 0).
+    if (dataOffset != 0 && !reader.SeekTo(start + dataOffset)) {
+        image.Release();
+        return false;
+    }
+
+    const uint64_t rowLength = (uint64_t{bits} * static_cast<DWORD>(width) + 31) / 32 * 4;
+    BYTE *row = static_cast<BYTE *>(std::malloc(static_cast<size_t>(rowLength)));
+    if (!row) {
+        image.Release();
+        return false;
+    }
+    const DWORD w = static_cast<DWORD>(width);
+    bool ok = true;
+    for (DWORD r = 0; r < height && ok; ++r) {
+        if (!reader.Read(row, rowLength)) {
+            ok = false;
+            break;
+        }
+        const uint64_t y = topDown ? r : height - 1 - r;
+        BYTE *red = image.GetRedPlane() + y * w;
+        if (bits == 24) {
+            BYTE *green = image.GetGreenPlane() + y * w;
+            BYTE *blue = image.GetBluePlane() + y * w;
+            for (DWORD x = 0; x < w; ++x) {
+                blue[x] = row[3 * static_cast<size_t>(x)];
+                green[x] = row[3 * static_cast<size_t>(x) + 1];
+                red[x] = row[3 * static_cast<size_t>(x) + 2];
+            }
+            continue;
+        }
+        BYTE seen = 0; // the largest index of the row
+        for (DWORD x = 0; x < w; ++x) {
+            BYTE index;
+            if (bits == 8)
+                index = row[x];
+            else if (bits == 4)
+                index = (row[x / 2] >> ((x & 1) ? 0 : 4)) & 0x0F;
+            else
+                index = (row[x / 8] >> (7 - (x & 7))) & 0x01;
+            red[x] = index;
+            seen = std::max(seen, index);
+        }
+        ok = seen < paletteCount;
+    }
+    std::free(row);
+    if (!ok)
+        image.Release();
+    return ok;
 }

@@ -1,0 +1,177 @@
+#include "render/image_jpeg.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include <jerror.h>
+#include <jpeglib.h>
+
+#include "fileio/stream_io.h"
+#include "render/image.h"
+
+namespace {
+
+constexpr DWORD kSourceBufferSize = 10000;
+
+// libjpeg reports a fatal error through error_exit; it jumps back to the decoder, which cleans
+// up and fails. No C++ object lives in the frames the jump leaves.
+struct JpegError {
+    jpeg_error_mgr Manager;
+    std::jmp_buf Jump;
+};
+
+struct JpegSource {
+    jpeg_source_mgr Manager;
+    CZNStreamIO *Stream;
+    JOCTET *Buffer;
+    DWORD Size;
+};
+
+struct JpegContext {
+    jpeg_decompress_struct Info;
+    JpegError Error;
+    JpegSource Source;
+    BYTE *Row;
+    bool Created;
+};
+
+void ErrorExit(j_common_ptr info)
+{
+    std::longjmp(reinterpret_cast<JpegError *>(info->err)->Jump, 1);
+}
+
+void OutputMessage(j_common_ptr) {}
+
+void InitSource(j_decompress_ptr info)
+{
+    auto *source = reinterpret_cast<JpegSource *>(info->src);
+    if (source->Buffer)
+        std::memset(source->Buffer, 0, source->Size);
+    source->Manager.next_input_byte = nullptr;
+    source->Manager.bytes_in_buffer = 0;
+}
+
+boolean FillInputBuffer(j_decompress_ptr info)
+{
+    auto *source = reinterpret_cast<JpegSource *>(info->src);
+    if (!source->Buffer)
+        ERREXIT(info, JERR_INPUT_EMPTY);
+    const DWORD got = source->Stream->Read(source->Buffer, source->Size);
+    if (got == 0 || got > source->Size)
+        ERREXIT(info, JERR_INPUT_EMPTY); // the data ends before the picture does
+    source->Manager.next_input_byte = source->Buffer;
+    source->Manager.bytes_in_buffer = got;
+    return TRUE;
+}
+
+void SkipInputData(j_decompress_ptr info, long count)
+{
+    auto *source = reinterpret_cast<JpegSource *>(info->src);
+    if (count <= 0)
+        return;
+    if (!source->Buffer)
+        ERREXIT(info, JERR_INPUT_EMPTY);
+    const auto skip = static_cast<size_t>(count);
+    if (skip > source->Manager.bytes_in_buffer) {
+        if (source->Stream->Seek(static_cast<int64_t>(skip - source->Manager.bytes_in_buffer), 1) < 0)
+            ERREXIT(info, JERR_INPUT_EOF);
+        FillInputBuffer(info);
+    } else {
+        source->Manager.next_input_byte += skip;
+        source->Manager.bytes_in_buffer -= skip;
+    }
+}
+
+void TermSource(j_decompress_ptr info)
+{
+    auto *source = reinterpret_cast<JpegSource *>(info->src);
+    source->Manager.next_input_byte = nullptr;
+    source->Manager.bytes_in_buffer = 0;
+}
+
+bool Decode(JpegContext *ctx, CZNImage *image)
+{
+    jpeg_decompress_struct *info = &ctx->Info;
+    if (setjmp(ctx->Error.Jump))
+        return false;
+    jpeg_create_decompress(info);
+    ctx->Created = true;
+    // Big pictures are refused before the library allocates for them.
+    info->mem->max_memory_to_use = static_cast<long>(CZNImage::kMaxPlaneSize);
+    info->src = &ctx->Source.Manager;
+    if (jpeg_read_header(info, TRUE) != JPEG_HEADER_OK)
+        return false;
+    if (uint64_t{info->image_width} * info->image_height > CZNImage::kMaxPlaneSize)
+        return false;
+    info->out_color_space = JCS_RGB;
+    if (!jpeg_start_decompress(info))
+        return false;
+    const DWORD components = static_cast<DWORD>(info->output_components);
+    if (components < 1 || components > 3 ||
+        !image->AllocImageMem(info->output_width, info->output_height, static_cast<BYTE>(8 * components), false))
+        return false;
+    const DWORD width = info->output_width;
+    ctx->Row = static_cast<BYTE *>(std::malloc(static_cast<size_t>(width) * components));
+    if (!ctx->Row)
+        return false;
+    BYTE *planes[3] = {image->GetRedPlane(), image->GetGreenPlane(), image->GetBluePlane()};
+    while (info->output_scanline < info->output_height) {
+        const uint64_t y = info->output_scanline;
+        JSAMPROW row = ctx->Row;
+        if (jpeg_read_scanlines(info, &row, 1) != 1)
+            return false;
+        for (DWORD c = 0; c < components; ++c) {
+            BYTE *plane = planes[c] + y * width;
+            if (!planes[c])
+                continue;
+            for (DWORD x = 0; x < width; ++x)
+                plane[x] = ctx->Row[x * components + c];
+        }
+    }
+    jpeg_finish_decompress(info);
+    return true;
+}
+
+} // namespace
+
+bool ZnValidJPG(CZNStreamIO &stream)
+{
+    const int64_t start = stream.Tell();
+    if (start < 0)
+        return false;
+    BYTE magic[3];
+    const bool ok = stream.Read(magic, 3) == 3 && magic[0] == 0xFF && magic[1] == 0xD8 && magic[2] == 0xFF;
+    stream.SeekTo(start);
+    return ok;
+}
+
+bool ZnLoadJPG(CZNStreamIO &stream, CZNImage &image)
+{
+    image.Release();
+    auto *ctx = static_cast<JpegContext *>(std::calloc(1, sizeof(JpegContext)));
+    if (!ctx)
+        return false;
+    ctx->Info.err = jpeg_std_error(&ctx->Error.Manager);
+    ctx->Error.Manager.error_exit = ErrorExit;
+    ctx->Error.Manager.output_message = OutputMessage;
+    ctx->Source.Stream = &stream;
+    ctx->Source.Size = kSourceBufferSize;
+    ctx->Source.Buffer = static_cast<JOCTET *>(std::malloc(kSourceBufferSize));
+    ctx->Source.Manager.init_source = InitSource;
+    ctx->Source.Manager.fill_input_buffer = FillInputBuffer;
+    ctx->Source.Manager.skip_input_data = SkipInputData;
+    ctx->Source.Manager.resync_to_restart = jpeg_resync_to_restart;
+    ctx->Source.Manager.term_source = TermSource;
+
+    const bool ok = ctx->Source.Buffer && Decode(ctx, &image);
+    if (ctx->Created)
+        jpeg_destroy_decompress(&ctx->Info);
+    std::free(ctx->Row);
+    std::free(ctx->Source.Buffer);
+    std::free(ctx);
+    if (!ok)
+        image.Release();
+    return ok;
+}

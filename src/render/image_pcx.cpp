@@ -1,0 +1,109 @@
+#include "render/image_pcx.h"
+
+#include "fileio/stream_io.h"
+#include "render/image.h"
+#include "render/image_bytes.h"
+#include "render/image_stream_reader.h"
+
+namespace {
+
+constexpr DWORD kHeaderSize = 128;
+constexpr DWORD kPaletteSize = 768;
+
+bool ReadHeader(CZNStreamIO &stream, BYTE (&header)[kHeaderSize])
+{
+    return stream.Read(header, kHeaderSize) == kHeaderSize && header[0] == 10 && header[1] == 5 && header[2] == 1 &&
+           header[65] >= 1 && header[65] <= 4;
+}
+
+} // namespace
+
+bool ZnValidPCX(CZNStreamIO &stream)
+{
+    const int64_t start = stream.Tell();
+    if (start < 0)
+        return false;
+    BYTE header[kHeaderSize];
+    const bool ok = ReadHeader(stream, header);
+    stream.SeekTo(start);
+    return ok;
+}
+
+bool ZnLoadPCX(CZNStreamIO &stream, CZNImage &image)
+{
+    image.Release();
+    const int64_t start = stream.Tell();
+    BYTE header[kHeaderSize];
+    if (start < 0 || !ReadHeader(stream, header))
+        return false;
+    // Only 8 bits per plane are decoded; other depths would be read as garbage.
+    if (header[3] != 8)
+        return false;
+    const WORD xMin = ZnGetU16LE(header + 4), yMin = ZnGetU16LE(header + 6);
+    const WORD xMax = ZnGetU16LE(header + 8), yMax = ZnGetU16LE(header + 10);
+    const DWORD bytesPerLine = ZnGetU16LE(header + 66);
+    const DWORD planes = header[65];
+    if (xMax < xMin || yMax < yMin)
+        return false;
+    const DWORD width = DWORD{xMax} - xMin + 1;
+    const DWORD height = DWORD{yMax} - yMin + 1;
+    const bool alpha = planes == 4;
+    const BYTE bits = static_cast<BYTE>(alpha ? 24 : 8 * planes);
+    if (!image.AllocImageMem(width, height, bits, alpha)) {
+        image.Release();
+        return false;
+    }
+
+    CZNImageStreamReader reader(stream);
+    if (!reader.IsValid()) {
+        image.Release();
+        return false;
+    }
+    if (bits == 8) {
+        // The 256-colour palette closes the file: a 12 and 256 red, green, blue triplets.
+        BYTE tail[1 + kPaletteSize];
+        if (stream.Seek(-static_cast<int64_t>(sizeof(tail)), 2) < start + kHeaderSize ||
+            stream.Read(tail, sizeof(tail)) != sizeof(tail) || tail[0] != 12) {
+            image.Release();
+            return false;
+        }
+        RGBQUAD *palette = image.GetPalette();
+        for (int i = 0; i < 256; ++i) {
+            palette[i].rgbRed = tail[1 + 3 * i];
+            palette[i].rgbGreen = tail[2 + 3 * i];
+            palette[i].rgbBlue = tail[3 + 3 * i];
+        }
+    }
+    if (!reader.SeekTo(start + kHeaderSize)) {
+        image.Release();
+        return false;
+    }
+
+    BYTE *targets[4] = {image.GetRedPlane(), image.GetGreenPlane(), image.GetBluePlane(), image.GetAlphaPlane()};
+    for (DWORD y = 0; y < height; ++y) {
+        for (DWORD p = 0; p < planes; ++p) {
+            BYTE *row = targets[p] + static_cast<uint64_t>(y) * width;
+            // A run never carries over into the next plane or row.
+            DWORD x = 0;
+            while (x < bytesPerLine) {
+                BYTE value;
+                if (!reader.ReadByte(value)) {
+                    image.Release();
+                    return false;
+                }
+                DWORD count = 1;
+                if (value >= 0xC1) {
+                    count = value - 0xC0u;
+                    if (!reader.ReadByte(value)) {
+                        image.Release();
+                        return false;
+                    }
+                }
+                for (; count && x < bytesPerLine; --count, ++x)
+                    if (x < width)
+                        row[x] = value;
+            }
+        }
+    }
+    return true;
+}

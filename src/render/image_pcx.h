@@ -1,0 +1,10 @@
+#pragma once
+
+// The PCX format of CZNImage: run-length encoded, 8 bits per plane, 1, 3 or 4 planes.
+class CZNImage;
+class CZNStreamIO;
+
+// The stream position is kept.
+bool ZnValidPCX(CZNStreamIO &stream);
+// Reads the picture at the stream's position; on failure the image is released.
+bool ZnLoadPCX(CZNStreamIO &stream, CZNImage &image);

@@ -1,0 +1,10 @@
+#pragma once
+
+// The TGA format of CZNImage: true-colour pictures of 16, 24 or 32 bits, raw or run-length encoded.
+class CZNImage;
+class CZNStreamIO;
+
+// The stream position is kept.
+bool ZnValidTGA(CZNStreamIO &stream);
+// Reads the picture at the stream's position; on failure the image is released.
+bool ZnLoadTGA(CZNStreamIO &stream, CZNImage &image);
