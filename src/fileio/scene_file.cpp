@@ -1,0 +1,27 @@
+#include "fileio/scene_file.h"
+
+CZNSceneFile::CZNSceneFile() : m_EditorOptionsPresent(false) {}
+
+CZNSceneFile::~CZNSceneFile()
+{
+    FreeLists();
+}
+
+bool CZNSceneFile::LoadThumbnail(CZNStreamIO &, CZNImage *)
+{
+    return false;
+}
+
+void CZNSceneFile::SaveObjects(CZNStreamIO &, const std::vector<ZNSELECTIONENTRY> &, DWORD, CZNImage *) {}
+
+void CZNSceneFile::SaveScene(CZNStreamIO &, DWORD, CZNImage *) {}
+
+void CZNSceneFile::FreeLists()
+{
+    std::vector<CZNGROUP *>().swap(m_Groups);
+    std::vector<ZNBRUSH *>().swap(m_Brushes);
+    std::vector<CZNOverlay *>().swap(m_Overlays);
+    std::vector<CZNEntity *>().swap(m_Entities);
+    std::vector<ZNMATERIALREF>().swap(m_MaterialRefs);
+    std::vector<ZNTEXTUREREF>().swap(m_TextureRefs);
+}
