@@ -8,7 +8,8 @@
 #include "platform/gdi/pen.h"
 #include "support/gdi_canvas.h"
 
-namespace {
+namespace
+{
 
 constexpr COLORREF kRed = RGB(255, 0, 0);
 constexpr COLORREF kYellow = RGB(175, 175, 0);

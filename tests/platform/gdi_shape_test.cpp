@@ -5,7 +5,8 @@
 #include "platform/gdi/pen.h"
 #include "support/gdi_canvas.h"
 
-namespace {
+namespace
+{
 
 constexpr COLORREF kPen = RGB(255, 0, 0);
 constexpr COLORREF kFill = RGB(0, 0, 255);
@@ -71,9 +72,9 @@ TEST(GdiShape, DottedRectangleFollowsItsOutline)
     canvas.Dc().SetBkMode(TRANSPARENT);
     canvas.Dc().Rectangle(1, 1, 9, 7);
     // Clockwise from the top-left corner: 7 pixels along the top, 5 down the right side, ...
-    const std::vector<POINT> path = {{1, 1}, {2, 1}, {3, 1}, {4, 1}, {5, 1}, {6, 1}, {7, 1}, {8, 1}, {8, 2},
-                                     {8, 3}, {8, 4}, {8, 5}, {8, 6}, {7, 6}, {6, 6}, {5, 6}, {4, 6}, {3, 6},
-                                     {2, 6}, {1, 6}, {1, 5}, {1, 4}, {1, 3}, {1, 2}};
+    const std::vector<POINT> path = {{1, 1}, {2, 1}, {3, 1}, {4, 1}, {5, 1}, {6, 1}, {7, 1}, {8, 1},
+                                     {8, 2}, {8, 3}, {8, 4}, {8, 5}, {8, 6}, {7, 6}, {6, 6}, {5, 6},
+                                     {4, 6}, {3, 6}, {2, 6}, {1, 6}, {1, 5}, {1, 4}, {1, 3}, {1, 2}};
     for (size_t i = 0; i < path.size(); ++i)
         EXPECT_EQ(canvas.At(path[i].x, path[i].y), i % 6 < 3 ? kPen : canvas.Background()) << "outline pixel " << i;
     canvas.Dc().SelectStockObject(BLACK_PEN);
@@ -91,8 +92,8 @@ TEST(GdiShape, FillRectCoversLeftTopUpToRightBottom)
 
 TEST(GdiShape, EllipseTouchesItsBoxButNotRightAndBottom)
 {
-    const std::vector<RECT> boxes = {{0, 0, 9, 9}, {1, 1, 9, 9}, {2, 1, 15, 6}, {3, 3, 5, 12}, {1, 2, 21, 4},
-                                     {4, 4, 5, 5}, {0, 0, 7, 7}, {2, 2, 32, 22}};
+    const std::vector<RECT> boxes = {{0, 0, 9, 9},  {1, 1, 9, 9}, {2, 1, 15, 6}, {3, 3, 5, 12},
+                                     {1, 2, 21, 4}, {4, 4, 5, 5}, {0, 0, 7, 7},  {2, 2, 32, 22}};
     for (const RECT &b : boxes) {
         SCOPED_TRACE(testing::Message() << "box " << b.left << "," << b.top << "," << b.right << "," << b.bottom);
         ZnCanvas canvas(34, 24);

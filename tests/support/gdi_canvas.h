@@ -11,7 +11,8 @@
 #include "platform/gdi/brush.h"
 #include "platform/gdi/dc.h"
 
-class ZnCanvas {
+class ZnCanvas
+{
 public:
     ZnCanvas(int width, int height, COLORREF background = RGB(0, 0, 0)) : m_Background(background)
     {

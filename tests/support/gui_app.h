@@ -1,21 +1,22 @@
 #pragma once
 
-// The QGuiApplication that tests drawing text or using Qt's GUI classes need. Created on first use
-// and kept until the process ends. With no platform chosen and no display, Qt's offscreen platform
-// is used.
+// The QGuiApplication that tests drawing text or using Qt's GUI classes need. Created on the first
+// call and kept until the process ends; the first caller's platform wins. The default is Qt's
+// offscreen platform, which needs no display (the X11 platform trips AddressSanitizer inside the
+// keyboard library).
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <cstdlib>
+#include <string>
 
-inline QGuiApplication *ZnGuiApp()
+inline QGuiApplication *ZnGuiApp(const char *platform = "offscreen")
 {
     if (auto *existing = qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
         return existing;
-    if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static int argc = 1;
+    static std::string platformName = platform;
+    static int argc = 3;
     static char name[] = "zntest";
-    static char *argv[] = {name, nullptr};
+    static char option[] = "-platform";
+    static char *argv[] = {name, option, platformName.data(), nullptr};
     static QGuiApplication *app = new QGuiApplication(argc, argv);
     return app;
 }

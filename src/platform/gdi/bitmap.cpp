@@ -3,7 +3,8 @@
 #include <cstring>
 #include <new>
 
-namespace {
+namespace
+{
 
 // Largest bitmap side accepted; keeps every size computation inside 32-bit and 64-bit ranges.
 constexpr int kMaxSide = 32767;
@@ -61,8 +62,8 @@ BOOL CZNBitmap::CreateDIBSection(const BITMAPINFO *info, void **bits)
 
 int64_t CZNBitmap::DibPitch(int64_t width, int bitCount)
 {
-    if (width < 0 || width > kMaxSide || (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 &&
-                                          bitCount != 24 && bitCount != 32))
+    if (width < 0 || width > kMaxSide ||
+        (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 && bitCount != 32))
         return -1;
     return ((width * bitCount + 31) / 32) * 4;
 }
@@ -123,7 +124,8 @@ void CZNBitmap::FreeResources()
     m_Height = 0;
 }
 
-namespace {
+namespace
+{
 
 struct StockBitmap : CZNBitmap {
     StockBitmap()

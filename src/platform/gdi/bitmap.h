@@ -8,7 +8,8 @@
 
 #include "platform/gdi/gdi_object.h"
 
-class ZN_API CZNBitmap : public CZNGdiObject {
+class ZN_API CZNBitmap : public CZNGdiObject
+{
 public:
     CZNBitmap() : CZNGdiObject(Kind::Bitmap) {}
 

@@ -15,7 +15,8 @@ BOOL CZNBrush::CreateSolidBrush(COLORREF color)
     return TRUE;
 }
 
-namespace {
+namespace
+{
 
 struct StockBrush : CZNBrush {
     explicit StockBrush(COLORREF color)

@@ -3,7 +3,8 @@
 // A brush: a solid colour, or the null (hollow) brush that fills nothing.
 #include "platform/gdi/gdi_object.h"
 
-class ZN_API CZNBrush : public CZNGdiObject {
+class ZN_API CZNBrush : public CZNGdiObject
+{
 public:
     CZNBrush() : CZNGdiObject(Kind::Brush) {}
     explicit CZNBrush(COLORREF color);

@@ -16,7 +16,8 @@
 #include "platform/gdi/font.h"
 #include "platform/gdi/pen.h"
 
-namespace {
+namespace
+{
 
 QRgb ToRgb(COLORREF c)
 {
@@ -303,7 +304,7 @@ QImage CZNDC::GetImage() const
 {
     if (m_Type == Type::Image && m_Surface)
         return m_Surface->format() == QImage::Format_RGB32 ? *m_Surface
-                                                            : m_Surface->convertToFormat(QImage::Format_RGB32);
+                                                           : m_Surface->convertToFormat(QImage::Format_RGB32);
     if (m_Type == Type::Memory && m_Bitmap)
         return m_Bitmap->GetImage();
     return QImage();
@@ -394,8 +395,8 @@ BOOL CZNDC::Rectangle(int left, int top, int right, int bottom)
         if (m_Pen->GetWidth() > 1) {
             QPainter painter(image);
             painter.setRenderHint(QPainter::Antialiasing, false);
-            painter.setPen(QPen(ToColor(m_Pen->GetColor()), m_Pen->GetWidth(), Qt::SolidLine, Qt::SquareCap,
-                                Qt::MiterJoin));
+            painter.setPen(
+                QPen(ToColor(m_Pen->GetColor()), m_Pen->GetWidth(), Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
             painter.setBrush(Qt::NoBrush);
             painter.drawRect(QRectF(left + 0.5, top + 0.5, right - left - 1, bottom - top - 1));
         } else {

@@ -12,7 +12,8 @@
 
 class QImage;
 
-class ZN_API CZNDC {
+class ZN_API CZNDC
+{
 public:
     CZNDC();
     ~CZNDC();

@@ -100,7 +100,8 @@ void CZNFont::FreeResources()
     m_LogFont = LOGFONT{};
 }
 
-namespace {
+namespace
+{
 
 struct StockFont : CZNFont {
     StockFont(LONG height, LONG weight)

@@ -8,7 +8,8 @@
 
 #include "platform/gdi/gdi_object.h"
 
-class ZN_API CZNFont : public CZNGdiObject {
+class ZN_API CZNFont : public CZNGdiObject
+{
 public:
     CZNFont() : CZNGdiObject(Kind::Font) {}
 

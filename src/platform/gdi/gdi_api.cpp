@@ -11,7 +11,8 @@
 #include "platform/gdi/font.h"
 #include "platform/gdi/pen.h"
 
-namespace {
+namespace
+{
 
 // Hands a freshly created object out as a handle owned by that handle.
 template <typename T> T *Release(std::unique_ptr<T> object, BOOL created)

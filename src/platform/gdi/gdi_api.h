@@ -11,8 +11,7 @@ ZN_API BOOL DeleteDC(HDC dc);
 ZN_API HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);
 // A 24-bit DIB section; bits receives its pixel rows. usage must be DIB_RGB_COLORS; section and
 // offset (a file mapping to place the rows in) must be null and 0.
-ZN_API HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO *info, UINT usage, void **bits, void *section,
-                                DWORD offset);
+ZN_API HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO *info, UINT usage, void **bits, void *section, DWORD offset);
 ZN_API HPEN CreatePen(int style, int width, COLORREF color);
 ZN_API HBRUSH CreateSolidBrush(COLORREF color);
 ZN_API HFONT CreateFontIndirect(const LOGFONT *logFont);
@@ -26,8 +25,8 @@ ZN_API HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
 // stock objects are left alone. Fails for an object still selected into a context.
 ZN_API BOOL DeleteObject(HGDIOBJ object);
 ZN_API BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC src, int xSrc, int ySrc, DWORD rop);
-ZN_API int StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc,
-                         int srcWidth, int srcHeight, const void *bits, const BITMAPINFO *info, UINT usage, DWORD rop);
+ZN_API int StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc, int srcWidth,
+                         int srcHeight, const void *bits, const BITMAPINFO *info, UINT usage, DWORD rop);
 ZN_API int GetDeviceCaps(HDC dc, int index);
 // number * numerator / denominator with a 64-bit intermediate, rounded to nearest (halves away
 // from zero); -1 when denominator is 0 or the result does not fit in an int.

@@ -8,7 +8,8 @@
 #include "platform/export.h"
 #include "platform/gdi/gdi_types.h"
 
-class ZN_API CZNGdiObject {
+class ZN_API CZNGdiObject
+{
 public:
     enum class Kind { Pen, Brush, Font, Bitmap };
 

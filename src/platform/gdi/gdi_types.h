@@ -95,11 +95,11 @@ constexpr BYTE DEFAULT_PITCH = 0;
 constexpr BYTE FF_DONTCARE = 0;
 
 struct LOGFONT {
-    LONG lfHeight;      // < 0: character height in pixels; > 0: cell height; 0: default
+    LONG lfHeight; // < 0: character height in pixels; > 0: cell height; 0: default
     LONG lfWidth;
     LONG lfEscapement;
     LONG lfOrientation;
-    LONG lfWeight;      // 0 (default), 100 .. 900
+    LONG lfWeight; // 0 (default), 100 .. 900
     BYTE lfItalic;
     BYTE lfUnderline;
     BYTE lfStrikeOut;

@@ -18,7 +18,8 @@ BOOL CZNPen::CreatePen(int style, int width, COLORREF color)
     return TRUE;
 }
 
-namespace {
+namespace
+{
 
 struct StockPen : CZNPen {
     StockPen(int style, COLORREF color)

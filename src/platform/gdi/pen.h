@@ -3,7 +3,8 @@
 // A pen: line style (solid, dotted, none), width in pixels and colour.
 #include "platform/gdi/gdi_object.h"
 
-class ZN_API CZNPen : public CZNGdiObject {
+class ZN_API CZNPen : public CZNGdiObject
+{
 public:
     CZNPen() : CZNGdiObject(Kind::Pen) {}
     CZNPen(int style, int width, COLORREF color);
