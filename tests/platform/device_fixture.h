@@ -1,0 +1,125 @@
+#pragma once
+
+// A device on an offscreen OpenGL context, with helpers to read back what it drew.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <vector>
+
+#include "platform/d3d9/direct3d9.h"
+#include "platform/d3d9/direct3d_device9.h"
+#include "platform/d3d9/direct3d_surface9.h"
+#include "platform/d3d9/offscreen_gl_context.h"
+#include "platform/os/window.h"
+
+// A window that keeps the last frame presented to it.
+class ZnRecordingWindow : public CZNWindow
+{
+public:
+    ZnRecordingWindow(LONG width, LONG height) : m_width(width), m_height(height) {}
+    void GetClientRect(RECT *rect) const override { *rect = {0, 0, m_width, m_height}; }
+    void PresentFrame(const QImage &frame, const RECT *destination) override
+    {
+        lastFrame = frame.copy();
+        lastDestination = destination ? *destination : RECT{0, 0, m_width, m_height};
+        ++presents;
+    }
+    QImage lastFrame;
+    RECT lastDestination = {};
+    int presents = 0;
+
+private:
+    LONG m_width, m_height;
+};
+
+class ZnDeviceTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_context = new CZNOffscreenGLContext();
+        ASSERT_TRUE(s_context->Create());
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_context;
+        s_context = nullptr;
+    }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(s_context->MakeCurrent());
+        d3d = Direct3DCreate9(D3D_SDK_VERSION);
+        ASSERT_NE(d3d, nullptr);
+        CreateDevice(32, 32);
+    }
+    void TearDown() override
+    {
+        if (device)
+            device->Release();
+        if (d3d)
+            d3d->Release();
+    }
+
+    void CreateDevice(UINT width, UINT height, HWND window = nullptr)
+    {
+        if (device)
+            device->Release();
+        device = nullptr;
+        params = {};
+        params.BackBufferWidth = width;
+        params.BackBufferHeight = height;
+        params.BackBufferFormat = D3DFMT_X8R8G8B8;
+        params.SwapEffect = D3DSWAPEFFECT_COPY;
+        params.Windowed = TRUE;
+        params.EnableAutoDepthStencil = TRUE;
+        params.AutoDepthStencilFormat = D3DFMT_D24X8;
+        params.Flags = D3DPRESENTFLAG_LOCKABLE_BACKBUFFER;
+        ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &params,
+                                    &device),
+                  D3D_OK);
+    }
+
+    // The back buffer as 0xAARRGGBB values, top row first.
+    std::vector<D3DCOLOR> ReadBackBuffer()
+    {
+        std::vector<D3DCOLOR> pixels;
+        IDirect3DSurface9 *surface = nullptr;
+        if (device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &surface) != D3D_OK)
+            return pixels;
+        D3DSURFACE_DESC desc;
+        surface->GetDesc(&desc);
+        D3DLOCKED_RECT locked;
+        if (surface->LockRect(&locked, nullptr, D3DLOCK_READONLY) == D3D_OK) {
+            pixels.resize(static_cast<size_t>(desc.Width) * desc.Height);
+            for (UINT y = 0; y < desc.Height; ++y)
+                std::memcpy(&pixels[y * desc.Width], static_cast<BYTE *>(locked.pBits) + y * locked.Pitch,
+                            desc.Width * 4);
+            surface->UnlockRect();
+        }
+        surface->Release();
+        return pixels;
+    }
+    D3DCOLOR Pixel(UINT x, UINT y)
+    {
+        std::vector<D3DCOLOR> pixels = ReadBackBuffer();
+        return pixels.empty() ? 0 : pixels[y * params.BackBufferWidth + x];
+    }
+
+    static CZNOffscreenGLContext *s_context;
+    IDirect3D9 *d3d = nullptr;
+    IDirect3DDevice9 *device = nullptr;
+    D3DPRESENT_PARAMETERS params = {};
+};
+
+// Channels of two colours within a tolerance.
+inline ::testing::AssertionResult ColorNear(D3DCOLOR actual, D3DCOLOR expected, int tolerance)
+{
+    for (int shift = 0; shift < 24; shift += 8) {
+        int a = static_cast<int>((actual >> shift) & 0xFF), e = static_cast<int>((expected >> shift) & 0xFF);
+        if (std::abs(a - e) > tolerance)
+            return ::testing::AssertionFailure() << std::hex << "0x" << actual << " is not within " << std::dec
+                                                 << tolerance << " of 0x" << std::hex << expected;
+    }
+    return ::testing::AssertionSuccess();
+}

@@ -1,0 +1,3 @@
+#include "device_fixture.h"
+
+CZNOffscreenGLContext *ZnDeviceTest::s_context = nullptr;
