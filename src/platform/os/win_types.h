@@ -83,23 +83,3 @@ using HANDLE = void *;
 // A window the editor draws into; the shell implements it (platform/os/window.h).
 class CZNWindow;
 using HWND = CZNWindow *;
-
-// Font description: heights in pixels (negative: character height, positive: cell height).
-constexpr int LF_FACESIZE = 32;
-struct LOGFONT {
-    LONG lfHeight;
-    LONG lfWidth;
-    LONG lfEscapement;
-    LONG lfOrientation;
-    LONG lfWeight;
-    BYTE lfItalic;
-    BYTE lfUnderline;
-    BYTE lfStrikeOut;
-    BYTE lfCharSet;
-    BYTE lfOutPrecision;
-    BYTE lfClipPrecision;
-    BYTE lfQuality;
-    BYTE lfPitchAndFamily;
-    char lfFaceName[LF_FACESIZE];
-};
-using LOGFONTA = LOGFONT;
