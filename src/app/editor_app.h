@@ -10,6 +10,7 @@
 #include "platform/export.h"
 #include "platform/os/reporter.h"
 #include "platform/os/win_types.h"
+#include "render/direct3d.h"
 
 class CZNEDITORDoc;
 
@@ -105,6 +106,9 @@ public:
     CZNEDITORDoc *GetDocument() const { return m_Document; }
     void SetDocument(CZNEDITORDoc *document) { m_Document = document; }
 
+    // The 3D device wrapper and, through it, the material list.
+    CZN3D *Get3D() { return &m_3D; }
+
     // Where message boxes go; never null (standard error when nothing is set).
     IZNReporter *GetReporter() const;
     void SetReporter(IZNReporter *reporter) { m_Reporter = reporter; }
@@ -117,6 +121,7 @@ private:
     int32_t m_RightButtonMode = 32775; // pan
     BYTE m_SpaceDown = 0;
     ZNAPPOPTIONS m_Options{};
+    CZN3D m_3D;
     IZNReporter *m_Reporter = nullptr;
 };
 

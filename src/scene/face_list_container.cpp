@@ -1,0 +1,73 @@
+#include "scene/face_list_container.h"
+
+#include <cstdlib>
+#include <new>
+
+#include "scene/face_index_list.h"
+
+ZNFACELISTCONTAINER::ZNFACELISTCONTAINER() : m_Count(0), m_Lists(nullptr) {}
+
+ZNFACELISTCONTAINER::ZNFACELISTCONTAINER(const ZNFACELISTCONTAINER &other) : m_Count(0), m_Lists(nullptr)
+{
+    InitFromContainer(&other);
+}
+
+ZNFACELISTCONTAINER &ZNFACELISTCONTAINER::operator=(const ZNFACELISTCONTAINER &other)
+{
+    InitFromContainer(&other);
+    return *this;
+}
+
+ZNFACELISTCONTAINER::~ZNFACELISTCONTAINER()
+{
+    Reset();
+}
+
+void ZNFACELISTCONTAINER::Reset()
+{
+    for (DWORD i = 0; i < m_Count; ++i)
+        delete m_Lists[i];
+    std::free(m_Lists);
+    m_Lists = nullptr;
+    m_Count = 0;
+}
+
+int ZNFACELISTCONTAINER::AddFaceIndexList(ZNFACEINDEXLIST *list)
+{
+    if (!list || m_Count == 0xFFFFFFFFu)
+        return 0;
+    void *grown = std::realloc(m_Lists, sizeof(ZNFACEINDEXLIST *) * (static_cast<size_t>(m_Count) + 1));
+    if (!grown)
+        return 0;
+    m_Lists = static_cast<ZNFACEINDEXLIST **>(grown);
+    m_Lists[m_Count++] = list;
+    return 1;
+}
+
+int ZNFACELISTCONTAINER::AddFaceIndexListCopy(const ZNFACEINDEXLIST *list)
+{
+    if (!list)
+        return 0;
+    ZNFACEINDEXLIST *copy = new (std::nothrow) ZNFACEINDEXLIST;
+    if (!copy)
+        return 0;
+    for (DWORD i = 0; i < list->GetIndexCount(); ++i)
+        copy->AddFaceIndex(static_cast<DWORD>(list->GetIndex(i)));
+    if (!AddFaceIndexList(copy)) {
+        delete copy;
+        return 0;
+    }
+    return 1;
+}
+
+int ZNFACELISTCONTAINER::InitFromContainer(const ZNFACELISTCONTAINER *other)
+{
+    if (!other)
+        return 0;
+    if (other == this)
+        return 1;
+    Reset();
+    for (DWORD i = 0; i < other->m_Count; ++i)
+        AddFaceIndexListCopy(other->m_Lists[i]);
+    return 1;
+}

@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include "scene/face_index_list.h"
+#include "scene/face_list_container.h"
+
+namespace
+{
+
+ZNFACEINDEXLIST *MakeList(std::initializer_list<DWORD> indices)
+{
+    auto *list = new ZNFACEINDEXLIST;
+    for (DWORD i : indices)
+        EXPECT_EQ(list->AddFaceIndex(i), 1);
+    return list;
+}
+
+} // namespace
+
+TEST(FaceIndexList, GrowsByOneAndAnswersOutOfRangeWithMinusOne)
+{
+    ZNFACEINDEXLIST list;
+    EXPECT_EQ(list.GetIndexCount(), 0u);
+    EXPECT_EQ(list.GetIndices(), nullptr);
+    EXPECT_EQ(list.GetIndex(0), -1);
+    list.AddFaceIndex(4);
+    list.AddFaceIndex(9);
+    list.AddFaceIndex(4);
+    EXPECT_EQ(list.GetIndexCount(), 3u);
+    EXPECT_EQ(list.GetIndex(0), 4);
+    EXPECT_EQ(list.GetIndex(1), 9);
+    EXPECT_EQ(list.GetIndex(2), 4);
+    EXPECT_EQ(list.GetIndex(3), -1);
+
+    // Copies take their own array.
+    ZNFACEINDEXLIST copy(list);
+    ZNFACEINDEXLIST assigned;
+    assigned.AddFaceIndex(1);
+    assigned = list;
+    for (ZNFACEINDEXLIST *c : {&copy, &assigned}) {
+        EXPECT_NE(c->GetIndices(), list.GetIndices());
+        ASSERT_EQ(c->GetIndexCount(), 3u);
+        EXPECT_EQ(c->GetIndex(1), 9);
+    }
+    list.GetIndices()[1] = 77;
+    EXPECT_EQ(copy.GetIndex(1), 9);
+    assigned = assigned;
+    EXPECT_EQ(assigned.GetIndex(2), 4);
+}
+
+TEST(FaceListContainer, OwnsItsListsAndCopiesDeeply)
+{
+    ZNFACELISTCONTAINER container;
+    EXPECT_EQ(container.AddFaceIndexList(nullptr), 0);
+    EXPECT_EQ(container.AddFaceIndexListCopy(nullptr), 0);
+    EXPECT_EQ(container.AddFaceIndexList(MakeList({0, 1, 2})), 1);
+    EXPECT_EQ(container.AddFaceIndexList(MakeList({3})), 1);
+    ZNFACEINDEXLIST outside;
+    outside.AddFaceIndex(8);
+    EXPECT_EQ(container.AddFaceIndexListCopy(&outside), 1);
+    ASSERT_EQ(container.GetFaceIndexListCount(), 3u);
+    EXPECT_NE(container.GetFaceIndexList(2), &outside);
+    EXPECT_EQ(container.GetFaceIndexList(2)->GetIndex(0), 8);
+    EXPECT_EQ(container.GetFaceIndexList(3), nullptr);
+    EXPECT_EQ(container.GetFaceIndexListArray()[1]->GetIndex(0), 3);
+
+    ZNFACELISTCONTAINER copy;
+    EXPECT_EQ(copy.InitFromContainer(nullptr), 0);
+    copy.AddFaceIndexList(MakeList({5}));
+    EXPECT_EQ(copy.InitFromContainer(nullptr), 0);
+    EXPECT_EQ(copy.GetFaceIndexListCount(), 1u);
+    EXPECT_EQ(copy.InitFromContainer(&container), 1);
+    ASSERT_EQ(copy.GetFaceIndexListCount(), 3u);
+    EXPECT_EQ(copy.GetFaceIndexList(0)->GetIndexCount(), 3u);
+    EXPECT_NE(copy.GetFaceIndexList(0), container.GetFaceIndexList(0));
+
+    // Changing the source afterwards leaves the copy alone.
+    container.GetFaceIndexList(0)->AddFaceIndex(99);
+    container.GetFaceIndexList(0)->GetIndices()[0] = 42;
+    EXPECT_EQ(copy.GetFaceIndexList(0)->GetIndexCount(), 3u);
+    EXPECT_EQ(copy.GetFaceIndexList(0)->GetIndex(0), 0);
+
+    ZNFACELISTCONTAINER constructed(container);
+    ZNFACELISTCONTAINER assigned;
+    assigned = container;
+    assigned = assigned;
+    for (ZNFACELISTCONTAINER *c : {&constructed, &assigned}) {
+        ASSERT_EQ(c->GetFaceIndexListCount(), 3u);
+        EXPECT_NE(c->GetFaceIndexList(1), container.GetFaceIndexList(1));
+        EXPECT_EQ(c->GetFaceIndexList(0)->GetIndex(0), 42);
+        EXPECT_EQ(c->GetFaceIndexList(0)->GetIndex(3), 99);
+    }
+
+    ZNFACELISTCONTAINER empty;
+    EXPECT_EQ(copy.InitFromContainer(&empty), 1);
+    EXPECT_EQ(copy.GetFaceIndexListCount(), 0u);
+    EXPECT_EQ(copy.GetFaceIndexListArray(), nullptr);
+
+    container.Reset();
+    EXPECT_EQ(container.GetFaceIndexListCount(), 0u);
+    EXPECT_EQ(container.GetFaceIndexList(0), nullptr);
+}
