@@ -1,0 +1,165 @@
+#include "scene/group.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "scene/object_type.h"
+
+CZNGROUP::CZNGROUP()
+    : m_ObjectType(ZNOBJECT_GROUP), m_Name(nullptr), m_Parent(nullptr), m_Children(nullptr), m_ChildCount(0)
+{
+}
+
+CZNGROUP::~CZNGROUP()
+{
+    // A destroyed group leaves neither its parent nor its members pointing at it.
+    if (m_Parent)
+        m_Parent->RemoveChild(this);
+    Clear();
+}
+
+void CZNGROUP::SetName(char *name)
+{
+    if (name == m_Name)
+        return;
+    delete[] m_Name;
+    m_Name = name;
+}
+
+bool CZNGROUP::SetChildParent(void *object, CZNGROUP *parent)
+{
+    switch (GetObjectType(object)) {
+    case ZNOBJECT_GROUP:
+        static_cast<CZNGROUP *>(object)->SetParent(parent);
+        return true;
+    default:
+        return false;
+    }
+}
+
+int CZNGROUP::AddChild(void *object)
+{
+    if (!object || object == this)
+        return 0;
+    for (DWORD i = 0; i < m_ChildCount; ++i)
+        if (m_Children[i] == object)
+            return 1;
+    if (GetObjectType(object) == ZNOBJECT_GROUP) {
+        CZNGROUP *group = static_cast<CZNGROUP *>(object);
+        // A group never contains one of its own ancestors.
+        for (CZNGROUP *up = m_Parent; up; up = up->m_Parent)
+            if (up == group)
+                return 0;
+        if (group->m_Parent && group->m_Parent != this)
+            group->m_Parent->RemoveChild(group);
+    }
+    void *grown = std::realloc(m_Children, sizeof(void *) * (static_cast<size_t>(m_ChildCount) + 1));
+    if (!grown)
+        return 0;
+    m_Children = static_cast<void **>(grown);
+    m_Children[m_ChildCount++] = object;
+    SetChildParent(object, this);
+    return 1;
+}
+
+void CZNGROUP::RemoveAt(DWORD index)
+{
+    std::memmove(&m_Children[index], &m_Children[index + 1], sizeof(void *) * (m_ChildCount - index - 1));
+    --m_ChildCount;
+    if (m_ChildCount == 0) {
+        std::free(m_Children);
+        m_Children = nullptr;
+        return;
+    }
+    // Shrinking never loses the block: keep the larger one when it cannot move.
+    void *shrunk = std::realloc(m_Children, sizeof(void *) * m_ChildCount);
+    if (shrunk)
+        m_Children = static_cast<void **>(shrunk);
+}
+
+void CZNGROUP::RemoveChild(void *object)
+{
+    for (DWORD i = 0; i < m_ChildCount; ++i) {
+        if (m_Children[i] != object)
+            continue;
+        RemoveAt(i);
+        SetChildParent(object, nullptr);
+        return;
+    }
+}
+
+CZNGROUP *CZNGROUP::GetRootGroup()
+{
+    CZNGROUP *group = this;
+    while (group->m_Parent)
+        group = group->m_Parent;
+    return group;
+}
+
+int CZNGROUP::IsSelected() const
+{
+    for (DWORD i = 0; i < m_ChildCount; ++i) {
+        void *child = m_Children[i];
+        switch (GetObjectType(child)) {
+        case ZNOBJECT_GROUP:
+            if (static_cast<const CZNGROUP *>(child)->IsSelected())
+                return 1;
+            break;
+        default:
+            break;
+        }
+    }
+    return 0;
+}
+
+void CZNGROUP::MergeChildBounds(ZNBBOX *box, int flag) const
+{
+    for (DWORD i = 0; i < m_ChildCount; ++i) {
+        void *child = m_Children[i];
+        switch (GetObjectType(child)) {
+        case ZNOBJECT_GROUP:
+            static_cast<const CZNGROUP *>(child)->MergeChildBounds(box, flag);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+ZNBBOX *CZNGROUP::GetBoundingBox(ZNBBOX *box, int flag) const
+{
+    if (!box)
+        return nullptr;
+    box->Min = D3DXVECTOR3(1e7f, 1e7f, 1e7f);
+    box->Max = D3DXVECTOR3(-1e7f, -1e7f, -1e7f);
+    MergeChildBounds(box, flag);
+    return box;
+}
+
+DWORD CZNGROUP::RemoveEmptyGroups()
+{
+    for (DWORD i = 0; i < m_ChildCount; ++i) {
+        if (GetObjectType(m_Children[i]) != ZNOBJECT_GROUP)
+            continue;
+        CZNGROUP *child = static_cast<CZNGROUP *>(m_Children[i]);
+        if (child->RemoveEmptyGroups() != 0)
+            continue;
+        RemoveAt(i);
+        --i; // the next child moved into this slot
+        child->m_Parent = nullptr;
+        child->Clear();
+        delete child;
+    }
+    return m_ChildCount;
+}
+
+void CZNGROUP::Clear()
+{
+    delete[] m_Name;
+    m_Name = nullptr;
+    for (DWORD i = 0; i < m_ChildCount; ++i)
+        SetChildParent(m_Children[i], nullptr);
+    std::free(m_Children);
+    m_Children = nullptr;
+    m_ChildCount = 0;
+}
