@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 float DistancePointToSegment(const D3DXVECTOR3 &a, const D3DXVECTOR3 &b, const D3DXVECTOR3 &p)
 {
@@ -107,7 +108,11 @@ int FaceIntersectsBox(const ZNBBOX &box, const ZNFACE *face, int mode)
 
     if (mode == 0) {
         static const D3DXVECTOR3 normals[6] = {{0, 0, -1}, {0, 0, 1}, {-1, 0, 0}, {1, 0, 0}, {0, -1, 0}, {0, 1, 0}};
-        ZNFACE copy(*face);
+        // Only the positions matter here: the copy takes no texture reference.
+        ZNFACE copy;
+        const short count = face->GetVertexCount();
+        if (count > 0 && face->m_Vertices && copy.AddVertices(count, nullptr))
+            std::memcpy(copy.m_Vertices, face->m_Vertices, sizeof(ZNVERTEX) * count);
         for (int i = 0; i < 6; ++i) {
             D3DXVECTOR3 normal = normals[i];
             D3DXVECTOR3 point = (i % 2 == 0) ? box.Min : box.Max;

@@ -168,12 +168,16 @@ TEST_F(MaterialListTest, FaceIntersectsBoxByClippingOrByVerticesAndEdges)
         {{{20, 0, 0}, {20, 10, 0}, {30, 10, 0}}, 0, 0},               // outside
         {{{-5, 2, 2}, {15, 2, 2}, {15, 3, 2}}, 1, 1},                 // an edge passes through
     };
+    SizedTexture texture(32, 32);
     for (const auto &c : cases) {
         ZNFACE face;
         FillFace(face, c.points);
+        face.SetTexture(&texture);
         EXPECT_EQ(FaceIntersectsBox(box, &face, 0), c.clipped);
         EXPECT_EQ(FaceIntersectsBox(box, &face, 1), c.vertexEdge);
-        // The test never changes the face.
+        // The test never changes the face or its references.
         EXPECT_EQ(face.GetVertexCount(), static_cast<short>(c.points.size()));
+        EXPECT_EQ(texture.GetRefCount(), 1);
+        EXPECT_EQ(Refs(0), 1);
     }
 }
