@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <set>
 #include <utility>
 #include <vector>
@@ -168,4 +169,42 @@ TEST(GdiObjects, StockObjectsAndDestroyedSelections)
     canvas.Dc().LineTo(4, 1);
     EXPECT_EQ(canvas.At(3, 1), RGB(0, 0, 0));
     EXPECT_EQ(canvas.At(4, 1), RGB(255, 255, 255));
+}
+
+TEST(GdiLine, FarAwayCoordinatesAreClipped)
+{
+    ZnCanvas canvas(10, 6);
+    CZNPen pen(PS_SOLID, 1, kRed);
+    canvas.Dc().SelectObject(&pen);
+    canvas.Dc().MoveTo(-2000000000, 2);
+    canvas.Dc().LineTo(2000000000, 2);
+    canvas.Dc().MoveTo(-100, -100);
+    canvas.Dc().LineTo(100, 100);
+    canvas.Dc().MoveTo(INT32_MIN, INT32_MIN);
+    canvas.Dc().LineTo(INT32_MAX, INT32_MAX);
+    canvas.Dc().MoveTo(INT32_MAX, 0);
+    canvas.Dc().LineTo(INT32_MIN, 5);
+    // The last line falls 5 rows over 2^32 columns: it crosses the image on row 2 (2.4999... rounded).
+    canvas.ExpectPixels([&](int x, int y) { return (y == 2 || x == y) ? kRed : canvas.Background(); });
+
+    // A dotted line keeps its pattern where it enters the image.
+    ZnCanvas dots(12, 3);
+    CZNPen dotted(PS_DOT, 1, kYellow);
+    dots.Dc().SelectObject(&dotted);
+    dots.Dc().SetBkMode(TRANSPARENT);
+    dots.Dc().MoveTo(-4, 1);
+    dots.Dc().LineTo(100, 1);
+    dots.ExpectPixels([&](int x, int y) { return y == 1 && (x + 4) % 6 < 3 ? kYellow : dots.Background(); });
+
+    // A huge ellipse shows only its part inside the image: here its flat middle rows.
+    ZnCanvas big(10, 6);
+    CZNBrush brush(RGB(0, 0, 255));
+    big.Dc().SelectObject(&brush);
+    big.Dc().SelectObject(&pen);
+    big.Dc().Ellipse(-1000000, -3, 1000010, 9);
+    big.ExpectPixels([&](int, int) { return RGB(0, 0, 255); });
+    big.Dc().SelectStockObject(BLACK_PEN);
+    big.Dc().SelectStockObject(WHITE_BRUSH);
+    canvas.Dc().SelectStockObject(BLACK_PEN);
+    dots.Dc().SelectStockObject(BLACK_PEN);
 }

@@ -69,10 +69,25 @@ void FillBox(QImage &image, int left, int top, int right, int bottom, QRgb color
         FillSpan(image, left, right, y, color);
 }
 
-// a / b rounded to the nearest integer, halves away from zero; b > 0.
-int64_t RoundDiv(int64_t a, int64_t b)
+// a / b rounded to the nearest integer, halves away from zero; b > 0. Wide enough for products of
+// two 33-bit coordinate differences.
+int64_t RoundDiv(__int128 a, __int128 b)
 {
-    return a >= 0 ? (2 * a + b) / (2 * b) : -((-2 * a + b) / (2 * b));
+    return static_cast<int64_t>(a >= 0 ? (2 * a + b) / (2 * b) : -((-2 * a + b) / (2 * b)));
+}
+
+// The first i in [lo, hi) for which pred(i) holds, pred being false then true along the range; hi
+// when it never holds.
+template <typename Pred> int64_t FirstTrue(int64_t lo, int64_t hi, Pred pred)
+{
+    while (lo < hi) {
+        const int64_t mid = lo + (hi - lo) / 2;
+        if (pred(mid))
+            hi = mid;
+        else
+            lo = mid + 1;
+    }
+    return lo;
 }
 
 // Whether pixel number `phase` along a line of the given pen style is drawn (cosmetic patterns).
@@ -88,47 +103,43 @@ bool StyleOn(int style, int phase)
     }
 }
 
-// Pixel spans of an ellipse filling the pixels left .. right - 1 and top .. bottom - 1: for each row
-// the first and one past the last pixel. The row nearest the centre reaches the full width and the
+// Pixel spans of an ellipse filling the pixels left .. right - 1 and top .. bottom - 1: for a row,
+// the first and one past the last pixel. The rows nearest the centre reach the full width and the
 // middle column the full height, so the figure touches all four sides of its box.
-struct EllipseSpans {
-    int top = 0;
-    std::vector<std::pair<int, int>> rows;
-
-    EllipseSpans(int left, int topEdge, int right, int bottom) : top(topEdge)
+class EllipseSpans
+{
+public:
+    EllipseSpans(int left, int top, int right, int bottom)
+        : m_Left(left), m_Top(top), m_Right(right), m_Bottom(bottom), m_Cx((double(left) + right) / 2.0),
+          m_Cy((double(top) + bottom) / 2.0), m_Rx((double(right) - left) / 2.0), m_Ry((double(bottom) - top) / 2.0)
     {
-        const int width = right - left;
-        const int height = bottom - topEdge;
-        const double cx = (left + right) / 2.0;
-        const double cy = (topEdge + bottom) / 2.0;
-        const double rx = width / 2.0;
-        const double ry = height / 2.0;
-        rows.reserve(static_cast<size_t>(height));
-        for (int y = topEdge; y < bottom; ++y) {
-            // Distance from the centre to the nearer edge of this row.
-            const double dy = std::max(0.0, std::fabs(y + 0.5 - cy) - 0.5) / ry;
-            const double half = rx * std::sqrt(std::max(0.0, 1.0 - dy * dy)) + 1e-9;
-            // Pixels whose centres lie within half of the centre line.
-            int x0 = static_cast<int>(std::ceil(cx - half - 0.5));
-            int x1 = static_cast<int>(std::floor(cx + half - 0.5)) + 1;
-            x0 = std::max(x0, left);
-            x1 = std::min(x1, right);
-            if (x0 >= x1) {
-                // Keep the middle pixel (two for an even width) so that no row is empty.
-                x0 = left + (width - 1) / 2;
-                x1 = left + width / 2 + 1;
-            }
-            rows.emplace_back(x0, x1);
+    }
+
+    // Empty (first == last) for a row outside the box.
+    std::pair<int, int> Row(int y) const
+    {
+        if (y < m_Top || y >= m_Bottom)
+            return {0, 0};
+        // Distance from the centre to the nearer edge of this row.
+        const double dy = std::max(0.0, std::fabs(y + 0.5 - m_Cy) - 0.5) / m_Ry;
+        const double half = m_Rx * std::sqrt(std::max(0.0, 1.0 - dy * dy)) + 1e-9;
+        // Pixels whose centres lie within half of the centre line.
+        const double first = std::ceil(m_Cx - half - 0.5);
+        const double last = std::floor(m_Cx + half - 0.5) + 1;
+        int x0 = static_cast<int>(std::max(first, double(m_Left)));
+        int x1 = static_cast<int>(std::min(last, double(m_Right)));
+        if (x0 >= x1) {
+            // Keep the middle pixel (two for an even width) so that no row is empty.
+            const int64_t width = int64_t(m_Right) - m_Left;
+            x0 = static_cast<int>(m_Left + (width - 1) / 2);
+            x1 = static_cast<int>(m_Left + width / 2 + 1);
         }
+        return {x0, x1};
     }
 
-    bool Contains(int x, int y) const
-    {
-        const int i = y - top;
-        if (i < 0 || i >= static_cast<int>(rows.size()))
-            return false;
-        return x >= rows[static_cast<size_t>(i)].first && x < rows[static_cast<size_t>(i)].second;
-    }
+private:
+    int m_Left, m_Top, m_Right, m_Bottom;
+    double m_Cx, m_Cy, m_Rx, m_Ry;
 };
 
 } // namespace
@@ -343,34 +354,42 @@ void CZNDC::DrawLine(QImage &image, int x0, int y0, int x1, int y1, int &phase)
         painter.drawLine(QPointF(x0 + 0.5, y0 + 0.5), QPointF(x1 + 0.5, y1 + 0.5));
         return;
     }
-    // One-pixel lines: every pixel from the start up to, not including, the end.
+    // One-pixel lines: every pixel from the start up to, not including, the end. Pixel i lies i steps
+    // along the major axis, rounded on the minor one; only the steps inside the image are walked.
     const int64_t dx = int64_t(x1) - x0;
     const int64_t dy = int64_t(y1) - y0;
     const int64_t adx = std::llabs(dx);
     const int64_t ady = std::llabs(dy);
     const int64_t steps = std::max(adx, ady);
+    const bool xMajor = adx >= ady;
+    auto pixelX = [&](int64_t i) { return xMajor ? x0 + (dx > 0 ? i : -i) : x0 + RoundDiv(__int128(i) * dx, ady); };
+    auto pixelY = [&](int64_t i) { return xMajor ? y0 + RoundDiv(__int128(i) * dy, adx) : y0 + (dy > 0 ? i : -i); };
+    // Each coordinate moves monotonically with i, so the steps inside [0, size) form one range.
+    auto inside = [](int64_t &lo, int64_t &hi, int64_t delta, int64_t size, auto coord) {
+        if (delta >= 0) {
+            lo = FirstTrue(lo, hi, [&](int64_t i) { return coord(i) >= 0; });
+            hi = FirstTrue(lo, hi, [&](int64_t i) { return coord(i) >= size; });
+        } else {
+            lo = FirstTrue(lo, hi, [&](int64_t i) { return coord(i) < size; });
+            hi = FirstTrue(lo, hi, [&](int64_t i) { return coord(i) < 0; });
+        }
+    };
+    int64_t first = 0, end = steps;
+    inside(first, end, dx, image.width(), pixelX);
+    inside(first, end, dy, image.height(), pixelY);
+
     const int style = m_Pen->GetStyle();
     const bool opaqueGaps = m_BkMode == OPAQUE;
     const QRgb gap = ToRgb(m_BkColor);
-    const int64_t width = image.width();
-    const int64_t height = image.height();
-    for (int64_t i = 0; i < steps; ++i, ++phase) {
-        int64_t x, y;
-        if (adx >= ady) {
-            x = x0 + (dx > 0 ? i : -i);
-            y = y0 + RoundDiv(i * dy, adx);
-        } else {
-            y = y0 + (dy > 0 ? i : -i);
-            x = x0 + RoundDiv(i * dx, ady);
-        }
-        if (x < 0 || y < 0 || x >= width || y >= height)
-            continue;
-        if (StyleOn(style, phase))
-            PutPixel(image, int(x), int(y), color);
+    for (int64_t i = first; i < end; ++i) {
+        const int x = static_cast<int>(pixelX(i));
+        const int y = static_cast<int>(pixelY(i));
+        if (StyleOn(style, static_cast<int>((phase + i) % 24)))
+            PutPixel(image, x, y, color);
         else if (opaqueGaps)
-            PutPixel(image, int(x), int(y), gap);
+            PutPixel(image, x, y, gap);
     }
-    phase %= 24;
+    phase = static_cast<int>((phase + steps) % 24);
 }
 
 BOOL CZNDC::Rectangle(int left, int top, int right, int bottom)
@@ -439,19 +458,21 @@ BOOL CZNDC::Ellipse(int left, int top, int right, int bottom)
         painter.setBrush(hasBrush ? QBrush(ToColor(m_Brush->GetColor())) : QBrush(Qt::NoBrush));
         painter.drawEllipse(QRectF(left + 0.5, top + 0.5, right - left - 1, bottom - top - 1));
     } else {
-        // Clip the figure to the image before walking its rows.
         const EllipseSpans spans(left, top, right, bottom);
         const QRgb penColor = hasPen ? ToRgb(m_Pen->GetColor()) : 0;
         const QRgb brushColor = hasBrush ? ToRgb(m_Brush->GetColor()) : 0;
+        // Only the rows inside the image are walked.
         const int firstRow = std::max(top, 0);
         const int endRow = std::min(bottom, image->height());
         for (int y = firstRow; y < endRow; ++y) {
-            const auto [x0, x1] = spans.rows[static_cast<size_t>(y - top)];
+            const auto [x0, x1] = spans.Row(y);
+            const auto [above0, above1] = spans.Row(y - 1);
+            const auto [below0, below1] = spans.Row(y + 1);
             const int from = std::max(x0, 0);
             const int to = std::min(x1, image->width());
             for (int x = from; x < to; ++x) {
                 // Outline: pixels of the figure with a neighbour outside it.
-                const bool edge = x == x0 || x == x1 - 1 || !spans.Contains(x, y - 1) || !spans.Contains(x, y + 1);
+                const bool edge = x == x0 || x == x1 - 1 || x < above0 || x >= above1 || x < below0 || x >= below1;
                 if (edge && hasPen)
                     PutPixel(*image, x, y, penColor);
                 else if (hasBrush)
@@ -511,12 +532,14 @@ SIZE CZNDC::GetTextExtent(const char *text, int count) const
     return SIZE{metrics.horizontalAdvance(QString::fromLatin1(text, count)), metrics.height()};
 }
 
-void CZNDC::DrawTextLine(QImage &image, int x, int y, const char *text, int count)
+void CZNDC::DrawTextLine(QImage &image, int x, int y, const char *text, int count, const QRect *clip)
 {
     const QFont font = m_Font->GetQFont();
     const QFontMetrics metrics(font);
     const QString line = QString::fromLatin1(text, count);
     QPainter painter(&image);
+    if (clip)
+        painter.setClipRect(*clip);
     if (m_BkMode == OPAQUE)
         painter.fillRect(QRect(x, y, metrics.horizontalAdvance(line), metrics.height()), ToColor(m_BkColor));
     painter.setFont(font);
@@ -531,7 +554,7 @@ BOOL CZNDC::TextOut(int x, int y, const char *text, int count)
     if (count < 0)
         count = static_cast<int>(std::strlen(text));
     if (QImage *image = BeginPaint()) {
-        DrawTextLine(*image, x, y, text, count);
+        DrawTextLine(*image, x, y, text, count, nullptr);
         EndPaint();
     }
     return TRUE;
@@ -572,14 +595,8 @@ int CZNDC::DrawText(const char *text, int count, RECT *rect, UINT format)
     QImage *image = BeginPaint();
     if (!image)
         return total;
-    QImage *target = image;
-    QImage clipped;
-    const bool clip = !(format & DT_NOCLIP);
-    if (clip) {
-        // Draw on a copy and take back only the pixels inside the rectangle.
-        clipped = image->copy();
-        target = &clipped;
-    }
+    const QRect clip(rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top);
+    const bool clipped = !(format & DT_NOCLIP);
     for (const auto &[start, length] : lines) {
         const int width = metrics.horizontalAdvance(QString::fromLatin1(text + start, length));
         int x = rect->left;
@@ -587,18 +604,8 @@ int CZNDC::DrawText(const char *text, int count, RECT *rect, UINT format)
             x = rect->left + (rect->right - rect->left - width) / 2;
         else if (format & DT_RIGHT)
             x = rect->right - width;
-        DrawTextLine(*target, x, y, text + start, length);
+        DrawTextLine(*image, x, y, text + start, length, clipped ? &clip : nullptr);
         y += lineHeight;
-    }
-    if (clip) {
-        const int top = std::max<int>(rect->top, 0);
-        const int bottom = std::min<int>(rect->bottom, image->height());
-        const int left = std::max<int>(rect->left, 0);
-        const int right = std::min<int>(rect->right, image->width());
-        for (int row = top; row < bottom && left < right; ++row)
-            std::memcpy(reinterpret_cast<QRgb *>(image->scanLine(row)) + left,
-                        reinterpret_cast<const QRgb *>(clipped.constScanLine(row)) + left,
-                        static_cast<size_t>(right - left) * sizeof(QRgb));
     }
     EndPaint();
     return total;
@@ -673,20 +680,21 @@ int CZNDC::StretchDIBits(int xDest, int yDest, int destWidth, int destHeight, in
     // Top row of the source rectangle, counted from the top of the image.
     const int64_t srcTop = bottomUp ? imageHeight - int64_t(ySrc) - srcHeight : int64_t(ySrc);
     const auto *data = static_cast<const uint8_t *>(bits);
-    for (int64_t j = 0; j < destHeight; ++j) {
+    // Only the destination pixels inside the image are walked.
+    const int64_t firstRow = std::max<int64_t>(0, -int64_t(yDest));
+    const int64_t endRow = std::min<int64_t>(destHeight, int64_t(image->height()) - yDest);
+    const int64_t firstColumn = std::max<int64_t>(0, -int64_t(xDest));
+    const int64_t endColumn = std::min<int64_t>(destWidth, int64_t(image->width()) - xDest);
+    for (int64_t j = firstRow; j < endRow; ++j) {
         const int64_t outY = int64_t(yDest) + j;
-        if (outY < 0 || outY >= image->height())
-            continue;
         const int64_t srcY = srcTop + j * srcHeight / destHeight;
         if (srcY < 0 || srcY >= imageHeight)
             continue;
         const int64_t memoryRow = bottomUp ? imageHeight - 1 - srcY : srcY;
         const uint8_t *row = data + memoryRow * pitch;
         QRgb *out = reinterpret_cast<QRgb *>(image->scanLine(int(outY)));
-        for (int64_t i = 0; i < destWidth; ++i) {
+        for (int64_t i = firstColumn; i < endColumn; ++i) {
             const int64_t outX = int64_t(xDest) + i;
-            if (outX < 0 || outX >= image->width())
-                continue;
             const int64_t srcX = int64_t(xSrc) + i * srcWidth / destWidth;
             if (srcX < 0 || srcX >= imageWidth)
                 continue;

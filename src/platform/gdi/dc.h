@@ -11,6 +11,7 @@
 #include "platform/gdi/gdi_types.h"
 
 class QImage;
+class QRect;
 
 class ZN_API CZNDC
 {
@@ -113,7 +114,7 @@ private:
     QImage *BeginPaint();
     void EndPaint();
     void DrawLine(QImage &image, int x0, int y0, int x1, int y1, int &phase);
-    void DrawTextLine(QImage &image, int x, int y, const char *text, int count);
+    void DrawTextLine(QImage &image, int x, int y, const char *text, int count, const QRect *clip);
 
     Type m_Type = Type::None;
     bool m_OwnedByHandle = false;
