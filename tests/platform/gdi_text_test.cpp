@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/gdi/font.h"
+#include "platform/gdi/gdi_api.h"
 #include "support/gdi_canvas.h"
 #include "support/gui_app.h"
 
@@ -119,6 +120,19 @@ TEST(GdiText, FontHeights)
     const SIZE d = canvas.Dc().GetTextExtent("Name", 4);
     EXPECT_GT(d.cx, 0);
     EXPECT_GT(d.cy, 0);
+
+    // A font made through its handle and attached to a font object (an 8-point label font).
+    HFONT handle = CreateFont(-MulDiv(8, GetDeviceCaps(canvas.Dc().GetSafeHdc(), LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL,
+                              0, 0, 0, DEFAULT_CHARSET, OUT_CHARACTER_PRECIS, CLIP_CHARACTER_PRECIS, DEFAULT_QUALITY,
+                              DEFAULT_PITCH | FF_DONTCARE, "Tahoma");
+    ASSERT_NE(handle, nullptr);
+    CZNFont label;
+    EXPECT_TRUE(label.Attach(handle));
+    EXPECT_EQ(label.GetDescription().lfHeight, -11);
+    EXPECT_STREQ(label.GetDescription().lfFaceName, "Tahoma");
+    canvas.Dc().SelectObject(&label);
+    EXPECT_GE(canvas.Dc().GetTextExtent("Name", 4).cy, 11);
+    canvas.Dc().SelectStockObject(DEFAULT_GUI_FONT);
 }
 
 TEST(GdiText, DrawTextCentresAndClips)
