@@ -24,21 +24,17 @@ TEST_F(ZnDeviceTest, FormatChecks)
 {
     // Depth formats in the order the editor tries them: the first accepted is D24X8.
     const D3DFORMAT depth[] = {D3DFMT_D32, D3DFMT_D24X8, D3DFMT_D24S8, D3DFMT_D24X4S4, D3DFMT_D16, D3DFMT_D15S1};
-    const HRESULT expected[] = {D3DERR_NOTAVAILABLE, D3D_OK, D3D_OK, D3DERR_NOTAVAILABLE, D3D_OK,
-                                D3DERR_NOTAVAILABLE};
+    const HRESULT expected[] = {D3DERR_NOTAVAILABLE, D3D_OK, D3D_OK, D3DERR_NOTAVAILABLE, D3D_OK, D3DERR_NOTAVAILABLE};
     for (size_t i = 0; i < 6; ++i) {
-        EXPECT_EQ(d3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, D3DUSAGE_DEPTHSTENCIL,
-                                         D3DRTYPE_SURFACE, depth[i]),
+        EXPECT_EQ(d3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE,
+                                         depth[i]),
                   expected[i]);
     }
-    EXPECT_EQ(d3d->CheckDepthStencilMatch(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_D24X8),
-              D3D_OK);
-    EXPECT_EQ(d3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, 0, D3DRTYPE_TEXTURE, D3DFMT_A8R8G8B8),
-              D3D_OK);
+    EXPECT_EQ(d3d->CheckDepthStencilMatch(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_D24X8), D3D_OK);
+    EXPECT_EQ(d3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, 0, D3DRTYPE_TEXTURE, D3DFMT_A8R8G8B8), D3D_OK);
     EXPECT_EQ(d3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, 0, D3DRTYPE_TEXTURE, D3DFMT_R8G8B8),
               D3DERR_NOTAVAILABLE);
-    EXPECT_EQ(d3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, 0, D3DRTYPE_TEXTURE, D3DFMT_X8R8G8B8),
-              D3D_OK);
+    EXPECT_EQ(d3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, 0, D3DRTYPE_TEXTURE, D3DFMT_X8R8G8B8), D3D_OK);
 }
 
 TEST_F(ZnDeviceTest, AdaptersDescribedByATest)

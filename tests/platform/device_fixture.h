@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "platform/d3d9/direct3d9.h"
@@ -75,8 +78,7 @@ protected:
         params.EnableAutoDepthStencil = TRUE;
         params.AutoDepthStencilFormat = D3DFMT_D24X8;
         params.Flags = D3DPRESENTFLAG_LOCKABLE_BACKBUFFER;
-        ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &params,
-                                    &device),
+        ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &params, &device),
                   D3D_OK);
     }
 
@@ -122,4 +124,33 @@ inline ::testing::AssertionResult ColorNear(D3DCOLOR actual, D3DCOLOR expected, 
                                                  << tolerance << " of 0x" << std::hex << expected;
     }
     return ::testing::AssertionSuccess();
+}
+
+// The two vertex layouts the editor draws with.
+struct ZnVertex212 { // position, normal, two texture pairs (40 bytes)
+    float x, y, z, nx, ny, nz, u, v, u2, v2;
+};
+struct ZnVertex242 { // position, diffuse colour, two texture pairs (32 bytes)
+    float x, y, z;
+    D3DCOLOR color;
+    float u = 0.0f, v = 0.0f, u2 = 0.0f, v2 = 0.0f;
+};
+static_assert(sizeof(ZnVertex212) == 40 && sizeof(ZnVertex242) == 32);
+
+// A colour from channels in 0..1, rounded to 8 bits, alpha 255.
+inline D3DCOLOR ZnRgb(double r, double g, double b)
+{
+    auto c = [](double v) { return static_cast<DWORD>(std::lround(std::clamp(v, 0.0, 1.0) * 255.0)); };
+    return 0xFF000000u | (c(r) << 16) | (c(g) << 8) | c(b);
+}
+
+// World coordinates equal to back-buffer pixel coordinates (y down), depth 0..1 from z.
+inline void ZnSetScreenSpace(IDirect3DDevice9 *device, float width, float height)
+{
+    D3DMATRIX identity, projection;
+    D3DXMatrixIdentity(&identity);
+    D3DXMatrixOrthoOffCenterLH(&projection, 0.0f, width, height, 0.0f, 0.0f, 1.0f);
+    device->SetTransform(D3DTS_WORLD, &identity);
+    device->SetTransform(D3DTS_VIEW, &identity);
+    device->SetTransform(D3DTS_PROJECTION, &projection);
 }

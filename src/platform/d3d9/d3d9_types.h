@@ -11,7 +11,10 @@ constexpr D3DCOLOR D3DCOLOR_ARGB(DWORD a, DWORD r, DWORD g, DWORD b)
 {
     return ((a & 0xFF) << 24) | ((r & 0xFF) << 16) | ((g & 0xFF) << 8) | (b & 0xFF);
 }
-constexpr D3DCOLOR D3DCOLOR_XRGB(DWORD r, DWORD g, DWORD b) { return D3DCOLOR_ARGB(0xFF, r, g, b); }
+constexpr D3DCOLOR D3DCOLOR_XRGB(DWORD r, DWORD g, DWORD b)
+{
+    return D3DCOLOR_ARGB(0xFF, r, g, b);
+}
 
 // Positions and directions are the math layer's vectors, matrices its matrices.
 using D3DVECTOR = D3DXVECTOR3;

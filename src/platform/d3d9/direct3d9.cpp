@@ -31,7 +31,10 @@ D3DCAPS9 GLAdapterCaps()
     return caps;
 }
 
-bool IsDepthFormat(D3DFORMAT f) { return f == D3DFMT_D24S8 || f == D3DFMT_D24X8 || f == D3DFMT_D16; }
+bool IsDepthFormat(D3DFORMAT f)
+{
+    return f == D3DFMT_D24S8 || f == D3DFMT_D24X8 || f == D3DFMT_D16;
+}
 bool IsTextureFormat(D3DFORMAT f)
 {
     switch (f) {
@@ -41,8 +44,10 @@ bool IsTextureFormat(D3DFORMAT f)
     case D3DFMT_X1R5G5B5:
     case D3DFMT_A1R5G5B5:
     case D3DFMT_A4R4G4B4:
-    case D3DFMT_X4R4G4B4: return true;
-    default: return false;
+    case D3DFMT_X4R4G4B4:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -59,14 +64,20 @@ bool HasGL33()
 }
 } // namespace
 
-IDirect3D9 *Direct3DCreate9(UINT /*sdkVersion*/) { return new IDirect3D9(); }
+IDirect3D9 *Direct3DCreate9(UINT /*sdkVersion*/)
+{
+    return new IDirect3D9();
+}
 
 void IDirect3D9::SetAdapterCapsForTesting(const D3DCAPS9 *caps, UINT count)
 {
     g_testAdapters.assign(caps, caps + (caps ? count : 0));
 }
 
-ULONG IDirect3D9::AddRef() { return ++m_refs; }
+ULONG IDirect3D9::AddRef()
+{
+    return ++m_refs;
+}
 
 ULONG IDirect3D9::Release()
 {
@@ -97,8 +108,8 @@ HRESULT IDirect3D9::GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE *mode)
     return D3D_OK;
 }
 
-HRESULT IDirect3D9::CheckDeviceType(UINT adapter, D3DDEVTYPE type, D3DFORMAT displayFormat,
-                                    D3DFORMAT backBufferFormat, BOOL /*windowed*/)
+HRESULT IDirect3D9::CheckDeviceType(UINT adapter, D3DDEVTYPE type, D3DFORMAT displayFormat, D3DFORMAT backBufferFormat,
+                                    BOOL /*windowed*/)
 {
     if (adapter >= GetAdapterCount())
         return D3DERR_INVALIDCALL;

@@ -22,8 +22,8 @@ public:
                             BOOL windowed);
     HRESULT CheckDeviceFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat, DWORD usage,
                               D3DRESOURCETYPE resourceType, D3DFORMAT checkFormat);
-    HRESULT CheckDepthStencilMatch(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat,
-                                   D3DFORMAT renderTargetFormat, D3DFORMAT depthStencilFormat);
+    HRESULT CheckDepthStencilMatch(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat, D3DFORMAT renderTargetFormat,
+                                   D3DFORMAT depthStencilFormat);
     HRESULT GetDeviceCaps(UINT adapter, D3DDEVTYPE type, D3DCAPS9 *caps);
     // Needs a current OpenGL 3.3 core context; the device draws through it from then on.
     HRESULT CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, DWORD behaviorFlags,

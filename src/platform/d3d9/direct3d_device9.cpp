@@ -28,30 +28,48 @@ D3DMATRIX Identity()
 GLenum CompareFunction(DWORD func)
 {
     switch (func) {
-    case D3DCMP_NEVER: return GL_NEVER;
-    case D3DCMP_LESS: return GL_LESS;
-    case D3DCMP_EQUAL: return GL_EQUAL;
-    case D3DCMP_LESSEQUAL: return GL_LEQUAL;
-    case D3DCMP_GREATER: return GL_GREATER;
-    case D3DCMP_NOTEQUAL: return GL_NOTEQUAL;
-    case D3DCMP_GREATEREQUAL: return GL_GEQUAL;
-    default: return GL_ALWAYS;
+    case D3DCMP_NEVER:
+        return GL_NEVER;
+    case D3DCMP_LESS:
+        return GL_LESS;
+    case D3DCMP_EQUAL:
+        return GL_EQUAL;
+    case D3DCMP_LESSEQUAL:
+        return GL_LEQUAL;
+    case D3DCMP_GREATER:
+        return GL_GREATER;
+    case D3DCMP_NOTEQUAL:
+        return GL_NOTEQUAL;
+    case D3DCMP_GREATEREQUAL:
+        return GL_GEQUAL;
+    default:
+        return GL_ALWAYS;
     }
 }
 
 GLenum BlendFactor(DWORD blend)
 {
     switch (blend) {
-    case D3DBLEND_ZERO: return GL_ZERO;
-    case D3DBLEND_SRCCOLOR: return GL_SRC_COLOR;
-    case D3DBLEND_INVSRCCOLOR: return GL_ONE_MINUS_SRC_COLOR;
-    case D3DBLEND_SRCALPHA: return GL_SRC_ALPHA;
-    case D3DBLEND_INVSRCALPHA: return GL_ONE_MINUS_SRC_ALPHA;
-    case D3DBLEND_DESTALPHA: return GL_DST_ALPHA;
-    case D3DBLEND_INVDESTALPHA: return GL_ONE_MINUS_DST_ALPHA;
-    case D3DBLEND_DESTCOLOR: return GL_DST_COLOR;
-    case D3DBLEND_INVDESTCOLOR: return GL_ONE_MINUS_DST_COLOR;
-    default: return GL_ONE;
+    case D3DBLEND_ZERO:
+        return GL_ZERO;
+    case D3DBLEND_SRCCOLOR:
+        return GL_SRC_COLOR;
+    case D3DBLEND_INVSRCCOLOR:
+        return GL_ONE_MINUS_SRC_COLOR;
+    case D3DBLEND_SRCALPHA:
+        return GL_SRC_ALPHA;
+    case D3DBLEND_INVSRCALPHA:
+        return GL_ONE_MINUS_SRC_ALPHA;
+    case D3DBLEND_DESTALPHA:
+        return GL_DST_ALPHA;
+    case D3DBLEND_INVDESTALPHA:
+        return GL_ONE_MINUS_DST_ALPHA;
+    case D3DBLEND_DESTCOLOR:
+        return GL_DST_COLOR;
+    case D3DBLEND_INVDESTCOLOR:
+        return GL_ONE_MINUS_DST_COLOR;
+    default:
+        return GL_ONE;
     }
 }
 
@@ -59,25 +77,37 @@ GLenum BlendFactor(DWORD blend)
 UINT VertexCount(D3DPRIMITIVETYPE type, UINT primitives)
 {
     switch (type) {
-    case D3DPT_POINTLIST: return primitives;
-    case D3DPT_LINELIST: return primitives * 2;
-    case D3DPT_LINESTRIP: return primitives + 1;
-    case D3DPT_TRIANGLELIST: return primitives * 3;
+    case D3DPT_POINTLIST:
+        return primitives;
+    case D3DPT_LINELIST:
+        return primitives * 2;
+    case D3DPT_LINESTRIP:
+        return primitives + 1;
+    case D3DPT_TRIANGLELIST:
+        return primitives * 3;
     case D3DPT_TRIANGLESTRIP:
-    case D3DPT_TRIANGLEFAN: return primitives + 2;
-    default: return 0;
+    case D3DPT_TRIANGLEFAN:
+        return primitives + 2;
+    default:
+        return 0;
     }
 }
 
 GLenum PrimitiveMode(D3DPRIMITIVETYPE type)
 {
     switch (type) {
-    case D3DPT_POINTLIST: return GL_POINTS;
-    case D3DPT_LINELIST: return GL_LINES;
-    case D3DPT_LINESTRIP: return GL_LINE_STRIP;
-    case D3DPT_TRIANGLELIST: return GL_TRIANGLES;
-    case D3DPT_TRIANGLESTRIP: return GL_TRIANGLE_STRIP;
-    default: return GL_TRIANGLE_FAN;
+    case D3DPT_POINTLIST:
+        return GL_POINTS;
+    case D3DPT_LINELIST:
+        return GL_LINES;
+    case D3DPT_LINESTRIP:
+        return GL_LINE_STRIP;
+    case D3DPT_TRIANGLELIST:
+        return GL_TRIANGLES;
+    case D3DPT_TRIANGLESTRIP:
+        return GL_TRIANGLE_STRIP;
+    default:
+        return GL_TRIANGLE_FAN;
     }
 }
 
@@ -128,8 +158,7 @@ bool ValidLight(const D3DLIGHT9 &l)
     if (l.Type != D3DLIGHT_POINT && !(d.x * d.x + d.y * d.y + d.z * d.z > 0.0f))
         return false;
     if (l.Type != D3DLIGHT_DIRECTIONAL) {
-        if (!(l.Range >= 0.0f) || !(l.Attenuation0 >= 0.0f) || !(l.Attenuation1 >= 0.0f) ||
-            !(l.Attenuation2 >= 0.0f))
+        if (!(l.Range >= 0.0f) || !(l.Attenuation0 >= 0.0f) || !(l.Attenuation1 >= 0.0f) || !(l.Attenuation2 >= 0.0f))
             return false;
     }
     if (l.Type == D3DLIGHT_SPOT) {
@@ -148,7 +177,10 @@ D3DLIGHT9 DefaultLight()
     return l;
 }
 
-void SetColor(GLint location, const D3DCOLORVALUE &c) { glUniform4f(location, c.r, c.g, c.b, c.a); }
+void SetColor(GLint location, const D3DCOLORVALUE &c)
+{
+    glUniform4f(location, c.r, c.g, c.b, c.a);
+}
 } // namespace
 
 IDirect3DDevice9::IDirect3DDevice9(IDirect3D9 *direct3d, UINT adapter, HWND focusWindow)
@@ -186,19 +218,23 @@ HRESULT IDirect3DDevice9::Initialize(D3DPRESENT_PARAMETERS *parameters)
     return D3D_OK;
 }
 
-ULONG IDirect3DDevice9::AddRef() { return ++m_refs; }
+ULONG IDirect3DDevice9::AddRef()
+{
+    return ++m_refs;
+}
 
 ULONG IDirect3DDevice9::Release()
 {
     ULONG left = --m_refs;
     if (left == 0) {
+        // Held while the bound textures go, so that the last of them does not delete the device.
+        AddResourceRef();
         for (auto &texture : m_state.textures) {
             if (texture)
                 texture->Release();
             texture = nullptr;
         }
-        if (m_resourceRefs == 0)
-            delete this;
+        ReleaseResourceRef();
     }
     return left;
 }
@@ -372,15 +408,12 @@ bool IDirect3DDevice9::ReadBackBuffer(std::vector<BYTE> *bits)
         return false;
     UINT width = m_parameters.BackBufferWidth, height = m_parameters.BackBufferHeight;
     size_t pitch = static_cast<size_t>(width) * 4;
-    std::vector<BYTE> bottomUp(pitch * height);
+    bits->resize(pitch * height);
     glBindFramebuffer(GL_FRAMEBUFFER, m_framebuffer);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glPixelStorei(GL_PACK_ROW_LENGTH, 0);
     glReadPixels(0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height), GL_BGRA, GL_UNSIGNED_BYTE,
-                 bottomUp.data());
-    bits->resize(bottomUp.size());
-    for (UINT row = 0; row < height; ++row)
-        std::memcpy(bits->data() + row * pitch, bottomUp.data() + (height - 1 - row) * pitch, pitch);
+                 bits->data());
     return true;
 }
 
@@ -390,26 +423,22 @@ void IDirect3DDevice9::WriteBackBuffer(const std::vector<BYTE> &bits)
     size_t pitch = static_cast<size_t>(width) * 4;
     if (!m_colorTexture || bits.size() < pitch * height)
         return;
-    std::vector<BYTE> bottomUp(pitch * height);
-    for (UINT row = 0; row < height; ++row) {
-        BYTE *dst = bottomUp.data() + (height - 1 - row) * pitch;
-        std::memcpy(dst, bits.data() + row * pitch, pitch);
-        if (m_parameters.BackBufferFormat == D3DFMT_X8R8G8B8)
-            for (UINT x = 0; x < width; ++x)
-                dst[x * 4 + 3] = 0xFF;
-    }
+    std::vector<BYTE> pixels(bits.begin(), bits.begin() + static_cast<std::ptrdiff_t>(pitch * height));
+    if (m_parameters.BackBufferFormat == D3DFMT_X8R8G8B8)
+        for (size_t i = 3; i < pixels.size(); i += 4)
+            pixels[i] = 0xFF;
     glBindTexture(GL_TEXTURE_2D, m_colorTexture);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, static_cast<GLsizei>(width), static_cast<GLsizei>(height), GL_BGRA,
-                    GL_UNSIGNED_BYTE, bottomUp.data());
+                    GL_UNSIGNED_BYTE, pixels.data());
 }
 
 HRESULT IDirect3DDevice9::Present(const RECT *source, const RECT *destination, HWND windowOverride,
                                   const void * /*dirtyRegion*/)
 {
-    HWND window = windowOverride ? windowOverride
-                                 : (m_parameters.hDeviceWindow ? m_parameters.hDeviceWindow : m_focusWindow);
+    HWND window =
+        windowOverride ? windowOverride : (m_parameters.hDeviceWindow ? m_parameters.hDeviceWindow : m_focusWindow);
     if (!window)
         return D3D_OK;
     auto width = static_cast<LONG>(m_parameters.BackBufferWidth);
@@ -508,8 +537,7 @@ HRESULT IDirect3DDevice9::EndScene()
     return D3D_OK;
 }
 
-HRESULT IDirect3DDevice9::Clear(DWORD count, const D3DRECT *rects, DWORD flags, D3DCOLOR color, float z,
-                                DWORD stencil)
+HRESULT IDirect3DDevice9::Clear(DWORD count, const D3DRECT *rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil)
 {
     if ((count != 0 && !rects) || (flags & (D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) == 0)
         return D3DERR_INVALIDCALL;
@@ -538,7 +566,6 @@ HRESULT IDirect3DDevice9::Clear(DWORD count, const D3DRECT *rects, DWORD flags, 
     const D3DVIEWPORT9 &vp = m_state.viewport;
     D3DRECT whole = {static_cast<LONG>(vp.X), static_cast<LONG>(vp.Y), static_cast<LONG>(vp.X + vp.Width),
                      static_cast<LONG>(vp.Y + vp.Height)};
-    auto height = static_cast<LONG>(m_parameters.BackBufferHeight);
     glEnable(GL_SCISSOR_TEST);
     for (DWORD i = 0; i < std::max<DWORD>(count, 1); ++i) {
         D3DRECT r = whole;
@@ -550,7 +577,7 @@ HRESULT IDirect3DDevice9::Clear(DWORD count, const D3DRECT *rects, DWORD flags, 
         }
         if (r.x1 >= r.x2 || r.y1 >= r.y2)
             continue;
-        glScissor(r.x1, height - r.y2, r.x2 - r.x1, r.y2 - r.y1);
+        glScissor(r.x1, r.y1, r.x2 - r.x1, r.y2 - r.y1);
         glClear(mask);
     }
     glDisable(GL_SCISSOR_TEST);
@@ -562,10 +589,17 @@ HRESULT IDirect3DDevice9::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMAT
     if (!matrix)
         return D3DERR_INVALIDCALL;
     switch (state) {
-    case D3DTS_WORLD: m_state.world = *matrix; break;
-    case D3DTS_VIEW: m_state.view = *matrix; break;
-    case D3DTS_PROJECTION: m_state.projection = *matrix; break;
-    default: return D3DERR_INVALIDCALL;
+    case D3DTS_WORLD:
+        m_state.world = *matrix;
+        break;
+    case D3DTS_VIEW:
+        m_state.view = *matrix;
+        break;
+    case D3DTS_PROJECTION:
+        m_state.projection = *matrix;
+        break;
+    default:
+        return D3DERR_INVALIDCALL;
     }
     m_uniformsDirty = true;
     return D3D_OK;
@@ -576,10 +610,17 @@ HRESULT IDirect3DDevice9::GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX *m
     if (!matrix)
         return D3DERR_INVALIDCALL;
     switch (state) {
-    case D3DTS_WORLD: *matrix = m_state.world; break;
-    case D3DTS_VIEW: *matrix = m_state.view; break;
-    case D3DTS_PROJECTION: *matrix = m_state.projection; break;
-    default: return D3DERR_INVALIDCALL;
+    case D3DTS_WORLD:
+        *matrix = m_state.world;
+        break;
+    case D3DTS_VIEW:
+        *matrix = m_state.view;
+        break;
+    case D3DTS_PROJECTION:
+        *matrix = m_state.projection;
+        break;
+    default:
+        return D3DERR_INVALIDCALL;
     }
     return D3D_OK;
 }
@@ -819,9 +860,8 @@ void IDirect3DDevice9::BindTarget()
 {
     glBindFramebuffer(GL_FRAMEBUFFER, m_framebuffer);
     const D3DVIEWPORT9 &vp = m_state.viewport;
-    glViewport(static_cast<GLint>(vp.X),
-               static_cast<GLint>(m_parameters.BackBufferHeight) - static_cast<GLint>(vp.Y + vp.Height),
-               static_cast<GLsizei>(vp.Width), static_cast<GLsizei>(vp.Height));
+    glViewport(static_cast<GLint>(vp.X), static_cast<GLint>(vp.Y), static_cast<GLsizei>(vp.Width),
+               static_cast<GLsizei>(vp.Height));
     glDepthRange(vp.MinZ, vp.MaxZ);
 }
 
@@ -834,7 +874,8 @@ void IDirect3DDevice9::ApplyRasterStates()
         glDepthMask(rs[D3DRS_ZWRITEENABLE] ? GL_TRUE : GL_FALSE);
     } else
         glDisable(GL_DEPTH_TEST);
-    // Front faces are clockwise on the screen, whose y axis points down; here y points up.
+    // Front faces turn clockwise on the screen; the framebuffer's rows run top down, so OpenGL
+    // sees them counter-clockwise.
     glFrontFace(GL_CCW);
     if (rs[D3DRS_CULLMODE] == D3DCULL_CCW) {
         glEnable(GL_CULL_FACE);
@@ -845,9 +886,15 @@ void IDirect3DDevice9::ApplyRasterStates()
     } else
         glDisable(GL_CULL_FACE);
     switch (rs[D3DRS_FILLMODE]) {
-    case D3DFILL_POINT: glPolygonMode(GL_FRONT_AND_BACK, GL_POINT); break;
-    case D3DFILL_WIREFRAME: glPolygonMode(GL_FRONT_AND_BACK, GL_LINE); break;
-    default: glPolygonMode(GL_FRONT_AND_BACK, GL_FILL); break;
+    case D3DFILL_POINT:
+        glPolygonMode(GL_FRONT_AND_BACK, GL_POINT);
+        break;
+    case D3DFILL_WIREFRAME:
+        glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+        break;
+    default:
+        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+        break;
     }
     if (rs[D3DRS_ALPHABLENDENABLE]) {
         glEnable(GL_BLEND);
@@ -992,8 +1039,7 @@ void IDirect3DDevice9::UploadUniforms()
     glUniform1i(u.specularAdd, rs[D3DRS_SPECULARENABLE] != 0);
 }
 
-HRESULT IDirect3DDevice9::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void *vertices,
-                                          UINT stride)
+HRESULT IDirect3DDevice9::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void *vertices, UINT stride)
 {
     UINT vertexCount = VertexCount(type, primitiveCount);
     if (!vertices || vertexCount == 0)
@@ -1082,8 +1128,7 @@ HRESULT IDirect3DDevice9::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const
         UINT indexCount = VertexCount(type, primitiveCount);
         size_t indexSize = indexFormat == D3DFMT_INDEX16 ? 2 : 4;
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_indexBuffer);
-        glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indexCount * indexSize), indices,
-                     GL_STREAM_DRAW);
+        glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indexCount * indexSize), indices, GL_STREAM_DRAW);
         glDrawElements(mode, static_cast<GLsizei>(indexCount),
                        indexFormat == D3DFMT_INDEX16 ? GL_UNSIGNED_SHORT : GL_UNSIGNED_INT, nullptr);
     } else {

@@ -14,7 +14,10 @@ IDirect3DResource9::~IDirect3DResource9()
         m_device->ReleaseResourceRef();
 }
 
-ULONG IDirect3DResource9::AddRef() { return ++m_refs; }
+ULONG IDirect3DResource9::AddRef()
+{
+    return ++m_refs;
+}
 
 ULONG IDirect3DResource9::Release()
 {

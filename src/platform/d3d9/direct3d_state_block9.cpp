@@ -18,7 +18,10 @@ IDirect3DStateBlock9::~IDirect3DStateBlock9()
     m_device->ReleaseResourceRef();
 }
 
-ULONG IDirect3DStateBlock9::AddRef() { return ++m_refs; }
+ULONG IDirect3DStateBlock9::AddRef()
+{
+    return ++m_refs;
+}
 
 ULONG IDirect3DStateBlock9::Release()
 {

@@ -6,8 +6,8 @@
 #include "platform/d3d9/gl_api.h"
 #include "platform/d3d9/pixel_format.h"
 
-IDirect3DTexture9::IDirect3DTexture9(IDirect3DDevice9 *device, UINT width, UINT height, UINT levels,
-                                     D3DFORMAT format, D3DPOOL pool)
+IDirect3DTexture9::IDirect3DTexture9(IDirect3DDevice9 *device, UINT width, UINT height, UINT levels, D3DFORMAT format,
+                                     D3DPOOL pool)
     : IDirect3DBaseTexture9(device)
 {
     glGenTextures(1, &m_glTexture);
@@ -17,8 +17,14 @@ IDirect3DTexture9::IDirect3DTexture9(IDirect3DDevice9 *device, UINT width, UINT 
     if (!ZNFormatHasAlpha(format))
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_A, GL_ONE);
     for (UINT i = 0; i < levels; ++i) {
-        D3DSURFACE_DESC desc = {format, D3DRTYPE_SURFACE, 0, pool, D3DMULTISAMPLE_NONE, 0,
-                                std::max(1u, width >> i), std::max(1u, height >> i)};
+        D3DSURFACE_DESC desc = {format,
+                                D3DRTYPE_SURFACE,
+                                0,
+                                pool,
+                                D3DMULTISAMPLE_NONE,
+                                0,
+                                std::max(1u, width >> i),
+                                std::max(1u, height >> i)};
         auto *surface = new IDirect3DSurface9(device, IDirect3DSurface9::Kind::TextureLevel, desc);
         surface->m_container = this;
         surface->m_level = i;
@@ -99,15 +105,17 @@ void IDirect3DTexture9::BindForDrawing(const DWORD *samplerStates)
     GLint magFilter = samplerStates[D3DSAMP_MAGFILTER] == D3DTEXF_LINEAR ? GL_LINEAR : GL_NEAREST;
     auto wrap = [](DWORD address) -> GLint {
         switch (address) {
-        case D3DTADDRESS_MIRROR: return GL_MIRRORED_REPEAT;
-        case D3DTADDRESS_CLAMP: return GL_CLAMP_TO_EDGE;
-        default: return GL_REPEAT;
+        case D3DTADDRESS_MIRROR:
+            return GL_MIRRORED_REPEAT;
+        case D3DTADDRESS_CLAMP:
+            return GL_CLAMP_TO_EDGE;
+        default:
+            return GL_REPEAT;
         }
     };
     const int params[4] = {minFilter, magFilter, wrap(samplerStates[D3DSAMP_ADDRESSU]),
                            wrap(samplerStates[D3DSAMP_ADDRESSV])};
-    static const GLenum names[4] = {GL_TEXTURE_MIN_FILTER, GL_TEXTURE_MAG_FILTER, GL_TEXTURE_WRAP_S,
-                                    GL_TEXTURE_WRAP_T};
+    static const GLenum names[4] = {GL_TEXTURE_MIN_FILTER, GL_TEXTURE_MAG_FILTER, GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T};
     for (int i = 0; i < 4; ++i) {
         if (m_glParams[i] != params[i]) {
             glTexParameteri(GL_TEXTURE_2D, names[i], params[i]);

@@ -22,8 +22,7 @@ private:
     friend class IDirect3DDevice9;
     friend class IDirect3DSurface9;
 
-    IDirect3DTexture9(IDirect3DDevice9 *device, UINT width, UINT height, UINT levels, D3DFORMAT format,
-                      D3DPOOL pool);
+    IDirect3DTexture9(IDirect3DDevice9 *device, UINT width, UINT height, UINT levels, D3DFORMAT format, D3DPOOL pool);
     ~IDirect3DTexture9() override;
     void BindForDrawing(const DWORD *samplerStates) override;
     void UploadLevel(UINT level);

@@ -150,10 +150,12 @@ void main()
         if (uVertexFogMode != 0)
             vVertexFog = clamp(FogFactor(uVertexFogMode, uRangeFog ? length(eye.xyz) : eye.z), 0.0, 1.0);
     }
-    // Depth runs from 0 to w; pixel centres lie on whole screen coordinates.
+    // The framebuffer is drawn top row first, as the screen, so that edges on pixel centres fall
+    // on the same side. Depth runs from 0 to w; pixel centres lie on whole screen coordinates.
+    clip.y = -clip.y;
     clip.z = 2.0 * clip.z - clip.w;
     clip.x += clip.w / uViewport.z;
-    clip.y -= clip.w / uViewport.w;
+    clip.y += clip.w / uViewport.w;
     gl_Position = clip;
 }
 )";

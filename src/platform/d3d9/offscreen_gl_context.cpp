@@ -13,8 +13,8 @@ EGLDisplay OpenDisplay()
     const char *extensions = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
     EGLDisplay display = EGL_NO_DISPLAY;
     EGLint major = 0, minor = 0;
-    if (getPlatformDisplay && extensions && std::string_view(extensions).find("EGL_MESA_platform_surfaceless") !=
-                                                std::string_view::npos) {
+    if (getPlatformDisplay && extensions &&
+        std::string_view(extensions).find("EGL_MESA_platform_surfaceless") != std::string_view::npos) {
         display = getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
         if (display != EGL_NO_DISPLAY && eglInitialize(display, &major, &minor))
             return display;
@@ -52,9 +52,9 @@ bool CZNOffscreenGLContext::Create()
     EGLint count = 0;
     if (!eglChooseConfig(display, configAttributes, &config, 1, &count) || count < 1)
         config = nullptr;
-    const EGLint contextAttributes[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 3,
-                                        EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT,
-                                        EGL_NONE};
+    const EGLint contextAttributes[] = {
+        EGL_CONTEXT_MAJOR_VERSION,           3,       EGL_CONTEXT_MINOR_VERSION, 3, EGL_CONTEXT_OPENGL_PROFILE_MASK,
+        EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT, EGL_NONE};
     EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, contextAttributes);
     if (context == EGL_NO_CONTEXT)
         return false;

@@ -13,7 +13,10 @@ DWORD Reduce(DWORD value8, DWORD bits)
     DWORD maxValue = (1u << bits) - 1;
     return (value8 * maxValue + 127) / 255;
 }
-DWORD Read16(const BYTE *p) { return static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 8); }
+DWORD Read16(const BYTE *p)
+{
+    return static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 8);
+}
 void Write16(BYTE *p, DWORD v)
 {
     p[0] = static_cast<BYTE>(v);
@@ -27,12 +30,23 @@ struct Layout16 {
 bool GetLayout16(D3DFORMAT format, Layout16 *layout)
 {
     switch (format) {
-    case D3DFMT_R5G6B5: *layout = {0, 5, 6, 5}; return true;
-    case D3DFMT_X1R5G5B5: *layout = {0, 5, 5, 5}; return true;
-    case D3DFMT_A1R5G5B5: *layout = {1, 5, 5, 5}; return true;
-    case D3DFMT_A4R4G4B4: *layout = {4, 4, 4, 4}; return true;
-    case D3DFMT_X4R4G4B4: *layout = {0, 4, 4, 4}; return true;
-    default: return false;
+    case D3DFMT_R5G6B5:
+        *layout = {0, 5, 6, 5};
+        return true;
+    case D3DFMT_X1R5G5B5:
+        *layout = {0, 5, 5, 5};
+        return true;
+    case D3DFMT_A1R5G5B5:
+        *layout = {1, 5, 5, 5};
+        return true;
+    case D3DFMT_A4R4G4B4:
+        *layout = {4, 4, 4, 4};
+        return true;
+    case D3DFMT_X4R4G4B4:
+        *layout = {0, 4, 4, 4};
+        return true;
+    default:
+        return false;
     }
 }
 } // namespace
@@ -41,14 +55,18 @@ UINT ZNFormatBytesPerPixel(D3DFORMAT format)
 {
     switch (format) {
     case D3DFMT_A8R8G8B8:
-    case D3DFMT_X8R8G8B8: return 4;
-    case D3DFMT_R8G8B8: return 3;
+    case D3DFMT_X8R8G8B8:
+        return 4;
+    case D3DFMT_R8G8B8:
+        return 3;
     case D3DFMT_R5G6B5:
     case D3DFMT_X1R5G5B5:
     case D3DFMT_A1R5G5B5:
     case D3DFMT_A4R4G4B4:
-    case D3DFMT_X4R4G4B4: return 2;
-    default: return 0;
+    case D3DFMT_X4R4G4B4:
+        return 2;
+    default:
+        return 0;
     }
 }
 
@@ -64,8 +82,10 @@ D3DCOLOR ZNReadPixel(D3DFORMAT format, const BYTE *p)
         return static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 8) | (static_cast<DWORD>(p[2]) << 16) |
                (static_cast<DWORD>(p[3]) << 24);
     case D3DFMT_X8R8G8B8:
-    case D3DFMT_R8G8B8: return D3DCOLOR_ARGB(0xFF, p[2], p[1], p[0]);
-    default: break;
+    case D3DFMT_R8G8B8:
+        return D3DCOLOR_ARGB(0xFF, p[2], p[1], p[0]);
+    default:
+        break;
     }
     Layout16 l;
     if (!GetLayout16(format, &l))
@@ -94,7 +114,8 @@ void ZNWritePixel(D3DFORMAT format, BYTE *p, D3DCOLOR argb)
         p[1] = static_cast<BYTE>(g);
         p[2] = static_cast<BYTE>(r);
         return;
-    default: break;
+    default:
+        break;
     }
     Layout16 l;
     if (!GetLayout16(format, &l))
