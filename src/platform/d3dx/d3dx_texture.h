@@ -1,0 +1,44 @@
+#pragma once
+
+// Texture and surface helpers: texture creation fitted to the device, pixel transfer between
+// memory and surfaces with format conversion and rescaling, and mip-level generation.
+#include "platform/d3d9/direct3d_device9.h"
+#include "platform/d3d9/direct3d_surface9.h"
+#include "platform/d3d9/direct3d_texture9.h"
+
+constexpr UINT D3DX_DEFAULT = 0xFFFFFFFF;
+
+// Filters: the low byte is the kind; dithering is accepted and has no effect here.
+constexpr DWORD D3DX_FILTER_NONE = 1;
+constexpr DWORD D3DX_FILTER_POINT = 2;
+constexpr DWORD D3DX_FILTER_LINEAR = 3;
+constexpr DWORD D3DX_FILTER_TRIANGLE = 4;
+constexpr DWORD D3DX_FILTER_BOX = 5;
+constexpr DWORD D3DX_FILTER_DITHER = 0x80000;
+
+struct PALETTEENTRY {
+    BYTE peRed, peGreen, peBlue, peFlags;
+};
+
+// Sizes of 0 become 256; sizes follow the device's power-of-two and square rules and limits; 0
+// levels make the whole chain; a format the device lacks becomes A8R8G8B8 or X8R8G8B8.
+ZN_API HRESULT D3DXCreateTexture(IDirect3DDevice9 *device, UINT width, UINT height, UINT levels, DWORD usage,
+                                 D3DFORMAT format, D3DPOOL pool, IDirect3DTexture9 **texture);
+
+// Copies the source rectangle of pixels in memory into the destination rectangle of a surface
+// (null: all of it), converting the format and scaling with the filter. Source pixels equal to a
+// non-zero colour key (as A8R8G8B8) become transparent black.
+ZN_API HRESULT D3DXLoadSurfaceFromMemory(IDirect3DSurface9 *destination, const PALETTEENTRY *destinationPalette,
+                                         const RECT *destinationRect, const void *source, D3DFORMAT sourceFormat,
+                                         UINT sourcePitch, const PALETTEENTRY *sourcePalette, const RECT *sourceRect,
+                                         DWORD filter, D3DCOLOR colorKey);
+
+// The same from a rectangle of another surface (null: all of it), the back buffer included.
+ZN_API HRESULT D3DXLoadSurfaceFromSurface(IDirect3DSurface9 *destination, const PALETTEENTRY *destinationPalette,
+                                          const RECT *destinationRect, IDirect3DSurface9 *source,
+                                          const PALETTEENTRY *sourcePalette, const RECT *sourceRect, DWORD filter,
+                                          D3DCOLOR colorKey);
+
+// Rebuilds every level below the source level from the one above it (default filter: box).
+ZN_API HRESULT D3DXFilterTexture(IDirect3DBaseTexture9 *texture, const PALETTEENTRY *palette, UINT sourceLevel,
+                                 DWORD filter);
