@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     ZnValidPCX(stream);
     CZNImage image;
-    if (ZnLoadPCX(stream, image) && image.GetRedPlane())
+    if (ZnLoadPCX(stream, image) && image.GetPlaneSize() <= 64 * 64)
         image.Blur();
     return 0;
 }

@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     ZnValidPSD(stream);
     CZNImage image;
-    if (ZnLoadPSD(stream, image) && image.GetRedPlane())
+    if (ZnLoadPSD(stream, image) && image.GetPlaneSize() <= 64 * 64)
         image.Blur();
     return 0;
 }

@@ -158,23 +158,22 @@ bool ZnLoadBMP(CZNStreamIO &stream, CZNImage &image)
     const bool topDown = storedHeight < 0;
     const DWORD height = static_cast<DWORD>(topDown ? -storedHeight : storedHeight);
 
-    if (!image.AllocImageMem(static_cast<DWORD>(width), height, bits == 24 ? 24 : 8, false)) {
+    const DWORD paletteCount = bits <= 8 ? (coloursUsed ? coloursUsed : (1u << bits)) : 0;
+    if (paletteCount > 256)
+        return false;
+    const uint64_t rowLength = (uint64_t{bits} * static_cast<DWORD>(width) + 31) / 32 * 4;
+    const uint64_t pixelStart = dataOffset ? dataOffset : kFileHeaderSize + infoSize + paletteCount * 4;
+    if (!ZnStreamHolds(stream, start, pixelStart + rowLength * height) ||
+        !image.AllocImageMem(static_cast<DWORD>(width), height, bits == 24 ? 24 : 8, false)) {
         image.Release();
         return false;
     }
 
     CZNImageStreamReader reader(stream);
-    if (!reader.IsValid() || !reader.SeekTo(start + kFileHeaderSize + infoSize)) {
+    if (!reader.IsValid() || !reader.SeekTo(start + kFileHeaderSize + infoSize) ||
+        !reader.Read(image.GetPalette(), uint64_t{paletteCount} * 4)) {
         image.Release();
         return false;
-    }
-    DWORD paletteCount = 0;
-    if (bits <= 8) {
-        paletteCount = coloursUsed ? coloursUsed : (1u << bits);
-        if (paletteCount > 256 || !reader.Read(image.GetPalette(), uint64_t{paletteCount} * 4)) {
-            image.Release();
-            return false;
-        }
     }
     // The pixels start at the file header's offset (right after the palette when it is 0).
     if (dataOffset != 0 && !reader.SeekTo(start + dataOffset)) {
@@ -182,7 +181,6 @@ bool ZnLoadBMP(CZNStreamIO &stream, CZNImage &image)
         return false;
     }
 
-    const uint64_t rowLength = (uint64_t{bits} * static_cast<DWORD>(width) + 31) / 32 * 4;
     BYTE *row = static_cast<BYTE *>(std::malloc(static_cast<size_t>(rowLength)));
     if (!row) {
         image.Release();

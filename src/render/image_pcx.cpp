@@ -47,9 +47,14 @@ bool ZnLoadPCX(CZNStreamIO &stream, CZNImage &image)
         return false;
     const DWORD width = DWORD{xMax} - xMin + 1;
     const DWORD height = DWORD{yMax} - yMin + 1;
+    // Every line of every plane holds at least the picture's width.
+    if (bytesPerLine < width)
+        return false;
     const bool alpha = planes == 4;
     const BYTE bits = static_cast<BYTE>(alpha ? 24 : 8 * planes);
-    if (!image.AllocImageMem(width, height, bits, alpha)) {
+    // The least the lines can take: runs of up to 63 bytes, and the palette of 8-bit pictures.
+    const uint64_t dataBytes = uint64_t{height} * planes * ((bytesPerLine + 62) / 63) + (bits == 8 ? 769 : 0);
+    if (!ZnStreamHolds(stream, start, kHeaderSize + dataBytes) || !image.AllocImageMem(width, height, bits, alpha)) {
         image.Release();
         return false;
     }

@@ -93,7 +93,13 @@ bool ZnLoadPSD(CZNStreamIO &stream, CZNImage &image)
         return false;
     const bool alpha = header.Channels == 4;
     const BYTE bits = static_cast<BYTE>(alpha ? 24 : 8 * header.Channels);
-    if (!image.AllocImageMem(header.Width, header.Height, bits, alpha)) {
+    // The least the channels can take: raw, or the row table and runs of up to 128 bytes.
+    const uint64_t pixels = uint64_t{header.Width} * header.Height;
+    const uint64_t dataBytes = header.Compression == 1
+                                   ? header.Channels * (uint64_t{header.Height} * 2 + (pixels + 127) / 128 * 2)
+                                   : header.Channels * pixels;
+    if (!ZnStreamHolds(stream, stream.Tell(), dataBytes) ||
+        !image.AllocImageMem(header.Width, header.Height, bits, alpha)) {
         image.Release();
         return false;
     }

@@ -82,3 +82,11 @@ bool CZNImageStreamReader::SeekTo(int64_t position)
     m_Next = m_End = m_Buffer;
     return position >= 0 && m_Stream.SeekTo(position);
 }
+
+bool ZnStreamHolds(CZNStreamIO &stream, int64_t start, uint64_t bytes)
+{
+    const int64_t length = stream.GetLength();
+    if (length < 0)
+        return true;
+    return length >= start && static_cast<uint64_t>(length - start) >= bytes;
+}

@@ -10,6 +10,11 @@
 
 class CZNStreamIO;
 
+// Whether the stream holds at least bytes from position start on (true when its length is
+// unknown). Readers ask before allocating for a picture, so that a short file claiming a huge
+// picture is refused at once.
+bool ZnStreamHolds(CZNStreamIO &stream, int64_t start, uint64_t bytes);
+
 class CZNImageStreamReader {
 public:
     static constexpr DWORD kBufferSize = 64 * 1024;

@@ -75,10 +75,14 @@ bool ZnLoadTGA(CZNStreamIO &stream, CZNImage &image)
     const bool rle = header[2] == 10;
     const bool topDown = (descriptor & 0x20) != 0;
 
+    const uint64_t colourMap = header[1] != 0 ? uint64_t{ZnGetU16LE(header + 5)} * (header[7] / 8u) : 0;
+    const uint64_t pixels = uint64_t{width} * height;
+    // The least the pixels can take: raw, or packets of up to 128 pixels.
+    const uint64_t pixelBytes = rle ? (pixels + 127) / 128 * (1 + bytesPerPixel) : pixels * bytesPerPixel;
     CZNImageStreamReader reader(stream);
-    if (!reader.IsValid() || !reader.Skip(header[0]))
-        return false;
-    if (header[1] != 0 && !reader.Skip(uint64_t{ZnGetU16LE(header + 5)} * (header[7] / 8u)))
+    const int64_t dataStart = stream.Tell();
+    if (!reader.IsValid() || dataStart < 0 || !reader.Skip(header[0]) || !reader.Skip(colourMap) ||
+        !ZnStreamHolds(stream, dataStart, header[0] + colourMap + pixelBytes))
         return false;
     if (!image.AllocImageMem(width, height, 24, bytesPerPixel != 3)) {
         image.Release();

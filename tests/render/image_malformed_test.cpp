@@ -163,6 +163,7 @@ TEST(ImageMalformed, BadFieldsAreRefused)
         {"pcx palette marker missing", patch(pcx, pcx.size() - 769, {13})},
         {"pcx xmax below xmin", patch(pcx, 4, {9})},
         {"pcx version 3", patch(pcx, 1, {3})},
+        {"pcx line shorter than the width", patch(pcx, 66, {2})},
         {"tga colour map beyond the end", patch(tga, 5, {0xFF, 0xFF})},
         {"tga type 1", patch(tga, 2, {1})},
         {"tga zero width", patch(tga, 12, {0, 0})},
