@@ -1,0 +1,3 @@
+#include "wrapper_fixture.h"
+
+CZNOffscreenGLContext *ZnWrapperTest::s_context = nullptr;
