@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "scene/brush.h"
+#include "scene/geometry.h"
 #include "scene/object_type.h"
 
 CZNGROUP::CZNGROUP()
@@ -32,6 +34,9 @@ bool CZNGROUP::SetChildParent(void *object, CZNGROUP *parent)
     case ZNOBJECT_GROUP:
         static_cast<CZNGROUP *>(object)->SetParent(parent);
         return true;
+    case ZNOBJECT_BRUSH:
+        static_cast<ZNBRUSH *>(object)->SetParent(parent);
+        return true;
     default:
         return false;
     }
@@ -52,6 +57,10 @@ int CZNGROUP::AddChild(void *object)
                 return 0;
         if (group->m_Parent && group->m_Parent != this)
             group->m_Parent->RemoveChild(group);
+    } else if (GetObjectType(object) == ZNOBJECT_BRUSH) {
+        ZNBRUSH *brush = static_cast<ZNBRUSH *>(object);
+        if (brush->GetParent() && brush->GetParent() != this)
+            brush->GetParent()->RemoveChild(brush);
     }
     void *grown = std::realloc(m_Children, sizeof(void *) * (static_cast<size_t>(m_ChildCount) + 1));
     if (!grown)
@@ -105,6 +114,10 @@ int CZNGROUP::IsSelected() const
             if (static_cast<const CZNGROUP *>(child)->IsSelected())
                 return 1;
             break;
+        case ZNOBJECT_BRUSH:
+            if (static_cast<const ZNBRUSH *>(child)->IsBrushSelected())
+                return 1;
+            break;
         default:
             break;
         }
@@ -119,6 +132,9 @@ void CZNGROUP::MergeChildBounds(ZNBBOX *box, int flag) const
         switch (GetObjectType(child)) {
         case ZNOBJECT_GROUP:
             static_cast<const CZNGROUP *>(child)->MergeChildBounds(box, flag);
+            break;
+        case ZNOBJECT_BRUSH:
+            *box = MergeBounds(*box, static_cast<ZNBRUSH *>(child)->GetBoundingBox(flag));
             break;
         default:
             break;
