@@ -80,7 +80,9 @@ TEST_F(ZnDeviceDrawTest, IndexedTrianglesWithSixteenBitIndices)
     EXPECT_EQ(Pixel(20, 8), 0xFF00FF00u);
     EXPECT_EQ(Pixel(8, 20), 0xFF00FF00u);
     EXPECT_EQ(Pixel(30, 30), 0xFF000000u);
-    // An index beyond the vertices handed over is refused.
+    // No primitives, too many, or an index beyond the vertices handed over are refused.
+    EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 0, v, sizeof(ZnVertex242)), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 0x60000000u, v, sizeof(ZnVertex242)), D3DERR_INVALIDCALL);
     const uint16_t bad[3] = {0, 1, 4};
     EXPECT_EQ(device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 1, bad, D3DFMT_INDEX16, v, sizeof(ZnVertex242)),
               D3DERR_INVALIDCALL);

@@ -73,24 +73,32 @@ GLenum BlendFactor(DWORD blend)
     }
 }
 
-// Vertices a primitive count of a type needs; 0 for an unknown type.
+// Vertices a primitive count of a type needs; 0 for an unknown type, no primitive or too many.
 UINT VertexCount(D3DPRIMITIVETYPE type, UINT primitives)
 {
+    constexpr uint64_t kMaxVertices = 0x0FFFFFFF;
+    uint64_t count = 0;
     switch (type) {
     case D3DPT_POINTLIST:
-        return primitives;
+        count = primitives;
+        break;
     case D3DPT_LINELIST:
-        return primitives * 2;
+        count = uint64_t(primitives) * 2;
+        break;
     case D3DPT_LINESTRIP:
-        return primitives + 1;
+        count = uint64_t(primitives) + 1;
+        break;
     case D3DPT_TRIANGLELIST:
-        return primitives * 3;
+        count = uint64_t(primitives) * 3;
+        break;
     case D3DPT_TRIANGLESTRIP:
     case D3DPT_TRIANGLEFAN:
-        return primitives + 2;
+        count = uint64_t(primitives) + 2;
+        break;
     default:
-        return 0;
+        break;
     }
+    return primitives == 0 || count > kMaxVertices ? 0 : static_cast<UINT>(count);
 }
 
 GLenum PrimitiveMode(D3DPRIMITIVETYPE type)
