@@ -91,6 +91,27 @@ void TermSource(j_decompress_ptr info)
     source->Manager.bytes_in_buffer = 0;
 }
 
+// Kept out of the function that calls setjmp, which the compiler optimises less.
+void SplitRow(const BYTE *samples, DWORD components, DWORD width, BYTE *const *planes, uint64_t at)
+{
+    if (components == 3) {
+        BYTE *red = planes[0] + at, *green = planes[1] + at, *blue = planes[2] + at;
+        for (DWORD x = 0; x < width; ++x, samples += 3) {
+            red[x] = samples[0];
+            green[x] = samples[1];
+            blue[x] = samples[2];
+        }
+        return;
+    }
+    for (DWORD c = 0; c < components; ++c) {
+        if (!planes[c])
+            continue;
+        BYTE *plane = planes[c] + at;
+        for (DWORD x = 0; x < width; ++x)
+            plane[x] = samples[x * components + c];
+    }
+}
+
 bool Decode(JpegContext *ctx, CZNImage *image)
 {
     jpeg_decompress_struct *info = &ctx->Info;
@@ -122,13 +143,7 @@ bool Decode(JpegContext *ctx, CZNImage *image)
         JSAMPROW row = ctx->Row;
         if (jpeg_read_scanlines(info, &row, 1) != 1)
             return false;
-        for (DWORD c = 0; c < components; ++c) {
-            BYTE *plane = planes[c] + y * width;
-            if (!planes[c])
-                continue;
-            for (DWORD x = 0; x < width; ++x)
-                plane[x] = ctx->Row[x * components + c];
-        }
+        SplitRow(ctx->Row, components, width, planes, y * width);
     }
     jpeg_finish_decompress(info);
     return true;

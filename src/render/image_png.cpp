@@ -36,6 +36,33 @@ void ReadData(png_structp png, png_bytep data, png_size_t length)
     }
 }
 
+// Per pixel: samples 0, 1, 2 to red (or index), green and blue, the last to alpha, each when
+// present. Kept out of the function that calls setjmp, which the compiler optimises less.
+void SplitRow(const BYTE *row, DWORD channels, DWORD width, CZNImage *image, uint64_t at)
+{
+    BYTE *red = image->GetRedPlane() + at;
+    BYTE *green = image->GetGreenPlane() ? image->GetGreenPlane() + at : nullptr;
+    BYTE *blue = image->GetBluePlane() ? image->GetBluePlane() + at : nullptr;
+    BYTE *alpha = image->GetAlphaPlane() ? image->GetAlphaPlane() + at : nullptr;
+    if (channels == 3 && green && blue) {
+        for (DWORD x = 0; x < width; ++x, row += 3) {
+            red[x] = row[0];
+            green[x] = row[1];
+            blue[x] = row[2];
+        }
+        return;
+    }
+    for (DWORD x = 0; x < width; ++x, row += channels) {
+        red[x] = row[0];
+        if (green)
+            green[x] = row[1];
+        if (blue)
+            blue[x] = row[2];
+        if (alpha)
+            alpha[x] = row[channels - 1];
+    }
+}
+
 bool Decode(PngContext *ctx, CZNStreamIO *stream, CZNImage *image)
 {
     png_structp png = ctx->Png;
@@ -124,23 +151,11 @@ bool Decode(PngContext *ctx, CZNStreamIO *stream, CZNImage *image)
         png_read_image(png, ctx->Rows);
     }
 
-    BYTE *red = image->GetRedPlane(), *green = image->GetGreenPlane(), *blue = image->GetBluePlane();
-    BYTE *alphaPlane = image->GetAlphaPlane();
     for (png_uint_32 y = 0; y < height; ++y) {
         BYTE *row = whole ? ctx->Rows[y] : ctx->Pixels;
         if (!whole)
             png_read_row(png, row, nullptr);
-        const uint64_t base = uint64_t{y} * width;
-        for (png_uint_32 x = 0; x < width; ++x) {
-            const BYTE *sample = row + uint64_t{x} * channels;
-            red[base + x] = sample[0];
-            if (green)
-                green[base + x] = sample[1];
-            if (blue)
-                blue[base + x] = sample[2];
-            if (alphaPlane)
-                alphaPlane[base + x] = sample[channels - 1];
-        }
+        SplitRow(row, channels, width, image, uint64_t{y} * width);
     }
     return true;
 }

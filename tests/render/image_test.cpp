@@ -2,11 +2,13 @@
 
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "app/editor_app.h"
 #include "render/image.h"
 #include "support/temp_dir.h"
 
@@ -351,4 +353,28 @@ TEST(Image, SaveBMPWritesBottomUpRowsAndHeaders)
     EXPECT_TRUE(image.HasAlpha());
     CZNImage empty;
     EXPECT_FALSE(empty.SaveBMP(dir.File("empty.bmp").c_str()));
+}
+
+TEST(Image, LoadResourceImageGivesA106By106EightBitPicture)
+{
+    ZnTempDir dir;
+    const std::string previous = GetEditorApp()->GetProgramDirectory();
+    GetEditorApp()->SetProgramDirectory(dir.Path().string());
+    std::filesystem::create_directories(dir.Path() / "Resources");
+    CZNImage picture = MakeRGB(4, 2, false, [](DWORD x, DWORD) { return x < 2 ? 0xFF0000u : 0x0000FFu; });
+    ASSERT_TRUE(picture.SaveBMP((dir.Path() / "Resources" / "191.bmp").string().c_str()));
+    ASSERT_TRUE(picture.SaveBMP((dir.Path() / "Resources" / "Splash.bmp").string().c_str()));
+
+    CZNImage image;
+    ASSERT_TRUE(image.LoadResourceImage(reinterpret_cast<const char *>(uintptr_t{191})));
+    EXPECT_EQ(image.GetWidth(), 106u);
+    EXPECT_EQ(image.GetHeight(), 106u);
+    EXPECT_EQ(image.GetBitsPerPixel(), 8);
+    EXPECT_EQ(PixelOf(image, 0, 0), 0xFF0000u);
+    EXPECT_EQ(PixelOf(image, 105, 105), 0x0000FFu);
+    ASSERT_TRUE(image.LoadResourceImage("Splash"));
+    EXPECT_EQ(image.GetWidth(), 106u);
+    EXPECT_FALSE(image.LoadResourceImage("Missing"));
+    EXPECT_FALSE(image.LoadResourceImage(nullptr));
+    GetEditorApp()->SetProgramDirectory(previous);
 }
