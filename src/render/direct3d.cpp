@@ -5,10 +5,17 @@
 #include <new>
 
 #include "app/editor_app.h"
+#include "fileio/memory_stream_io.h"
 #include "platform/d3d9/direct3d9.h"
 #include "platform/d3d9/direct3d_device9.h"
 #include "platform/d3d9/direct3d_state_block9.h"
+#include "platform/d3d9/direct3d_surface9.h"
+#include "platform/d3dx/d3dx_font.h"
+#include "platform/d3dx/d3dx_texture.h"
+#include "platform/gdi/bitmap.h"
+#include "platform/gdi/gdi_api.h"
 #include "platform/os/window.h"
+#include "render/image.h"
 #include "scene/material.h"
 
 namespace
@@ -18,6 +25,7 @@ constexpr float kFieldOfView = 3.14159265f * (1.0f / 3.0f);
 constexpr float kNearPlane = 1.01f;
 constexpr float kFarPlane = 10000.0f;
 constexpr LONG kMinBackBufferSide = 200;
+constexpr float kLabelDistance = 180.0f;
 
 void ReportFatal(const char *text)
 {
@@ -519,17 +527,68 @@ void CZN3D::PopState()
 // ---------------------------------------------------------------------------------------------
 // Labels and formats
 
-void CZN3D::CreateFont(int /*small*/)
+void CZN3D::CreateFont(int small)
 {
     ReleaseFont();
+    if (!m_pDevice)
+        return;
+    LOGFONT logFont = {};
+    // Tahoma when the system has it; the drawing layer falls back to the sans-serif font.
+    std::strncpy(logFont.lfFaceName, "Tahoma", LF_FACESIZE - 1);
+    if (small) {
+        logFont.lfHeight = -10;
+    } else {
+        HDC dc = CreateCompatibleDC(nullptr);
+        logFont.lfHeight = -MulDiv(16, dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96, 72);
+        if (dc)
+            DeleteDC(dc);
+    }
+    if (FAILED(D3DXCreateFontIndirect(m_pDevice, &logFont, &m_pFont)))
+        m_pFont = nullptr;
 }
 
 void CZN3D::ReleaseFont()
 {
-    m_pFont = nullptr;
+    if (m_pFont) {
+        m_pFont->Release();
+        m_pFont = nullptr;
+    }
 }
 
-void CZN3D::DrawText3D(const D3DXVECTOR3 * /*point*/, const char * /*text*/, D3DCOLOR /*colour*/) {}
+void CZN3D::DrawText3D(const D3DXVECTOR3 *point, const char *text, D3DCOLOR colour)
+{
+    if (!m_pDevice || !point || !text)
+        return;
+    D3DXVECTOR3 d = m_Camera.GetPosition() - *point;
+    if (D3DXVec3Length(&d) > kLabelDistance)
+        return;
+    D3DXVECTOR3 direction;
+    D3DXVec3Normalize(&direction, &d);
+    // Only points in front of the camera get a label.
+    if (!(D3DXVec3Dot(&direction, &m_Camera.GetLook()) < 0.0f))
+        return;
+
+    D3DXMATRIX view, projection, m;
+    m_pDevice->GetTransform(D3DTS_VIEW, &view);
+    m_pDevice->GetTransform(D3DTS_PROJECTION, &projection);
+    D3DXMatrixMultiply(&m, &view, &projection);
+    D3DXVECTOR3 screen;
+    D3DXVec3TransformCoord(&screen, point, &m);
+    D3DVIEWPORT9 viewport = {};
+    m_pDevice->GetViewport(&viewport);
+    RECT rect;
+    rect.left = static_cast<LONG>((screen.x + 1.0f) * static_cast<float>(viewport.Width) * 0.5f);
+    rect.top = static_cast<LONG>((0.5f - screen.y * 0.5f) * static_cast<float>(viewport.Height));
+    rect.right = 1600;
+    rect.bottom = 2350;
+
+    DWORD fog = FALSE;
+    m_pDevice->GetRenderState(D3DRS_FOGENABLE, &fog);
+    m_pDevice->SetRenderState(D3DRS_FOGENABLE, FALSE);
+    if (m_pFont)
+        m_pFont->DrawTextA(text, -1, &rect, 0, colour);
+    m_pDevice->SetRenderState(D3DRS_FOGENABLE, fog);
+}
 
 D3DFORMAT CZN3D::FindTextureFormat(int alpha)
 {
@@ -815,12 +874,138 @@ void CZN3D::SetAmbientLight(D3DCOLOR colour)
 
 CZNImage *CZN3D::CaptureToImage()
 {
-    return nullptr;
+    if (m_CaptureDC || !m_pDevice)
+        return nullptr;
+    D3DVIEWPORT9 viewport = {};
+    if (FAILED(m_pDevice->GetViewport(&viewport)) || viewport.Width == 0 || viewport.Height == 0)
+        return nullptr;
+    const DWORD width = viewport.Width, height = viewport.Height;
+    const RECT rect = {0, 0, static_cast<LONG>(width), static_cast<LONG>(height)};
+
+    IDirect3DSurface9 *backBuffer = nullptr;
+    if (FAILED(m_pDevice->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer)) || !backBuffer)
+        return nullptr;
+    IDirect3DSurface9 *copy = nullptr;
+    if (FAILED(m_pDevice->CreateOffscreenPlainSurface(width, height, D3DFMT_R8G8B8, D3DPOOL_SCRATCH, &copy,
+                                                      nullptr)) ||
+        !copy) {
+        backBuffer->Release();
+        return nullptr;
+    }
+    const HRESULT loaded =
+        D3DXLoadSurfaceFromSurface(copy, nullptr, &rect, backBuffer, nullptr, &rect, D3DX_FILTER_POINT, 0);
+    backBuffer->Release();
+    if (FAILED(loaded)) {
+        copy->Release();
+        return nullptr;
+    }
+
+    D3DLOCKED_RECT locked = {};
+    if (FAILED(copy->LockRect(&locked, &rect, D3DLOCK_READONLY | D3DLOCK_NO_DIRTY_UPDATE))) {
+        copy->Release();
+        return nullptr;
+    }
+    const size_t rowBytes = static_cast<size_t>(width) * 3;
+    BYTE *buffer = locked.pBits ? new (std::nothrow) BYTE[rowBytes * height] : nullptr;
+    if (buffer) {
+        const BYTE *source = static_cast<const BYTE *>(locked.pBits);
+        for (DWORD y = 0; y < height; ++y)
+            std::memcpy(buffer + y * rowBytes, source + static_cast<ptrdiff_t>(y) * locked.Pitch, rowBytes);
+    }
+    copy->UnlockRect();
+    copy->Release();
+    if (!buffer)
+        return nullptr;
+
+    // The rows are blue, green, red, top row first.
+    _RAWOPTIONS options = {};
+    options.Width = width;
+    options.Height = height;
+    options.BitsPerPixel = 24;
+    options.Alpha = false;
+    options.Planes = 1;
+    options.BlueIndex = 0;
+    options.GreenIndex = 1;
+    options.RedIndex = 2;
+    options.DataOffset = 0;
+    options.RowPadding = 0;
+    options.BottomUp = false;
+    CZNImage *image = new (std::nothrow) CZNImage;
+    CZNMemoryStreamIO stream(buffer, static_cast<DWORD>(rowBytes * height), ZNSTREAM_READ, false);
+    if (image && (!stream.IsOpen() || !image->LoadRawImage(stream, options))) {
+        delete image;
+        image = nullptr;
+    }
+    stream.Close();
+    delete[] buffer;
+    return image;
 }
 
 HDC CZN3D::CaptureToBitmap()
 {
-    return nullptr;
+    CZNImage *image = CaptureToImage();
+    if (!image)
+        return nullptr;
+    const DWORD width = image->GetWidth(), height = image->GetHeight();
+    const DWORD pitch = CZNImage::TransformDIBBpl(width, 24);
+    _RAWOPTIONS options = {};
+    options.Width = width;
+    options.Height = height;
+    options.BitsPerPixel = 24;
+    options.Alpha = false;
+    options.Planes = 1;
+    options.BlueIndex = 0;
+    options.GreenIndex = 1;
+    options.RedIndex = 2;
+    options.DataOffset = 0;
+    options.RowPadding = pitch - 3 * width; // rows padded to 4 bytes
+    options.BottomUp = true;
+    DWORD size = 0;
+    BYTE *raw = image->CompileRawData(options, size, nullptr);
+    delete image;
+    if (!raw)
+        return nullptr;
+
+    m_CaptureDC = CreateCompatibleDC(nullptr);
+    if (!m_CaptureDC) {
+        delete[] raw;
+        return nullptr;
+    }
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = static_cast<LONG>(width);
+    info.bmiHeader.biHeight = static_cast<LONG>(height);
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    info.bmiHeader.biSizeImage = pitch * height;
+    info.bmiHeader.biXPelsPerMeter = 2835;
+    info.bmiHeader.biYPelsPerMeter = 2835;
+    void *bits = nullptr;
+    m_CaptureBitmap = CreateDIBSection(m_CaptureDC, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!m_CaptureBitmap || !bits) {
+        if (m_CaptureBitmap)
+            DeleteObject(static_cast<HGDIOBJ>(m_CaptureBitmap));
+        m_CaptureBitmap = nullptr;
+        DeleteDC(m_CaptureDC);
+        m_CaptureDC = nullptr;
+        delete[] raw;
+        return nullptr;
+    }
+    std::memcpy(bits, raw, size < pitch * height ? size : pitch * height);
+    delete[] raw;
+    m_CaptureOldBitmap = SelectObject(m_CaptureDC, static_cast<HGDIOBJ>(m_CaptureBitmap));
+    return m_CaptureDC;
 }
 
-void CZN3D::ReleaseCapture() {}
+void CZN3D::ReleaseCapture()
+{
+    if (!m_CaptureDC)
+        return;
+    SelectObject(m_CaptureDC, m_CaptureOldBitmap);
+    DeleteObject(static_cast<HGDIOBJ>(m_CaptureBitmap));
+    DeleteDC(m_CaptureDC);
+    m_CaptureDC = nullptr;
+    m_CaptureOldBitmap = nullptr;
+    m_CaptureBitmap = nullptr;
+}
