@@ -15,7 +15,8 @@
 #include "fileio/memory_stream_io.h"
 #include "render/image.h"
 
-namespace {
+namespace
+{
 
 constexpr uint32_t kSize = 1024;
 
@@ -196,7 +197,10 @@ void PngReadMemory(png_structp png, png_bytep data, png_size_t length)
     source->Position += length;
 }
 
-void BM_PngThroughImage(benchmark::State &state) { DecodeThroughImage(state, PngFile()); }
+void BM_PngThroughImage(benchmark::State &state)
+{
+    DecodeThroughImage(state, PngFile());
+}
 
 void BM_PngDirect(benchmark::State &state)
 {
@@ -222,7 +226,10 @@ void BM_PngDirect(benchmark::State &state)
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes.size()));
 }
 
-void BM_JpegThroughImage(benchmark::State &state) { DecodeThroughImage(state, JpegFile()); }
+void BM_JpegThroughImage(benchmark::State &state)
+{
+    DecodeThroughImage(state, JpegFile());
+}
 
 void BM_JpegDirect(benchmark::State &state)
 {
@@ -248,9 +255,18 @@ void BM_JpegDirect(benchmark::State &state)
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes.size()));
 }
 
-void BM_BmpDecode(benchmark::State &state) { DecodeThroughImage(state, BmpFile()); }
-void BM_TgaDecode(benchmark::State &state) { DecodeThroughImage(state, TgaFile()); }
-void BM_PcxDecode(benchmark::State &state) { DecodeThroughImage(state, PcxFile()); }
+void BM_BmpDecode(benchmark::State &state)
+{
+    DecodeThroughImage(state, BmpFile());
+}
+void BM_TgaDecode(benchmark::State &state)
+{
+    DecodeThroughImage(state, TgaFile());
+}
+void BM_PcxDecode(benchmark::State &state)
+{
+    DecodeThroughImage(state, PcxFile());
+}
 
 } // namespace
 

@@ -5,11 +5,15 @@
 
 #include "render/image.h"
 
-namespace {
+namespace
+{
 constexpr int kGrowStep = 50;
 }
 
-CZNColorQuantizer::~CZNColorQuantizer() { Reset(); }
+CZNColorQuantizer::~CZNColorQuantizer()
+{
+    Reset();
+}
 
 void CZNColorQuantizer::Reset()
 {

@@ -8,7 +8,8 @@
 
 class CZNImage;
 
-class CZNColorQuantizer {
+class CZNColorQuantizer
+{
 public:
     static constexpr int kMaxLevels = 20;
 
@@ -51,9 +52,9 @@ private:
     int32_t m_ReducibleHeads[kMaxLevels] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
                                             -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
     int m_LeafLevel = 0;
-    int m_NodeCount = 0;   // live nodes
-    int m_Capacity = 0;    // nodes the table holds
-    int m_Used = 0;        // table slots ever handed out
+    int m_NodeCount = 0; // live nodes
+    int m_Capacity = 0;  // nodes the table holds
+    int m_Used = 0;      // table slots ever handed out
     int m_LeafCount = 0;
     int m_Root = -1;
 };

@@ -19,11 +19,18 @@
 #include "render/image_stream_reader.h"
 #include "render/image_tga.h"
 
-namespace {
+namespace
+{
 
-BYTE *AllocPlane(uint64_t size) { return static_cast<BYTE *>(std::calloc(static_cast<size_t>(size), 1)); }
+BYTE *AllocPlane(uint64_t size)
+{
+    return static_cast<BYTE *>(std::calloc(static_cast<size_t>(size), 1));
+}
 
-void FreeBlock(void *block) { std::free(block); }
+void FreeBlock(void *block)
+{
+    std::free(block);
+}
 
 // Plane size of an image, or 0 when it is empty or too large to hold.
 uint64_t CheckedPlaneSize(DWORD width, DWORD height)
@@ -36,9 +43,15 @@ uint64_t CheckedPlaneSize(DWORD width, DWORD height)
 
 CZNImage::CZNImage() = default;
 
-CZNImage::CZNImage(const CZNImage &image) { CopyFromImage(&image); }
+CZNImage::CZNImage(const CZNImage &image)
+{
+    CopyFromImage(&image);
+}
 
-CZNImage::~CZNImage() { Release(); }
+CZNImage::~CZNImage()
+{
+    Release();
+}
 
 CZNImage &CZNImage::operator=(const CZNImage &image)
 {
@@ -75,8 +88,8 @@ bool CZNImage::AllocImageMem(DWORD width, DWORD height, BYTE bits, bool alpha)
     return AllocImageMem(&m_pAlpha, &m_pRed, &m_pGreen, &m_pBlue, &m_pPalette, width, height, bits, alpha);
 }
 
-bool CZNImage::AllocImageMem(BYTE **alphaPlane, BYTE **redPlane, BYTE **greenPlane, BYTE **bluePlane,
-                             RGBQUAD **palette, DWORD width, DWORD height, BYTE bits, bool alpha)
+bool CZNImage::AllocImageMem(BYTE **alphaPlane, BYTE **redPlane, BYTE **greenPlane, BYTE **bluePlane, RGBQUAD **palette,
+                             DWORD width, DWORD height, BYTE bits, bool alpha)
 {
     if ((bits != 8 && bits != 24) || width == 0 || height == 0)
         return false;
@@ -312,13 +325,20 @@ bool CZNImage::ChangeColorDepth(BYTE bits, bool alpha)
     return true;
 }
 
-namespace {
+namespace
+{
 
 // The image depth of a raw layout: a 32-bit layout is a 24-bit image whose fourth byte holds
 // alpha (or nothing, without alpha).
-BYTE RawImageBits(const _RAWOPTIONS &options) { return options.BitsPerPixel == 32 ? 24 : options.BitsPerPixel; }
+BYTE RawImageBits(const _RAWOPTIONS &options)
+{
+    return options.BitsPerPixel == 32 ? 24 : options.BitsPerPixel;
+}
 
-bool RawInterleaved(const _RAWOPTIONS &options) { return options.Planes == 1 && options.BitsPerPixel != 8; }
+bool RawInterleaved(const _RAWOPTIONS &options)
+{
+    return options.Planes == 1 && options.BitsPerPixel != 8;
+}
 
 // Bytes of one sample slot: a whole pixel when interleaved, one channel when planar. A 24-bit
 // interleaved pixel has no room for alpha, so with alpha it takes one byte more. Packing and
@@ -449,7 +469,10 @@ BYTE *CZNImage::CompileRawData(_RAWOPTIONS &options, DWORD &size, RGBQUAD **pale
     return buffer;
 }
 
-bool CZNImage::SaveBMP(const char *path) { return ZnSaveBMP(*this, path); }
+bool CZNImage::SaveBMP(const char *path)
+{
+    return ZnSaveBMP(*this, path);
+}
 
 bool CZNImage::LoadRawImage(CZNStreamIO &stream, const _RAWOPTIONS &options)
 {
@@ -520,18 +543,54 @@ bool CZNImage::LoadRawImage(const char *path, const _RAWOPTIONS &options)
     return ok;
 }
 
-bool CZNImage::ValidBMP(CZNStreamIO &stream) { return ZnValidBMP(stream); }
-bool CZNImage::ValidJPG(CZNStreamIO &stream) { return ZnValidJPG(stream); }
-bool CZNImage::ValidPNG(CZNStreamIO &stream) { return ZnValidPNG(stream); }
-bool CZNImage::ValidPCX(CZNStreamIO &stream) { return ZnValidPCX(stream); }
-bool CZNImage::ValidPSD(CZNStreamIO &stream) { return ZnValidPSD(stream); }
-bool CZNImage::ValidTGA(CZNStreamIO &stream) { return ZnValidTGA(stream); }
-bool CZNImage::LoadBMP(CZNStreamIO &stream) { return ZnLoadBMP(stream, *this); }
-bool CZNImage::LoadJPG(CZNStreamIO &stream) { return ZnLoadJPG(stream, *this); }
-bool CZNImage::LoadPNG(CZNStreamIO &stream) { return ZnLoadPNG(stream, *this); }
-bool CZNImage::LoadPCX(CZNStreamIO &stream) { return ZnLoadPCX(stream, *this); }
-bool CZNImage::LoadPSD(CZNStreamIO &stream) { return ZnLoadPSD(stream, *this); }
-bool CZNImage::LoadTGA(CZNStreamIO &stream) { return ZnLoadTGA(stream, *this); }
+bool CZNImage::ValidBMP(CZNStreamIO &stream)
+{
+    return ZnValidBMP(stream);
+}
+bool CZNImage::ValidJPG(CZNStreamIO &stream)
+{
+    return ZnValidJPG(stream);
+}
+bool CZNImage::ValidPNG(CZNStreamIO &stream)
+{
+    return ZnValidPNG(stream);
+}
+bool CZNImage::ValidPCX(CZNStreamIO &stream)
+{
+    return ZnValidPCX(stream);
+}
+bool CZNImage::ValidPSD(CZNStreamIO &stream)
+{
+    return ZnValidPSD(stream);
+}
+bool CZNImage::ValidTGA(CZNStreamIO &stream)
+{
+    return ZnValidTGA(stream);
+}
+bool CZNImage::LoadBMP(CZNStreamIO &stream)
+{
+    return ZnLoadBMP(stream, *this);
+}
+bool CZNImage::LoadJPG(CZNStreamIO &stream)
+{
+    return ZnLoadJPG(stream, *this);
+}
+bool CZNImage::LoadPNG(CZNStreamIO &stream)
+{
+    return ZnLoadPNG(stream, *this);
+}
+bool CZNImage::LoadPCX(CZNStreamIO &stream)
+{
+    return ZnLoadPCX(stream, *this);
+}
+bool CZNImage::LoadPSD(CZNStreamIO &stream)
+{
+    return ZnLoadPSD(stream, *this);
+}
+bool CZNImage::LoadTGA(CZNStreamIO &stream)
+{
+    return ZnLoadTGA(stream, *this);
+}
 
 bool CZNImage::LoadImageFile(CZNStreamIO &stream)
 {

@@ -18,21 +18,22 @@ enum INTERPTYPE : int32_t {
 
 // A raw pixel layout: how CompileRawData packs an image and LoadRawImage reads one.
 struct _RAWOPTIONS {
-    DWORD Width;        // pixels, > 0
-    DWORD Height;       // pixels, > 0
-    BYTE BitsPerPixel;  // 8, 24 or 32
-    bool Alpha;         // the image carries an alpha plane
-    BYTE Planes;        // 1 = interleaved samples, else the number of planes stored one after another
-    BYTE AlphaIndex;    // slot of alpha: byte in a pixel when interleaved, plane number when planar
-    BYTE RedIndex;      // slot of red (of the palette index in 8-bit data)
-    BYTE GreenIndex;    // slot of green
-    BYTE BlueIndex;     // slot of blue
-    DWORD DataOffset;   // bytes before the first sample
-    DWORD RowPadding;   // bytes after every row of every plane
-    bool BottomUp;      // rows stored from the bottom row upward
+    DWORD Width;       // pixels, > 0
+    DWORD Height;      // pixels, > 0
+    BYTE BitsPerPixel; // 8, 24 or 32
+    bool Alpha;        // the image carries an alpha plane
+    BYTE Planes;       // 1 = interleaved samples, else the number of planes stored one after another
+    BYTE AlphaIndex;   // slot of alpha: byte in a pixel when interleaved, plane number when planar
+    BYTE RedIndex;     // slot of red (of the palette index in 8-bit data)
+    BYTE GreenIndex;   // slot of green
+    BYTE BlueIndex;    // slot of blue
+    DWORD DataOffset;  // bytes before the first sample
+    DWORD RowPadding;  // bytes after every row of every plane
+    bool BottomUp;     // rows stored from the bottom row upward
 };
 
-class ZN_API CZNImage {
+class ZN_API CZNImage
+{
 public:
     // The largest plane an image may have; larger pictures are refused.
     static constexpr uint64_t kMaxPlaneSize = 1ull << 30;

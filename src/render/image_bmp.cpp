@@ -13,7 +13,8 @@
 #include "render/image_bytes.h"
 #include "render/image_stream_reader.h"
 
-namespace {
+namespace
+{
 
 constexpr DWORD kFileHeaderSize = 14;
 constexpr DWORD kInfoHeaderSize = 40;
@@ -106,7 +107,8 @@ bool ZnSaveBMP(const CZNImage &image, const char *path)
     return std::fclose(file.release()) == 0;
 }
 
-namespace {
+namespace
+{
 
 // Reads the file header and the first 40 bytes of the information header; the position is
 // left behind them.
@@ -124,7 +126,10 @@ bool HeaderAcceptable(const BYTE *header)
 }
 
 // Information header sizes of the versions whose first 40 bytes have the common layout.
-bool KnownInfoHeaderSize(DWORD size) { return size == 40 || size == 52 || size == 56 || size == 64 || size == 108 || size == 124; }
+bool KnownInfoHeaderSize(DWORD size)
+{
+    return size == 40 || size == 52 || size == 56 || size == 64 || size == 108 || size == 124;
+}
 
 } // namespace
 

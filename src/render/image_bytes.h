@@ -3,13 +3,19 @@
 // Little- and big-endian fields of picture headers.
 #include "platform/os/win_types.h"
 
-inline WORD ZnGetU16LE(const BYTE *p) { return static_cast<WORD>(p[0] | (p[1] << 8)); }
+inline WORD ZnGetU16LE(const BYTE *p)
+{
+    return static_cast<WORD>(p[0] | (p[1] << 8));
+}
 inline DWORD ZnGetU32LE(const BYTE *p)
 {
     return static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 8) | (static_cast<DWORD>(p[2]) << 16) |
            (static_cast<DWORD>(p[3]) << 24);
 }
-inline WORD ZnGetU16BE(const BYTE *p) { return static_cast<WORD>((p[0] << 8) | p[1]); }
+inline WORD ZnGetU16BE(const BYTE *p)
+{
+    return static_cast<WORD>((p[0] << 8) | p[1]);
+}
 inline DWORD ZnGetU32BE(const BYTE *p)
 {
     return (static_cast<DWORD>(p[0]) << 24) | (static_cast<DWORD>(p[1]) << 16) | (static_cast<DWORD>(p[2]) << 8) |

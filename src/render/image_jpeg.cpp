@@ -11,7 +11,8 @@
 #include "fileio/stream_io.h"
 #include "render/image.h"
 
-namespace {
+namespace
+{
 
 constexpr DWORD kSourceBufferSize = 10000;
 

@@ -5,7 +5,8 @@
 #include "render/image_bytes.h"
 #include "render/image_stream_reader.h"
 
-namespace {
+namespace
+{
 
 constexpr DWORD kHeaderSize = 128;
 constexpr DWORD kPaletteSize = 768;

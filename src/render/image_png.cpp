@@ -8,7 +8,8 @@
 #include "fileio/stream_io.h"
 #include "render/image.h"
 
-namespace {
+namespace
+{
 
 // libpng's errors jump back to the decoder through png_jmpbuf; no C++ object lives in the
 // frames the jump leaves. Everything the cleanup needs is kept here, outside those frames.
@@ -20,7 +21,10 @@ struct PngContext {
     png_bytep *Rows;
 };
 
-void ErrorHandler(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void ErrorHandler(png_structp png, png_const_charp)
+{
+    png_longjmp(png, 1);
+}
 
 void WarningHandler(png_structp, png_const_charp) {}
 

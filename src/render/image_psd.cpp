@@ -8,7 +8,8 @@
 #include "render/image_bytes.h"
 #include "render/image_stream_reader.h"
 
-namespace {
+namespace
+{
 
 constexpr DWORD kHeaderSize = 26;
 

@@ -11,7 +11,10 @@ CZNImageStreamReader::CZNImageStreamReader(CZNStreamIO &stream)
 {
 }
 
-CZNImageStreamReader::~CZNImageStreamReader() { std::free(m_Buffer); }
+CZNImageStreamReader::~CZNImageStreamReader()
+{
+    std::free(m_Buffer);
+}
 
 bool CZNImageStreamReader::Fill()
 {

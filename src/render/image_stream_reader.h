@@ -15,7 +15,8 @@ class CZNStreamIO;
 // picture is refused at once.
 bool ZnStreamHolds(CZNStreamIO &stream, int64_t start, uint64_t bytes);
 
-class CZNImageStreamReader {
+class CZNImageStreamReader
+{
 public:
     static constexpr DWORD kBufferSize = 64 * 1024;
 

@@ -7,7 +7,8 @@
 #include "render/image_bytes.h"
 #include "render/image_stream_reader.h"
 
-namespace {
+namespace
+{
 
 constexpr DWORD kHeaderSize = 18;
 
@@ -18,7 +19,8 @@ bool ReadHeader(CZNStreamIO &stream, BYTE (&header)[kHeaderSize])
 }
 
 // Writes one pixel of the file's layout into the planes.
-class PixelWriter {
+class PixelWriter
+{
 public:
     PixelWriter(CZNImage &image, DWORD bytesPerPixel, bool attributeAlpha)
         : m_Red(image.GetRedPlane()), m_Green(image.GetGreenPlane()), m_Blue(image.GetBluePlane()),

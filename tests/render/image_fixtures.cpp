@@ -33,7 +33,8 @@ uint32_t ZnPixel(const CZNImage &image, uint32_t x, uint32_t y)
     return c;
 }
 
-namespace {
+namespace
+{
 void PngWrite(png_structp png, png_bytep data, png_size_t length)
 {
     static_cast<std::string *>(png_get_io_ptr(png))->append(reinterpret_cast<const char *>(data), length);
@@ -41,7 +42,7 @@ void PngWrite(png_structp png, png_bytep data, png_size_t length)
 void PngFlush(png_structp) {}
 } // namespace
 
-std::string ZnWritePng(const ZnPngSpec &spec)
+std::string ZnWritePng(const ZnPngPicture &picture)
 {
     std::string out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -51,19 +52,19 @@ std::string ZnWritePng(const ZnPngSpec &spec)
         return {};
     }
     png_set_write_fn(png, &out, PngWrite, PngFlush);
-    png_set_IHDR(png, info, spec.Width, spec.Height, spec.Depth, spec.ColourType,
-                 spec.Interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+    png_set_IHDR(png, info, picture.Width, picture.Height, picture.Depth, picture.ColourType,
+                 picture.Interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     std::vector<png_color> palette;
-    for (size_t i = 0; i + 2 < spec.Palette.size(); i += 3)
-        palette.push_back(png_color{spec.Palette[i], spec.Palette[i + 1], spec.Palette[i + 2]});
+    for (size_t i = 0; i + 2 < picture.Palette.size(); i += 3)
+        palette.push_back(png_color{picture.Palette[i], picture.Palette[i + 1], picture.Palette[i + 2]});
     if (!palette.empty())
         png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
-    if (!spec.Transparency.empty())
-        png_set_tRNS(png, info, spec.Transparency.data(), static_cast<int>(spec.Transparency.size()), nullptr);
+    if (!picture.Transparency.empty())
+        png_set_tRNS(png, info, picture.Transparency.data(), static_cast<int>(picture.Transparency.size()), nullptr);
     png_write_info(png, info);
     std::vector<png_bytep> rows;
-    for (const std::string &row : spec.Rows)
+    for (const std::string &row : picture.Rows)
         rows.push_back(reinterpret_cast<png_bytep>(const_cast<char *>(row.data())));
     png_write_image(png, rows.data());
     png_write_end(png, nullptr);
@@ -110,7 +111,8 @@ std::string ZnSampleBMP8()
     return b.Data;
 }
 
-namespace {
+namespace
+{
 std::string PcxHeader(unsigned width, unsigned height, unsigned planes, unsigned bytesPerLine)
 {
     ZnBytes b;
@@ -148,10 +150,10 @@ std::string ZnSampleTGARLE()
     ZnBytes b;
     b.U8(2).U8(1).U8(10).U16(0).U16(2).U8(24).U16(0).U16(0).U16(3).U16(2).U8(32).U8(0x28);
     b.U8('i').U8('d');
-    b.Fill(6, 0x77);                                                  // two 24-bit colour map entries
-    b.U8(0x81).U8(0x10).U8(0x20).U8(0x30).U8(0xFF);                   // run of 2
-    b.U8(0x01).U8(1).U8(2).U8(3).U8(4).U8(5).U8(6).U8(7).U8(8);       // 2 raw pixels
-    b.U8(0x83).U8(0xAA).U8(0xBB).U8(0xCC).U8(0x80);                   // run of 4, only 2 fit
+    b.Fill(6, 0x77);                                            // two 24-bit colour map entries
+    b.U8(0x81).U8(0x10).U8(0x20).U8(0x30).U8(0xFF);             // run of 2
+    b.U8(0x01).U8(1).U8(2).U8(3).U8(4).U8(5).U8(6).U8(7).U8(8); // 2 raw pixels
+    b.U8(0x83).U8(0xAA).U8(0xBB).U8(0xCC).U8(0x80);             // run of 4, only 2 fit
     return b.Data;
 }
 
@@ -162,10 +164,10 @@ std::string ZnSamplePSDRLE()
     b.U32BE(0x38425053).U16BE(1).Fill(6, 0).U16BE(4).U32BE(2).U32BE(2).U16BE(8).U16BE(3);
     b.U32BE(0).U32BE(2).U16BE(0).U32BE(0); // colour-mode data, 2 bytes of resources, layers
     b.U16BE(1);
-    b.Fill(4 * 2 * 2, 0);                   // row byte counts, not needed
-    b.U8(3).U8(1).U8(2).U8(3).U8(4);        // red: literal 1 2 3 4
-    b.U8(0xFD).U8(9);                       // green: 9 9 9 9
+    b.Fill(4 * 2 * 2, 0);                        // row byte counts, not needed
+    b.U8(3).U8(1).U8(2).U8(3).U8(4);             // red: literal 1 2 3 4
+    b.U8(0xFD).U8(9);                            // green: 9 9 9 9
     b.U8(0x80).U8(1).U8(5).U8(6).U8(0xFF).U8(7); // blue: no-op, 5 6, then 7 7
-    b.U8(0xF0).U8(200);                     // alpha: run of 17, only 4 fit
+    b.U8(0xF0).U8(200);                          // alpha: run of 17, only 4 fit
     return b.Data;
 }

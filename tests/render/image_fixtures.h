@@ -41,7 +41,7 @@ bool ZnLoadImageBytes(CZNImage &image, const std::string &bytes);
 uint32_t ZnPixel(const CZNImage &image, uint32_t x, uint32_t y);
 
 // PNG written by libpng: rows hold the packed samples of each row.
-struct ZnPngSpec {
+struct ZnPngPicture {
     uint32_t Width;
     uint32_t Height;
     int ColourType;
@@ -51,7 +51,7 @@ struct ZnPngSpec {
     std::vector<uint8_t> Palette;      // red, green, blue triplets
     std::vector<uint8_t> Transparency; // tRNS bytes for palette images
 };
-std::string ZnWritePng(const ZnPngSpec &spec);
+std::string ZnWritePng(const ZnPngPicture &picture);
 
 // JPEG written by libjpeg at quality 95: samples are RGB triplets or grey bytes.
 std::string ZnWriteJpeg(uint32_t width, uint32_t height, int components, const std::vector<uint8_t> &samples);

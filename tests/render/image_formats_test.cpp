@@ -13,7 +13,8 @@
 #include "render/image.h"
 #include "support/temp_dir.h"
 
-namespace {
+namespace
+{
 
 void ExpectPixels(const CZNImage &image, uint32_t w, uint32_t h, const std::vector<uint32_t> &expected)
 {
@@ -81,8 +82,8 @@ TEST(ImageBMP, IndexedDepthsHeadersAndRowOrder)
     one.U8(0b10110000).U8(0b01000000).U16(0).U8(0b00000000).U8(0b11000000).U16(0);
     ASSERT_TRUE(ZnLoadImageBytes(image, one.Data));
     EXPECT_EQ(image.GetBitsPerPixel(), 8);
-    ExpectPixels(image, 10, 2,
-                 {0xFFFFFF, 0, 0xFFFFFF, 0xFFFFFF, 0, 0, 0, 0, 0, 0xFFFFFF, 0, 0, 0, 0, 0, 0, 0, 0, 0xFFFFFF, 0xFFFFFF});
+    ExpectPixels(image, 10, 2, {0xFFFFFF, 0, 0xFFFFFF, 0xFFFFFF, 0, 0, 0, 0, 0,        0xFFFFFF,
+                                0,        0, 0,        0,        0, 0, 0, 0, 0xFFFFFF, 0xFFFFFF});
 
     // 4 bits, colours used 0 (sixteen entries), high nibble first; a version-5 header and a gap
     // before the pixels that the data offset skips.
@@ -189,60 +190,68 @@ TEST(ImagePNG, EveryColourTypeAndDepth)
 {
     struct Case {
         const char *name;
-        ZnPngSpec spec;
+        ZnPngPicture picture;
         BYTE bits;
         bool alpha;
         std::vector<uint32_t> pixels;
     };
     const std::vector<uint8_t> palette = {255, 0, 0, 0, 255, 0, 0, 0, 255, 10, 20, 30};
     const std::vector<Case> cases = {
-        {"rgb8", {2, 1, PNG_COLOR_TYPE_RGB, 8, false, {"\x01\x02\x03\x04\x05\x06"}, {}, {}},
-         24, false, {0x010203, 0x040506}},
-        {"rgba8", {2, 1, PNG_COLOR_TYPE_RGB_ALPHA, 8, false, {std::string("\x01\x02\x03\x80\x04\x05\x06\x00", 8)}, {}, {}},
-         24, true, {0x80010203, 0x00040506}},
-        {"rgb16", {1, 1, PNG_COLOR_TYPE_RGB, 16, false, {"\x12\x34\x56\x78\x9A\xBC"}, {}, {}},
-         24, false, {0x12569A}},
-        {"grey1", {3, 1, PNG_COLOR_TYPE_GRAY, 1, false, {"\xA0"}, {}, {}},
-         8, false, {0xFFFFFF, 0x000000, 0xFFFFFF}},
-        {"grey8", {2, 1, PNG_COLOR_TYPE_GRAY, 8, false, {"\x40\x41"}, {}, {}},
-         8, false, {0x404040, 0x414141}},
-        {"greyalpha", {1, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 8, false, {"\x40\x7F"}, {}, {}},
-         8, true, {0x7F404040}},
-        {"palette4", {3, 1, PNG_COLOR_TYPE_PALETTE, 4, false, {"\x31\x20"}, palette, {}},
-         8, false, {0x0A141E, 0x00FF00, 0x0000FF}},
-        {"palettetrns", {2, 1, PNG_COLOR_TYPE_PALETTE, 8, false, {std::string("\x00\x03", 2)}, palette, {0x40}},
-         24, true, {0x40FF0000, 0xFF0A141E}},
+        {"rgb8",
+         {2, 1, PNG_COLOR_TYPE_RGB, 8, false, {"\x01\x02\x03\x04\x05\x06"}, {}, {}},
+         24,
+         false,
+         {0x010203, 0x040506}},
+        {"rgba8",
+         {2, 1, PNG_COLOR_TYPE_RGB_ALPHA, 8, false, {std::string("\x01\x02\x03\x80\x04\x05\x06\x00", 8)}, {}, {}},
+         24,
+         true,
+         {0x80010203, 0x00040506}},
+        {"rgb16", {1, 1, PNG_COLOR_TYPE_RGB, 16, false, {"\x12\x34\x56\x78\x9A\xBC"}, {}, {}}, 24, false, {0x12569A}},
+        {"grey1", {3, 1, PNG_COLOR_TYPE_GRAY, 1, false, {"\xA0"}, {}, {}}, 8, false, {0xFFFFFF, 0x000000, 0xFFFFFF}},
+        {"grey8", {2, 1, PNG_COLOR_TYPE_GRAY, 8, false, {"\x40\x41"}, {}, {}}, 8, false, {0x404040, 0x414141}},
+        {"greyalpha", {1, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 8, false, {"\x40\x7F"}, {}, {}}, 8, true, {0x7F404040}},
+        {"palette4",
+         {3, 1, PNG_COLOR_TYPE_PALETTE, 4, false, {"\x31\x20"}, palette, {}},
+         8,
+         false,
+         {0x0A141E, 0x00FF00, 0x0000FF}},
+        {"palettetrns",
+         {2, 1, PNG_COLOR_TYPE_PALETTE, 8, false, {std::string("\x00\x03", 2)}, palette, {0x40}},
+         24,
+         true,
+         {0x40FF0000, 0xFF0A141E}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         CZNImage image;
-        const std::string bytes = ZnWritePng(c.spec);
+        const std::string bytes = ZnWritePng(c.picture);
         ASSERT_FALSE(bytes.empty());
         ASSERT_TRUE(ZnLoadImageBytes(image, bytes));
         EXPECT_EQ(image.GetBitsPerPixel(), c.bits);
         EXPECT_EQ(image.HasAlpha(), c.alpha);
-        ExpectPixels(image, c.spec.Width, c.spec.Height, c.pixels);
+        ExpectPixels(image, c.picture.Width, c.picture.Height, c.pixels);
     }
 }
 
 TEST(ImagePNG, InterlacedPicturesReadEveryPass)
 {
-    ZnPngSpec spec{13, 11, PNG_COLOR_TYPE_RGB, 8, true, {}, {}, {}};
+    ZnPngPicture picture{13, 11, PNG_COLOR_TYPE_RGB, 8, true, {}, {}, {}};
     std::vector<uint32_t> expected;
-    for (uint32_t y = 0; y < spec.Height; ++y) {
+    for (uint32_t y = 0; y < picture.Height; ++y) {
         std::string row;
-        for (uint32_t x = 0; x < spec.Width; ++x) {
+        for (uint32_t x = 0; x < picture.Width; ++x) {
             const uint32_t c = (x * 19) << 16 | (y * 23) << 8 | ((x + y) * 5);
             row += static_cast<char>(c >> 16);
             row += static_cast<char>(c >> 8);
             row += static_cast<char>(c);
             expected.push_back(c);
         }
-        spec.Rows.push_back(row);
+        picture.Rows.push_back(row);
     }
     CZNImage image;
-    ASSERT_TRUE(ZnLoadImageBytes(image, ZnWritePng(spec)));
-    ExpectPixels(image, spec.Width, spec.Height, expected);
+    ASSERT_TRUE(ZnLoadImageBytes(image, ZnWritePng(picture)));
+    ExpectPixels(image, picture.Width, picture.Height, expected);
 }
 
 TEST(ImageJPG, ColourAndGreyWithinTolerance)
@@ -281,10 +290,12 @@ TEST(ImageJPG, ColourAndGreyWithinTolerance)
 TEST(ImageFormats, RecognisedByContentNotName)
 {
     ZnTempDir dir;
-    const std::vector<std::string> samples = {
-        ZnSampleBMP8(), ZnSamplePCX8(), ZnSampleTGARLE(), ZnSamplePSDRLE(),
-        ZnWritePng({1, 1, PNG_COLOR_TYPE_RGB, 8, false, {"abc"}, {}, {}}),
-        ZnWriteJpeg(8, 8, 3, std::vector<uint8_t>(8 * 8 * 3, 99))};
+    const std::vector<std::string> samples = {ZnSampleBMP8(),
+                                              ZnSamplePCX8(),
+                                              ZnSampleTGARLE(),
+                                              ZnSamplePSDRLE(),
+                                              ZnWritePng({1, 1, PNG_COLOR_TYPE_RGB, 8, false, {"abc"}, {}, {}}),
+                                              ZnWriteJpeg(8, 8, 3, std::vector<uint8_t>(8 * 8 * 3, 99))};
     for (size_t i = 0; i < samples.size(); ++i) {
         SCOPED_TRACE(i);
         const std::string path = dir.File("picture" + std::to_string(i) + ".txt");

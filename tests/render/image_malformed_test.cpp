@@ -9,7 +9,8 @@
 #include "image_fixtures.h"
 #include "render/image.h"
 
-namespace {
+namespace
+{
 
 struct Sample {
     const char *Name;
@@ -23,8 +24,8 @@ std::vector<Sample> OwnFormatSamples()
     ZnBytes psd;
     psd.U32BE(0x38425053).U16BE(1).Fill(6, 0).U16BE(3).U32BE(1).U32BE(2).U16BE(8).U16BE(3);
     psd.U32BE(0).U32BE(0).U32BE(0).U16BE(0).Fill(6, 0x42);
-    return {{"bmp8", ZnSampleBMP8()}, {"pcx8", ZnSamplePCX8()},   {"pcx32", ZnSamplePCX32()},
-            {"tgarle", ZnSampleTGARLE()}, {"tgaraw", tga.Data}, {"psdrle", ZnSamplePSDRLE()},
+    return {{"bmp8", ZnSampleBMP8()},     {"pcx8", ZnSamplePCX8()}, {"pcx32", ZnSamplePCX32()},
+            {"tgarle", ZnSampleTGARLE()}, {"tgaraw", tga.Data},     {"psdrle", ZnSamplePSDRLE()},
             {"psdraw", psd.Data}};
 }
 
@@ -59,12 +60,12 @@ TEST(ImageMalformed, TruncatedLibraryFormatsFailCleanly)
     std::vector<uint8_t> samples(24 * 24 * 3);
     for (size_t i = 0; i < samples.size(); ++i)
         samples[i] = static_cast<uint8_t>(i * 37);
-    ZnPngSpec spec{24, 24, PNG_COLOR_TYPE_RGB, 8, false, {}, {}, {}};
+    ZnPngPicture picture{24, 24, PNG_COLOR_TYPE_RGB, 8, false, {}, {}, {}};
     for (uint32_t y = 0; y < 24; ++y)
-        spec.Rows.emplace_back(reinterpret_cast<const char *>(samples.data() + y * 72), 72);
-    const std::string png = ZnWritePng(spec);
-    spec.Interlaced = true;
-    const std::string interlaced = ZnWritePng(spec);
+        picture.Rows.emplace_back(reinterpret_cast<const char *>(samples.data() + y * 72), 72);
+    const std::string png = ZnWritePng(picture);
+    picture.Interlaced = true;
+    const std::string interlaced = ZnWritePng(picture);
     const std::string jpeg = ZnWriteJpeg(24, 24, 3, samples);
     for (const std::string *bytes : {&png, &interlaced, &jpeg}) {
         CZNImage image;

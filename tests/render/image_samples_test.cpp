@@ -10,7 +10,8 @@
 
 // Pictures written by other programs: the BMP suite's good, questionable and bad files with
 // their reference PNGs, and PCX files with references.
-namespace {
+namespace
+{
 
 const std::string kData = std::string(ZN_TEST_DATA_DIR) + "/images/";
 
@@ -37,12 +38,12 @@ TEST(ImageSamples, BmpSuiteGoodAndQuestionableFiles)
 {
     // Uncompressed 1-, 4-, 8- and 24-bit files with 40- to 124-byte headers decode exactly.
     const std::vector<std::pair<std::string, std::string>> decoded = {
-        {"g/pal1.bmp", "pal1"},         {"g/pal1bg.bmp", "pal1bg"},     {"g/pal1wb.bmp", "pal1"},
-        {"g/pal4.bmp", "pal4"},         {"g/pal4gs.bmp", "pal4gs"},     {"g/pal8-0.bmp", "pal8"},
-        {"g/pal8.bmp", "pal8"},         {"g/pal8gs.bmp", "pal8gs"},     {"g/pal8topdown.bmp", "pal8"},
-        {"g/pal8v4.bmp", "pal8"},       {"g/pal8v5.bmp", "pal8"},       {"g/pal8w124.bmp", "pal8w124"},
-        {"g/pal8w125.bmp", "pal8w125"}, {"g/pal8w126.bmp", "pal8w126"}, {"g/rgb24.bmp", "rgb24"},
-        {"g/rgb24pal.bmp", "rgb24"},    {"q/pal1p1.bmp", "pal1p1"},     {"q/pal8offs.bmp", "pal8"},
+        {"g/pal1.bmp", "pal1"},         {"g/pal1bg.bmp", "pal1bg"},       {"g/pal1wb.bmp", "pal1"},
+        {"g/pal4.bmp", "pal4"},         {"g/pal4gs.bmp", "pal4gs"},       {"g/pal8-0.bmp", "pal8"},
+        {"g/pal8.bmp", "pal8"},         {"g/pal8gs.bmp", "pal8gs"},       {"g/pal8topdown.bmp", "pal8"},
+        {"g/pal8v4.bmp", "pal8"},       {"g/pal8v5.bmp", "pal8"},         {"g/pal8w124.bmp", "pal8w124"},
+        {"g/pal8w125.bmp", "pal8w125"}, {"g/pal8w126.bmp", "pal8w126"},   {"g/rgb24.bmp", "rgb24"},
+        {"g/rgb24pal.bmp", "rgb24"},    {"q/pal1p1.bmp", "pal1p1"},       {"q/pal8offs.bmp", "pal8"},
         {"q/pal8os2v2.bmp", "pal8"},    {"q/rgb24largepal.bmp", "rgb24"}, {"q/rgb24prof.bmp", "rgb24"},
     };
     for (const auto &[file, reference] : decoded)

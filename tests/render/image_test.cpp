@@ -12,7 +12,8 @@
 #include "render/image.h"
 #include "support/temp_dir.h"
 
-namespace {
+namespace
+{
 
 // A 24-bit image whose pixel (x, y) is given by a function of x and y.
 template <class F> CZNImage MakeRGB(DWORD w, DWORD h, bool alpha, F colour)
@@ -299,10 +300,12 @@ TEST(Image, CompileRawDataLayouts)
     EXPECT_EQ(image.CompileRawData(bad, size, nullptr), nullptr);
 }
 
-namespace {
+namespace
+{
 DWORD U32At(const std::string &s, size_t at)
 {
-    return DWORD(BYTE(s[at])) | DWORD(BYTE(s[at + 1])) << 8 | DWORD(BYTE(s[at + 2])) << 16 | DWORD(BYTE(s[at + 3])) << 24;
+    return DWORD(BYTE(s[at])) | DWORD(BYTE(s[at + 1])) << 8 | DWORD(BYTE(s[at + 2])) << 16 |
+           DWORD(BYTE(s[at + 3])) << 24;
 }
 } // namespace
 
@@ -330,7 +333,7 @@ TEST(Image, SaveBMPWritesBottomUpRowsAndHeaders)
     EXPECT_EQ(BYTE(rgb[55]), 0x08);
     EXPECT_EQ(BYTE(rgb[56]), 0x04);
     EXPECT_EQ(BYTE(rgb[54 + 9]), 0); // padding
-    EXPECT_EQ(BYTE(rgb[66]), 0x03); // top row, first pixel: 0x010203
+    EXPECT_EQ(BYTE(rgb[66]), 0x03);  // top row, first pixel: 0x010203
     EXPECT_TRUE(image.HasAlpha());
 
     CZNImage indexed;
