@@ -629,7 +629,8 @@ void ZNBRUSH::UpdateSharedFaceInfo()
     std::vector<ZNBBOX> boxes(m_FaceCount);
     for (DWORD i = 0; i < m_FaceCount; ++i) {
         ZNFACE *face = m_Faces[i];
-        ZNBBOX box = {D3DXVECTOR3(9999999.0f, 9999999.0f, 9999999.0f), D3DXVECTOR3(-9999999.0f, -9999999.0f, -9999999.0f)};
+        ZNBBOX box = {D3DXVECTOR3(9999999.0f, 9999999.0f, 9999999.0f),
+                      D3DXVECTOR3(-9999999.0f, -9999999.0f, -9999999.0f)};
         for (int j = 0; j < face->GetVertexCount(); ++j) {
             face->m_VertexFaceListIndices[j] = -1;
             GrowBox(box, Position(face->m_Vertices[j]));
@@ -1032,8 +1033,7 @@ void ZNBRUSH::RotateFace(DWORD faceIndex, float x, float y, float z, D3DXVECTOR3
     marks.ForEachMarked([&rotation, &centre](ZNVERTEX &v) { rotation.Apply(v, centre); });
 }
 
-void ZNBRUSH::RotateVertex(DWORD faceIndex, DWORD vertexIndex, float x, float y, float z, D3DXVECTOR3 *pivot,
-                           int drag)
+void ZNBRUSH::RotateVertex(DWORD faceIndex, DWORD vertexIndex, float x, float y, float z, D3DXVECTOR3 *pivot, int drag)
 {
     if (!pivot || faceIndex >= m_FaceCount || vertexIndex >= static_cast<DWORD>(m_Faces[faceIndex]->GetVertexCount()))
         return;

@@ -134,18 +134,18 @@ public:
     void RotateVertex(DWORD faceIndex, DWORD vertexIndex, float x, float y, float z, D3DXVECTOR3 *pivot, int drag);
 
     // Fields, in the order of the record.
-    BYTE m_ObjectType;      // ZNOBJECT_BRUSH
-    ZNBRUSH *m_Next;        // the document's brush list; null when unlinked
-    ZNBBOX m_Bounds;        // as last computed
-    ZNFACE **m_Faces;       // exactly m_FaceCount entries; null when there are none
+    BYTE m_ObjectType; // ZNOBJECT_BRUSH
+    ZNBRUSH *m_Next;   // the document's brush list; null when unlinked
+    ZNBBOX m_Bounds;   // as last computed
+    ZNFACE **m_Faces;  // exactly m_FaceCount entries; null when there are none
     DWORD m_FaceCount;
     BYTE m_Selected;
     CZNGROUP *m_Parent;
-    ZNBRUSH *m_Cache;                      // the drag snapshot, owned; null when none
+    ZNBRUSH *m_Cache;                     // the drag snapshot, owned; null when none
     ZNFACELISTCONTAINER m_SharedFaceInfo; // one list per shared vertex position
-    DWORD m_Flags;                         // ZNBRUSHFLAGS
-    char *m_Name;                          // made with new[], owned; null when unnamed
-    D3DXMATRIX m_Transform;                // accumulated placement; translation row at the centre
+    DWORD m_Flags;                        // ZNBRUSHFLAGS
+    char *m_Name;                         // made with new[], owned; null when unnamed
+    D3DXMATRIX m_Transform;               // accumulated placement; translation row at the centre
 
 protected:
     void ScaleVertex(ZNSCALESTRUCT *scale);

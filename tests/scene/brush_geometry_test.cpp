@@ -53,12 +53,26 @@ const float kR = 8.0f;
 std::vector<ShapeCase> Shapes()
 {
     return {
-        {"cube", [](ZNBRUSH &b) { ZnBuildBox(b, {-4, 0, 2}, {6, 10, 12}); }, 6, {{-4, 0, 2}, {6, 10, 12}},
-         {1, 5, 7}, 8},
-        {"wedge", [](ZNBRUSH &b) { ZnBuildWedge(b, {0, 0, 0}, {10, 10, 20}); }, 5, {{0, 0, 0}, {10, 10, 20}},
-         {2, 2, 10}, 6},
+        {"cube",
+         [](ZNBRUSH &b) {
+             ZnBuildBox(b, {-4, 0, 2}, {6, 10, 12});
+         },
+         6,
+         {{-4, 0, 2}, {6, 10, 12}},
+         {1, 5, 7},
+         8},
+        {"wedge",
+         [](ZNBRUSH &b) {
+             ZnBuildWedge(b, {0, 0, 0}, {10, 10, 20});
+         },
+         5,
+         {{0, 0, 0}, {10, 10, 20}},
+         {2, 2, 10},
+         6},
         {"cylinder",
-         [](ZNBRUSH &b) { ZnBuildCylinder(b, {0, 0, 0}, kR, 30, 16); },
+         [](ZNBRUSH &b) {
+             ZnBuildCylinder(b, {0, 0, 0}, kR, 30, 16);
+         },
          18,
          {{-kR, 0, -kR}, {kR, 30, kR}},
          {0, 15, 0},

@@ -202,7 +202,7 @@ TEST(BrushModel, VertexSnapshotRestoresVerticesOnly)
     cube.RestoreFromCache(ZNCACHE_MOVE);
     EXPECT_EQ(Positions(cube), start);
     EXPECT_EQ(cube.GetFace(0)->m_UPos, 7.0f); // texture settings are not part of the snapshot
-    EXPECT_EQ(cube.IsCached(), 1);             // the snapshot stays until cleared
+    EXPECT_EQ(cube.IsCached(), 1);            // the snapshot stays until cleared
     cube.ClearCache();
     EXPECT_EQ(cube.IsCached(), 0);
 }

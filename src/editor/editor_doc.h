@@ -1,0 +1,63 @@
+#pragma once
+
+// CZNEDITORDoc: the one document. It owns the scene's objects, kept in singly linked lists in
+// creation order (undo records and the clipboard name objects by their position in a list), and
+// deletes them when they are removed or when the scene is cleared. Groups are not listed: they
+// hang from their members.
+#include "platform/export.h"
+#include "platform/os/win_types.h"
+
+class CZNCONTAINER;
+class ZNBRUSH;
+
+// The list category of an object type byte, as selection entries and undo records name them:
+// brush 1, entity 2, face 3, camera 4, overlay 5, overlay face 6, vertex 7, group 8; else 0.
+ZN_API BYTE MapObjectTypeToCategory(BYTE objectType);
+
+class ZN_API CZNEDITORDoc
+{
+public:
+    // Becomes the application's current document.
+    CZNEDITORDoc();
+    // Deletes the objects still listed and stops being the current document.
+    ~CZNEDITORDoc();
+    CZNEDITORDoc(const CZNEDITORDoc &) = delete;
+    CZNEDITORDoc &operator=(const CZNEDITORDoc &) = delete;
+
+    // An empty brush appended to the brush list; null when it cannot be allocated.
+    ZNBRUSH *NewBrush();
+    // Links the brush behind the last one and marks the document modified. A brush already
+    // listed is left where it is.
+    void AppendBrush(ZNBRUSH *brush);
+    ZNBRUSH *GetBrushList() const { return m_BrushList; }
+    // The last brush; null when the list is empty.
+    ZNBRUSH *GetLastBrush() const;
+    // Takes the brush out of its group and the list and destroys it; 0 when it is not listed.
+    int DeleteBrush(ZNBRUSH *brush);
+
+    // Position of the object in the list of its category; -1 when it is not there.
+    int GetObjectIndex(BYTE category, void *object) const;
+    // The object at that position of the category's list; null past the end.
+    void *GetObjectByIndex(BYTE category, DWORD index) const;
+    // The group or object of that name, letter case ignored: groups (reached through their
+    // members) first, then brushes. Null when nothing matches.
+    void *FindObjectByName(const char *name) const;
+    // Adds the outermost group of every grouped object once; 0 for a null container.
+    int CollectGroups(CZNCONTAINER *groups) const;
+    // Deletes every brush that fails validation.
+    void ValidateBrushes();
+
+    // Clears the scene: every object is deleted, the material list goes back to its built-in
+    // records and the 3D view to its own preview lighting.
+    void DeleteContents();
+
+    BOOL IsModified() const { return m_Modified; }
+    void SetModifiedFlag(BOOL modified = TRUE) { m_Modified = modified ? TRUE : FALSE; }
+
+private:
+    void DeleteAllBrushes();
+    void Unlink(ZNBRUSH *brush);
+
+    ZNBRUSH *m_BrushList;
+    BOOL m_Modified;
+};
