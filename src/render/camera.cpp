@@ -256,9 +256,9 @@ void CZNCAMERA::Orthonormalize()
 
 D3DXMATRIX CZNCAMERA::GetViewMatrix() const
 {
-    return D3DXMATRIX(m_Right.x, m_Up.x, m_Look.x, 0.0f,                                   //
-                      m_Right.y, m_Up.y, m_Look.y, 0.0f,                                   //
-                      m_Right.z, m_Up.z, m_Look.z, 0.0f,                                   //
+    return D3DXMATRIX(m_Right.x, m_Up.x, m_Look.x, 0.0f,                                     //
+                      m_Right.y, m_Up.y, m_Look.y, 0.0f,                                     //
+                      m_Right.z, m_Up.z, m_Look.z, 0.0f,                                     //
                       -D3DXVec3Dot(&m_Position, &m_Right), -D3DXVec3Dot(&m_Position, &m_Up), //
                       -D3DXVec3Dot(&m_Position, &m_Look), 1.0f);
 }
@@ -307,8 +307,7 @@ bool CZNCAMERA::IsBoxInFrustum(const D3DXVECTOR3 *min, const D3DXVECTOR3 *max) c
     for (const ZNFRUSTUMPLANE &plane : m_Frustum) {
         const D3DXVECTOR3 &n = plane.Normal;
         // The corner deepest inside this plane.
-        D3DXVECTOR3 corner(n.x > 0.0f ? min->x : max->x, n.y > 0.0f ? min->y : max->y,
-                           n.z > 0.0f ? min->z : max->z);
+        D3DXVECTOR3 corner(n.x > 0.0f ? min->x : max->x, n.y > 0.0f ? min->y : max->y, n.z > 0.0f ? min->z : max->z);
         if (n.x * corner.x + n.y * corner.y + n.z * corner.z + plane.Distance > 0.0f)
             return false;
     }

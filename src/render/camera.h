@@ -58,8 +58,7 @@ public:
     // Adds the offset along the camera's right, up and look axes.
     void MoveLocal(const D3DXVECTOR3 *offset, int update, int fromCache);
     // Orbits the camera about a pivot: about its right, then up, then look axis.
-    void Rotate(const D3DXVECTOR3 *pivot, float aboutRight, float aboutUp, float aboutLook, int update,
-                int fromCache);
+    void Rotate(const D3DXVECTOR3 *pivot, float aboutRight, float aboutUp, float aboutLook, int update, int fromCache);
     // Turns the camera about its own position; the first-person camera mode clamps the pitch at
     // ±89°, yaws about the world up and ignores roll.
     void Turn(float pitch, float yaw, float roll, int update, int fromCache);

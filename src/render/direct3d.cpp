@@ -37,8 +37,8 @@ D3DLIGHT9 DefaultLight(int index)
     D3DLIGHT9 light = {};
     light.Type = D3DLIGHT_DIRECTIONAL;
     light.Diffuse = {1.0f, 1.0f, 1.0f, 0.0f};
-    light.Direction = index == 0 ? D3DXVECTOR3(0.286875f, -0.860624f, 0.420749f)
-                                 : D3DXVECTOR3(-0.286875f, 0.860624f, -0.420749f);
+    light.Direction =
+        index == 0 ? D3DXVECTOR3(0.286875f, -0.860624f, 0.420749f) : D3DXVECTOR3(-0.286875f, 0.860624f, -0.420749f);
     return light;
 }
 } // namespace
@@ -47,9 +47,9 @@ CZN3D::CZN3D()
     : m_pD3D(nullptr), m_pDevice(nullptr), m_VertexStride(0), m_VertexFormat(0), m_PrimitiveType(D3DPT_TRIANGLEFAN),
       m_TargetWindow(nullptr), m_pFont(nullptr), m_pSnapshot(nullptr), m_PresentParameters{}, m_RenderMode(4),
       m_MultiTexture(0), m_WBuffer(0), m_DefaultLighting(1), m_SceneLightCount(0), m_LightKindCapacity(0),
-      m_LightSlot(0), m_pLightKinds(nullptr), m_SceneAmbient(0), m_BuiltInMaterialCount(0), m_BuiltInMaterials{},
-      m_Adapter{}, m_CaptureDC(nullptr), m_CaptureOldBitmap(nullptr), m_CaptureBitmap(nullptr),
-      m_pStateBlock(nullptr)
+      m_LightSlot(0), m_pLightKinds(nullptr), m_SceneAmbient(0),
+      m_BuiltInMaterialCount(0), m_BuiltInMaterials{}, m_Adapter{}, m_CaptureDC(nullptr), m_CaptureOldBitmap(nullptr),
+      m_CaptureBitmap(nullptr), m_pStateBlock(nullptr)
 {
     m_Camera.SetOwner(this);
     SetKindArrayCapacity(3);
@@ -175,10 +175,10 @@ int CZN3D::Initialize(HWND window)
 
     const D3DCAPS9 &caps = chosen->Caps;
     ZNAPPOPTIONS &options = GetEditorApp()->Options();
-    options.m_SupportsMipMaps = (caps.TextureCaps & D3DPTEXTURECAPS_MIPMAP) &&
-                                (caps.TextureFilterCaps & D3DPTFILTERCAPS_MIPFLINEAR);
-    options.m_SupportsLinearFilter = (caps.TextureFilterCaps & D3DPTFILTERCAPS_MAGFLINEAR) &&
-                                     (caps.TextureFilterCaps & D3DPTFILTERCAPS_MINFLINEAR);
+    options.m_SupportsMipMaps =
+        (caps.TextureCaps & D3DPTEXTURECAPS_MIPMAP) && (caps.TextureFilterCaps & D3DPTFILTERCAPS_MIPFLINEAR);
+    options.m_SupportsLinearFilter =
+        (caps.TextureFilterCaps & D3DPTFILTERCAPS_MAGFLINEAR) && (caps.TextureFilterCaps & D3DPTFILTERCAPS_MINFLINEAR);
     m_MultiTexture = caps.MaxSimultaneousTextures > 1 ? 1 : 0;
     m_WBuffer = (caps.RasterCaps & D3DPRASTERCAPS_WBUFFER) ? 1 : 0;
 
@@ -200,8 +200,8 @@ int CZN3D::Initialize(HWND window)
 
 int CZN3D::FindDepthFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT displayFormat, D3DFORMAT *format)
 {
-    static const D3DFORMAT kFormats[] = {D3DFMT_D32, D3DFMT_D24X8, D3DFMT_D24S8, D3DFMT_D24X4S4, D3DFMT_D16,
-                                         D3DFMT_D15S1};
+    static const D3DFORMAT kFormats[] = {D3DFMT_D32,     D3DFMT_D24X8, D3DFMT_D24S8,
+                                         D3DFMT_D24X4S4, D3DFMT_D16,   D3DFMT_D15S1};
     for (D3DFORMAT candidate : kFormats) {
         if (SUCCEEDED(m_pD3D->CheckDeviceFormat(adapter, type, displayFormat, D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE,
                                                 candidate)) &&
@@ -381,12 +381,18 @@ DWORD CZN3D::GetPrimitiveCount(DWORD type, DWORD count)
 {
     switch (type) {
     case D3DPT_TRIANGLESTRIP:
-    case D3DPT_TRIANGLEFAN: return count >= 3 ? count - 2 : 0;
-    case D3DPT_TRIANGLELIST: return count / 3;
-    case D3DPT_LINELIST: return count / 2;
-    case D3DPT_LINESTRIP: return count >= 2 ? count - 1 : 0;
-    case D3DPT_POINTLIST: return count;
-    default: return 0;
+    case D3DPT_TRIANGLEFAN:
+        return count >= 3 ? count - 2 : 0;
+    case D3DPT_TRIANGLELIST:
+        return count / 3;
+    case D3DPT_LINELIST:
+        return count / 2;
+    case D3DPT_LINESTRIP:
+        return count >= 2 ? count - 1 : 0;
+    case D3DPT_POINTLIST:
+        return count;
+    default:
+        return 0;
     }
 }
 
@@ -886,8 +892,7 @@ CZNImage *CZN3D::CaptureToImage()
     if (FAILED(m_pDevice->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer)) || !backBuffer)
         return nullptr;
     IDirect3DSurface9 *copy = nullptr;
-    if (FAILED(m_pDevice->CreateOffscreenPlainSurface(width, height, D3DFMT_R8G8B8, D3DPOOL_SCRATCH, &copy,
-                                                      nullptr)) ||
+    if (FAILED(m_pDevice->CreateOffscreenPlainSurface(width, height, D3DFMT_R8G8B8, D3DPOOL_SCRATCH, &copy, nullptr)) ||
         !copy) {
         backBuffer->Release();
         return nullptr;

@@ -14,17 +14,17 @@ namespace
 class CaptureTest : public ZnWrapperTest
 {
 protected:
-    // A frame with something in it: a dark blue background and a red and a yellow triangle.
+    // A frame with something in it: a dark blue background and a red and a yellow triangle,
+    // both wound clockwise on the screen.
     void RenderFrame(CZN3D &d3d)
     {
-        Device()->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
         d3d.Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF102040, 1.0f);
         d3d.BeginScene();
         d3d.SetPrimitiveType(D3DPT_TRIANGLELIST);
-        ZNVERTEX red[3] = {{-6, 4, 10, 0, 0, -1, 0, 0, 0, 0}, {1, 3, 10, 0, 0, -1, 0, 0, 0, 0},
-                           {-5, -4, 10, 0, 0, -1, 0, 0, 0, 0}};
-        ZNVERTEX yellow[3] = {{0, -1, 8, 0, 0, -1, 0, 0, 0, 0}, {6, 4, 12, 0, 0, -1, 0, 0, 0, 0},
-                              {4, -5, 9, 0, 0, -1, 0, 0, 0, 0}};
+        ZNVERTEX red[3] = {
+            {-6, 4, 10, 0, 0, -1, 0, 0, 0, 0}, {1, 3, 10, 0, 0, -1, 0, 0, 0, 0}, {-5, -4, 10, 0, 0, -1, 0, 0, 0, 0}};
+        ZNVERTEX yellow[3] = {
+            {0, -1, 8, 0, 0, -1, 0, 0, 0, 0}, {6, 4, 12, 0, 0, -1, 0, 0, 0, 0}, {4, -5, 9, 0, 0, -1, 0, 0, 0, 0}};
         d3d.SetDefaultMaterial(1);
         d3d.DrawPrimitive(red, 3);
         d3d.SetDefaultMaterial(2);
@@ -58,8 +58,8 @@ TEST_F(CaptureTest, ImageHoldsTheViewportOfTheBackBuffer)
     for (UINT y = 0; y < 150; ++y) {
         for (UINT x = 0; x < 200; ++x) {
             const size_t i = static_cast<size_t>(y) * 200 + x;
-            const D3DCOLOR captured = (DWORD(image->GetRedPlane()[i]) << 16) |
-                                      (DWORD(image->GetGreenPlane()[i]) << 8) | image->GetBluePlane()[i];
+            const D3DCOLOR captured = (DWORD(image->GetRedPlane()[i]) << 16) | (DWORD(image->GetGreenPlane()[i]) << 8) |
+                                      image->GetBluePlane()[i];
             differences += captured != Drawn(pixels, width, x, y);
             colours += captured == 0xFF0000 || captured == 0xFFFF00;
         }
@@ -111,4 +111,35 @@ TEST_F(CaptureTest, BitmapHoldsThePaddedBottomUpRows)
     d3d.ReleaseCapture();
     std::unique_ptr<CZNImage> image(d3d.CaptureToImage());
     EXPECT_NE(image, nullptr);
+}
+
+TEST_F(CaptureTest, ThumbnailRenderedThroughAnotherWindowAndBack)
+{
+    CZN3D &d3d = Start(120, 90);
+    D3DXVECTOR3 eye(0, 0, -5), target(0, 0, 10), up(0, 1, 0);
+    d3d.GetCamera()->LookAt(&eye, &target, &up, 1);
+
+    d3d.PushState();
+    ZnTestWindow thumbnail(64, 48);
+    d3d.SetTargetWindow(&thumbnail);
+    RECT size = {0, 0, 64, 48};
+    ASSERT_EQ(d3d.ResetDevice(&size), 1);
+    RenderFrame(d3d);
+    std::unique_ptr<CZNImage> image(d3d.CaptureToImage());
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->GetWidth(), 64u);
+    EXPECT_EQ(image->GetHeight(), 48u);
+    d3d.PopState();
+    ASSERT_EQ(d3d.ResetDevice(nullptr), 1);
+
+    UINT width = 0, height = 0;
+    BackBuffer(&width, &height);
+    EXPECT_EQ(width, 200u);
+    EXPECT_EQ(height, 200u);
+    D3DVIEWPORT9 viewport = {};
+    Device()->GetViewport(&viewport);
+    EXPECT_EQ(viewport.Width, 120u);
+    EXPECT_EQ(viewport.Height, 90u);
+    EXPECT_EQ(d3d.GetCamera()->GetPosition(), eye);
+    EXPECT_EQ(RenderState(D3DRS_AMBIENT), 0xFF4C4C4Cu);
 }

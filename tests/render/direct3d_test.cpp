@@ -232,10 +232,17 @@ TEST_F(ZnWrapperTest, PrimitiveCountsPerType)
         DWORD vertices, primitives;
     };
     const Case cases[] = {
-        {D3DPT_TRIANGLELIST, 7, 2}, {D3DPT_TRIANGLELIST, 2, 0}, {D3DPT_TRIANGLESTRIP, 5, 3},
-        {D3DPT_TRIANGLESTRIP, 1, 0}, {D3DPT_TRIANGLEFAN, 6, 4},  {D3DPT_TRIANGLEFAN, 2, 0},
-        {D3DPT_LINELIST, 5, 2},     {D3DPT_LINESTRIP, 4, 3},     {D3DPT_LINESTRIP, 0, 0},
-        {D3DPT_POINTLIST, 3, 3},    {static_cast<D3DPRIMITIVETYPE>(9), 6, 0},
+        {D3DPT_TRIANGLELIST, 7, 2},
+        {D3DPT_TRIANGLELIST, 2, 0},
+        {D3DPT_TRIANGLESTRIP, 5, 3},
+        {D3DPT_TRIANGLESTRIP, 1, 0},
+        {D3DPT_TRIANGLEFAN, 6, 4},
+        {D3DPT_TRIANGLEFAN, 2, 0},
+        {D3DPT_LINELIST, 5, 2},
+        {D3DPT_LINESTRIP, 4, 3},
+        {D3DPT_LINESTRIP, 0, 0},
+        {D3DPT_POINTLIST, 3, 3},
+        {static_cast<D3DPRIMITIVETYPE>(9), 6, 0},
     };
     for (const Case &c : cases)
         EXPECT_EQ(CZN3D::GetPrimitiveCount(c.type, c.vertices), c.primitives) << c.type << " " << c.vertices;
@@ -243,7 +250,7 @@ TEST_F(ZnWrapperTest, PrimitiveCountsPerType)
 
 namespace
 {
-// Three triangles side by side at depth 10.
+// Three triangles side by side at depth 10, wound clockwise on the screen.
 void ThreeTriangles(ZNVERTEX out[9])
 {
     const float left[3] = {-5.0f, -1.0f, 3.0f};
@@ -259,8 +266,6 @@ void ThreeTriangles(ZNVERTEX out[9])
 TEST_F(ZnWrapperTest, DrawsOnlyWholePrimitives)
 {
     CZN3D &d3d = Start(64, 64);
-    // Winding is not what is tested here.
-    Device()->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     ZNVERTEX vertices[9];
     ThreeTriangles(vertices);
     auto pixelAt = [&](float x, float y) {
@@ -306,8 +311,8 @@ TEST_F(ZnWrapperTest, TexturesAreBoundOnlyInTexturedMode)
         DWORD mode;
         DWORD fill;
         bool bound;
-    } cases[] = {{1, D3DFILL_POINT, false}, {2, D3DFILL_WIREFRAME, false}, {3, D3DFILL_SOLID, false},
-                 {4, D3DFILL_SOLID, true}};
+    } cases[] = {
+        {1, D3DFILL_POINT, false}, {2, D3DFILL_WIREFRAME, false}, {3, D3DFILL_SOLID, false}, {4, D3DFILL_SOLID, true}};
     for (const auto &c : cases) {
         Device()->SetTexture(0, texture);
         d3d.SetRenderMode(c.mode);

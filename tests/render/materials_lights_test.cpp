@@ -43,8 +43,8 @@ TEST_F(MaterialsTest, FiveBuiltInMaterials)
         float er, eg, eb, ea;
     };
     const Expected expected[] = {
-        {"Default (White)", 0, 0, 0, 0},     {"Emissive Red", 1, 0, 0, 0.5f},   {"Emissive Yellow", 1, 1, 0, 1},
-        {"Emissive Cyan", 0, 1, 1, 1},       {"Emissive Green", 0, 0.7f, 0, 1},
+        {"Default (White)", 0, 0, 0, 0}, {"Emissive Red", 1, 0, 0, 0.5f},   {"Emissive Yellow", 1, 1, 0, 1},
+        {"Emissive Cyan", 0, 1, 1, 1},   {"Emissive Green", 0, 0.7f, 0, 1},
     };
     ASSERT_EQ(d3d.GetBuiltInMaterialCount(), 5);
     ASSERT_EQ(d3d.GetMaterialList()->GetElementCount(), 5u);
@@ -197,7 +197,6 @@ TEST_F(LightsTest, SwitchingBetweenDefaultAndSceneLighting)
 TEST_F(LightsTest, DefaultAndSceneLightingLightAFaceDifferently)
 {
     CZN3D &d3d = Start(32, 32);
-    Device()->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     Device()->SetRenderState(D3DRS_SPECULARENABLE, FALSE);
     // A white face square to the camera, lit by a green point light in front of it.
     D3DLIGHT9 green = {};
