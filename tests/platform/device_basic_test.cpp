@@ -128,6 +128,21 @@ TEST_F(ZnDeviceTest, BackBufferWritesThroughALock)
     surface->Release();
     EXPECT_EQ(Pixel(3, 5), 0xFF123456u);
     EXPECT_EQ(Pixel(4, 5), 0xFF000000u);
+
+    // A surface taken before a reset describes the back buffer as it is now.
+    ASSERT_EQ(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &surface), D3D_OK);
+    D3DPRESENT_PARAMETERS smaller = params;
+    smaller.BackBufferWidth = 8;
+    smaller.BackBufferHeight = 4;
+    ASSERT_EQ(device->Reset(&smaller), D3D_OK);
+    D3DSURFACE_DESC desc;
+    surface->GetDesc(&desc);
+    EXPECT_EQ(desc.Width, 8u);
+    EXPECT_EQ(desc.Height, 4u);
+    ASSERT_EQ(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+    EXPECT_EQ(locked.Pitch, 32);
+    surface->UnlockRect();
+    surface->Release();
 }
 
 TEST_F(ZnDeviceTest, OffscreenPlainSurfaceLocks)

@@ -474,17 +474,18 @@ HRESULT IDirect3DDevice9::GetBackBuffer(UINT swapChain, UINT index, D3DBACKBUFFE
 {
     if (!surface || swapChain != 0 || index != 0 || type != D3DBACKBUFFER_TYPE_MONO || !m_framebuffer)
         return D3DERR_INVALIDCALL;
-    D3DSURFACE_DESC desc = {D3DFMT_X8R8G8B8,
-                            D3DRTYPE_SURFACE,
-                            D3DUSAGE_RENDERTARGET,
-                            D3DPOOL_DEFAULT,
-                            D3DMULTISAMPLE_NONE,
-                            0,
-                            m_parameters.BackBufferWidth,
-                            m_parameters.BackBufferHeight};
-    desc.Format = m_parameters.BackBufferFormat;
+    D3DSURFACE_DESC desc;
+    GetBackBufferDesc(&desc);
     *surface = new IDirect3DSurface9(this, IDirect3DSurface9::Kind::BackBuffer, desc);
     return D3D_OK;
+}
+
+void IDirect3DDevice9::GetBackBufferDesc(D3DSURFACE_DESC *desc) const
+{
+    *desc = {m_parameters.BackBufferFormat, D3DRTYPE_SURFACE,
+             D3DUSAGE_RENDERTARGET,         D3DPOOL_DEFAULT,
+             D3DMULTISAMPLE_NONE,           0,
+             m_parameters.BackBufferWidth,  m_parameters.BackBufferHeight};
 }
 
 HRESULT IDirect3DDevice9::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,

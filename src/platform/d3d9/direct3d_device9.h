@@ -91,6 +91,7 @@ private:
     void AddResourceRef() { ++m_resourceRefs; }
     void ReleaseResourceRef();
 
+    void GetBackBufferDesc(D3DSURFACE_DESC *desc) const;
     // Back-buffer pixels top row first, X8R8G8B8, pitch width × 4.
     bool ReadBackBuffer(std::vector<BYTE> *bits);
     void WriteBackBuffer(const std::vector<BYTE> &bits);

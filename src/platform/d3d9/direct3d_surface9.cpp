@@ -34,6 +34,8 @@ HRESULT IDirect3DSurface9::GetDesc(D3DSURFACE_DESC *desc)
 {
     if (!desc)
         return D3DERR_INVALIDCALL;
+    if (m_kind == Kind::BackBuffer)
+        m_device->GetBackBufferDesc(&m_desc);
     *desc = m_desc;
     return D3D_OK;
 }
@@ -42,6 +44,9 @@ HRESULT IDirect3DSurface9::LockRect(D3DLOCKED_RECT *locked, const RECT *rect, DW
 {
     if (!locked || m_locked)
         return D3DERR_INVALIDCALL;
+    // The back buffer may have been resized by a reset since this surface was handed out.
+    if (m_kind == Kind::BackBuffer)
+        m_device->GetBackBufferDesc(&m_desc);
     RECT r = {0, 0, static_cast<LONG>(m_desc.Width), static_cast<LONG>(m_desc.Height)};
     if (rect) {
         if (rect->left < 0 || rect->top < 0 || rect->left >= rect->right || rect->top >= rect->bottom ||
