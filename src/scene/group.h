@@ -46,7 +46,8 @@ private:
     void MergeChildBounds(ZNBBOX *box, int flag) const;
     void RemoveAt(DWORD index);
 
-    DWORD m_ObjectType;
+    // Read through the object-type byte by code that walks mixed lists, never by name.
+    [[maybe_unused]] DWORD m_ObjectType;
     char *m_Name;
     CZNGROUP *m_Parent;
     void **m_Children;
