@@ -3,6 +3,7 @@
 #include <memory>
 #include <new>
 
+#include "fileio/chunk_chain.h"
 #include "fileio/stream_io.h"
 
 namespace
@@ -102,37 +103,17 @@ void CZN3DSFile::ProcessChunk(CHUNK3DS *, void *)
 
 void CZN3DSFile::PushChunk(CHUNK3DS *chunk)
 {
-    if (!chunk)
-        return;
-    chunk->Outer = m_TopChunk;
-    chunk->Inner = nullptr;
-    if (m_TopChunk)
-        m_TopChunk->Inner = chunk;
-    m_TopChunk = chunk;
-    ++m_Depth;
+    ZnPushChunk(m_TopChunk, m_Depth, chunk);
 }
 
 void CZN3DSFile::PopChunk(CHUNK3DS *chunk)
 {
-    if (!chunk)
-        return;
-    if (chunk->Inner)
-        chunk->Inner->Outer = chunk->Outer;
-    if (chunk->Outer)
-        chunk->Outer->Inner = chunk->Inner;
-    if (chunk == m_TopChunk)
-        m_TopChunk = chunk->Outer;
-    chunk->Inner = chunk->Outer = nullptr;
-    if (m_Depth)
-        --m_Depth;
+    ZnPopChunk(m_TopChunk, m_Depth, chunk);
 }
 
 CHUNK3DS *CZN3DSFile::GetLastChunk() const
 {
-    CHUNK3DS *chunk = m_TopChunk;
-    while (chunk && chunk->Outer)
-        chunk = chunk->Outer;
-    return chunk;
+    return ZnOutermostChunk(m_TopChunk);
 }
 
 void CZN3DSFile::ReadChunkHeader(CHUNK3DS *out)

@@ -4,6 +4,7 @@
 #include <memory>
 #include <new>
 
+#include "fileio/chunk_chain.h"
 #include "fileio/stream_io.h"
 
 namespace
@@ -213,37 +214,17 @@ WORD CZNIWFFile::GetChunkHeaderSize(const IWFCHUNK *chunk)
 
 void CZNIWFFile::PushChunk(IWFCHUNK *chunk)
 {
-    if (!chunk)
-        return;
-    chunk->Outer = m_TopChunk;
-    chunk->Inner = nullptr;
-    if (m_TopChunk)
-        m_TopChunk->Inner = chunk;
-    m_TopChunk = chunk;
-    ++m_Depth;
+    ZnPushChunk(m_TopChunk, m_Depth, chunk);
 }
 
 void CZNIWFFile::PopChunk(IWFCHUNK *chunk)
 {
-    if (!chunk)
-        return;
-    if (chunk->Inner)
-        chunk->Inner->Outer = chunk->Outer;
-    if (chunk->Outer)
-        chunk->Outer->Inner = chunk->Inner;
-    if (chunk == m_TopChunk)
-        m_TopChunk = chunk->Outer;
-    chunk->Inner = chunk->Outer = nullptr;
-    if (m_Depth)
-        --m_Depth;
+    ZnPopChunk(m_TopChunk, m_Depth, chunk);
 }
 
 IWFCHUNK *CZNIWFFile::GetLastChunk() const
 {
-    IWFCHUNK *chunk = m_TopChunk;
-    while (chunk && chunk->Outer)
-        chunk = chunk->Outer;
-    return chunk;
+    return ZnOutermostChunk(m_TopChunk);
 }
 
 void CZNIWFFile::BeginChunk(WORD id)
