@@ -1020,7 +1020,7 @@ void IDirect3DDevice9::UploadUniforms()
         glUniform2fv(u.lightCone, count, &cone[0][0]);
     }
 
-    // Fog: table fog wins over vertex fog; neither applies to pre-transformed vertices' vertex fog.
+    // Fog: table (per pixel) fog wins over vertex fog; pre-transformed vertices get no vertex fog.
     int vertexFog = 0, pixelFog = 0;
     if (rs[D3DRS_FOGENABLE]) {
         if (rs[D3DRS_FOGTABLEMODE] != D3DFOG_NONE && rs[D3DRS_FOGTABLEMODE] <= D3DFOG_LINEAR)
