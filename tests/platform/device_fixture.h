@@ -12,46 +12,16 @@
 #include "platform/d3d9/direct3d9.h"
 #include "platform/d3d9/direct3d_device9.h"
 #include "platform/d3d9/direct3d_surface9.h"
-#include "platform/d3d9/offscreen_gl_context.h"
-#include "platform/os/window.h"
+#include "support/gl_test_support.h"
 
-// A window that keeps the last frame presented to it.
-class ZnRecordingWindow : public CZNWindow
-{
-public:
-    ZnRecordingWindow(LONG width, LONG height) : m_width(width), m_height(height) {}
-    void GetClientRect(RECT *rect) const override { *rect = {0, 0, m_width, m_height}; }
-    void PresentFrame(const QImage &frame, const RECT *destination) override
-    {
-        lastFrame = frame.copy();
-        lastDestination = destination ? *destination : RECT{0, 0, m_width, m_height};
-        ++presents;
-    }
-    QImage lastFrame;
-    RECT lastDestination = {};
-    int presents = 0;
-
-private:
-    LONG m_width, m_height;
-};
-
-class ZnDeviceTest : public ::testing::Test
+class ZnDeviceTest : public ZnOffscreenGLTest
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_context = new CZNOffscreenGLContext();
-        ASSERT_TRUE(s_context->Create());
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_context;
-        s_context = nullptr;
-    }
-
     void SetUp() override
     {
-        ASSERT_TRUE(s_context->MakeCurrent());
+        ZnOffscreenGLTest::SetUp();
+        if (HasFatalFailure())
+            return;
         d3d = Direct3DCreate9(D3D_SDK_VERSION);
         ASSERT_NE(d3d, nullptr);
         CreateDevice(32, 32);
@@ -83,32 +53,13 @@ protected:
     }
 
     // The back buffer as 0xAARRGGBB values, top row first.
-    std::vector<D3DCOLOR> ReadBackBuffer()
-    {
-        std::vector<D3DCOLOR> pixels;
-        IDirect3DSurface9 *surface = nullptr;
-        if (device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &surface) != D3D_OK)
-            return pixels;
-        D3DSURFACE_DESC desc;
-        surface->GetDesc(&desc);
-        D3DLOCKED_RECT locked;
-        if (surface->LockRect(&locked, nullptr, D3DLOCK_READONLY) == D3D_OK) {
-            pixels.resize(static_cast<size_t>(desc.Width) * desc.Height);
-            for (UINT y = 0; y < desc.Height; ++y)
-                std::memcpy(&pixels[y * desc.Width], static_cast<BYTE *>(locked.pBits) + y * locked.Pitch,
-                            desc.Width * 4);
-            surface->UnlockRect();
-        }
-        surface->Release();
-        return pixels;
-    }
+    std::vector<D3DCOLOR> ReadBackBuffer() { return ZnReadBackBuffer(device); }
     D3DCOLOR Pixel(UINT x, UINT y)
     {
         std::vector<D3DCOLOR> pixels = ReadBackBuffer();
         return pixels.empty() ? 0 : pixels[y * params.BackBufferWidth + x];
     }
 
-    static CZNOffscreenGLContext *s_context;
     IDirect3D9 *d3d = nullptr;
     IDirect3DDevice9 *device = nullptr;
     D3DPRESENT_PARAMETERS params = {};

@@ -120,7 +120,7 @@ TEST_F(CaptureTest, ThumbnailRenderedThroughAnotherWindowAndBack)
     d3d.GetCamera()->LookAt(&eye, &target, &up, 1);
 
     d3d.PushState();
-    ZnTestWindow thumbnail(64, 48);
+    ZnRecordingWindow thumbnail(64, 48);
     d3d.SetTargetWindow(&thumbnail);
     RECT size = {0, 0, 64, 48};
     ASSERT_EQ(d3d.ResetDevice(&size), 1);

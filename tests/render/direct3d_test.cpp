@@ -126,7 +126,7 @@ TEST_F(ZnWrapperTest, StartUpReadsTheChosenAdaptersCapabilities)
 TEST_F(ZnWrapperTest, FailedDeviceCreationIsReported)
 {
     s_context->DoneCurrent();
-    ZnTestWindow w(32, 32);
+    ZnRecordingWindow w(32, 32);
     CZN3D d3d;
     EXPECT_EQ(d3d.Initialize(&w), 0);
     ASSERT_TRUE(s_context->MakeCurrent());
@@ -363,7 +363,7 @@ TEST_F(ZnWrapperTest, PushAndPopStateRetargetForAMoment)
     d3d.GetCamera()->Move(&offset, 1, 1); // a drag in progress holds a snapshot
     d3d.PushState();
 
-    ZnTestWindow thumbnail(64, 64);
+    ZnRecordingWindow thumbnail(64, 64);
     d3d.SetTargetWindow(&thumbnail);
     d3d.SetDefaultLighting(0);
     d3d.GetCamera()->ClearCache();

@@ -1,3 +1,0 @@
-#include "device_fixture.h"
-
-CZNOffscreenGLContext *ZnDeviceTest::s_context = nullptr;

@@ -1,3 +1,0 @@
-#include "wrapper_fixture.h"
-
-CZNOffscreenGLContext *ZnWrapperTest::s_context = nullptr;
