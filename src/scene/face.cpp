@@ -28,38 +28,14 @@ D3DXVECTOR3 Position(const ZNVERTEX &v)
     return D3DXVECTOR3(v.x, v.y, v.z);
 }
 
-D3DXVECTOR3 Normalized(const D3DXVECTOR3 &v)
-{
-    D3DXVECTOR3 out;
-    D3DXVec3Normalize(&out, &v);
-    return out;
-}
-
-D3DXVECTOR3 Cross(const D3DXVECTOR3 &a, const D3DXVECTOR3 &b)
-{
-    D3DXVECTOR3 out;
-    D3DXVec3Cross(&out, &a, &b);
-    return out;
-}
-
-float Dot(const D3DXVECTOR3 &a, const D3DXVECTOR3 &b)
-{
-    return D3DXVec3Dot(&a, &b);
-}
-
-float Length(const D3DXVECTOR3 &v)
-{
-    return D3DXVec3Length(&v);
-}
-
 // Edge test of PointInside against the polygon given by its corner positions.
 bool InsideEdges(const D3DXVECTOR3 *corners, int count, const D3DXVECTOR3 &normal, const D3DXVECTOR3 &p)
 {
     for (int i = 0; i < count; ++i) {
         const D3DXVECTOR3 &a = corners[i];
         const D3DXVECTOR3 &b = corners[(i + 1) % count];
-        D3DXVECTOR3 m = Cross(normal, Normalized(b - a));
-        if (Dot(m, p - a) < 0.0f)
+        D3DXVECTOR3 m = ZnCross(normal, ZnNormalized(b - a));
+        if (ZnDot(m, p - a) < 0.0f)
             return false;
     }
     return true;
@@ -442,7 +418,7 @@ int ZNFACE::SetVertexNormal(short i, D3DXVECTOR3 n)
 {
     if (i < 0 || i >= m_VertexCount)
         return 0;
-    float length = Length(n);
+    float length = ZnLength(n);
     if (length < 0.01f)
         return 0;
     if (length < 0.99f || length > 1.01f)
@@ -533,8 +509,8 @@ float ZNFACE::CalculateArea() const
     const D3DXVECTOR3 origin = Position(m_Vertices[0]);
     float sum = 0.0f;
     for (int i = 1; i + 1 < m_VertexCount; ++i) {
-        D3DXVECTOR3 c = Cross(Position(m_Vertices[i]) - origin, Position(m_Vertices[i + 1]) - origin);
-        sum += 0.5f * Dot(c, m_Normal);
+        D3DXVECTOR3 c = ZnCross(Position(m_Vertices[i]) - origin, Position(m_Vertices[i + 1]) - origin);
+        sum += 0.5f * ZnDot(c, m_Normal);
     }
     return std::fabs(sum);
 }
@@ -548,7 +524,7 @@ int ZNFACE::Classify(D3DXVECTOR3 *normal, D3DXVECTOR3 *point) const
         return ZNPLANE_ON;
     int behindOrOn = 0, frontOrOn = 0, on = 0;
     for (int i = 0; i < count; ++i) {
-        float d = Dot(*point - Position(m_Vertices[i]), *normal);
+        float d = ZnDot(*point - Position(m_Vertices[i]), *normal);
         if (d >= -0.01f)
             ++behindOrOn;
         if (d <= 0.01f)
@@ -634,8 +610,8 @@ int ZNFACE::PointInside(D3DXVECTOR3 *p) const
     for (int i = 0; i < m_VertexCount; ++i) {
         D3DXVECTOR3 a = Position(m_Vertices[i]);
         D3DXVECTOR3 b = Position(m_Vertices[(i + 1) % m_VertexCount]);
-        D3DXVECTOR3 m = Cross(m_Normal, Normalized(b - a));
-        if (Dot(m, *p - a) < 0.0f)
+        D3DXVECTOR3 m = ZnCross(m_Normal, ZnNormalized(b - a));
+        if (ZnDot(m, *p - a) < 0.0f)
             return 0;
     }
     return 1;
@@ -646,11 +622,11 @@ bool ZNFACE::IsConvex() const
     const int count = m_VertexCount;
     if (!m_Vertices || count < 3)
         return false;
-    D3DXVECTOR3 prev = Normalized(Position(m_Vertices[0]) - Position(m_Vertices[count - 1]));
+    D3DXVECTOR3 prev = ZnNormalized(Position(m_Vertices[0]) - Position(m_Vertices[count - 1]));
     bool negative = false, positive = false;
     for (int i = 0; i < count; ++i) {
-        D3DXVECTOR3 e = Normalized(Position(m_Vertices[(i + 1) % count]) - Position(m_Vertices[i]));
-        float s = Dot(Cross(e, prev), m_Normal);
+        D3DXVECTOR3 e = ZnNormalized(Position(m_Vertices[(i + 1) % count]) - Position(m_Vertices[i]));
+        float s = ZnDot(ZnCross(e, prev), m_Normal);
         if (s < -0.00001f)
             negative = true;
         else if (s > 0.00001f)
@@ -667,10 +643,10 @@ bool ZNFACE::ContainsDegenerate() const
     const int count = m_VertexCount;
     if (!m_Vertices || count < 3)
         return false;
-    D3DXVECTOR3 prev = Normalized(Position(m_Vertices[0]) - Position(m_Vertices[count - 1]));
+    D3DXVECTOR3 prev = ZnNormalized(Position(m_Vertices[0]) - Position(m_Vertices[count - 1]));
     for (int i = 0; i < count; ++i) {
-        D3DXVECTOR3 e = Normalized(Position(m_Vertices[(i + 1) % count]) - Position(m_Vertices[i]));
-        if (std::fabs(Dot(prev, e)) > 0.999999f)
+        D3DXVECTOR3 e = ZnNormalized(Position(m_Vertices[(i + 1) % count]) - Position(m_Vertices[i]));
+        if (std::fabs(ZnDot(prev, e)) > 0.999999f)
             return true;
         prev = e;
     }
@@ -719,7 +695,7 @@ bool ZNFACE::GetPointNormal(const D3DXVECTOR3 &p, D3DXVECTOR3 &n) const
 
     float distance[3];
     for (int i = 0; i < 3; ++i)
-        distance[i] = Length(Position(m_Vertices[corner[i]]) - p);
+        distance[i] = ZnLength(Position(m_Vertices[corner[i]]) - p);
     int f = 2;
     if (distance[0] > distance[1] && distance[0] > distance[2])
         f = 0;
@@ -733,14 +709,14 @@ bool ZNFACE::GetPointNormal(const D3DXVECTOR3 &p, D3DXVECTOR3 &n) const
 
     D3DXVECTOR3 result = nF;
     D3DXVECTOR3 far = p + (p - pF) * 10000.0f;
-    D3DXVECTOR3 planeNormal = Normalized(Cross(pH - pG, m_Normal));
+    D3DXVECTOR3 planeNormal = ZnNormalized(ZnCross(pH - pG, m_Normal));
     D3DXVECTOR3 q;
     if (IntersectSegmentPlane(pF, far, pG, planeNormal, &q, nullptr)) {
-        float edge = Length(pH - pG);
-        float toQ = Length(q - pF);
-        D3DXVECTOR3 nQ = edge > 0.0f ? nG + (nH - nG) * (Length(q - pG) / edge) : nG;
+        float edge = ZnLength(pH - pG);
+        float toQ = ZnLength(q - pF);
+        D3DXVECTOR3 nQ = edge > 0.0f ? nG + (nH - nG) * (ZnLength(q - pG) / edge) : nG;
         if (toQ > 0.0f)
-            result = nF + (nQ - nF) * (Length(p - pF) / toQ);
+            result = nF + (nQ - nF) * (ZnLength(p - pF) / toQ);
     }
     D3DXVec3Normalize(&n, &result);
     return true;

@@ -17,25 +17,6 @@ constexpr int kCornerRefused = 0;
 constexpr int kCornerAccepted = 1;
 constexpr int kCornerLastResort = 2;
 
-D3DXVECTOR3 Cross(const D3DXVECTOR3 &a, const D3DXVECTOR3 &b)
-{
-    D3DXVECTOR3 out;
-    D3DXVec3Cross(&out, &a, &b);
-    return out;
-}
-
-float Dot(const D3DXVECTOR3 &a, const D3DXVECTOR3 &b)
-{
-    return D3DXVec3Dot(&a, &b);
-}
-
-D3DXVECTOR3 Normalized(const D3DXVECTOR3 &v)
-{
-    D3DXVECTOR3 out;
-    D3DXVec3Normalize(&out, &v);
-    return out;
-}
-
 } // namespace
 
 CZNTriangulator::CZNTriangulator()
@@ -102,14 +83,14 @@ bool CZNTriangulator::Init(ZNFACE *face)
     // when the stored normal was taken at a concave corner.
     D3DXVECTOR3 winding(0, 0, 0);
     for (int i = 0; i < count; ++i)
-        winding += Cross(m_Points[i], m_Points[(i + 1) % count]);
+        winding += ZnCross(m_Points[i], m_Points[(i + 1) % count]);
     if (D3DXVec3Length(&winding) <= 1e-12f)
         winding = m_Normal;
     if (D3DXVec3Length(&winding) <= 1e-12f) {
         Reset();
         return false;
     }
-    m_Winding = Normalized(winding);
+    m_Winding = ZnNormalized(winding);
 
     for (int i = 0; i < count; ++i) {
         if (!AddEdge(static_cast<WORD>(i), static_cast<WORD>((i + 1) % count))) {
@@ -143,7 +124,7 @@ bool CZNTriangulator::AddEdge(WORD start, WORD end)
     ZNTRIEDGE &edge = m_Edges[m_EdgeCount++];
     edge.start = start;
     edge.end = end;
-    edge.direction = Normalized(m_Points[end] - m_Points[start]);
+    edge.direction = ZnNormalized(m_Points[end] - m_Points[start]);
     return true;
 }
 
@@ -159,25 +140,25 @@ int CZNTriangulator::CornerAcceptable(WORD a, WORD b, WORD c, WORD edgeA, WORD e
 {
     const D3DXVECTOR3 &dirA = m_Edges[edgeA].direction;
     const D3DXVECTOR3 &dirB = m_Edges[edgeB].direction;
-    if (std::fabs(Dot(dirA, dirB)) > kParallel)
+    if (std::fabs(ZnDot(dirA, dirB)) > kParallel)
         return kCornerRefused;
 
     // Only a convex corner is cut.
-    if (Dot(Cross(dirA, dirB), m_Winding) <= 0.0f)
+    if (ZnDot(ZnCross(dirA, dirB), m_Winding) <= 0.0f)
         return kCornerRefused;
 
     // No other vertex of the ring may lie inside the triangle or on its sides.
     const D3DXVECTOR3 corners[3] = {m_Points[a], m_Points[b], m_Points[c]};
     D3DXVECTOR3 sides[3];
     for (int k = 0; k < 3; ++k)
-        sides[k] = Normalized(corners[(k + 1) % 3] - corners[k]);
+        sides[k] = ZnNormalized(corners[(k + 1) % 3] - corners[k]);
     for (WORD i = 0; i < m_EdgeCount; ++i) {
         const WORD v = m_Edges[i].start;
         if (v == a || v == b || v == c)
             continue;
         bool inside = true;
         for (int k = 0; k < 3 && inside; ++k)
-            inside = Dot(Cross(sides[k], m_Points[v] - corners[k]), m_Winding) >= -kInsideTolerance;
+            inside = ZnDot(ZnCross(sides[k], m_Points[v] - corners[k]), m_Winding) >= -kInsideTolerance;
         if (inside)
             return kCornerRefused;
     }
@@ -188,7 +169,7 @@ int CZNTriangulator::CornerAcceptable(WORD a, WORD b, WORD c, WORD edgeA, WORD e
         for (WORD i = 0; i < m_EdgeCount; ++i) {
             if (i == edgeA || i == edgeB)
                 continue;
-            if (std::fabs(Dot(closing, m_Edges[i].direction)) > kParallel)
+            if (std::fabs(ZnDot(closing, m_Edges[i].direction)) > kParallel)
                 return kCornerLastResort;
         }
     }
@@ -246,7 +227,7 @@ bool CZNTriangulator::Triangulate(ZNFACE *face)
                 const WORD a = m_Edges[first].start;
                 const WORD b = m_Edges[first].end;
                 const WORD c = m_Edges[second].end;
-                const D3DXVECTOR3 closing = Normalized(m_Points[c] - m_Points[a]);
+                const D3DXVECTOR3 closing = ZnNormalized(m_Points[c] - m_Points[a]);
                 const int verdict = CornerAcceptable(a, b, c, first, second, closing);
                 if (verdict == kCornerLastResort && !haveLastResort) {
                     haveLastResort = true;

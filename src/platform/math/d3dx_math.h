@@ -205,3 +205,18 @@ ZN_API D3DXQUATERNION *D3DXQuaternionNormalize(D3DXQUATERNION *out, const D3DXQU
 ZN_API D3DXQUATERNION *D3DXQuaternionRotationAxis(D3DXQUATERNION *out, const D3DXVECTOR3 *axis, float angle);
 ZN_API D3DXQUATERNION *D3DXQuaternionRotationYawPitchRoll(D3DXQUATERNION *out, float yaw, float pitch, float roll);
 ZN_API D3DXQUATERNION *D3DXQuaternionRotationMatrix(D3DXQUATERNION *out, const D3DXMATRIX *m);
+
+// Value forms of the vector functions, for expressions.
+inline D3DXVECTOR3 ZnCross(const D3DXVECTOR3 &a, const D3DXVECTOR3 &b)
+{
+    D3DXVECTOR3 out;
+    return *D3DXVec3Cross(&out, &a, &b);
+}
+inline float ZnDot(const D3DXVECTOR3 &a, const D3DXVECTOR3 &b) { return D3DXVec3Dot(&a, &b); }
+inline float ZnLength(const D3DXVECTOR3 &v) { return D3DXVec3Length(&v); }
+// A zero vector stays zero.
+inline D3DXVECTOR3 ZnNormalized(const D3DXVECTOR3 &v)
+{
+    D3DXVECTOR3 out;
+    return *D3DXVec3Normalize(&out, &v);
+}
