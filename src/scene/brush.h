@@ -118,6 +118,12 @@ public:
     int CheckFoldedPolygons(DWORD faceIndex, int split, int keepSelection);
     int CheckFoldedPolygons(int split, int keepSelection);
 
+    // Whole-brush rebuilds (brush_csg.cpp). RemoveTJunctions inserts a vertex wherever a corner
+    // of another face lies inside an edge; BuildBrushFromBSPTree takes the faces from the
+    // surviving polygons of a CZNBSPTREE, replacing the brush's own faces unless append is set.
+    void RemoveTJunctions();
+    int BuildBrushFromBSPTree(void *tree, int append);
+
     // Moves. With the drag flag each call starts again from the snapshot taken at the first step.
     void MoveBrush(D3DXVECTOR3 *offset, int drag);
     void MoveFace(D3DXVECTOR3 *offset, DWORD faceIndex, int drag);

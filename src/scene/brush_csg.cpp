@@ -1,0 +1,132 @@
+// ZNBRUSH operations that rebuild a brush as a whole: T-junction removal and the rebuild from
+// the polygons of a BSP tree.
+#include <cmath>
+#include <cstring>
+#include <new>
+
+#include "app/editor_app.h"
+#include "platform/os/reporter.h"
+#include "scene/brush.h"
+#include "scene/bsp_tree.h"
+
+namespace
+{
+
+// Positions closer than this are the same position.
+constexpr float kTolerance = 0.01f;
+
+D3DXVECTOR3 Position(const ZNVERTEX &v)
+{
+    return D3DXVECTOR3(v.x, v.y, v.z);
+}
+
+// True when p lies inside the edge a-b: its projection at least kTolerance from both ends and
+// its distance from the line below kTolerance.
+bool InsideEdge(const D3DXVECTOR3 &a, const D3DXVECTOR3 &b, const D3DXVECTOR3 &p)
+{
+    D3DXVECTOR3 direction = b - a;
+    const float length = D3DXVec3Length(&direction);
+    if (length < 2.0f * kTolerance)
+        return false;
+    direction /= length;
+    const D3DXVECTOR3 toPoint = p - a;
+    const float t = D3DXVec3Dot(&toPoint, &direction);
+    if (t < kTolerance || t > length - kTolerance)
+        return false;
+    const D3DXVECTOR3 off = toPoint - direction * t;
+    return D3DXVec3Length(&off) < kTolerance;
+}
+
+} // namespace
+
+void ZNBRUSH::RemoveTJunctions()
+{
+    for (DWORD f = 0; f < m_FaceCount; ++f) {
+        ZNFACE *face = m_Faces[f];
+        for (DWORD g = 0; g < m_FaceCount; ++g) {
+            if (g == f)
+                continue;
+            const ZNFACE *other = m_Faces[g];
+            // Each edge in turn; an inserted vertex shortens the edge being tested, and the walk
+            // goes on with the edge that starts at it.
+            for (int k = 0; k < face->GetVertexCount(); ++k) {
+                const int count = face->GetVertexCount();
+                const D3DXVECTOR3 a = Position(face->m_Vertices[k]);
+                D3DXVECTOR3 b = Position(face->m_Vertices[(k + 1) % count]);
+                for (int j = 0; j < other->GetVertexCount(); ++j) {
+                    const D3DXVECTOR3 p = Position(other->m_Vertices[j]);
+                    if (!InsideEdge(a, b, p))
+                        continue;
+                    // After vertex k; on the closing edge that is the end of the ring.
+                    ZNVERTEX *inserted = face->InsertVertex(static_cast<short>(k + 1));
+                    if (!inserted)
+                        return;
+                    inserted->x = p.x;
+                    inserted->y = p.y;
+                    inserted->z = p.z;
+                    b = p;
+                }
+            }
+        }
+    }
+}
+
+int ZNBRUSH::BuildBrushFromBSPTree(void *tree, int append)
+{
+    CZNBSPTREE *bsp = static_cast<CZNBSPTREE *>(tree);
+    if (!bsp || bsp->m_PolygonCount == 0 || !bsp->m_Polygons)
+        return 0;
+    if (!append)
+        ReleaseFaces();
+
+    bool countMissing = false, arrayMissing = false;
+    for (DWORD i = 0; i < bsp->m_PolygonCount; ++i) {
+        const CZNBSPPOLYGON *p = bsp->m_Polygons[i];
+        if (!p || p->m_Deleted)
+            continue;
+        // A polygon without vertices never becomes a face.
+        if (p->m_VertexCount <= 0) {
+            countMissing = true;
+            continue;
+        }
+        if (!p->m_Vertices) {
+            arrayMissing = true;
+            continue;
+        }
+        ZNFACE *face = new (std::nothrow) ZNFACE;
+        if (!face)
+            continue;
+        face->SetTexture(p->m_Texture);
+        face->m_UPos = p->m_UPos;
+        face->m_VPos = p->m_VPos;
+        face->m_UWrap = p->m_UWrap;
+        face->m_VWrap = p->m_VWrap;
+        face->m_Rotation = p->m_Rotation;
+        face->m_Style = p->m_Style;
+        face->m_MappingMode = p->m_MappingMode;
+        face->SetMaterial(p->m_Material);
+        face->m_SrcBlend = p->m_SrcBlend;
+        face->m_DestBlend = p->m_DestBlend;
+        face->m_MappingOrigin = p->m_MappingOrigin;
+        face->m_SurfaceTag = p->m_SurfaceTag;
+        if (!face->AddVertices(p->m_VertexCount, nullptr)) {
+            delete face;
+            continue;
+        }
+        std::memcpy(face->m_Vertices, p->m_Vertices, sizeof(ZNVERTEX) * p->m_VertexCount);
+        face->m_Normal = p->m_Normal;
+        if (AttachFace(face) < 0)
+            delete face;
+    }
+
+    // Reported once per rebuild; the answer is not used.
+    IZNReporter *reporter = GetEditorApp()->GetReporter();
+    if (countMissing)
+        reporter->Message("A Vertex Count was NULL", "TOVRA", MB_YESNO | MB_ICONEXCLAMATION);
+    if (arrayMissing)
+        reporter->Message("A Vertex Array was NULL", "TOVRA", MB_YESNO | MB_ICONEXCLAMATION);
+
+    D3DXMatrixIdentity(&m_Transform);
+    GetBoundingBox(1);
+    return 1;
+}
