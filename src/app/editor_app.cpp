@@ -4,6 +4,9 @@
 #include <cstring>
 #include <filesystem>
 
+#include "app/splash_progress.h"
+#include "scene/debug_log.h"
+
 CZNEDITORApp::CZNEDITORApp()
 {
     SetDefaultOptions();
@@ -75,6 +78,24 @@ std::string CZNEDITORApp::LocateExecutableDirectory()
     if (directory.empty() || directory.back() != '/')
         directory += '/';
     return directory;
+}
+
+DWORD CZNEDITORApp::LoadTextures(IZNSplashProgress *splash, CZNDebugLog *startupLog)
+{
+    const std::string folder = m_ProgramDirectory + "Textures/";
+    const int entries = m_TextureManager.GetDirectoryEntries(folder.c_str(), "*.*", true);
+    if (splash)
+        splash->BeginProgress(" Searching for Valid Texture Formats and Caching Previews ", entries);
+    const DWORD count = m_TextureManager.CacheTextures(splash, folder.c_str(), "*.*", true);
+    if (count == 0) {
+        if (startupLog)
+            startupLog->Printf("WARNING : No Textures could be located. The editor will have no textures loaded");
+        return 0;
+    }
+    m_TextureManager.CheckDuplicates();
+    if (startupLog)
+        startupLog->Printf("%d Textures were located and loaded", static_cast<int>(m_TextureManager.GetTextureCount()));
+    return count;
 }
 
 IZNReporter *CZNEDITORApp::GetReporter() const

@@ -11,8 +11,11 @@
 #include "platform/os/reporter.h"
 #include "platform/os/win_types.h"
 #include "render/direct3d.h"
+#include "render/texture_manager.h"
 
+class CZNDebugLog;
 class CZNEDITORDoc;
+class IZNSplashProgress;
 
 // Edit modes.
 enum ZNEDITMODE : int32_t {
@@ -65,7 +68,8 @@ struct ZNAPPOPTIONS {
 };
 static_assert(sizeof(ZNAPPOPTIONS) == 28 * 4, "the option words are 28 32-bit words");
 
-class ZN_API CZNEDITORApp {
+class ZN_API CZNEDITORApp
+{
 public:
     static constexpr int kOptionWordCount = 28;
 
@@ -108,6 +112,13 @@ public:
 
     // The 3D device wrapper and, through it, the material list.
     CZN3D *Get3D() { return &m_3D; }
+    // Every texture of the editor.
+    CZNTextureManager *GetTextureManager() { return &m_TextureManager; }
+
+    // The start-up texture scan of the program's "Textures/" tree: sizes the splash window's bar
+    // (splash may be null), caches every texture with its preview, numbers equal names and
+    // writes the outcome to the start-up log (may be null). Returns the texture count.
+    DWORD LoadTextures(IZNSplashProgress *splash, CZNDebugLog *startupLog);
 
     // Where message boxes go; never null (standard error when nothing is set).
     IZNReporter *GetReporter() const;
@@ -122,6 +133,7 @@ private:
     BYTE m_SpaceDown = 0;
     ZNAPPOPTIONS m_Options{};
     CZN3D m_3D;
+    CZNTextureManager m_TextureManager; // destroyed before the device wrapper
     IZNReporter *m_Reporter = nullptr;
 };
 

@@ -158,3 +158,8 @@ int MulDiv(int number, int numerator, int denominator)
         return -1;
     return static_cast<int>(result);
 }
+
+DWORD GetSysColor(int index)
+{
+    return index == COLOR_WINDOW ? 0x00FFFFFF : 0;
+}

@@ -112,6 +112,9 @@ struct LOGFONT {
 };
 using LOGFONTA = LOGFONT;
 
+// System colour indices of GetSysColor.
+constexpr int COLOR_WINDOW = 5;
+
 // Device-independent bitmaps.
 constexpr DWORD BI_RGB = 0;
 constexpr UINT DIB_RGB_COLORS = 0;
