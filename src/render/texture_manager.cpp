@@ -115,6 +115,24 @@ std::string FolderWithSeparator(const char *folder)
     return result;
 }
 
+std::string RealPath(const std::string &folder)
+{
+    std::error_code ec;
+    std::filesystem::path real = std::filesystem::canonical(folder.empty() ? std::string(".") : folder, ec);
+    return ec ? folder : real.string();
+}
+
+// Pushes the folder's real path onto the chain of folders being scanned, unless it is already
+// there: a link back to a folder being scanned would recurse without end.
+bool EnterFolder(const std::string &folder, std::vector<std::string> &chain)
+{
+    std::string real = RealPath(folder);
+    if (std::find(chain.begin(), chain.end(), real) != chain.end())
+        return false;
+    chain.push_back(std::move(real));
+    return true;
+}
+
 bool SupportedExtension(const char *extension)
 {
     for (const char *supported : kPackageExtensions)
@@ -149,16 +167,26 @@ DWORD CZNTextureManager::CacheTextures(IZNSplashProgress *progress, const char *
                                        bool recurse)
 {
     OpenScanLog();
-    CZNDebugLog &log = ScanLog();
     const std::string base = FolderWithSeparator(folder);
-    const char *mask = pattern ? pattern : "*.*";
+    std::vector<std::string> chain{RealPath(base)};
+    ScanFolder(progress, base, pattern ? pattern : "*.*", recurse, chain);
+    m_pCurrentTexture = nullptr;
+    return m_Count;
+}
+
+void CZNTextureManager::ScanFolder(IZNSplashProgress *progress, const std::string &base, const char *mask, bool recurse,
+                                   std::vector<std::string> &chain)
+{
+    CZNDebugLog &log = ScanLog();
     log.Printf("Initializing Texture Manager in folder - %s%s", base.c_str(), mask);
 
     for (const FolderEntry &entry : ListFolder(base, mask)) {
         const std::string full = base + entry.Name;
         const char *path = full.c_str();
-        if (entry.Directory && entry.Name[0] != '.' && recurse)
-            CacheTextures(progress, (full + "/").c_str(), mask, recurse);
+        if (entry.Directory && entry.Name[0] != '.' && recurse && EnterFolder(full, chain)) {
+            ScanFolder(progress, full + "/", mask, recurse, chain);
+            chain.pop_back();
+        }
 
         // Only regular files are opened: a directory or a device never holds a picture.
         if (entry.RegularFile && CZNImage::ValidImageFile(path)) {
@@ -222,18 +250,25 @@ DWORD CZNTextureManager::CacheTextures(IZNSplashProgress *progress, const char *
 
     log.Printf("Leaving Directory");
     m_pCurrentTexture = nullptr;
-    return m_Count;
 }
 
 int CZNTextureManager::GetDirectoryEntries(const char *folder, const char *pattern, bool recurse)
 {
     const std::string base = FolderWithSeparator(folder);
-    const char *mask = pattern ? pattern : "*.*";
+    std::vector<std::string> chain{RealPath(base)};
+    return CountFolder(base, pattern ? pattern : "*.*", recurse, chain);
+}
+
+int CZNTextureManager::CountFolder(const std::string &base, const char *mask, bool recurse,
+                                   std::vector<std::string> &chain)
+{
     int count = 0;
     for (const FolderEntry &entry : ListFolder(base, mask)) {
         const std::string full = base + entry.Name;
-        if (entry.Directory && entry.Name[0] != '.' && recurse)
-            count += GetDirectoryEntries((full + "/").c_str(), mask, recurse);
+        if (entry.Directory && entry.Name[0] != '.' && recurse && EnterFolder(full, chain)) {
+            count += CountFolder(full + "/", mask, recurse, chain);
+            chain.pop_back();
+        }
         // The same tests in the same order as the scan, so that both agree.
         CZNTexturePackage package;
         if (entry.RegularFile && !CZNImage::ValidImageFile(full.c_str()) && package.Open(full.c_str())) {

@@ -5,6 +5,9 @@
 // included), keeps one texture per distinct picture (by content CRC) and numbers textures of
 // equal names. Scene readers look textures up by file name and by CRC. Every step of a scan is
 // written to "Debug Logs/Texture Manager.log".
+#include <string>
+#include <vector>
+
 #include "platform/export.h"
 #include "platform/os/win_types.h"
 
@@ -57,6 +60,11 @@ public:
     static void CloseLog();
 
 private:
+    // The scan and the count of one folder; chain holds the real paths of the folders being
+    // scanned, so that a link back to one of them is not entered again.
+    void ScanFolder(IZNSplashProgress *progress, const std::string &folder, const char *pattern, bool recurse,
+                    std::vector<std::string> &chain);
+    int CountFolder(const std::string &folder, const char *pattern, bool recurse, std::vector<std::string> &chain);
     void NameTexture(CZNTexture *texture);
 
     CZNTexture *m_pHead;

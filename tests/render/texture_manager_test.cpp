@@ -265,6 +265,24 @@ TEST_F(TextureTreeTest, PatternsRecursionAndMissingFolders)
     EXPECT_EQ(manager.GetFirstTexture(), nullptr);
 }
 
+TEST_F(TextureTreeTest, LinksBackIntoTheTreeAreNotFollowedAgain)
+{
+    BuildTree();
+    fs::create_directory_symlink(textures, textures + "sub/back");
+    fs::create_directory_symlink(".", textures + "sub/self");
+    fs::create_directory_symlink(textures + "sub", textures + "zz_sub_again");
+    CZNTextureManager manager;
+    CountingSplash splash;
+    const int entries = manager.GetDirectoryEntries(textures.c_str(), "*.*", true);
+    EXPECT_EQ(manager.CacheTextures(&splash, textures.c_str(), "*.*", true), 8u);
+    EXPECT_EQ(splash.stepped, entries);
+    // The folder reached a second time by another link is scanned, but its pictures are known.
+    const std::string log = Log();
+    EXPECT_NE(log.find("Initializing Texture Manager in folder - " + textures + "zz_sub_again/*.*"), std::string::npos);
+    EXPECT_EQ(log.find("sub/back/*.*"), std::string::npos);
+    EXPECT_EQ(log.find("sub/self/*.*"), std::string::npos);
+}
+
 TEST_F(TextureTreeTest, MipMappingDevicesGiveScannedTexturesThreeLevels)
 {
     Write("one.bmp", ZnMakeBmp(8, 8, 1));

@@ -1,5 +1,7 @@
 #include "zip_fixtures.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 
@@ -89,8 +91,11 @@ std::string ZnMakeBmp(uint32_t width, uint32_t height, uint32_t seed)
         image.GetGreenPlane()[i] = p[i * 3 + 1];
         image.GetBluePlane()[i] = p[i * 3 + 2];
     }
-    // The image code writes files only; go through a scratch file.
-    const std::string scratch = std::string(ZN_TEST_TMP_DIR) + "/zn_scratch_" + std::to_string(seed) + ".bmp";
+    // The image code writes files only; go through a scratch file of this process (tests run in
+    // parallel processes).
+    static int serial = 0;
+    const std::string scratch = std::string(ZN_TEST_TMP_DIR) + "/zn_scratch_" + std::to_string(getpid()) + "_" +
+                                std::to_string(++serial) + ".bmp";
     if (!image.SaveBMP(scratch.c_str()))
         return {};
     std::string bytes = ZnReadFile(scratch);
