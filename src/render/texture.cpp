@@ -181,19 +181,18 @@ int CZNTexture::LoadImageA(CZNImage *image, const char *path, const char *packag
 
 int CZNTexture::LoadTexture(const char *path, const char *package)
 {
+    // Copies first: the arguments may be this texture's own paths, which Release frees.
+    const bool inPackage = package && *package;
+    char *file = path ? strdup(path) : nullptr;
+    char *archive = inPackage ? strdup(package) : nullptr;
+    const bool copied = (!path || file) && (!inPackage || archive);
     Release();
-    if (path) {
-        m_pFilePath = strdup(path);
-        if (!m_pFilePath)
-            return 0;
-    }
-    if (package && *package) {
-        m_pPackagePath = strdup(package);
-        if (!m_pPackagePath) {
-            Release();
-            return 0;
-        }
-        m_InPackage = 1;
+    m_pFilePath = file;
+    m_pPackagePath = archive;
+    m_InPackage = archive ? 1 : 0;
+    if (!copied) {
+        Release();
+        return 0;
     }
 
     m_pPreview = new (std::nothrow) CZNImage();

@@ -233,6 +233,13 @@ TEST(Texture, LoadsAPackageEntryLikeTheFile)
     EXPECT_EQ(PathOf(packed), "walls/wall.tga");
     EXPECT_EQ(packed.GetCRC(), plain.GetCRC());
     EXPECT_EQ(packed.GetPreviewImage()->GetWidth(), 32u);
+
+    // Reloading from the texture's own paths.
+    char *own = packed.GetPathAndFileName();
+    EXPECT_EQ(packed.LoadTexture(own, packed.GetPackagePath()), 1);
+    std::free(own);
+    EXPECT_STREQ(packed.GetPackagePath(), zip.c_str());
+    EXPECT_EQ(packed.GetCRC(), plain.GetCRC());
 }
 
 TEST(Texture, ReleaseKeepsTheCountAndTheMipLevels)
