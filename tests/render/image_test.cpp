@@ -82,7 +82,8 @@ TEST(Image, AllocationAndCopy)
 
     CZNImage other;
     other = copy;
-    other = other; // self-assignment changes nothing
+    const CZNImage &self = other;
+    other = self; // self-assignment changes nothing
     EXPECT_EQ(other.GetRedPlane()[5], 7);
     other.Release();
     EXPECT_EQ(other.GetWidth(), 0u);
