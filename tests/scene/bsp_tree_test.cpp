@@ -325,4 +325,15 @@ TEST(BspTreeTest, DebugReportListsThePolygons)
     EXPECT_NE(text.find("End Of BSP Polygon Debug Report"), std::string::npos);
 }
 
+TEST(BspTreeTest, DrawingDeletedPolygonsWithoutADeviceDoesNothing)
+{
+    auto cube = MakeBox({0, 0, 0}, {2, 2, 2});
+    CZNBSPTREE tree;
+    ASSERT_EQ(tree.BuildFromBrush(cube.get()), 1);
+    tree.m_Polygons[0]->m_Deleted = 1;
+    ASSERT_EQ(GetEditorApp()->Get3D()->GetDevice(), nullptr);
+    tree.DrawDeletedPolygons();
+    EXPECT_EQ(tree.m_PolygonCount, 6u);
+}
+
 } // namespace
