@@ -118,9 +118,12 @@ public:
     int CheckFoldedPolygons(DWORD faceIndex, int split, int keepSelection);
     int CheckFoldedPolygons(int split, int keepSelection);
 
-    // Whole-brush rebuilds (brush_csg.cpp). RemoveTJunctions inserts a vertex wherever a corner
-    // of another face lies inside an edge; BuildBrushFromBSPTree takes the faces from the
-    // surviving polygons of a CZNBSPTREE, replacing the brush's own faces unless append is set.
+    // Whole-brush rebuilds (brush_csg.cpp). ExtrudeFace makes a new brush of the current
+    // document from a face swept by offset (null for a bad face index, an offset below 0.01 on
+    // every axis or without a document); RemoveTJunctions inserts a vertex wherever a corner of
+    // another face lies inside an edge; BuildBrushFromBSPTree takes the faces from the surviving
+    // polygons of a CZNBSPTREE, replacing the brush's own faces unless append is set.
+    ZNBRUSH *ExtrudeFace(D3DXVECTOR3 *offset, DWORD faceIndex, DWORD *outIndex);
     void RemoveTJunctions();
     int BuildBrushFromBSPTree(void *tree, int append);
 

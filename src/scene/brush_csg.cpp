@@ -1,10 +1,12 @@
-// ZNBRUSH operations that rebuild a brush as a whole: T-junction removal and the rebuild from
-// the polygons of a BSP tree.
+// ZNBRUSH operations that build or repair a brush as a whole: extrusion of a face into a new
+// brush, T-junction removal and the rebuild from the polygons of a BSP tree.
 #include <cmath>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "app/editor_app.h"
+#include "editor/editor_doc.h"
 #include "platform/os/reporter.h"
 #include "scene/brush.h"
 #include "scene/bsp_tree.h"
@@ -38,6 +40,77 @@ bool InsideEdge(const D3DXVECTOR3 &a, const D3DXVECTOR3 &b, const D3DXVECTOR3 &p
 }
 
 } // namespace
+
+ZNBRUSH *ZNBRUSH::ExtrudeFace(D3DXVECTOR3 *offset, DWORD faceIndex, DWORD *outIndex)
+{
+    if (!offset || faceIndex >= m_FaceCount || m_Faces[faceIndex]->GetVertexCount() < 3)
+        return nullptr;
+    const D3DXVECTOR3 d = *offset;
+    if (std::fabs(d.x) < kTolerance && std::fabs(d.y) < kTolerance && std::fabs(d.z) < kTolerance)
+        return nullptr;
+    CZNEDITORDoc *document = GetEditorApp()->GetDocument();
+    ZNBRUSH *brush = document ? document->NewBrush() : nullptr;
+    if (!brush)
+        return nullptr;
+
+    ZNFACE *source = m_Faces[faceIndex];
+    const int n = source->GetVertexCount();
+    auto moved = [&d](ZNVERTEX v) {
+        v.x += d.x;
+        v.y += d.y;
+        v.z += d.z;
+        return v;
+    };
+    // New faces start deselected; the shared-position lists of the source brush mean nothing here.
+    auto deselect = [](ZNFACE *face) {
+        face->SelectFace(0);
+        face->SelectAllVertices(0);
+        for (int i = 0; i < face->GetVertexCount(); ++i)
+            face->m_VertexFaceListIndices[i] = -1;
+    };
+
+    bool ok = true;
+    // The far cap: the face moved by the offset.
+    if (ZNFACE *farCap = brush->AddFace(source)) {
+        deselect(farCap);
+        for (int i = 0; i < n; ++i)
+            farCap->m_Vertices[i] = moved(farCap->m_Vertices[i]);
+    } else {
+        ok = false;
+    }
+    // The near cap: the face turned over, vertex 0 kept in place.
+    if (ZNFACE *nearCap = ok ? brush->AddFace(source) : nullptr) {
+        deselect(nearCap);
+        for (int i = 1, j = n - 1; i < j; ++i, --j)
+            std::swap(nearCap->m_Vertices[i], nearCap->m_Vertices[j]);
+        nearCap->m_Normal = -nearCap->m_Normal;
+    } else {
+        ok = false;
+    }
+    // One quad per edge.
+    for (int j = 1; ok && j <= n; ++j) {
+        const int k = j == n ? 0 : j;
+        ZNFACE *side = brush->AddFace(static_cast<short>(4));
+        if (!side) {
+            ok = false;
+            break;
+        }
+        side->CopyFaceProperties(source);
+        deselect(side);
+        side->m_Vertices[0] = moved(source->m_Vertices[k]);
+        side->m_Vertices[1] = moved(source->m_Vertices[j - 1]);
+        side->m_Vertices[2] = source->m_Vertices[j - 1];
+        side->m_Vertices[3] = source->m_Vertices[k];
+    }
+    if (!ok) {
+        document->DeleteBrush(brush);
+        return nullptr;
+    }
+    if (outIndex)
+        *outIndex = 0;
+    brush->UpdateBoundingBox();
+    return brush;
+}
 
 void ZNBRUSH::RemoveTJunctions()
 {

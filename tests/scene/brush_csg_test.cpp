@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/editor_app.h"
+#include "editor/editor_doc.h"
 #include "platform/os/recording_reporter.h"
 #include "render/texture.h"
 #include "scene/brush.h"
@@ -252,6 +253,124 @@ TEST(RemoveTJunctionsTest, CornerInsideAnEdgeIsInsertedInOrder)
         }
         EXPECT_EQ(corners, 4);
     }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Extrusion
+
+struct ExtrudeCase {
+    const char *name;
+    std::function<std::unique_ptr<ZNBRUSH>()> make;
+    DWORD face;
+    D3DXVECTOR3 offset;
+};
+
+class ExtrudeFaceTest : public ::testing::TestWithParam<ExtrudeCase>
+{
+};
+
+TEST_P(ExtrudeFaceTest, MakesAClosedPrismInTheDocument)
+{
+    const ExtrudeCase &c = GetParam();
+    CZNEDITORDoc document;
+    auto brush = c.make();
+    ZNFACE *face = brush->GetFace(c.face);
+    face->SelectFace(1);
+    face->SelectAllVertices(1);
+    const ZnSurface original = SurfaceOf(*brush);
+    const int n = face->GetVertexCount();
+
+    DWORD out = 99;
+    D3DXVECTOR3 offset = c.offset;
+    ZNBRUSH *prism = brush->ExtrudeFace(&offset, c.face, &out);
+    ASSERT_NE(prism, nullptr);
+    EXPECT_EQ(out, 0u);
+    EXPECT_EQ(document.GetBrushList(), prism);
+    ASSERT_EQ(prism->GetFaceCount(), static_cast<DWORD>(n + 2));
+
+    // The far cap is the face moved by the offset; the near cap is the face turned over.
+    ZNFACE *farCap = prism->GetFace(0), *nearCap = prism->GetFace(1);
+    ASSERT_EQ(farCap->GetVertexCount(), n);
+    ASSERT_EQ(nearCap->GetVertexCount(), n);
+    for (short i = 0; i < n; ++i) {
+        const D3DXVECTOR3 moved = face->GetVector(i) + c.offset;
+        const D3DXVECTOR3 gap = farCap->GetVector(i) - moved;
+        EXPECT_LT(D3DXVec3Length(&gap), 1e-4f);
+        EXPECT_EQ(nearCap->GetVector(i), face->GetVector(static_cast<short>(i == 0 ? 0 : n - i)));
+    }
+    EXPECT_EQ(nearCap->m_Normal, -face->m_Normal);
+    for (DWORD i = 0; i < prism->GetFaceCount(); ++i) {
+        ZNFACE *f = prism->GetFace(i);
+        EXPECT_EQ(f->IsFaceSelected(), 0);
+        for (short v = 0; v < f->GetVertexCount(); ++v)
+            EXPECT_EQ(f->IsVertexSelected(v), 0);
+        EXPECT_EQ(f->GetMaterial(), face->GetMaterial());
+    }
+
+    // A closed solid of the face's area times the offset's height above it.
+    ZnFinishBrush(*prism);
+    const ZnSurface surface = SurfaceOf(*prism);
+    EXPECT_EQ(OpenEdges(surface, false), "");
+    const D3DXVECTOR3 n3 = face->m_Normal;
+    const double height = D3DXVec3Dot(&c.offset, &n3);
+    EXPECT_NEAR(SurfaceVolume(surface), face->CalculateArea() * height, std::fabs(height) * 1e-3);
+
+    // The brush that holds the face is unchanged.
+    const ZnSurface after = SurfaceOf(*brush);
+    ASSERT_EQ(after.size(), original.size());
+    for (size_t i = 0; i < after.size(); ++i)
+        EXPECT_EQ(after[i], original[i]);
+}
+
+const ExtrudeCase kExtrudeCases[] = {
+    {"CubeTop",
+     [] {
+         return MakeBox({-1, -1, -1}, {1, 1, 1});
+     },
+     5,
+     {0, 0, 10}},
+    {"CylinderCap",
+     [] {
+         return MakeCylinder({0, 0, 0}, 4, 6);
+     },
+     17,
+     {0, 5, 0}},
+    {"WedgeSlopeSideways",
+     [] {
+         return MakeWedge({0, 0, 0}, {10, 10, 10});
+     },
+     2,
+     {6, 2, 3}},
+    {"RotatedBoxFace",
+     [] {
+         return Rotated(MakeBox({0, 0, 0}, {10, 4, 6}), 0, 17, 0);
+     },
+     1,
+     {3, 0, -1}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Faces, ExtrudeFaceTest, ::testing::ValuesIn(kExtrudeCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST(ExtrudeFaceRefusalTest, TinyOffsetsBadFacesAndNoDocumentMakeNothing)
+{
+    auto cube = MakeBox({-1, -1, -1}, {1, 1, 1});
+    DWORD out = 7;
+    D3DXVECTOR3 tiny(0.005f, 0, -0.009f), fine(0, 0, 10);
+    {
+        CZNEDITORDoc document;
+        EXPECT_EQ(cube->ExtrudeFace(&tiny, 5, &out), nullptr);
+        EXPECT_EQ(cube->ExtrudeFace(&fine, 6, &out), nullptr);
+        EXPECT_EQ(cube->ExtrudeFace(nullptr, 5, &out), nullptr);
+        EXPECT_EQ(document.GetBrushList(), nullptr);
+        EXPECT_EQ(out, 7u);
+        // 0.01 on one axis is enough.
+        D3DXVECTOR3 small(0, 0.01f, 0);
+        EXPECT_NE(cube->ExtrudeFace(&small, 3, nullptr), nullptr);
+    }
+    ASSERT_EQ(GetEditorApp()->GetDocument(), nullptr);
+    EXPECT_EQ(cube->ExtrudeFace(&fine, 5, &out), nullptr);
+    EXPECT_EQ(cube->GetFaceCount(), 6u);
 }
 
 } // namespace
