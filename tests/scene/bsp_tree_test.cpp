@@ -129,7 +129,7 @@ TEST(BspTreeTest, CoplanarFaceFacingTheSameWayIsNeverASplitter)
 {
     // A box whose top is made of two quads in one plane.
     ZNBRUSH brush;
-    const D3DXVECTOR3 lo(0, 0, 0), hi(10, 10, 10), inside(5, 5, 5);
+    const D3DXVECTOR3 inside(5, 5, 5);
     ZnAddPolygon(brush, {{5, 10, 0}, {10, 10, 0}, {10, 10, 10}, {5, 10, 10}}, inside);
     ZnAddPolygon(brush, {{0, 10, 0}, {5, 10, 0}, {5, 10, 10}, {0, 10, 10}}, inside);
     ZnAddPolygon(brush, {{0, 0, 0}, {10, 0, 0}, {10, 0, 10}, {0, 0, 10}}, inside);
