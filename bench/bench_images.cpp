@@ -14,6 +14,7 @@
 
 #include "fileio/memory_stream_io.h"
 #include "render/image.h"
+#include "support/picture_writers.h"
 
 namespace
 {
@@ -39,58 +40,15 @@ const std::vector<uint8_t> &Picture()
     return pixels;
 }
 
-void PngAppend(png_structp png, png_bytep data, png_size_t length)
-{
-    static_cast<std::string *>(png_get_io_ptr(png))->append(reinterpret_cast<const char *>(data), length);
-}
-void PngNoFlush(png_structp) {}
-
 const std::string &PngFile()
 {
-    static const std::string bytes = [] {
-        std::string out;
-        png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-        png_infop info = png_create_info_struct(png);
-        png_set_write_fn(png, &out, PngAppend, PngNoFlush);
-        png_set_IHDR(png, info, kSize, kSize, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                     PNG_FILTER_TYPE_DEFAULT);
-        png_write_info(png, info);
-        for (uint32_t y = 0; y < kSize; ++y)
-            png_write_row(png, const_cast<png_bytep>(&Picture()[size_t{y} * kSize * 3]));
-        png_write_end(png, nullptr);
-        png_destroy_write_struct(&png, &info);
-        return out;
-    }();
+    static const std::string bytes = ZnWriteRgbPng(kSize, kSize, Picture());
     return bytes;
 }
 
 const std::string &JpegFile()
 {
-    static const std::string bytes = [] {
-        jpeg_compress_struct info;
-        jpeg_error_mgr error;
-        info.err = jpeg_std_error(&error);
-        jpeg_create_compress(&info);
-        unsigned char *buffer = nullptr;
-        unsigned long size = 0;
-        jpeg_mem_dest(&info, &buffer, &size);
-        info.image_width = kSize;
-        info.image_height = kSize;
-        info.input_components = 3;
-        info.in_color_space = JCS_RGB;
-        jpeg_set_defaults(&info);
-        jpeg_set_quality(&info, 90, TRUE);
-        jpeg_start_compress(&info, TRUE);
-        while (info.next_scanline < kSize) {
-            JSAMPROW row = const_cast<JSAMPROW>(&Picture()[size_t{info.next_scanline} * kSize * 3]);
-            jpeg_write_scanlines(&info, &row, 1);
-        }
-        jpeg_finish_compress(&info);
-        std::string out(reinterpret_cast<const char *>(buffer), size);
-        jpeg_destroy_compress(&info);
-        std::free(buffer);
-        return out;
-    }();
+    static const std::string bytes = ZnWriteJpeg(kSize, kSize, 3, Picture());
     return bytes;
 }
 

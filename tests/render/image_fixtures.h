@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/os/win_types.h"
+#include "support/picture_writers.h"
 
 class CZNImage;
 
@@ -39,22 +40,6 @@ bool ZnLoadImageBytes(CZNImage &image, const std::string &bytes);
 
 // The pixel (x, y) as 0xAARRGGBB (alpha 0 without an alpha plane), through the palette for 8 bits.
 uint32_t ZnPixel(const CZNImage &image, uint32_t x, uint32_t y);
-
-// PNG written by libpng: rows hold the packed samples of each row.
-struct ZnPngPicture {
-    uint32_t Width;
-    uint32_t Height;
-    int ColourType;
-    int Depth;
-    bool Interlaced;
-    std::vector<std::string> Rows;
-    std::vector<uint8_t> Palette;      // red, green, blue triplets
-    std::vector<uint8_t> Transparency; // tRNS bytes for palette images
-};
-std::string ZnWritePng(const ZnPngPicture &picture);
-
-// JPEG written by libjpeg at quality 95: samples are RGB triplets or grey bytes.
-std::string ZnWriteJpeg(uint32_t width, uint32_t height, int components, const std::vector<uint8_t> &samples);
 
 // One valid fixture per format the system decodes itself, each a few pixels large.
 std::string ZnSampleBMP8();
