@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-
 #include "render/image.h"
 #include "render/texture_manager.h"
 #include "support/picture_writers.h"
