@@ -94,7 +94,8 @@ bool CZNImage::AllocImageMem(BYTE **alphaPlane, BYTE **redPlane, BYTE **greenPla
     if ((bits != 8 && bits != 24) || width == 0 || height == 0)
         return false;
     const uint64_t size = CheckedPlaneSize(width, height);
-    if (size == 0)
+    const uint64_t planes = (bits == 24 ? 3 : 1) + (alpha && alphaPlane ? 1 : 0);
+    if (size == 0 || size * planes > kMaxImageSize)
         return false;
     for (BYTE **plane : {alphaPlane, redPlane, greenPlane, bluePlane}) {
         if (plane) {

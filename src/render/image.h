@@ -35,8 +35,10 @@ struct _RAWOPTIONS {
 class ZN_API CZNImage
 {
 public:
-    // The largest plane an image may have; larger pictures are refused.
+    // The largest plane an image may have, and the most its planes may take together;
+    // larger pictures are refused.
     static constexpr uint64_t kMaxPlaneSize = 1ull << 30;
+    static constexpr uint64_t kMaxImageSize = 1ull << 30;
 
     CZNImage();
     CZNImage(const CZNImage &image);

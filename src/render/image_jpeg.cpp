@@ -125,7 +125,8 @@ bool Decode(JpegContext *ctx, CZNImage *image)
     info->src = &ctx->Source.Manager;
     if (jpeg_read_header(info, TRUE) != JPEG_HEADER_OK)
         return false;
-    if (uint64_t{info->image_width} * info->image_height > CZNImage::kMaxPlaneSize)
+    // Decoded as three planes: refused before any scan is decoded when they cannot be held.
+    if (uint64_t{info->image_width} * info->image_height * 3 > CZNImage::kMaxImageSize)
         return false;
     info->out_color_space = JCS_RGB;
     if (!jpeg_start_decompress(info))

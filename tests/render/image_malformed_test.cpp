@@ -132,6 +132,12 @@ TEST(ImageMalformed, HugeDimensionsAreRefused)
         for (int i = 5; i < 9; ++i)
             jpeg[sof + i] = static_cast<char>(0xFF);
         cases.push_back({"jpeg 65535 x 65535", jpeg});
+        // 64895 x 12095: one plane fits, three do not; a few hundred bytes must not allocate gigabytes.
+        jpeg[sof + 5] = 0x2F;
+        jpeg[sof + 6] = 0x3F;
+        jpeg[sof + 7] = static_cast<char>(0xFD);
+        jpeg[sof + 8] = 0x7F;
+        cases.push_back({"jpeg 64895 x 12095", jpeg});
     }
     for (const Sample &c : cases) {
         CZNImage image;
