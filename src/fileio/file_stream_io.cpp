@@ -24,6 +24,14 @@ void CZNFileStreamIO::Fail(DWORD code, int32_t osError)
     SetError(code, osError, m_Name);
 }
 
+void CZNFileStreamIO::FailStream()
+{
+    // errno first: clearing the stream's error flag may change it.
+    int error = errno;
+    std::clearerr(m_File);
+    Fail(ZNERR_STREAM_FAILURE, error);
+}
+
 bool CZNFileStreamIO::Open(const char *path, DWORD flags)
 {
     if (!path) {
@@ -116,9 +124,7 @@ DWORD CZNFileStreamIO::Read(void *dest, DWORD count)
     errno = 0;
     size_t got = std::fread(dest, 1, count, m_File);
     if (std::ferror(m_File)) {
-        int error = errno;
-        std::clearerr(m_File);
-        Fail(ZNERR_STREAM_FAILURE, error);
+        FailStream();
         return 0;
     }
     if (got == 0 && !std::feof(m_File)) {
@@ -139,9 +145,7 @@ bool CZNFileStreamIO::Write(const void *src, DWORD count)
         return true;
     errno = 0;
     if (std::fwrite(src, 1, count, m_File) != count) {
-        int error = errno;
-        std::clearerr(m_File);
-        Fail(ZNERR_STREAM_FAILURE, error);
+        FailStream();
         return false;
     }
     ClearError();
@@ -165,9 +169,7 @@ bool CZNFileStreamIO::ReadString(char *dest, DWORD size)
     if (!std::fgets(dest, limit, m_File)) {
         dest[0] = '\0';
         if (!std::feof(m_File) || std::ferror(m_File)) {
-            int error = errno;
-            std::clearerr(m_File);
-            Fail(ZNERR_STREAM_FAILURE, error);
+            FailStream();
             return false;
         }
     }
@@ -187,9 +189,7 @@ bool CZNFileStreamIO::WriteString(const char *text)
     }
     errno = 0;
     if (std::fputs(text, m_File) < 0) {
-        int error = errno;
-        std::clearerr(m_File);
-        Fail(ZNERR_STREAM_FAILURE, error);
+        FailStream();
         return false;
     }
     ClearError();
@@ -237,9 +237,7 @@ bool CZNFileStreamIO::Flush()
         return true;
     errno = 0;
     if (std::fflush(m_File) != 0) {
-        int error = errno;
-        std::clearerr(m_File);
-        Fail(ZNERR_STREAM_FAILURE, error);
+        FailStream();
         return false;
     }
     ClearError();
@@ -307,9 +305,7 @@ bool CZNFileStreamIO::SetLength(int64_t length)
     errno = 0;
     // Buffered data is written first, so it cannot land beyond the new end afterwards.
     if (std::fflush(m_File) != 0 || ::ftruncate(::fileno(m_File), static_cast<off_t>(length)) != 0) {
-        int error = errno;
-        std::clearerr(m_File);
-        Fail(ZNERR_STREAM_FAILURE, error);
+        FailStream();
         return false;
     }
     ClearError();

@@ -34,6 +34,8 @@ public:
 
 private:
     void Fail(DWORD code, int32_t osError);
+    // A failed C stream call: records errno as a stream failure and clears the stream's error flag.
+    void FailStream();
 
     std::FILE *m_File;
     char *m_Name;

@@ -229,30 +229,21 @@ CZNPen *CZNDC::SelectObject(CZNPen *pen)
 {
     if (m_Type == Type::None || !pen || !pen->IsCreated())
         return nullptr;
-    CZNPen *previous = m_Pen;
-    Track(previous, pen);
-    m_Pen = pen;
-    return previous;
+    return Replace(m_Pen, pen);
 }
 
 CZNBrush *CZNDC::SelectObject(CZNBrush *brush)
 {
     if (m_Type == Type::None || !brush || !brush->IsCreated())
         return nullptr;
-    CZNBrush *previous = m_Brush;
-    Track(previous, brush);
-    m_Brush = brush;
-    return previous;
+    return Replace(m_Brush, brush);
 }
 
 CZNFont *CZNDC::SelectObject(CZNFont *font)
 {
     if (m_Type == Type::None || !font || !font->IsCreated())
         return nullptr;
-    CZNFont *previous = m_Font;
-    Track(previous, font);
-    m_Font = font;
-    return previous;
+    return Replace(m_Font, font);
 }
 
 CZNBitmap *CZNDC::SelectObject(CZNBitmap *bitmap)
@@ -262,10 +253,7 @@ CZNBitmap *CZNDC::SelectObject(CZNBitmap *bitmap)
     // A bitmap is drawn on by one context at a time.
     if (bitmap != m_Bitmap && bitmap->IsSelected())
         return nullptr;
-    CZNBitmap *previous = m_Bitmap;
-    Track(previous, bitmap);
-    m_Bitmap = bitmap;
-    return previous;
+    return Replace(m_Bitmap, bitmap);
 }
 
 CZNGdiObject *CZNDC::SelectObject(CZNGdiObject *object)

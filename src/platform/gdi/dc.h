@@ -111,6 +111,14 @@ private:
     void ObjectDestroyed(CZNGdiObject *object);
     void ReleaseObjects();
     void Track(CZNGdiObject *previous, CZNGdiObject *next);
+    // Puts next in the slot of its kind, keeping the selection records; returns the previous object.
+    template <class T> T *Replace(T *&slot, T *next)
+    {
+        T *previous = slot;
+        Track(previous, next);
+        slot = next;
+        return previous;
+    }
     QImage *BeginPaint();
     void EndPaint();
     void DrawLine(QImage &image, int x0, int y0, int x1, int y1, int &phase);
