@@ -13,7 +13,7 @@
 #include <png.h>
 
 #include "fileio/memory_stream_io.h"
-#include "render/image.h"
+#include "render/image/image.h"
 #include "support/picture_writers.h"
 
 namespace

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "render/image.h"
+#include "render/image/image.h"
 #include "render/texture_manager.h"
 #include "support/picture_writers.h"
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "fileio/memory_stream_io.h"
-#include "render/image.h"
+#include "render/image/image.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the BMP header test and reader.
 #include "image_format_fuzz.h"
-#include "render/image_bmp.h"
+#include "render/image/image_bmp.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the PCX header test and reader.
 #include "image_format_fuzz.h"
-#include "render/image_pcx.h"
+#include "render/image/image_pcx.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "fileio/memory_stream_io.h"
-#include "render/image.h"
+#include "render/image/image.h"
 #include "render/texture_package.h"
 
 namespace

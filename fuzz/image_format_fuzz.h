@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "fileio/memory_stream_io.h"
-#include "render/image.h"
+#include "render/image/image.h"
 
 template <class Valid, class Load> int ZnFuzzImageFormat(const uint8_t *data, size_t size, Valid valid, Load load)
 {

@@ -5,9 +5,12 @@
 #include <filesystem>
 
 #include "app/splash_progress.h"
+#include "render/direct3d.h"
+#include "render/texture_manager.h"
 #include "scene/debug_log.h"
 
 CZNEDITORApp::CZNEDITORApp()
+    : m_3D(std::make_unique<CZN3D>()), m_TextureManager(std::make_unique<CZNTextureManager>())
 {
     SetDefaultOptions();
 }
@@ -83,18 +86,18 @@ std::string CZNEDITORApp::LocateExecutableDirectory()
 DWORD CZNEDITORApp::LoadTextures(IZNSplashProgress *splash, CZNDebugLog *startupLog)
 {
     const std::string folder = m_ProgramDirectory + "Textures/";
-    const int entries = m_TextureManager.GetDirectoryEntries(folder.c_str(), "*.*", true);
+    const int entries = m_TextureManager->GetDirectoryEntries(folder.c_str(), "*.*", true);
     if (splash)
         splash->BeginProgress(" Searching for Valid Texture Formats and Caching Previews ", entries);
-    const DWORD count = m_TextureManager.CacheTextures(splash, folder.c_str(), "*.*", true);
+    const DWORD count = m_TextureManager->CacheTextures(splash, folder.c_str(), "*.*", true);
     if (count == 0) {
         if (startupLog)
             startupLog->Printf("WARNING : No Textures could be located. The editor will have no textures loaded");
         return 0;
     }
-    m_TextureManager.CheckDuplicates();
+    m_TextureManager->CheckDuplicates();
     if (startupLog)
-        startupLog->Printf("%d Textures were located and loaded", static_cast<int>(m_TextureManager.GetTextureCount()));
+        startupLog->Printf("%d Textures were located and loaded", static_cast<int>(m_TextureManager->GetTextureCount()));
     return count;
 }
 

@@ -2,19 +2,20 @@
 
 // CZNEDITORApp: the one application object, reached from everywhere through GetEditorApp().
 // It holds the editor's global state: program directory, current document, edit and placement
-// modes, the 28 option words and the reporter that stands for message boxes. Managers, the
-// Direct3D wrapper and the selection band join it as they are built.
+// modes, the 28 option words and the reporter that stands for message boxes. It owns the Direct3D
+// wrapper and the managers; this header only names them, so every layer may include it cheaply.
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "platform/export.h"
 #include "platform/os/reporter.h"
 #include "platform/os/win_types.h"
-#include "render/direct3d.h"
-#include "render/texture_manager.h"
 
+class CZN3D;
 class CZNDebugLog;
 class CZNEDITORDoc;
+class CZNTextureManager;
 class IZNSplashProgress;
 
 // Edit modes.
@@ -111,9 +112,9 @@ public:
     void SetDocument(CZNEDITORDoc *document) { m_Document = document; }
 
     // The 3D device wrapper and, through it, the material list.
-    CZN3D *Get3D() { return &m_3D; }
+    CZN3D *Get3D() { return m_3D.get(); }
     // Every texture of the editor.
-    CZNTextureManager *GetTextureManager() { return &m_TextureManager; }
+    CZNTextureManager *GetTextureManager() { return m_TextureManager.get(); }
 
     // The start-up texture scan of the program's "Textures/" tree: sizes the splash window's bar
     // (splash may be null), caches every texture with its preview, numbers equal names and
@@ -132,8 +133,8 @@ private:
     int32_t m_RightButtonMode = 32775; // pan
     BYTE m_SpaceDown = 0;
     ZNAPPOPTIONS m_Options{};
-    CZN3D m_3D;
-    CZNTextureManager m_TextureManager; // destroyed before the device wrapper
+    std::unique_ptr<CZN3D> m_3D;
+    std::unique_ptr<CZNTextureManager> m_TextureManager; // destroyed before the device wrapper
     IZNReporter *m_Reporter = nullptr;
 };
 

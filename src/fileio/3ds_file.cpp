@@ -5,6 +5,7 @@
 
 #include "fileio/chunk_chain.h"
 #include "fileio/stream_io.h"
+#include "platform/os/byte_order.h"
 
 namespace
 {
@@ -59,7 +60,7 @@ bool CZN3DSFile::IsValidFile(CZNStreamIO &stream)
     BYTE length[4];
     bool complete = stream.Read(id, 2) == 2 && stream.Read(length, 4) == 4;
     stream.SeekTo(position);
-    return complete && (id[0] | (id[1] << 8)) == CHUNK3DS_MAIN;
+    return complete && ZnGetU16LE(id) == CHUNK3DS_MAIN;
 }
 
 void CZN3DSFile::Open(CZNStreamIO &stream, DWORD mode)
@@ -127,12 +128,11 @@ void CZN3DSFile::ReadChunkHeader(CHUNK3DS *out)
         ThrowStream(ZNERR_3DS_INVALID_FILE);
     if (m_Stream->Read(length, 4) != 4)
         ThrowStream(ZNERR_3DS_INVALID_FILE);
-    DWORD total = static_cast<DWORD>(length[0]) | (static_cast<DWORD>(length[1]) << 8) |
-                  (static_cast<DWORD>(length[2]) << 16) | (static_cast<DWORD>(length[3]) << 24);
+    DWORD total = ZnGetU32LE(length);
     if (total < CHUNK3DS_HEADER_SIZE)
         Throw(ZNERR_3DS_INVALID_FILE);
     if (out) {
-        out->ChunkId = static_cast<WORD>(id[0] | (id[1] << 8));
+        out->ChunkId = ZnGetU16LE(id);
         out->DataLength = total - CHUNK3DS_HEADER_SIZE;
     }
 }

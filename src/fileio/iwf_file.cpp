@@ -6,34 +6,8 @@
 
 #include "fileio/chunk_chain.h"
 #include "fileio/stream_io.h"
+#include "platform/os/byte_order.h"
 
-namespace
-{
-
-void PutU16(BYTE *at, WORD value)
-{
-    at[0] = static_cast<BYTE>(value);
-    at[1] = static_cast<BYTE>(value >> 8);
-}
-
-void PutU32(BYTE *at, DWORD value)
-{
-    for (int i = 0; i < 4; ++i)
-        at[i] = static_cast<BYTE>(value >> (8 * i));
-}
-
-WORD GetU16(const BYTE *at)
-{
-    return static_cast<WORD>(at[0] | (at[1] << 8));
-}
-
-DWORD GetU32(const BYTE *at)
-{
-    return static_cast<DWORD>(at[0]) | (static_cast<DWORD>(at[1]) << 8) | (static_cast<DWORD>(at[2]) << 16) |
-           (static_cast<DWORD>(at[3]) << 24);
-}
-
-} // namespace
 
 CZNIWFFile::CZNIWFFile()
     : m_Mode(IWF_MODE_CLOSED), m_Stream(nullptr), m_TopChunk(nullptr), m_Depth(0), m_AuthorIdLength(0), m_AuthorId{},
@@ -102,7 +76,7 @@ bool CZNIWFFile::IsValidFile(CZNStreamIO &stream)
     for (int i = 0; i < 4 && complete; ++i)
         complete = stream.Read(words + 4 * i, 4) == 4;
     stream.SeekTo(position);
-    return complete && GetU32(words) == IWF_SIGNATURE && GetU32(words + 4) == IWF_VERSION;
+    return complete && ZnGetU32LE(words) == IWF_SIGNATURE && ZnGetU32LE(words + 4) == IWF_VERSION;
 }
 
 void CZNIWFFile::Open(CZNStreamIO &stream, DWORD mode)
@@ -126,7 +100,7 @@ void CZNIWFFile::Open(CZNStreamIO &stream, DWORD mode)
     const DWORD header[6] = {IWF_SIGNATURE, IWF_VERSION, 0, 0, 0, 0};
     for (DWORD word : header) {
         BYTE bytes[4];
-        PutU32(bytes, word);
+        ZnPutU32LE(bytes, word);
         WriteBytes(bytes, 4);
     }
 }
@@ -248,10 +222,10 @@ void CZNIWFFile::BeginChunk(WORD id)
     }
 
     BYTE header[IWF_CHUNK_BASE_SIZE + 255];
-    PutU32(header, IWF_CHUNK_HEAD);
-    PutU16(header + 4, id);
-    PutU32(header + 6, 0);
-    PutU32(header + 10, IWF_LENGTH_UNSET);
+    ZnPutU32LE(header, IWF_CHUNK_HEAD);
+    ZnPutU16LE(header + 4, id);
+    ZnPutU32LE(header + 6, 0);
+    ZnPutU32LE(header + 10, IWF_LENGTH_UNSET);
     header[14] = chunk->AuthorIdLength;
     std::memcpy(header + 15, chunk->AuthorId, chunk->AuthorIdLength);
     WriteBytes(header, GetChunkHeaderSize(chunk.get()));
@@ -286,8 +260,8 @@ void CZNIWFFile::EndChunk()
         chunk->DataLength = chunk->Length;
 
     BYTE lengths[8];
-    PutU32(lengths, chunk->Length);
-    PutU32(lengths + 4, chunk->DataLength);
+    ZnPutU32LE(lengths, chunk->Length);
+    ZnPutU32LE(lengths + 4, chunk->DataLength);
     SeekToOrThrow(chunk->StartPos + 6);
     WriteBytes(lengths, 8);
 
@@ -296,14 +270,14 @@ void CZNIWFFile::EndChunk()
     int64_t previous = parent ? parent->LastChildFooterPos : m_LastFooterPos;
     if (previous > 0) {
         BYTE code[2];
-        PutU16(code, IWF_CHUNK_CONTINUE);
+        ZnPutU16LE(code, IWF_CHUNK_CONTINUE);
         SeekToOrThrow(previous + 4);
         WriteBytes(code, 2);
     }
 
     BYTE footer[IWF_FOOTER_SIZE];
-    PutU32(footer, IWF_CHUNK_FOOT);
-    PutU16(footer + 4, IWF_CHUNK_LAST);
+    ZnPutU32LE(footer, IWF_CHUNK_FOOT);
+    ZnPutU16LE(footer + 4, IWF_CHUNK_LAST);
     SeekToOrThrow(end);
     WriteBytes(footer, IWF_FOOTER_SIZE);
 
@@ -368,7 +342,7 @@ bool CZNIWFFile::ReadChunkHeader(IWFCHUNK *out, bool descend)
         BYTE tag[4];
         ReadBytes(tag, 4);
         SeekToOrThrow(first);
-        if (GetU32(tag) != IWF_CHUNK_HEAD)
+        if (ZnGetU32LE(tag) != IWF_CHUNK_HEAD)
             return false;
     } else if (descend) {
         // The first child begins where the current chunk's own data end.
@@ -382,7 +356,7 @@ bool CZNIWFFile::ReadChunkHeader(IWFCHUNK *out, bool descend)
         // Within the chunk: its footer follows, so these 4 bytes are inside what was checked.
         BYTE tag[4];
         ReadBytes(tag, 4);
-        if (GetU32(tag) != IWF_CHUNK_HEAD) {
+        if (ZnGetU32LE(tag) != IWF_CHUNK_HEAD) {
             SeekToOrThrow(restore);
             return false;
         }
@@ -394,12 +368,12 @@ bool CZNIWFFile::ReadChunkHeader(IWFCHUNK *out, bool descend)
         SeekToOrThrow(current->StartPos + GetChunkHeaderSize(current) + current->Length);
         BYTE footer[IWF_FOOTER_SIZE];
         ReadBytes(footer, IWF_FOOTER_SIZE);
-        if (GetU32(footer) != IWF_CHUNK_FOOT)
+        if (ZnGetU32LE(footer) != IWF_CHUNK_FOOT)
             Throw(ZNERR_IWF_BAD_TAG);
         IWFCHUNK *parent = current->Outer;
         PopChunk(current);
         delete current;
-        if (GetU16(footer + 4) == IWF_CHUNK_LAST)
+        if (ZnGetU16LE(footer + 4) == IWF_CHUNK_LAST)
             return false;
         if (parent) {
             limit = parent->StartPos + GetChunkHeaderSize(parent) + parent->Length;
@@ -418,16 +392,16 @@ bool CZNIWFFile::ReadChunkHeader(IWFCHUNK *out, bool descend)
         Throw(ZNERR_IWF_BAD_TAG);
     BYTE header[IWF_CHUNK_BASE_SIZE];
     ReadBytes(header, IWF_CHUNK_BASE_SIZE);
-    if (GetU32(header) != IWF_CHUNK_HEAD)
+    if (ZnGetU32LE(header) != IWF_CHUNK_HEAD)
         Throw(ZNERR_IWF_BAD_TAG);
 
     std::unique_ptr<IWFCHUNK> chunk(new (std::nothrow) IWFCHUNK());
     if (!chunk)
         Throw(ZNERR_OUT_OF_MEMORY);
     chunk->Tag = IWF_CHUNK_HEAD;
-    chunk->ChunkId = GetU16(header + 4);
-    chunk->Length = GetU32(header + 6);
-    chunk->DataLength = GetU32(header + 10);
+    chunk->ChunkId = ZnGetU16LE(header + 4);
+    chunk->Length = ZnGetU32LE(header + 6);
+    chunk->DataLength = ZnGetU32LE(header + 10);
     chunk->AuthorIdLength = header[14];
     chunk->StartPos = start;
     if (chunk->AuthorIdLength) {

@@ -15,7 +15,7 @@
 #include "platform/gdi/bitmap.h"
 #include "platform/gdi/gdi_api.h"
 #include "platform/os/window.h"
-#include "render/image.h"
+#include "render/image/image.h"
 #include "scene/material.h"
 
 namespace

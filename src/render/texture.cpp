@@ -9,13 +9,14 @@
 #include <vector>
 
 #include "app/editor_app.h"
+#include "render/direct3d.h"
 #include "fileio/memory_stream_io.h"
 #include "platform/d3d9/direct3d_device9.h"
 #include "platform/d3d9/direct3d_surface9.h"
 #include "platform/d3d9/direct3d_texture9.h"
 #include "platform/d3dx/d3dx_texture.h"
 #include "platform/gdi/gdi_api.h"
-#include "render/image.h"
+#include "render/image/image.h"
 #include "render/texture_package.h"
 #include "scene/crc32.h"
 #include "scene/path_utils.h"

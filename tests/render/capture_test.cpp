@@ -5,7 +5,7 @@
 #include "platform/gdi/bitmap.h"
 #include "platform/gdi/dc.h"
 #include "render/direct3d.h"
-#include "render/image.h"
+#include "render/image/image.h"
 #include "scene/face.h"
 #include "wrapper_fixture.h"
 

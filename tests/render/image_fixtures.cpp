@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "fileio/memory_stream_io.h"
-#include "render/image.h"
+#include "render/image/image.h"
 
 bool ZnLoadImageBytes(CZNImage &image, const std::string &bytes)
 {

@@ -10,7 +10,7 @@
 #include "fileio/file_stream_io.h"
 #include "fileio/memory_stream_io.h"
 #include "image_fixtures.h"
-#include "render/image.h"
+#include "render/image/image.h"
 #include "support/temp_dir.h"
 
 namespace

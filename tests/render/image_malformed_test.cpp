@@ -7,7 +7,7 @@
 #include <zlib.h>
 
 #include "image_fixtures.h"
-#include "render/image.h"
+#include "render/image/image.h"
 
 namespace
 {

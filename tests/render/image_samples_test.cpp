@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "image_fixtures.h"
-#include "render/image.h"
+#include "render/image/image.h"
 
 // Pictures written by other programs: the BMP suite's good, questionable and bad files with
 // their reference PNGs, and PCX files with references.

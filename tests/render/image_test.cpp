@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/editor_app.h"
-#include "render/image.h"
+#include "render/image/image.h"
 #include "support/temp_dir.h"
 
 namespace

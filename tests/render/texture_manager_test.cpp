@@ -7,7 +7,7 @@
 
 #include "app/editor_app.h"
 #include "app/splash_progress.h"
-#include "render/image.h"
+#include "render/image/image.h"
 #include "render/texture.h"
 #include "render/texture_manager.h"
 #include "scene/debug_log.h"

@@ -11,7 +11,7 @@
 #include "platform/d3d9/direct3d9.h"
 #include "platform/d3d9/direct3d_texture9.h"
 #include "platform/gdi/dc.h"
-#include "render/image.h"
+#include "render/image/image.h"
 #include "render/texture.h"
 #include "support/temp_dir.h"
 #include "wrapper_fixture.h"

@@ -8,7 +8,7 @@
 #include <zip.h>
 
 #include "image_fixtures.h"
-#include "render/image.h"
+#include "render/image/image.h"
 #include "support/temp_dir.h"
 
 bool ZnWriteZip(const std::string &path, const std::vector<ZnZipEntry> &entries)

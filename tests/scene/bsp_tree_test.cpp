@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/editor_app.h"
+#include "render/direct3d.h"
 #include "scene/brush.h"
 #include "scene/bsp_tree.h"
 #include "scene/geometry.h"

@@ -1,5 +1,7 @@
 #include "platform/d3d9/pixel_format.h"
 
+#include "platform/os/byte_order.h"
+
 namespace
 {
 // Widens an n-bit channel to 8 bits and narrows it back, both rounded.
@@ -12,15 +14,6 @@ DWORD Reduce(DWORD value8, DWORD bits)
 {
     DWORD maxValue = (1u << bits) - 1;
     return (value8 * maxValue + 127) / 255;
-}
-DWORD Read16(const BYTE *p)
-{
-    return static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 8);
-}
-void Write16(BYTE *p, DWORD v)
-{
-    p[0] = static_cast<BYTE>(v);
-    p[1] = static_cast<BYTE>(v >> 8);
 }
 
 // Channel layout of a 16-bit format: bits of alpha, red, green and blue from the top down.
@@ -79,8 +72,7 @@ D3DCOLOR ZNReadPixel(D3DFORMAT format, const BYTE *p)
 {
     switch (format) {
     case D3DFMT_A8R8G8B8:
-        return static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 8) | (static_cast<DWORD>(p[2]) << 16) |
-               (static_cast<DWORD>(p[3]) << 24);
+        return ZnGetU32LE(p);
     case D3DFMT_X8R8G8B8:
     case D3DFMT_R8G8B8:
         return D3DCOLOR_ARGB(0xFF, p[2], p[1], p[0]);
@@ -90,7 +82,7 @@ D3DCOLOR ZNReadPixel(D3DFORMAT format, const BYTE *p)
     Layout16 l;
     if (!GetLayout16(format, &l))
         return 0;
-    DWORD v = Read16(p);
+    DWORD v = ZnGetU16LE(p);
     DWORD b = v & ((1u << l.b) - 1);
     DWORD g = (v >> l.b) & ((1u << l.g) - 1);
     DWORD r = (v >> (l.b + l.g)) & ((1u << l.r) - 1);
@@ -125,5 +117,5 @@ void ZNWritePixel(D3DFORMAT format, BYTE *p, D3DCOLOR argb)
         v |= Reduce(a, l.a) << (l.b + l.g + l.r);
     else if (l.r + l.g + l.b < 16)
         v |= ((1u << (16 - l.r - l.g - l.b)) - 1) << (l.b + l.g + l.r);
-    Write16(p, v);
+    ZnPutU16LE(p, static_cast<WORD>(v));
 }

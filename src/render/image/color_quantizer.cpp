@@ -1,9 +1,9 @@
-#include "render/color_quantizer.h"
+#include "render/image/color_quantizer.h"
 
 #include <cstdlib>
 #include <cstring>
 
-#include "render/image.h"
+#include "render/image/image.h"
 
 namespace
 {

@@ -1,4 +1,4 @@
-#include "render/image_bmp.h"
+#include "render/image/image_bmp.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "fileio/stream_io.h"
-#include "render/image.h"
-#include "render/image_bytes.h"
-#include "render/image_stream_reader.h"
+#include "render/image/image.h"
+#include "platform/os/byte_order.h"
+#include "fileio/buffered_stream_reader.h"
 
 namespace
 {
@@ -174,7 +174,7 @@ bool ZnLoadBMP(CZNStreamIO &stream, CZNImage &image)
         return false;
     }
 
-    CZNImageStreamReader reader(stream);
+    CZNBufferedStreamReader reader(stream);
     if (!reader.IsValid() || !reader.SeekTo(start + kFileHeaderSize + infoSize) ||
         !reader.Read(image.GetPalette(), uint64_t{paletteCount} * 4)) {
         image.Release();

@@ -1,9 +1,9 @@
-#include "render/image_pcx.h"
+#include "render/image/image_pcx.h"
 
 #include "fileio/stream_io.h"
-#include "render/image.h"
-#include "render/image_bytes.h"
-#include "render/image_stream_reader.h"
+#include "render/image/image.h"
+#include "platform/os/byte_order.h"
+#include "fileio/buffered_stream_reader.h"
 
 namespace
 {
@@ -60,7 +60,7 @@ bool ZnLoadPCX(CZNStreamIO &stream, CZNImage &image)
         return false;
     }
 
-    CZNImageStreamReader reader(stream);
+    CZNBufferedStreamReader reader(stream);
     if (!reader.IsValid()) {
         image.Release();
         return false;

@@ -1,4 +1,4 @@
-#include "render/image_stream_reader.h"
+#include "fileio/buffered_stream_reader.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -6,17 +6,17 @@
 
 #include "fileio/stream_io.h"
 
-CZNImageStreamReader::CZNImageStreamReader(CZNStreamIO &stream)
+CZNBufferedStreamReader::CZNBufferedStreamReader(CZNStreamIO &stream)
     : m_Stream(stream), m_Buffer(static_cast<BYTE *>(std::malloc(kBufferSize))), m_Next(m_Buffer), m_End(m_Buffer)
 {
 }
 
-CZNImageStreamReader::~CZNImageStreamReader()
+CZNBufferedStreamReader::~CZNBufferedStreamReader()
 {
     std::free(m_Buffer);
 }
 
-bool CZNImageStreamReader::Fill()
+bool CZNBufferedStreamReader::Fill()
 {
     if (!m_Buffer)
         return false;
@@ -28,7 +28,7 @@ bool CZNImageStreamReader::Fill()
     return true;
 }
 
-bool CZNImageStreamReader::Read(void *dest, uint64_t count)
+bool CZNBufferedStreamReader::Read(void *dest, uint64_t count)
 {
     if (!m_Buffer)
         return false;
@@ -66,7 +66,7 @@ bool CZNImageStreamReader::Read(void *dest, uint64_t count)
     return true;
 }
 
-bool CZNImageStreamReader::Skip(uint64_t count)
+bool CZNBufferedStreamReader::Skip(uint64_t count)
 {
     const uint64_t buffered = static_cast<uint64_t>(m_End - m_Next);
     if (count <= buffered) {
@@ -80,7 +80,7 @@ bool CZNImageStreamReader::Skip(uint64_t count)
     return m_Stream.Seek(static_cast<int64_t>(count), 1) >= 0;
 }
 
-bool CZNImageStreamReader::SeekTo(int64_t position)
+bool CZNBufferedStreamReader::SeekTo(int64_t position)
 {
     m_Next = m_End = m_Buffer;
     return position >= 0 && m_Stream.SeekTo(position);

@@ -1,4 +1,4 @@
-#include "render/image_png.h"
+#include "render/image/image_png.h"
 
 #include <csetjmp>
 #include <cstdlib>
@@ -6,7 +6,7 @@
 #include <png.h>
 
 #include "fileio/stream_io.h"
-#include "render/image.h"
+#include "render/image/image.h"
 
 namespace
 {

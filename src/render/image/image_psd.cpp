@@ -1,12 +1,12 @@
-#include "render/image_psd.h"
+#include "render/image/image_psd.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "fileio/stream_io.h"
-#include "render/image.h"
-#include "render/image_bytes.h"
-#include "render/image_stream_reader.h"
+#include "render/image/image.h"
+#include "platform/os/byte_order.h"
+#include "fileio/buffered_stream_reader.h"
 
 namespace
 {
@@ -46,7 +46,7 @@ bool ReadHeader(CZNStreamIO &stream, PsdHeader &out)
 }
 
 // PackBits until the plane is full; a run never writes past its end.
-bool DecodePackBits(CZNImageStreamReader &reader, BYTE *plane, uint64_t size)
+bool DecodePackBits(CZNBufferedStreamReader &reader, BYTE *plane, uint64_t size)
 {
     uint64_t done = 0;
     BYTE literal[128];
@@ -111,7 +111,7 @@ bool ZnLoadPSD(CZNStreamIO &stream, CZNImage &image)
             palette[i].rgbRed = palette[i].rgbGreen = palette[i].rgbBlue = static_cast<BYTE>(i);
     }
 
-    CZNImageStreamReader reader(stream);
+    CZNBufferedStreamReader reader(stream);
     const uint64_t size = image.GetPlaneSize();
     BYTE *planes[4] = {image.GetRedPlane(), image.GetGreenPlane(), image.GetBluePlane(), image.GetAlphaPlane()};
     bool ok = reader.IsValid();

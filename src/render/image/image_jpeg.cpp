@@ -1,4 +1,4 @@
-#include "render/image_jpeg.h"
+#include "render/image/image_jpeg.h"
 
 #include <csetjmp>
 #include <cstdio>
@@ -9,7 +9,7 @@
 #include <jpeglib.h>
 
 #include "fileio/stream_io.h"
-#include "render/image.h"
+#include "render/image/image.h"
 
 namespace
 {

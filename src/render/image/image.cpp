@@ -1,4 +1,4 @@
-#include "render/image.h"
+#include "render/image/image.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -10,14 +10,14 @@
 #include "app/editor_app.h"
 #include "fileio/file_stream_io.h"
 #include "fileio/stream_io.h"
-#include "render/color_quantizer.h"
-#include "render/image_bmp.h"
-#include "render/image_jpeg.h"
-#include "render/image_pcx.h"
-#include "render/image_png.h"
-#include "render/image_psd.h"
-#include "render/image_stream_reader.h"
-#include "render/image_tga.h"
+#include "render/image/color_quantizer.h"
+#include "render/image/image_bmp.h"
+#include "render/image/image_jpeg.h"
+#include "render/image/image_pcx.h"
+#include "render/image/image_png.h"
+#include "render/image/image_psd.h"
+#include "fileio/buffered_stream_reader.h"
+#include "render/image/image_tga.h"
 
 namespace
 {
@@ -488,7 +488,7 @@ bool CZNImage::LoadRawImage(CZNStreamIO &stream, const _RAWOPTIONS &options)
         Release();
         return false;
     }
-    CZNImageStreamReader reader(stream);
+    CZNBufferedStreamReader reader(stream);
     BYTE *row = static_cast<BYTE *>(std::malloc(static_cast<size_t>(rowLength)));
     if (!row || !reader.IsValid() || !reader.Skip(options.DataOffset)) {
         std::free(row);

@@ -1,11 +1,11 @@
-#include "render/image_tga.h"
+#include "render/image/image_tga.h"
 
 #include <cstdlib>
 
 #include "fileio/stream_io.h"
-#include "render/image.h"
-#include "render/image_bytes.h"
-#include "render/image_stream_reader.h"
+#include "render/image/image.h"
+#include "platform/os/byte_order.h"
+#include "fileio/buffered_stream_reader.h"
 
 namespace
 {
@@ -81,7 +81,7 @@ bool ZnLoadTGA(CZNStreamIO &stream, CZNImage &image)
     const uint64_t pixels = uint64_t{width} * height;
     // The least the pixels can take: raw, or packets of up to 128 pixels.
     const uint64_t pixelBytes = rle ? (pixels + 127) / 128 * (1 + bytesPerPixel) : pixels * bytesPerPixel;
-    CZNImageStreamReader reader(stream);
+    CZNBufferedStreamReader reader(stream);
     const int64_t dataStart = stream.Tell();
     if (!reader.IsValid() || dataStart < 0 || !reader.Skip(header[0]) || !reader.Skip(colourMap) ||
         !ZnStreamHolds(stream, dataStart, header[0] + colourMap + pixelBytes))

@@ -1,6 +1,6 @@
 #pragma once
 
-// CZNImageStreamReader: buffered reading of a picture from a CZNStreamIO, so that decoders can
+// CZNBufferedStreamReader: buffered reading from a CZNStreamIO, so that decoders can
 // take their data byte by byte without a stream call per byte. Every read is exact: a short read
 // is a failure.
 #include <cstddef>
@@ -15,15 +15,15 @@ class CZNStreamIO;
 // picture is refused at once.
 bool ZnStreamHolds(CZNStreamIO &stream, int64_t start, uint64_t bytes);
 
-class CZNImageStreamReader
+class CZNBufferedStreamReader
 {
 public:
     static constexpr DWORD kBufferSize = 64 * 1024;
 
-    explicit CZNImageStreamReader(CZNStreamIO &stream);
-    ~CZNImageStreamReader();
-    CZNImageStreamReader(const CZNImageStreamReader &) = delete;
-    CZNImageStreamReader &operator=(const CZNImageStreamReader &) = delete;
+    explicit CZNBufferedStreamReader(CZNStreamIO &stream);
+    ~CZNBufferedStreamReader();
+    CZNBufferedStreamReader(const CZNBufferedStreamReader &) = delete;
+    CZNBufferedStreamReader &operator=(const CZNBufferedStreamReader &) = delete;
 
     // False when the buffer could not be allocated.
     bool IsValid() const { return m_Buffer != nullptr; }
