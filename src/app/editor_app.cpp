@@ -4,7 +4,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "app/splash_progress.h"
+#include "platform/os/splash_progress.h"
 #include "render/direct3d.h"
 #include "render/texture_manager.h"
 #include "scene/debug_log.h"

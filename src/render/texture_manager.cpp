@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/editor_app.h"
-#include "app/splash_progress.h"
+#include "platform/os/splash_progress.h"
 #include "render/image/image.h"
 #include "render/texture.h"
 #include "render/texture_package.h"

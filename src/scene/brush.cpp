@@ -26,10 +26,6 @@ ZNBBOX StartBox()
     return {D3DXVECTOR3(1000000.0f, 1000000.0f, 1000000.0f), D3DXVECTOR3(-1000000.0f, -1000000.0f, -1000000.0f)};
 }
 
-D3DXVECTOR3 Position(const ZNVERTEX &v)
-{
-    return D3DXVECTOR3(v.x, v.y, v.z);
-}
 
 void SetPosition(ZNVERTEX &v, const D3DXVECTOR3 &p)
 {

@@ -17,10 +17,6 @@ namespace
 // Positions closer than this are the same position.
 constexpr float kTolerance = 0.01f;
 
-D3DXVECTOR3 Position(const ZNVERTEX &v)
-{
-    return D3DXVECTOR3(v.x, v.y, v.z);
-}
 
 // True when p lies inside the edge a-b: its projection at least kTolerance from both ends and
 // its distance from the line below kTolerance.
@@ -170,17 +166,8 @@ int ZNBRUSH::BuildBrushFromBSPTree(void *tree, int append)
         if (!face)
             continue;
         face->SetTexture(p->m_Texture);
-        face->m_UPos = p->m_UPos;
-        face->m_VPos = p->m_VPos;
-        face->m_UWrap = p->m_UWrap;
-        face->m_VWrap = p->m_VWrap;
-        face->m_Rotation = p->m_Rotation;
-        face->m_Style = p->m_Style;
-        face->m_MappingMode = p->m_MappingMode;
         face->SetMaterial(p->m_Material);
-        face->m_SrcBlend = p->m_SrcBlend;
-        face->m_DestBlend = p->m_DestBlend;
-        face->m_MappingOrigin = p->m_MappingOrigin;
+        ZnCopySurfaceAttributes(*face, *p);
         face->m_SurfaceTag = p->m_SurfaceTag;
         if (!face->AddVertices(p->m_VertexCount, nullptr)) {
             delete face;

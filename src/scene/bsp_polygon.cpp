@@ -43,20 +43,11 @@ void CZNBSPPOLYGON::CopyProperties(const CZNBSPPOLYGON &source)
     m_SplitterNode = source.m_SplitterNode;
     m_Normal = source.m_Normal;
     m_UsedAsSplitter = source.m_UsedAsSplitter;
-    m_Style = source.m_Style;
-    m_UPos = source.m_UPos;
-    m_VPos = source.m_VPos;
-    m_UWrap = source.m_UWrap;
-    m_VWrap = source.m_VWrap;
-    m_Rotation = source.m_Rotation;
-    m_MappingMode = source.m_MappingMode;
+    ZnCopySurfaceAttributes(*this, source);
     m_SourceBrush = source.m_SourceBrush;
     m_SurfaceTag = source.m_SurfaceTag;
     m_Deleted = source.m_Deleted;
     m_Material = source.m_Material;
-    m_SrcBlend = source.m_SrcBlend;
-    m_DestBlend = source.m_DestBlend;
-    m_MappingOrigin = source.m_MappingOrigin;
     m_SourceFace = source.m_SourceFace;
 }
 
@@ -64,16 +55,7 @@ void CZNBSPPOLYGON::CopyFaceProperties(const ZNFACE &face)
 {
     m_Texture = face.m_Texture;
     m_Normal = face.m_Normal;
-    m_Style = face.m_Style;
-    m_UPos = face.m_UPos;
-    m_VPos = face.m_VPos;
-    m_UWrap = face.m_UWrap;
-    m_VWrap = face.m_VWrap;
-    m_Rotation = face.m_Rotation;
-    m_MappingMode = face.m_MappingMode;
+    ZnCopySurfaceAttributes(*this, face);
     m_SurfaceTag = face.m_SurfaceTag;
     m_Material = face.m_Material;
-    m_SrcBlend = face.m_SrcBlend;
-    m_DestBlend = face.m_DestBlend;
-    m_MappingOrigin = face.m_MappingOrigin;
 }

@@ -20,10 +20,6 @@ namespace
 
 constexpr float kOnPlane = 0.01f;
 
-D3DXVECTOR3 Position(const ZNVERTEX &v)
-{
-    return D3DXVECTOR3(v.x, v.y, v.z);
-}
 
 // Grows a realloc'd array of records by one; false (array untouched) when memory runs out.
 template <typename T> bool GrowByOne(T *&array, DWORD count)

@@ -5,28 +5,12 @@
 #include <cstring>
 #include <vector>
 
-#include "app/editor_app.h"
-#include "render/direct3d.h"
-#include "render/texture.h"
 #include "scene/geometry.h"
-#include "scene/material.h"
 #include "scene/object_type.h"
 #include "scene/triangulator.h"
 
 namespace
 {
-
-CZNMATERIAL *MaterialRecord(LONG index)
-{
-    if (index < 0)
-        return nullptr;
-    return GetEditorApp()->Get3D()->GetMaterialRecord(static_cast<DWORD>(index));
-}
-
-D3DXVECTOR3 Position(const ZNVERTEX &v)
-{
-    return D3DXVECTOR3(v.x, v.y, v.z);
-}
 
 // Edge test of PointInside against the polygon given by its corner positions.
 bool InsideEdges(const D3DXVECTOR3 *corners, int count, const D3DXVECTOR3 &normal, const D3DXVECTOR3 &p)
@@ -189,19 +173,10 @@ bool ZNFACE::ResizeVertexArrays(int count)
 void ZNFACE::CopyProperties(const ZNFACE &source)
 {
     SetTexture(source.m_Texture);
-    m_Normal = source.m_Normal;
-    m_Style = source.m_Style;
-    m_UPos = source.m_UPos;
-    m_VPos = source.m_VPos;
-    m_UWrap = source.m_UWrap;
-    m_VWrap = source.m_VWrap;
-    m_Rotation = source.m_Rotation;
-    m_MappingMode = source.m_MappingMode;
-    m_Selected = source.m_Selected;
     SetMaterial(source.m_Material);
-    m_SrcBlend = source.m_SrcBlend;
-    m_DestBlend = source.m_DestBlend;
-    m_MappingOrigin = source.m_MappingOrigin;
+    ZnCopySurfaceAttributes(*this, source);
+    m_Normal = source.m_Normal;
+    m_Selected = source.m_Selected;
 }
 
 void ZNFACE::CopyAllFields(const ZNFACE &source)
@@ -216,22 +191,13 @@ void ZNFACE::CopyAllFields(const ZNFACE &source)
     m_Texture = nullptr;
     m_ReservedIndex = source.m_ReservedIndex;
     m_Normal = source.m_Normal;
-    m_Style = source.m_Style;
-    m_UPos = source.m_UPos;
-    m_VPos = source.m_VPos;
-    m_UWrap = source.m_UWrap;
-    m_VWrap = source.m_VWrap;
-    m_Rotation = source.m_Rotation;
+    ZnCopySurfaceAttributes(*this, source);
     m_ReservedByte = source.m_ReservedByte;
-    m_MappingMode = source.m_MappingMode;
     m_Selected = source.m_Selected;
     m_TriIndices = nullptr;
     m_SurfaceTag = source.m_SurfaceTag;
     m_Material = -1;
-    m_SrcBlend = source.m_SrcBlend;
-    m_DestBlend = source.m_DestBlend;
     m_CenterPoint = source.m_CenterPoint;
-    m_MappingOrigin = source.m_MappingOrigin;
     m_BatchHighlight = source.m_BatchHighlight;
     m_FaceFlag = source.m_FaceFlag;
 
@@ -456,28 +422,6 @@ int ZNFACE::SelectAllVertices(int select)
         return 0;
     std::memset(m_VertexSelected, select ? 1 : 0, m_VertexCount);
     return 1;
-}
-
-int ZNFACE::SetTexture(CZNTexture *texture)
-{
-    // The new reference is taken first, so that setting the texture a face already has never
-    // lets its count touch 0.
-    if (texture)
-        texture->IncreaseRefCount();
-    if (m_Texture)
-        m_Texture->DecreaseRefCount();
-    m_Texture = texture;
-    return 1;
-}
-
-void ZNFACE::SetMaterial(LONG material)
-{
-    CZNMATERIAL *newRecord = MaterialRecord(material);
-    if (newRecord)
-        newRecord->AddReference();
-    if (CZNMATERIAL *old = MaterialRecord(m_Material))
-        old->ReleaseReference();
-    m_Material = material;
 }
 
 unsigned long ZNFACE::GetMajorAxis() const

@@ -39,6 +39,29 @@ enum ZNPLANESIDE : int {
 // The largest float: a mapping origin component with this value means "no origin".
 constexpr float ZN_NO_MAPPING_ORIGIN = 3.4028235e38f;
 
+inline D3DXVECTOR3 Position(const ZNVERTEX &v)
+{
+    return D3DXVECTOR3(v.x, v.y, v.z);
+}
+
+// Copies the surface attributes that faces and BSP polygons share: texture mapping values, style,
+// blending and mapping origin. Texture and material are left to the caller, since faces count
+// their references and polygons do not.
+template <class To, class From>
+void ZnCopySurfaceAttributes(To &to, const From &from)
+{
+    to.m_Style = from.m_Style;
+    to.m_UPos = from.m_UPos;
+    to.m_VPos = from.m_VPos;
+    to.m_UWrap = from.m_UWrap;
+    to.m_VWrap = from.m_VWrap;
+    to.m_Rotation = from.m_Rotation;
+    to.m_MappingMode = from.m_MappingMode;
+    to.m_SrcBlend = from.m_SrcBlend;
+    to.m_DestBlend = from.m_DestBlend;
+    to.m_MappingOrigin = from.m_MappingOrigin;
+}
+
 class ZN_API ZNFACE
 {
 public:

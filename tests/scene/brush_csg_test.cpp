@@ -265,6 +265,12 @@ struct ExtrudeCase {
     D3DXVECTOR3 offset;
 };
 
+// Failing cases print their name, not their bytes.
+void PrintTo(const ExtrudeCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
 class ExtrudeFaceTest : public ::testing::TestWithParam<ExtrudeCase>
 {
 };

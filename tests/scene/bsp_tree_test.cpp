@@ -114,7 +114,13 @@ TEST_P(ConvexTreeTest, NodeChainWithALeafPerFace)
     EXPECT_EQ(OpenEdges(SurfaceOf(tree), false), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Shapes, ConvexTreeTest, ::testing::Values(0, 1, 2, 3));
+std::string ConvexShapeName(const ::testing::TestParamInfo<int> &info)
+{
+    static const char *const kNames[] = {"Box", "Wedge", "Cylinder", "TurnedCylinder"};
+    return kNames[info.param];
+}
+
+INSTANTIATE_TEST_SUITE_P(Shapes, ConvexTreeTest, ::testing::Values(0, 1, 2, 3), ConvexShapeName);
 
 TEST(BspTreeTest, CubeTreeFollowsFaceOrder)
 {

@@ -48,6 +48,12 @@ struct SplitCase {
     D3DXVECTOR3 normal; // unit length
 };
 
+// Failing cases print their name, not their bytes.
+void PrintTo(const SplitCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
 class ClipBrushTest : public ::testing::TestWithParam<SplitCase>
 {
 };
@@ -193,6 +199,12 @@ struct PairCase {
     BrushMaker b;
     double intersection; // expected volume of A ∩ B; negative when only the identity is checked
 };
+
+// Failing cases print their name, not their bytes.
+void PrintTo(const PairCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
 
 class ClipTreeTest : public ::testing::TestWithParam<PairCase>
 {
@@ -397,6 +409,12 @@ struct InsideCase {
     bool bInA; // some polygon of B has a part inside A
     bool aInB;
 };
+
+// Failing cases print their name, not their bytes.
+void PrintTo(const InsideCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
 
 class AnyPolygonInsideTest : public ::testing::TestWithParam<InsideCase>
 {
