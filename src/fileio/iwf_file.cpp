@@ -335,10 +335,8 @@ bool CZNIWFFile::ReadChunkHeader(IWFCHUNK *out, bool descend)
         if (limit < first)
             Throw(ZNERR_IWF_BAD_TAG);
         SeekToOrThrow(first);
-        if (limit == first)
-            return false; // an image without chunks
         if (limit - first < 4)
-            Throw(ZNERR_IWF_BAD_TAG);
+            return false; // an image without chunks: nothing, or too little to hold a tag
         BYTE tag[4];
         ReadBytes(tag, 4);
         SeekToOrThrow(first);

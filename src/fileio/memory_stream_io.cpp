@@ -165,6 +165,9 @@ bool CZNMemoryStreamIO::SetLength(int64_t length)
         if (!ReplaceBlock(static_cast<DWORD>(capacity)))
             return false;
     }
+    // A grown range reads as zeros, as a file extended past its end does.
+    if (length > m_Length)
+        std::memset(m_Buffer + m_Length, 0, static_cast<size_t>(length - m_Length));
     m_Length = static_cast<DWORD>(length);
     if (m_Position > m_Length)
         m_Position = m_Length;

@@ -345,4 +345,23 @@ TEST(MemoryStream, WritesGrowAndCompact)
     EXPECT_FALSE(unopened.Compact());
 }
 
+TEST(MemoryStream, GrownRangesReadAsZeros)
+{
+    // The block is reused dirty: fill it, cut it back, then grow it again both ways.
+    CZNMemoryStreamIO out(nullptr, 0, ZNSTREAM_WRITE, false);
+    std::vector<BYTE> dirty(300, 0xEE);
+    ASSERT_TRUE(out.Write(dirty.data(), static_cast<DWORD>(dirty.size())));
+    ASSERT_TRUE(out.SetLength(10));
+    ASSERT_TRUE(out.SetLength(110)); // grown by 100 bytes
+    for (int i = 10; i < 110; ++i)
+        ASSERT_EQ(out.GetBuffer()[i], 0) << "byte " << i;
+
+    ASSERT_TRUE(out.SetLength(20));
+    ASSERT_EQ(out.Seek(200, ZNSEEK_SET), 200);
+    ASSERT_TRUE(out.Write("x", 1));
+    for (int i = 20; i < 200; ++i)
+        ASSERT_EQ(out.GetBuffer()[i], 0) << "byte " << i;
+    EXPECT_EQ(out.GetBuffer()[200], 'x');
+}
+
 } // namespace
