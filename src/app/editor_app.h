@@ -101,6 +101,10 @@ public:
     void SetRightButtonMode(int32_t mode) { m_RightButtonMode = mode; }
     BYTE IsSpaceDown() const { return m_SpaceDown; }
     void SetSpaceDown(BYTE down) { m_SpaceDown = down; }
+    // The selection band's drag flag: non-zero while a drag in a 2D view transforms the
+    // selection. Held here until the band exists.
+    int32_t GetBandDragFlag() const { return m_BandDragFlag; }
+    void SetBandDragFlag(int32_t dragging) { m_BandDragFlag = dragging; }
 
     // The folder of the executable, ending in '/'. Every relative path of the system starts here.
     const std::string &GetProgramDirectory() const { return m_ProgramDirectory; }
@@ -132,6 +136,7 @@ private:
     ZNPLACEMENTMODE m_PlacementMode = ZNPLACE_SELECT;
     int32_t m_RightButtonMode = 32775; // pan
     BYTE m_SpaceDown = 0;
+    int32_t m_BandDragFlag = 0;
     ZNAPPOPTIONS m_Options{};
     std::unique_ptr<CZN3D> m_3D;
     std::unique_ptr<CZNTextureManager> m_TextureManager; // destroyed before the device wrapper

@@ -5,14 +5,24 @@
 // its accumulated placement, and takes a snapshot while an edit is dragged so that every step
 // of the drag starts again from the state at the press. Exported to plug-ins, which get new
 // brushes from AllocNewBrush and fill them through these members.
+#include <cstdint>
+
 #include "platform/export.h"
+#include "platform/gdi/gdi_types.h"
 #include "platform/math/d3dx_math.h"
+#include "platform/os/point.h"
 #include "platform/os/win_types.h"
 #include "scene/bbox.h"
 #include "scene/face.h"
 #include "scene/face_list_container.h"
 
+class CZN3D;
 class CZNGROUP;
+class CZNTexture;
+class ZNFACEPICKDESC;
+class ZNVERTEXPICKDESC;
+struct OVERRIDEDATA;
+struct PICK3DINFO;
 
 // Brush flag bits.
 enum ZNBRUSHFLAGS : DWORD {
@@ -141,6 +151,66 @@ public:
     void Rotate(float x, float y, float z, D3DXVECTOR3 *pivot, int drag);
     void RotateFace(DWORD faceIndex, float x, float y, float z, D3DXVECTOR3 *pivot, int drag);
     void RotateVertex(DWORD faceIndex, DWORD vertexIndex, float x, float y, float z, D3DXVECTOR3 *pivot, int drag);
+
+    // Face settings and texture mapping (brush_texture.cpp). The per-face members return 0 for a
+    // face index at or beyond the face count. A face whose style has ZNFACESTYLE_LOCKUV keeps its
+    // texture coordinates: the offset and repeat setters still store their value but return 0,
+    // the other setters refuse it. A changed mapping value regenerates the face's coordinates when
+    // its texture's size is known.
+    int SetFaceTextureUPos(DWORD faceIndex, float value);
+    int SetFaceTextureVPos(DWORD faceIndex, float value);
+    int SetFaceTextureUWrap(DWORD faceIndex, float value);
+    int SetFaceTextureVWrap(DWORD faceIndex, float value);
+    // Each angle is held within 0 to 6.28; NaN becomes 0.
+    int SetFaceTextureRotate(DWORD faceIndex, D3DXVECTOR4 rotation);
+    // Modes 1 to 7; any other is refused.
+    int SetFaceMappingMode(DWORD faceIndex, BYTE mode);
+    // Both values within 0 to 9 are stored; anything else turns blending off and returns 0.
+    int SetFaceAlphaBlend(DWORD faceIndex, int8_t source, int8_t destination);
+    int SetFaceStyle(DWORD faceIndex, DWORD style);
+    // Moves the face's texture reference; regenerates its coordinates when calculate is set.
+    int SetTexture(DWORD faceIndex, CZNTexture *texture, int calculate);
+    // Every face that is not locked; always 1.
+    int SetTexture(CZNTexture *texture, int calculate);
+    // Every face, locked or not.
+    void SetMaterial(LONG material);
+    // Texture coordinates of one face from its positions and mapping mode; 0 for a bad index, a
+    // locked face, or a face without a texture of known size. Mode 7 keeps the coordinates.
+    int CalculateWorldTextureCoords(DWORD faceIndex);
+    // Every face that is not locked; while the selection band drags, only faces of mode 1.
+    int CalculateWorldTextureCoords();
+
+    // Drawing (brush_draw.cpp). view is a CZN2DView. An override record, when given, decides
+    // alone whether the brush is drawn (its skip field 1: not) and drawn as selected; without
+    // one a hidden brush draws nothing. Null views, contexts and wrappers draw nothing.
+    // The outline of one face in the context's current pen.
+    void Draw2D(void *view, DWORD faceIndex, CDC *dc);
+    // The outlines of all faces, each vertex first transformed by matrix when one is given.
+    void Draw2D(void *view, CDC *dc, const D3DXMATRIX *matrix, OVERRIDEDATA *over);
+    // The stored bounding box in blue.
+    void DrawBBOX2D(void *view, CDC *dc, const D3DXMATRIX *matrix);
+    // Selection mode 0 draws the brush, 1 its faces each with its own selected state; other modes
+    // draw nothing. Blended faces and sky-box or full-bright faces are filed in the current
+    // document's render batches instead of being drawn (and skipped without a document).
+    void Draw3D(CZN3D *d3d, DWORD selectionMode, int materialFlag, int selectedOnly, int highlight, OVERRIDEDATA *over);
+    // The stored bounding box as cyan lines; with selectedOnly set, only for a selected brush.
+    void DrawBBOX3D(CZN3D *d3d, int selectedOnly);
+
+    // Picking (brush_pick.cpp). view is a CZN2DView; point is in its pixels.
+    // Writes the nearest face hit by the segment origin + t * direction * length into info when it
+    // is strictly nearer than info's distance; 1 when it did. With backFaces set only faces
+    // looking towards the ray count. With an override record, a non-zero skip field or a hidden
+    // brush gives 0; without one hidden brushes are picked.
+    int Pick3D(D3DXVECTOR3 *origin, D3DXVECTOR3 *direction, float length, PICK3DINFO *info, int backFaces,
+               OVERRIDEDATA *over);
+    // Appends (face, brush) to list for every edge within 3 pixels of point; without a list, 1 at
+    // the first hit. A hidden brush gives 0.
+    int Pick2D(void *view, CPoint point, ZNFACEPICKDESC *list);
+    // Appends (vertex, face, brush) for every vertex within 4 pixels of point; without a list, 1
+    // at the first hit. A hidden brush gives 0.
+    int Pick2D(void *view, CPoint point, ZNVERTEXPICKDESC *list);
+    // 1 when an edge of that face is within 3 pixels of point.
+    int Pick2D(void *view, DWORD faceIndex, CPoint point);
 
     // Fields, in the order of the record.
     BYTE m_ObjectType; // ZNOBJECT_BRUSH
