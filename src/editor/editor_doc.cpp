@@ -189,8 +189,16 @@ void CZNEDITORDoc::DeleteAllBrushes()
     }
 }
 
+void CZNEDITORDoc::EmptyRenderBatches()
+{
+    m_BlendedBatch.Empty();
+    m_UnlitBatch.Empty();
+}
+
 void CZNEDITORDoc::DeleteContents()
 {
+    // The batches point at faces of the objects about to go.
+    EmptyRenderBatches();
     DeleteAllBrushes();
     CZN3D *d3d = GetEditorApp()->Get3D();
     d3d->TrimMaterialList();

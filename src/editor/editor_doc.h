@@ -3,7 +3,9 @@
 // CZNEDITORDoc: the one document. It owns the scene's objects, kept in singly linked lists in
 // creation order (undo records and the clipboard name objects by their position in a list), and
 // deletes them when they are removed or when the scene is cleared. Groups are not listed: they
-// hang from their members.
+// hang from their members. It also holds the render batches that the 3D view empties at the
+// start of every frame and the 3D drawing of the objects fills.
+#include "editor/render_batch.h"
 #include "platform/export.h"
 #include "platform/os/win_types.h"
 
@@ -47,9 +49,14 @@ public:
     // Deletes every brush that fails validation.
     void ValidateBrushes();
 
-    // Clears the scene: every object is deleted, the material list goes back to its built-in
+    // Clears the scene: the render batches are emptied, every object is deleted, the material list goes back to its built-in
     // records and the 3D view to its own preview lighting.
     void DeleteContents();
+
+    // Blended faces, and faces drawn without lighting (sky box, full bright).
+    ZNRENDERBATCH &GetBlendedBatch() { return m_BlendedBatch; }
+    ZNRENDERBATCH &GetUnlitBatch() { return m_UnlitBatch; }
+    void EmptyRenderBatches();
 
     BOOL IsModified() const { return m_Modified; }
     void SetModifiedFlag(BOOL modified = TRUE) { m_Modified = modified ? TRUE : FALSE; }
@@ -59,5 +66,7 @@ private:
     void Unlink(ZNBRUSH *brush);
 
     ZNBRUSH *m_BrushList;
+    ZNRENDERBATCH m_BlendedBatch;
+    ZNRENDERBATCH m_UnlitBatch;
     BOOL m_Modified;
 };
