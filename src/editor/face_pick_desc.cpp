@@ -1,0 +1,38 @@
+#include "editor/face_pick_desc.h"
+
+#include <cstdlib>
+
+#include "editor/pick_array.h"
+#include "scene/object_type.h"
+
+ZNFACEPICKDESC::ZNFACEPICKDESC() : m_Tag(kTag), m_Count(0), m_Faces(nullptr), m_Objects(nullptr), m_Current(0) {}
+
+ZNFACEPICKDESC::~ZNFACEPICKDESC()
+{
+    Clear();
+}
+
+int ZNFACEPICKDESC::Add(DWORD face, void *object)
+{
+    if (!object)
+        return 0;
+    const BYTE type = GetObjectType(object);
+    if (type != ZNOBJECT_BRUSH && type != ZNOBJECT_OVERLAY)
+        return 0;
+    if (m_Count == 0xFFFFFFFFu || !ZnGrowPickArray(m_Faces, m_Count) || !ZnGrowPickArray(m_Objects, m_Count))
+        return 0;
+    m_Faces[m_Count] = face;
+    m_Objects[m_Count] = object;
+    ++m_Count;
+    return 1;
+}
+
+void ZNFACEPICKDESC::Clear()
+{
+    std::free(m_Faces);
+    std::free(m_Objects);
+    m_Faces = nullptr;
+    m_Objects = nullptr;
+    m_Count = 0;
+    m_Current = 0;
+}

@@ -1,0 +1,39 @@
+#include "editor/vertex_pick_desc.h"
+
+#include <cstdlib>
+
+#include "editor/pick_array.h"
+
+ZNVERTEXPICKDESC::ZNVERTEXPICKDESC()
+    : m_Tag(kTag), m_Count(0), m_Vertices(nullptr), m_Faces(nullptr), m_Brushes(nullptr), m_Current(0)
+{
+}
+
+ZNVERTEXPICKDESC::~ZNVERTEXPICKDESC()
+{
+    Clear();
+}
+
+int ZNVERTEXPICKDESC::Add(DWORD vertex, DWORD face, ZNBRUSH *brush)
+{
+    if (m_Count == 0xFFFFFFFFu || !ZnGrowPickArray(m_Vertices, m_Count) || !ZnGrowPickArray(m_Faces, m_Count) ||
+        !ZnGrowPickArray(m_Brushes, m_Count))
+        return 0;
+    m_Vertices[m_Count] = vertex;
+    m_Faces[m_Count] = face;
+    m_Brushes[m_Count] = brush;
+    ++m_Count;
+    return 1;
+}
+
+void ZNVERTEXPICKDESC::Clear()
+{
+    std::free(m_Vertices);
+    std::free(m_Faces);
+    std::free(m_Brushes);
+    m_Vertices = nullptr;
+    m_Faces = nullptr;
+    m_Brushes = nullptr;
+    m_Count = 0;
+    m_Current = 0;
+}
