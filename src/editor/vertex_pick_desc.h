@@ -31,8 +31,8 @@ public:
     // Fields, in the order of the record.
     BYTE m_Tag;
     DWORD m_Count;
-    DWORD *m_Vertices;  // m_Count entries; null when empty
-    DWORD *m_Faces;     // m_Count entries; null when empty
+    DWORD *m_Vertices;   // m_Count entries; null when empty
+    DWORD *m_Faces;      // m_Count entries; null when empty
     ZNBRUSH **m_Brushes; // m_Count entries; null when empty
-    DWORD m_Current;    // the hit selected last
+    DWORD m_Current;     // the hit selected last
 };

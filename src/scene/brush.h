@@ -182,7 +182,8 @@ public:
 
     // Drawing (brush_draw.cpp). view is a CZN2DView. An override record, when given, decides
     // alone whether the brush is drawn (its skip field 1: not) and drawn as selected; without
-    // one a hidden brush draws nothing. Null views, contexts and wrappers draw nothing.
+    // one a hidden brush draws nothing. Null views and contexts, and wrappers without a device,
+    // draw nothing.
     // The outline of one face in the context's current pen.
     void Draw2D(void *view, DWORD faceIndex, CDC *dc);
     // The outlines of all faces, each vertex first transformed by matrix when one is given.

@@ -80,8 +80,8 @@ void FileInBatch(ZNFACE *face, BYTE highlighted, const D3DXMATRIX *world)
 
 void SetFaceMaterial(CZN3D *d3d, const ZNFACE &face)
 {
-    const CZNMATERIAL *record = face.m_Material >= 0 ? d3d->GetMaterialRecord(static_cast<DWORD>(face.m_Material))
-                                                     : nullptr;
+    const CZNMATERIAL *record =
+        face.m_Material >= 0 ? d3d->GetMaterialRecord(static_cast<DWORD>(face.m_Material)) : nullptr;
     if (record) {
         const D3DMATERIAL9 material = record->GetD3DMaterial();
         d3d->SetMaterial(&material);

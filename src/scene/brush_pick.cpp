@@ -43,7 +43,8 @@ bool EdgeHit(const CZN2DView &view, const D3DXVECTOR3 &a, const D3DXVECTOR3 &b, 
 }
 
 // The edges of one face hit by the click, in order; stops at the first when all is false.
-template <typename OnHit> void ForEachEdgeHit(const CZN2DView &view, const ZNFACE &face, const CPoint &click, OnHit onHit)
+template <typename OnHit>
+void ForEachEdgeHit(const CZN2DView &view, const ZNFACE &face, const CPoint &click, OnHit onHit)
 {
     const short count = face.GetVertexCount();
     for (short k = 0; k < count; ++k) {

@@ -81,8 +81,8 @@ const Draw2DCase kDraw2DCases[] = {
          s.brush.Draw2D(&s.view, &s.canvas.Dc(), nullptr, &s.over);
      },
      kRed, 0},
-    {"UnselectedRecordKeepsTheCurrentPen",
-     [](Scene &s) { s.brush.Draw2D(&s.view, &s.canvas.Dc(), nullptr, &s.over); }, kYellow, 0},
+    {"UnselectedRecordKeepsTheCurrentPen", [](Scene &s) { s.brush.Draw2D(&s.view, &s.canvas.Dc(), nullptr, &s.over); },
+     kYellow, 0},
     {"SelectedRecordWithoutPenKeepsTheCurrentPen",
      [](Scene &s) {
          s.over.Selected = 1;

@@ -210,10 +210,10 @@ TEST_F(BrushDraw3DTest, WhatDrawsNothing)
     OVERRIDEDATA skip = {};
     skip.Skip = 1;
     EXPECT_EQ(QuarterColours(Frame([&] {
-                  brush.Draw3D(&D3D(), 2, 1, 0, 1, nullptr);    // no such selection mode
-                  brush.Draw3D(&D3D(), 0, 1, 1, 1, nullptr);    // only selected brushes
-                  brush.Draw3D(&D3D(), 0, 1, 0, 1, &skip);      // the record says skip
-                  brush.Draw3D(nullptr, 0, 1, 0, 1, nullptr);   // no wrapper
+                  brush.Draw3D(&D3D(), 2, 1, 0, 1, nullptr);  // no such selection mode
+                  brush.Draw3D(&D3D(), 0, 1, 1, 1, nullptr);  // only selected brushes
+                  brush.Draw3D(&D3D(), 0, 1, 0, 1, &skip);    // the record says skip
+                  brush.Draw3D(nullptr, 0, 1, 0, 1, nullptr); // no wrapper
               })),
               Nothing());
     face->m_Style = ZNFACESTYLE_INVISIBLE;

@@ -194,8 +194,8 @@ TEST_P(BrushPick3DTest, KeepsTheNearestHit)
     D3DXVECTOR3 direction(1, 0, 0);
     std::vector<int> results;
     for (int b : c.asked)
-        results.push_back(brushes[b].Pick3D(&origin, &direction, c.length, &info, c.backFaces,
-                                             c.record < 0 ? nullptr : &over));
+        results.push_back(
+            brushes[b].Pick3D(&origin, &direction, c.length, &info, c.backFaces, c.record < 0 ? nullptr : &over));
     EXPECT_EQ(results, c.results);
     if (c.winner < 0) {
         EXPECT_EQ(info.Object, nullptr);

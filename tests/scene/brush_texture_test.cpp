@@ -61,13 +61,21 @@ struct UV {
     float tu, tv;
 };
 
+// The mapping values of the face; what a case leaves out has the face's start value.
+struct Mapping {
+    BYTE mode;
+    float uPos = 0, vPos = 0, uWrap = 1, vWrap = 1;
+    D3DXVECTOR4 rotation = {0, 0, 0, 0};
+    D3DXVECTOR3 origin = {ZN_NO_MAPPING_ORIGIN, ZN_NO_MAPPING_ORIGIN, ZN_NO_MAPPING_ORIGIN};
+};
+
 struct MappingCase {
     const char *name;
-    std::function<void(ZNBRUSH &)> build;
+    void (*build)(ZNBRUSH &);
     DWORD face;
-    std::function<void(ZNFACE &)> settings;
+    Mapping mapping;
     std::vector<UV> expect;
-    float tolerance; // 0: equal to a few units in the last place
+    float tolerance = 0; // 0: equal to a few units in the last place
 };
 
 void PrintTo(const MappingCase &c, std::ostream *os)
@@ -85,57 +93,58 @@ void Box10x20x40(ZNBRUSH &brush)
     ZnBuildBox(brush, {0, 0, 0}, {10, 20, 40});
 }
 
-auto Mode(BYTE mode, std::function<void(ZNFACE &)> more = nullptr)
+// A box around the y axis, 20 high.
+void Pillar(ZNBRUSH &brush)
 {
-    return [mode, more](ZNFACE &face) {
-        face.m_MappingMode = mode;
-        if (more)
-            more(face);
-    };
+    ZnBuildBox(brush, {-10, 0, -10}, {10, 20, 10});
 }
 
+// One triangle on the three positive axes, 10 from the origin.
+void Corner(ZNBRUSH &brush)
+{
+    ZnAddPolygon(brush, {{0, 0, 10}, {10, 0, 0}, {0, 10, 0}}, {0, 0, 0});
+    ZnFinishBrush(brush);
+}
+
+const D3DXVECTOR3 kOrigin(0, 0, 0);
+
 const MappingCase kMappingCases[] = {
-    {"FaceAlignedWall", Wall, 0, Mode(1), {{{256, 128, 0}, 1.0f, -1.0f}, {{0, 0, 0}, 0.0f, 0.0f}}, 0},
-    {"FaceAlignedOffsetAndRepeat", Wall, 0, Mode(1, [](ZNFACE &f) {
-         f.m_UPos = 64;
-         f.m_UWrap = 2;
-     }),
-     {{{256, 128, 0}, 2.5f, -1.0f}}, 0},
-    {"FaceAlignedRepeatZeroCountsAsOne", Wall, 0, Mode(1, [](ZNFACE &f) { f.m_UWrap = 0; }),
-     {{{256, 128, 0}, 1.0f, -1.0f}}, 0},
-    {"FaceAlignedFourthRotation", Wall, 0, Mode(1, [](ZNFACE &f) { f.m_Rotation.w = kHalfPi; }),
-     {{{256, 128, 0}, 0.5f, 2.0f}}, 1e-5f},
-    {"FaceAlignedMappingOrigin", Wall, 0, Mode(1, [](ZNFACE &f) { f.m_MappingOrigin = {64, 0, 0}; }),
-     {{{256, 128, 0}, 0.75f, -1.0f}}, 0},
-    {"FaceAlignedFloor", Floor, 0, Mode(1), {{{256, 0, -128}, 1.0f, 1.0f}, {{256, 0, 0}, 1.0f, 0.0f}}, 0},
-    {"BoxXY", Box10x20, 4, Mode(4), {{{0, 20, 0}, 0.0f, 0.0f}, {{10, 0, 0}, 1.0f, 1.0f}}, 0},
-    {"BoxXYOffsetInTenths", Box10x20, 4, Mode(4, [](ZNFACE &f) { f.m_UPos = 5; }),
-     {{{0, 20, 0}, 0.5f, 0.0f}}, 0},
-    {"BoxXYQuarterTurn", Box10x20, 4, Mode(4, [](ZNFACE &f) { f.m_Rotation.w = kHalfPi; }),
-     {{{10, 0, 0}, 1.0f, -1.0f}, {{0, 20, 0}, 0.0f, 0.0f}}, 1e-5f},
-    {"BoxXZ", Box10x20x40, 2, Mode(5), {{{10, 0, 40}, 1.0f, 0.0f}, {{0, 0, 0}, 0.0f, 1.0f}}, 0},
-    {"BoxZY", Box10x20x40, 0, Mode(6), {{{0, 20, 40}, 1.0f, 0.0f}, {{0, 0, 0}, 0.0f, 1.0f}}, 0},
+    {"FaceAlignedWall", Wall, 0, {.mode = 1}, {{{256, 128, 0}, 1, -1}, {{0, 0, 0}, 0, 0}}},
+    {"FaceAlignedOffsetAndRepeat", Wall, 0, {.mode = 1, .uPos = 64, .uWrap = 2}, {{{256, 128, 0}, 2.5f, -1}}},
+    {"FaceAlignedRepeatZeroCountsAsOne", Wall, 0, {.mode = 1, .uWrap = 0}, {{{256, 128, 0}, 1, -1}}},
+    {"FaceAlignedFourthRotation",
+     Wall,
+     0,
+     {.mode = 1, .rotation = {0, 0, 0, kHalfPi}},
+     {{{256, 128, 0}, 0.5f, 2}},
+     1e-5f},
+    {"FaceAlignedMappingOrigin", Wall, 0, {.mode = 1, .origin = {64, 0, 0}}, {{{256, 128, 0}, 0.75f, -1}}},
+    {"FaceAlignedFloor", Floor, 0, {.mode = 1}, {{{256, 0, -128}, 1, 1}, {{256, 0, 0}, 1, 0}}},
+    {"BoxXY", Box10x20, 4, {.mode = 4}, {{{0, 20, 0}, 0, 0}, {{10, 0, 0}, 1, 1}}},
+    {"BoxXYOffsetInTenths", Box10x20, 4, {.mode = 4, .uPos = 5}, {{{0, 20, 0}, 0.5f, 0}}},
+    {"BoxXYQuarterTurn",
+     Box10x20,
+     4,
+     {.mode = 4, .rotation = {0, 0, 0, kHalfPi}},
+     {{{10, 0, 0}, 1, -1}, {{0, 20, 0}, 0, 0}},
+     1e-5f},
+    {"BoxXZ", Box10x20x40, 2, {.mode = 5}, {{{10, 0, 40}, 1, 0}, {{0, 0, 0}, 0, 1}}},
+    {"BoxZY", Box10x20x40, 0, {.mode = 6}, {{{0, 20, 40}, 1, 0}, {{0, 0, 0}, 0, 1}}},
     {"Spherical",
-     [](ZNBRUSH &b) {
-         ZnAddPolygon(b, {{0, 0, 10}, {10, 0, 0}, {0, 10, 0}}, {0, 0, 0});
-         ZnFinishBrush(b);
-     },
-     0, Mode(2, [](ZNFACE &f) { f.m_MappingOrigin = {0, 0, 0}; }),
-     {{{0, 0, 10}, 1.5f, 1.5f}, {{10, 0, 0}, 1.25f, 1.5f}, {{0, 10, 0}, 1.5f, 1.0f}}, 0},
+     Corner,
+     0,
+     {.mode = 2, .origin = kOrigin},
+     {{{0, 0, 10}, 1.5f, 1.5f}, {{10, 0, 0}, 1.25f, 1.5f}, {{0, 10, 0}, 1.5f, 1}}},
     {"SphericalRepeatAndOffsetInRepeats",
-     [](ZNBRUSH &b) {
-         ZnAddPolygon(b, {{0, 0, 10}, {10, 0, 0}, {0, 10, 0}}, {0, 0, 0});
-         ZnFinishBrush(b);
-     },
-     0, Mode(2, [](ZNFACE &f) {
-         f.m_MappingOrigin = {0, 0, 0};
-         f.m_UWrap = 2;
-         f.m_VPos = 1;
-     }),
-     {{{10, 0, 0}, 2.5f, 2.5f}}, 0},
-    {"CylindricalHeightInBox", [](ZNBRUSH &b) { ZnBuildBox(b, {-10, 0, -10}, {10, 20, 10}); }, 1,
-     Mode(3, [](ZNFACE &f) { f.m_MappingOrigin = {0, 15, 0}; }),
-     {{{10, 20, 10}, 1.375f, 1.25f}, {{10, 0, -10}, 1.125f, 2.25f}}, 0},
+     Corner,
+     0,
+     {.mode = 2, .vPos = 1, .uWrap = 2, .origin = kOrigin},
+     {{{10, 0, 0}, 2.5f, 2.5f}}},
+    {"CylindricalHeightInBox",
+     Pillar,
+     1,
+     {.mode = 3, .origin = {0, 15, 0}},
+     {{{10, 20, 10}, 1.375f, 1.25f}, {{10, 0, -10}, 1.125f, 2.25f}}},
 };
 
 class TextureMappingTest : public ::testing::TestWithParam<MappingCase>
@@ -152,7 +161,13 @@ TEST_P(TextureMappingTest, GivesTheCoordinates)
     ZNFACE *face = brush.GetFace(c.face);
     ASSERT_NE(face, nullptr);
     ASSERT_EQ(brush.SetTexture(c.face, &texture, 0), 1);
-    c.settings(*face);
+    face->m_MappingMode = c.mapping.mode;
+    face->m_UPos = c.mapping.uPos;
+    face->m_VPos = c.mapping.vPos;
+    face->m_UWrap = c.mapping.uWrap;
+    face->m_VWrap = c.mapping.vWrap;
+    face->m_Rotation = c.mapping.rotation;
+    face->m_MappingOrigin = c.mapping.origin;
     ASSERT_EQ(brush.CalculateWorldTextureCoords(c.face), 1);
     for (const UV &uv : c.expect) {
         ZNVERTEX *v = VertexAt(*face, uv.at);
@@ -263,12 +278,21 @@ void ExpectRotation(const ZNFACE &f, float x, float y, float z, float w)
 const float kNaN = std::numeric_limits<float>::quiet_NaN();
 
 const SetterCase kSetterCases[] = {
-    {"RotateHeldWithinRange", false, [](ZNBRUSH &b) { return b.SetFaceTextureRotate(0, {7, -1, 3, 0}); }, 1,
-     [](const ZNFACE &f) { ExpectRotation(f, 6.28f, 0, 3, 0); }, true},
-    {"RotateNaNIsZero", false, [](ZNBRUSH &b) { return b.SetFaceTextureRotate(0, {kNaN, 1, kNaN, kNaN}); }, 1,
-     [](const ZNFACE &f) { ExpectRotation(f, 0, 1, 0, 0); }, true},
-    {"RotateLockedStoresNothing", true, [](ZNBRUSH &b) { return b.SetFaceTextureRotate(0, {1, 1, 1, 1}); }, 0,
-     [](const ZNFACE &f) { ExpectRotation(f, 0, 0, 0, 0); }, false},
+    {"RotateHeldWithinRange", false,
+     [](ZNBRUSH &b) {
+         return b.SetFaceTextureRotate(0, {7, -1, 3, 0});
+     },
+     1, [](const ZNFACE &f) { ExpectRotation(f, 6.28f, 0, 3, 0); }, true},
+    {"RotateNaNIsZero", false,
+     [](ZNBRUSH &b) {
+         return b.SetFaceTextureRotate(0, {kNaN, 1, kNaN, kNaN});
+     },
+     1, [](const ZNFACE &f) { ExpectRotation(f, 0, 1, 0, 0); }, true},
+    {"RotateLockedStoresNothing", true,
+     [](ZNBRUSH &b) {
+         return b.SetFaceTextureRotate(0, {1, 1, 1, 1});
+     },
+     0, [](const ZNFACE &f) { ExpectRotation(f, 0, 0, 0, 0); }, false},
     {"ModeZeroRefused", false, [](ZNBRUSH &b) { return b.SetFaceMappingMode(0, 0); }, 0,
      [](const ZNFACE &f) { EXPECT_EQ(f.m_MappingMode, 1); }, false},
     {"ModeEightRefused", false, [](ZNBRUSH &b) { return b.SetFaceMappingMode(0, 8); }, 0,
@@ -318,8 +342,8 @@ const SetterCase kSetterCases[] = {
      [](const ZNFACE &f) { EXPECT_NE(f.m_Texture, nullptr); }, false},
     {"TextureOfEveryFaceSkipsLockedOnes", true, [](ZNBRUSH &b) { return b.SetTexture(nullptr, 1); }, 1,
      [](const ZNFACE &f) { EXPECT_NE(f.m_Texture, nullptr); }, false},
-    {"TextureRegeneratesOnRequest", false,
-     [](ZNBRUSH &b) { return b.SetTexture(0, b.GetFace(0)->m_Texture, 1); }, 1, [](const ZNFACE &) {}, true},
+    {"TextureRegeneratesOnRequest", false, [](ZNBRUSH &b) { return b.SetTexture(0, b.GetFace(0)->m_Texture, 1); }, 1,
+     [](const ZNFACE &) {}, true},
     {"BadFaceIndexGivesZero", false,
      [](ZNBRUSH &b) {
          return b.SetFaceTextureUPos(1, 1) + b.SetFaceTextureVPos(1, 1) + b.SetFaceTextureUWrap(1, 1) +

@@ -36,10 +36,7 @@ public:
     int GetClientHeight() const { return m_ClientHeight; }
 
     // The view-space point (u to the right, v downwards) shown at the middle of the client area.
-    void SetCentre(float u, float v)
-    {
-        m_Centre = D3DXVECTOR2(u, v);
-    }
+    void SetCentre(float u, float v) { m_Centre = D3DXVECTOR2(u, v); }
     D3DXVECTOR2 GetCentre() const { return m_Centre; }
 
     // Pixels per world unit.
