@@ -670,7 +670,10 @@ int CZNBSPTREE::ClipTree(LONG node, CZNBSPPOLYGON *list, CZNBSPTREE *other, int 
             back.Append(p);
             break;
         case ZNPLANE_ON:
-            if (FacingSameWay(plane.Normal, p->m_Normal) && !coplanarToBack)
+            // Facing the same way, the flag picks the side. Facing the other way, the polygon
+            // lies where the two solids touch with no volume in common: it goes where it is
+            // removed, so a union drops the shared wall and an intersection keeps no sheet.
+            if (FacingSameWay(plane.Normal, p->m_Normal) ? !coplanarToBack : !removeInside)
                 front.Append(p);
             else
                 back.Append(p);

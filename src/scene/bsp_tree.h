@@ -72,8 +72,10 @@ public:
     void DrawDeletedPolygons();
 
     // Clipping. ClipTree flags as deleted the polygons of other that lie inside this tree's
-    // solid (removeInside 1) or outside it (removeInside 0), splitting those that cross. Call
-    // it with the root node and a null list; 0 when either tree has no polygons.
+    // solid (removeInside 1) or outside it (removeInside 0), splitting those that cross. A
+    // polygon in a node's plane facing the same way counts as outside unless coplanarToBack is
+    // set; facing the other way (the solids touch there) it is removed in both modes. Call it
+    // with the root node and a null list; 0 when either tree has no polygons.
     int ClipTree(LONG node, CZNBSPPOLYGON *list, CZNBSPTREE *other, int removeInside, int coplanarToBack);
     // Splits the polygons along a plane into m_FrontResult and m_BackResult, each closed by a cap.
     void ClipBrush(const D3DXVECTOR3 *point, const D3DXVECTOR3 *normal);

@@ -3,11 +3,13 @@
 #include <cmath>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 
 #include "scene/brush.h"
 #include "scene/bsp_tree.h"
 #include "scene/geometry.h"
+#include "csg_commands.h"
 #include "solid_checks.h"
 #include "support/shapes.h"
 
@@ -239,6 +241,29 @@ TEST_P(ClipTreeTest, UnionAndIntersectionAreClosedAndAddUp)
     EXPECT_NEAR(SurfaceVolume(SurfaceOf(*a)), va, 1e-9);
 }
 
+TEST_P(ClipTreeTest, CarveLeavesTheDifference)
+{
+    const PairCase &c = GetParam();
+    auto a = c.a();
+    auto b = c.b();
+    const double va = SurfaceVolume(SurfaceOf(*a)), vb = SurfaceVolume(SurfaceOf(*b));
+    for (bool swapped : {false, true}) {
+        SCOPED_TRACE(swapped ? "A carves B" : "B carves A");
+        ZNBRUSH &carved = swapped ? *b : *a;
+        ZNBRUSH &carver = swapped ? *a : *b;
+        const double common = SurfaceVolume(Combine(carved, carver, 0));
+        CZNBSPTREE tc, tv;
+        ASSERT_EQ(tc.BuildFromBrush(&carved), 1);
+        ASSERT_EQ(tv.BuildFromBrush(&carver), 1);
+        ZnCarve(tc, carved, tv, carver);
+        const ZnSurface left = SurfaceOf(tc);
+        EXPECT_EQ(OpenEdges(left, true), "");
+        EXPECT_NEAR(SurfaceVolume(left), (swapped ? vb : va) - common, (va + vb) * 1e-4);
+        // The carver is untouched.
+        EXPECT_EQ(tv.m_PolygonCount, carver.GetFaceCount());
+    }
+}
+
 const PairCase kPairCases[] = {
     {"OverlappingBoxes",
      [] {
@@ -323,6 +348,169 @@ const PairCase kPairCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Pairs, ClipTreeTest, ::testing::ValuesIn(kPairCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// Solids that only touch, face on face, along an edge or at a point, share no volume: their
+// intersection has no faces at all, while their union and the carve of one by the other keep
+// both solids whole.
+struct TouchCase {
+    const char *name;
+    BrushMaker a;
+    BrushMaker b;
+    bool faceContact; // the contact is an area, so the union is a closed surface
+};
+
+void PrintTo(const TouchCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+// Turned by non-grid angles about (5, 10, 5), a point of the contact in the cases above.
+std::unique_ptr<ZNBRUSH> TurnedAboutContact(std::unique_ptr<ZNBRUSH> brush)
+{
+    D3DXVECTOR3 pivot(5, 10, 5);
+    brush->Rotate(11, 0, 17, &pivot, 0);
+    ZnFinishBrush(*brush);
+    return brush;
+}
+
+class TouchingSolidsTest : public ::testing::TestWithParam<TouchCase>
+{
+};
+
+TEST_P(TouchingSolidsTest, IntersectionIsEmptyUnionAndCarveKeepBoth)
+{
+    const TouchCase &c = GetParam();
+    auto a = c.a();
+    auto b = c.b();
+    const double va = SurfaceVolume(SurfaceOf(*a)), vb = SurfaceVolume(SurfaceOf(*b));
+    const double scale = va + vb;
+
+    for (bool swapped : {false, true}) {
+        SCOPED_TRACE(swapped ? "B clips first" : "A clips first");
+        ZNBRUSH &first = swapped ? *b : *a;
+        ZNBRUSH &second = swapped ? *a : *b;
+        const double vFirst = swapped ? vb : va;
+
+        const ZnSurface common = Combine(first, second, 0);
+        EXPECT_EQ(common.size(), 0u) << "a sheet of volume " << SurfaceVolume(common);
+
+        const ZnSurface both = Combine(first, second, 1);
+        EXPECT_NEAR(SurfaceVolume(both), va + vb, scale * 1e-4);
+        if (c.faceContact) {
+            EXPECT_EQ(OpenEdges(both, true), "");
+        }
+
+        CZNBSPTREE carved, carver;
+        ASSERT_EQ(carved.BuildFromBrush(&first), 1);
+        ASSERT_EQ(carver.BuildFromBrush(&second), 1);
+        ZnCarve(carved, first, carver, second);
+        const ZnSurface left = SurfaceOf(carved);
+        EXPECT_EQ(OpenEdges(left, true), "");
+        EXPECT_NEAR(SurfaceVolume(left), vFirst, scale * 1e-4);
+    }
+}
+
+const TouchCase kTouchCases[] = {
+    {"BoxesFaceOnFace",
+     [] {
+         return MakeBox({0, 0, 0}, {10, 10, 10});
+     },
+     [] {
+         return MakeBox({10, 0, 0}, {20, 10, 10});
+     },
+     true},
+    {"SmallBoxOnABoxFace",
+     [] {
+         return MakeBox({0, 0, 0}, {10, 10, 10});
+     },
+     [] {
+         return MakeBox({10, 2, 2}, {15, 7, 7});
+     },
+     true},
+    {"BoxesOverlappingFacesOffset",
+     [] {
+         return MakeBox({0, 0, 0}, {10, 10, 10});
+     },
+     [] {
+         return MakeBox({4, 10, 3}, {14, 16, 13});
+     },
+     true},
+    {"BoxesAlongAnEdge",
+     [] {
+         return MakeBox({0, 0, 0}, {10, 10, 10});
+     },
+     [] {
+         return MakeBox({10, 10, 0}, {20, 20, 10});
+     },
+     false},
+    {"BoxesAtACorner",
+     [] {
+         return MakeBox({0, 0, 0}, {10, 10, 10});
+     },
+     [] {
+         return MakeBox({10, 10, 10}, {20, 20, 20});
+     },
+     true},
+    {"WedgeSlopeOnABoxEdge",
+     [] {
+         return MakeWedge({0, 0, 0}, {10, 10, 10});
+     },
+     [] {
+         return MakeBox({5, 5, 0}, {10, 10, 10});
+     },
+     false},
+    {"WedgeEdgeOnABoxFace",
+     [] {
+         return MakeWedge({0, 0, 0}, {10, 10, 10});
+     },
+     [] {
+         return MakeBox({10, -5, 0}, {20, 5, 10});
+     },
+     false},
+    {"WedgeOnABoxTop",
+     [] {
+         return MakeBox({0, 0, 0}, {10, 10, 10});
+     },
+     [] {
+         return MakeWedge({2, 10, -3}, {12, 16, 7});
+     },
+     true},
+    {"WedgesSlopeOnSlope",
+     [] {
+         return MakeWedge({0, 0, 0}, {10, 10, 10});
+     },
+     [] {
+         return Rotated(MakeWedge({0, 0, 0}, {10, 10, 10}), 0, 0, 180);
+     },
+     true},
+    {"CylinderOnABoxTop",
+     [] {
+         return MakeBox({0, 0, 0}, {10, 10, 10});
+     },
+     [] {
+         return MakeCylinder({5, 10, 5}, 4, 6);
+     },
+     true},
+    {"CylinderSideOnABoxFace",
+     [] {
+         return MakeCylinder({0, 0, 5}, 5, 10);
+     },
+     [] {
+         return MakeBox({5, 0, 0}, {15, 10, 10});
+     },
+     false},
+    {"TurnedCylinderOnATurnedBox",
+     [] {
+         return TurnedAboutContact(MakeBox({0, 0, 0}, {10, 10, 10}));
+     },
+     [] {
+         return TurnedAboutContact(MakeCylinder({5, 10, 5}, 3, 5));
+     },
+     true},
+};
+
+INSTANTIATE_TEST_SUITE_P(Pairs, TouchingSolidsTest, ::testing::ValuesIn(kTouchCases),
                          [](const auto &info) { return std::string(info.param.name); });
 
 TEST(ClipTreeTest, InsideAndOutsideOfOneSolidSplitTheOther)
