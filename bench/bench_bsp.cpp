@@ -1,12 +1,20 @@
 // BSP tree speed: building a tree, clipping one tree against another and splitting a brush along
-// a plane for brushes of 6, 16 and 64 faces, and clipping one box against 1 to 1000 brushes.
+// a plane for brushes of 6, 16 and 64 faces, clipping one box against 1 to 1000 brushes, and
+// carving a box in place by 1 to 1000 pegs on a grid. The carve and its clip half report their
+// time at 1000 pegs as a multiple of their time at 100 ("vs_100"), the figure that matters.
 #include <benchmark/benchmark.h>
 
+#include <chrono>
+#include <cmath>
+#include <map>
 #include <memory>
 #include <vector>
 
+#include "../tests/scene/peg_grid.h"
+#include "../tests/scene/solid_checks.h"
 #include "../tests/support/shapes.h"
 #include "scene/brush.h"
+#include "scene/bsp_carve.h"
 #include "scene/bsp_tree.h"
 
 namespace
@@ -99,5 +107,71 @@ void BM_ClipBoxAgainstBrushes(benchmark::State &state)
     }
 }
 BENCHMARK(BM_ClipBoxAgainstBrushes)->Arg(1)->Arg(10)->Arg(100)->Arg(1000);
+
+// Seconds per iteration of each grid benchmark at each peg count, for the ratios.
+std::map<std::pair<int, int>, double> g_gridSeconds;
+
+// Reports the time per iteration and, at 1000 pegs, its multiple of the time at 100.
+void ReportGrid(benchmark::State &state, int kind, std::chrono::steady_clock::time_point start)
+{
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() /
+                           static_cast<double>(state.iterations());
+    const int count = static_cast<int>(state.range(0));
+    g_gridSeconds[{kind, count}] = seconds;
+    auto base = g_gridSeconds.find({kind, 100});
+    if (count == 1000 && base != g_gridSeconds.end() && base->second > 0.0)
+        state.counters["vs_100"] = seconds / base->second;
+}
+
+// Checks the volume left in the box against the grid's.
+void CheckVolume(benchmark::State &state, const CZNBSPTREE &carved, double expected)
+{
+    const double volume = SurfaceVolume(SurfaceOf(carved));
+    state.counters["volume"] = volume;
+    if (std::fabs(volume - expected) > 1e-4 * expected)
+        state.SkipWithError("the carved volume is wrong");
+}
+
+// The box carved in place by every peg of the grid.
+void BM_CarveBoxByGrid(benchmark::State &state)
+{
+    ZnPegGrid grid(static_cast<int>(state.range(0)));
+    CZNBSPTREE boxTree;
+    boxTree.BuildFromBrush(grid.box.get());
+    const ZNBBOX box = grid.box->GetBoundingBox(0);
+    std::unique_ptr<CZNBSPTREE> carved;
+    const auto start = std::chrono::steady_clock::now();
+    for (auto _ : state) {
+        carved.reset(boxTree.Clone());
+        CZNBSPCARVE carve(carved.get(), box);
+        carve.Carve(grid.carvers);
+        benchmark::DoNotOptimize(carved->m_PolygonCount);
+    }
+    ReportGrid(state, 0, start);
+    state.counters["polygons"] = static_cast<double>(carved->m_PolygonCount);
+    CheckVolume(state, *carved, grid.CarvedVolume());
+}
+BENCHMARK(BM_CarveBoxByGrid)->Arg(1)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The clip half of the carve: the box's polygons inside each peg are removed, nothing is added.
+void BM_ClipBoxByGrid(benchmark::State &state)
+{
+    ZnPegGrid grid(static_cast<int>(state.range(0)));
+    CZNBSPTREE boxTree;
+    boxTree.BuildFromBrush(grid.box.get());
+    const ZNBBOX box = grid.box->GetBoundingBox(0);
+    std::unique_ptr<CZNBSPTREE> clipped;
+    const auto start = std::chrono::steady_clock::now();
+    for (auto _ : state) {
+        clipped.reset(boxTree.Clone());
+        CZNBSPCARVE carve(clipped.get(), box);
+        for (const ZNBSPCARVER *carver : carve.Order(grid.carvers))
+            carve.Clip(*carver);
+        benchmark::DoNotOptimize(clipped->m_PolygonCount);
+    }
+    ReportGrid(state, 1, start);
+    state.counters["polygons"] = static_cast<double>(clipped->m_PolygonCount);
+}
+BENCHMARK(BM_ClipBoxByGrid)->Arg(1)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace

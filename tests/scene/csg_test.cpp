@@ -7,9 +7,9 @@
 #include <string>
 
 #include "scene/brush.h"
+#include "scene/bsp_carve.h"
 #include "scene/bsp_tree.h"
 #include "scene/geometry.h"
-#include "csg_commands.h"
 #include "solid_checks.h"
 #include "support/shapes.h"
 
@@ -241,6 +241,19 @@ TEST_P(ClipTreeTest, UnionAndIntersectionAreClosedAndAddUp)
     EXPECT_NEAR(SurfaceVolume(SurfaceOf(*a)), va, 1e-9);
 }
 
+// What carving a by b leaves of a's tree; b's tree is left untouched.
+ZnSurface Carved(ZNBRUSH &a, ZNBRUSH &b)
+{
+    CZNBSPTREE ta, tb;
+    EXPECT_EQ(ta.BuildFromBrush(&a), 1);
+    EXPECT_EQ(tb.BuildFromBrush(&b), 1);
+    CZNBSPCARVE carve(&ta, a.GetBoundingBox(0));
+    carve.Carve(ZNBSPCARVER{&tb, b.GetBoundingBox(0)});
+    EXPECT_EQ(tb.m_PolygonCount, b.GetFaceCount());
+    EXPECT_EQ(SurfaceOf(tb).size(), b.GetFaceCount());
+    return SurfaceOf(ta);
+}
+
 TEST_P(ClipTreeTest, CarveLeavesTheDifference)
 {
     const PairCase &c = GetParam();
@@ -252,15 +265,9 @@ TEST_P(ClipTreeTest, CarveLeavesTheDifference)
         ZNBRUSH &carved = swapped ? *b : *a;
         ZNBRUSH &carver = swapped ? *a : *b;
         const double common = SurfaceVolume(Combine(carved, carver, 0));
-        CZNBSPTREE tc, tv;
-        ASSERT_EQ(tc.BuildFromBrush(&carved), 1);
-        ASSERT_EQ(tv.BuildFromBrush(&carver), 1);
-        ZnCarve(tc, carved, tv, carver);
-        const ZnSurface left = SurfaceOf(tc);
+        const ZnSurface left = Carved(carved, carver);
         EXPECT_EQ(OpenEdges(left, true), "");
         EXPECT_NEAR(SurfaceVolume(left), (swapped ? vb : va) - common, (va + vb) * 1e-4);
-        // The carver is untouched.
-        EXPECT_EQ(tv.m_PolygonCount, carver.GetFaceCount());
     }
 }
 
@@ -401,11 +408,7 @@ TEST_P(TouchingSolidsTest, IntersectionIsEmptyUnionAndCarveKeepBoth)
             EXPECT_EQ(OpenEdges(both, true), "");
         }
 
-        CZNBSPTREE carved, carver;
-        ASSERT_EQ(carved.BuildFromBrush(&first), 1);
-        ASSERT_EQ(carver.BuildFromBrush(&second), 1);
-        ZnCarve(carved, first, carver, second);
-        const ZnSurface left = SurfaceOf(carved);
+        const ZnSurface left = Carved(first, second);
         EXPECT_EQ(OpenEdges(left, true), "");
         EXPECT_NEAR(SurfaceVolume(left), vFirst, scale * 1e-4);
     }
