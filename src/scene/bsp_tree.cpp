@@ -54,6 +54,63 @@ bool AllUsedAsSplitters(const CZNBSPPOLYGON *list)
     return true;
 }
 
+// Sorts the polygons of a list (linked through m_Next; the list is consumed) to the front and
+// the back of a plane. A polygon lying in the plane goes to the side onPlane(polygon, facing the
+// plane's way) names, ZNPLANE_FRONT or ZNPLANE_BACK; one that spans the plane is handed to
+// spanning(polygon), which puts it or its pieces where the caller's rules say.
+template <typename OnPlane, typename Spanning>
+void Partition(CZNBSPPOLYGON *list, const ZNBSPPLANE &plane, PolygonList &front, PolygonList &back, OnPlane onPlane,
+               Spanning spanning)
+{
+    for (CZNBSPPOLYGON *p = list, *next = nullptr; p; p = next) {
+        next = p->m_Next;
+        int side = plane.Classify(p->m_Vertices, p->m_VertexCount);
+        if (side == ZNPLANE_ON)
+            side = onPlane(p, plane.FacesSameWay(p->m_Normal));
+        if (side == ZNPLANE_FRONT)
+            front.Append(p);
+        else if (side == ZNPLANE_BACK)
+            back.Append(p);
+        else
+            spanning(p);
+    }
+}
+
+// Splits a polygon by a plane into two new records; false (none made) when memory runs out.
+bool SplitIntoNew(CZNBSPTREE &tree, const CZNBSPPOLYGON *polygon, const ZNBSPPLANE &plane, CZNBSPPOLYGON **front,
+                  CZNBSPPOLYGON **back)
+{
+    *front = new (std::nothrow) CZNBSPPOLYGON;
+    *back = new (std::nothrow) CZNBSPPOLYGON;
+    if (!*front || !*back || !tree.SplitPolygon(polygon, &plane, *front, *back)) {
+        delete *front;
+        delete *back;
+        *front = *back = nullptr;
+        return false;
+    }
+    return true;
+}
+
+// Splits a polygon that spans a plane into two new ones appended to front and back, and frees it.
+// When memory runs out the polygon cannot be split: with keepWhole it goes whole to the front
+// (building, which must not lose a face), otherwise it is freed (clipping drops it); false then.
+bool SplitToLists(CZNBSPTREE &tree, CZNBSPPOLYGON *polygon, const ZNBSPPLANE &plane, PolygonList &front,
+                  PolygonList &back, bool keepWhole)
+{
+    CZNBSPPOLYGON *f = nullptr, *b = nullptr;
+    if (!SplitIntoNew(tree, polygon, plane, &f, &b)) {
+        if (keepWhole)
+            front.Append(polygon);
+        else
+            delete polygon;
+        return false;
+    }
+    delete polygon;
+    front.Append(f);
+    back.Append(b);
+    return true;
+}
+
 } // namespace
 
 CZNBSPTREE::CZNBSPTREE()
@@ -164,15 +221,14 @@ LONG CZNBSPTREE::AllocateLeaf(CZNBSPPOLYGON *list)
     return static_cast<LONG>(m_LeafCount++);
 }
 
-int CZNBSPTREE::ClassifyPolygon(const ZNBSPPLANE *plane, const CZNBSPPOLYGON *polygon) const
+int ZNBSPPLANE::Classify(const ZNVERTEX *vertices, int count) const
 {
-    if (!plane || !polygon || polygon->m_VertexCount <= 0 || !polygon->m_Vertices)
+    if (count <= 0 || !vertices)
         return ZNPLANE_ON;
-    const int count = polygon->m_VertexCount;
     int behindOrOn = 0, frontOrOn = 0, on = 0;
     for (int i = 0; i < count; ++i) {
-        const D3DXVECTOR3 offset = plane->Point - Position(polygon->m_Vertices[i]);
-        const float d = D3DXVec3Dot(&offset, &plane->Normal);
+        const D3DXVECTOR3 offset = Point - Position(vertices[i]);
+        const float d = D3DXVec3Dot(&offset, &Normal);
         if (d >= -kOnPlane)
             ++behindOrOn;
         if (d <= kOnPlane)
@@ -187,6 +243,13 @@ int CZNBSPTREE::ClassifyPolygon(const ZNBSPPLANE *plane, const CZNBSPPOLYGON *po
     if (frontOrOn == count)
         return ZNPLANE_FRONT;
     return ZNPLANE_SPANNING;
+}
+
+int CZNBSPTREE::ClassifyPolygon(const ZNBSPPLANE *plane, const CZNBSPPOLYGON *polygon) const
+{
+    if (!plane || !polygon)
+        return ZNPLANE_ON;
+    return plane->Classify(polygon->m_Vertices, polygon->m_VertexCount);
 }
 
 int CZNBSPTREE::SplitPolygon(const CZNBSPPOLYGON *polygon, const ZNBSPPLANE *plane, CZNBSPPOLYGON *front,
@@ -255,20 +318,6 @@ int CZNBSPTREE::SplitPolygon(const CZNBSPPOLYGON *polygon, const ZNBSPPLANE *pla
         return 0;
     }
     return 1;
-}
-
-bool CZNBSPTREE::SplitIntoNew(const CZNBSPPOLYGON *polygon, const ZNBSPPLANE &plane, CZNBSPPOLYGON **front,
-                              CZNBSPPOLYGON **back)
-{
-    *front = new (std::nothrow) CZNBSPPOLYGON;
-    *back = new (std::nothrow) CZNBSPPOLYGON;
-    if (!*front || !*back || !SplitPolygon(polygon, &plane, *front, *back)) {
-        delete *front;
-        delete *back;
-        *front = *back = nullptr;
-        return false;
-    }
-    return true;
 }
 
 CZNBSPPOLYGON *CZNBSPTREE::CopyPolygon(const CZNBSPPOLYGON *polygon)
@@ -450,38 +499,20 @@ bool CZNBSPTREE::BuildNode(LONG node, CZNBSPPOLYGON *list)
         }
         m_Nodes[node].Plane = planeIndex;
 
+        // A polygon lying in the plane and facing its way is used up with it.
         PolygonList front, back;
-        for (CZNBSPPOLYGON *p = list, *next = nullptr; p; p = next) {
-            next = p->m_Next;
-            switch (ClassifyPolygon(&plane, p)) {
-            case ZNPLANE_FRONT:
-                front.Append(p);
-                break;
-            case ZNPLANE_BACK:
-                back.Append(p);
-                break;
-            case ZNPLANE_ON:
-                if (FacingSameWay(plane.Normal, p->m_Normal)) {
-                    p->m_UsedAsSplitter = 1;
-                    front.Append(p);
-                } else {
-                    back.Append(p);
-                }
-                break;
-            default: {
-                CZNBSPPOLYGON *f = nullptr, *b = nullptr;
-                if (!SplitIntoNew(p, plane, &f, &b)) {
+        Partition(
+            list, plane, front, back,
+            [](CZNBSPPOLYGON *p, bool sameWay) {
+                if (!sameWay)
+                    return ZNPLANE_BACK;
+                p->m_UsedAsSplitter = 1;
+                return ZNPLANE_FRONT;
+            },
+            [&](CZNBSPPOLYGON *p) {
+                if (!SplitToLists(*this, p, plane, front, back, true))
                     ok = false;
-                    front.Append(p);
-                    break;
-                }
-                delete p;
-                front.Append(f);
-                back.Append(b);
-                break;
-            }
-            }
-        }
+            });
 
         if (!AllUsedAsSplitters(front.head)) {
             const LONG child = AllocateNode();
@@ -657,33 +688,28 @@ int CZNBSPTREE::ClipTree(LONG node, CZNBSPPOLYGON *list, CZNBSPTREE *other, int 
         return 1;
 
     const ZNBSPPLANE plane = m_Planes[m_Nodes[node].Plane];
-    PolygonList front, back;
+    PolygonList live, front, back;
     for (CZNBSPPOLYGON *p = list, *next = nullptr; p; p = next) {
         next = p->m_Next;
-        if (p->m_Deleted)
-            continue;
-        switch (ClassifyPolygon(&plane, p)) {
-        case ZNPLANE_FRONT:
-            front.Append(p);
-            break;
-        case ZNPLANE_BACK:
-            back.Append(p);
-            break;
-        case ZNPLANE_ON:
-            // Facing the same way, the flag picks the side. Facing the other way, the polygon
-            // lies where the two solids touch with no volume in common: it goes where it is
-            // removed, so a union drops the shared wall and an intersection keeps no sheet.
-            if (FacingSameWay(plane.Normal, p->m_Normal) ? !coplanarToBack : !removeInside)
-                front.Append(p);
-            else
-                back.Append(p);
-            break;
-        default: {
+        if (!p->m_Deleted)
+            live.Append(p);
+    }
+    Partition(
+        live.head, plane, front, back,
+        // Facing the same way, the flag picks the side. Facing the other way, the polygon lies
+        // where the two solids touch with no volume in common: it goes where it is removed, so a
+        // union drops the shared wall and an intersection keeps no sheet.
+        [&](CZNBSPPOLYGON *, bool sameWay) {
+            return (sameWay ? !coplanarToBack : !removeInside) ? ZNPLANE_FRONT : ZNPLANE_BACK;
+        },
+        // The pieces join the other tree's array; the split polygon stays there, flagged deleted
+        // and linked to them.
+        [&](CZNBSPPOLYGON *p) {
             const LONG first = other->AllocatePolygons(2);
             if (first < 0) {
                 // Out of memory: the polygon stays whole.
                 front.Append(p);
-                break;
+                return;
             }
             CZNBSPPOLYGON *f = other->m_Polygons[first];
             CZNBSPPOLYGON *b = other->m_Polygons[first + 1];
@@ -693,10 +719,7 @@ int CZNBSPTREE::ClipTree(LONG node, CZNBSPPOLYGON *list, CZNBSPTREE *other, int 
             p->m_Deleted = 1;
             front.Append(f);
             back.Append(b);
-            break;
-        }
-        }
-    }
+        });
 
     const ZNBSPNODE &n = m_Nodes[node];
     if (removeInside && n.Back == -1) {
@@ -731,34 +754,9 @@ void CZNBSPTREE::ClipPolygonsToTree(LONG node, CZNBSPPOLYGON *list, int keepOuts
     }
     const ZNBSPPLANE plane = m_Planes[m_Nodes[node].Plane];
     PolygonList front, back;
-    for (CZNBSPPOLYGON *p = list, *next = nullptr; p; p = next) {
-        next = p->m_Next;
-        switch (ClassifyPolygon(&plane, p)) {
-        case ZNPLANE_FRONT:
-            front.Append(p);
-            break;
-        case ZNPLANE_BACK:
-            back.Append(p);
-            break;
-        case ZNPLANE_ON:
-            if (FacingSameWay(plane.Normal, p->m_Normal))
-                front.Append(p);
-            else
-                back.Append(p);
-            break;
-        default: {
-            CZNBSPPOLYGON *f = nullptr, *b = nullptr;
-            if (!SplitIntoNew(p, plane, &f, &b)) {
-                delete p;
-                break;
-            }
-            delete p;
-            front.Append(f);
-            back.Append(b);
-            break;
-        }
-        }
-    }
+    Partition(
+        list, plane, front, back, [](CZNBSPPOLYGON *, bool sameWay) { return sameWay ? ZNPLANE_FRONT : ZNPLANE_BACK; },
+        [&](CZNBSPPOLYGON *p) { SplitToLists(*this, p, plane, front, back, false); });
 
     const ZNBSPNODE n = m_Nodes[node];
     if (n.FrontIsLeaf) {
@@ -842,31 +840,18 @@ void CZNBSPTREE::ClipBrush(const D3DXVECTOR3 *point, const D3DXVECTOR3 *normal)
                 box = MergeBoundsPoint(Position(m_Polygons[i]->m_Vertices[k]), box);
     }
 
+    // Copies of the polygons are sorted; a polygon lying in the plane goes with the solid behind
+    // it: to the back when it faces the plane's way.
     const ZNBSPPLANE plane = {*point, *normal};
-    PolygonList front, back;
-    for (DWORD i = 0; i < m_PolygonCount; ++i) {
-        const CZNBSPPOLYGON *p = m_Polygons[i];
-        if (p->m_Deleted)
-            continue;
-        const int side = ClassifyPolygon(&plane, p);
-        if (side == ZNPLANE_SPANNING) {
-            CZNBSPPOLYGON *f = nullptr, *b = nullptr;
-            if (SplitIntoNew(p, plane, &f, &b)) {
-                front.Append(f);
-                back.Append(b);
-            }
-            continue;
-        }
-        CZNBSPPOLYGON *copy = CopyPolygon(p);
-        if (!copy)
-            continue;
-        copy->m_Next = nullptr;
-        const bool toBack = side == ZNPLANE_BACK || (side == ZNPLANE_ON && FacingSameWay(plane.Normal, p->m_Normal));
-        if (toBack)
-            back.Append(copy);
-        else
-            front.Append(copy);
-    }
+    PolygonList copies, front, back;
+    for (DWORD i = 0; i < m_PolygonCount; ++i)
+        if (!m_Polygons[i]->m_Deleted)
+            if (CZNBSPPOLYGON *copy = CopyPolygon(m_Polygons[i]))
+                copies.Append(copy);
+    Partition(
+        copies.head, plane, front, back,
+        [](CZNBSPPOLYGON *, bool sameWay) { return sameWay ? ZNPLANE_BACK : ZNPLANE_FRONT; },
+        [&](CZNBSPPOLYGON *p) { SplitToLists(*this, p, plane, front, back, false); });
 
     // Each piece is closed by a cap on the plane, trimmed to the solid.
     const CZNBSPPOLYGON *first = m_Polygons[0];
@@ -935,7 +920,7 @@ bool CZNBSPTREE::PolygonInside(CZNBSPPOLYGON *polygon, LONG node, int deleteWhen
                 break;
             }
             CZNBSPPOLYGON *f = nullptr, *b = nullptr;
-            if (!SplitIntoNew(polygon, plane, &f, &b)) {
+            if (!SplitIntoNew(*this, polygon, plane, &f, &b)) {
                 // Out of memory: test the whole polygon on both sides.
                 inside = (!n.FrontIsLeaf && PolygonInside(polygon, n.Front, 0)) || PolygonInside(polygon, n.Back, 0);
                 break;

@@ -15,9 +15,19 @@
 class ZNBRUSH;
 
 // A splitting plane: a point on it and its normal.
-struct ZNBSPPLANE {
+struct ZN_API ZNBSPPLANE {
     D3DXVECTOR3 Point;
     D3DXVECTOR3 Normal;
+
+    // ZNPLANE_FRONT, _BACK, _ON or _SPANNING for a ring of vertices, a vertex within 0.01 of the
+    // plane counting as on it: on when every vertex is, behind when every vertex is behind or
+    // on, in front likewise, else spanning. A ring without vertices is on the plane.
+    int Classify(const ZNVERTEX *vertices, int count) const;
+    // True when a normal faces the same way as the plane's (their dot product is positive).
+    bool FacesSameWay(const D3DXVECTOR3 &normal) const
+    {
+        return Normal.x * normal.x + Normal.y * normal.y + Normal.z * normal.z > 0.0f;
+    }
 };
 
 // A node: the plane, the front child (a leaf index when FrontIsLeaf is set) and the back child
@@ -109,11 +119,6 @@ public:
     CZNBSPPOLYGON *m_BackResult;
 
 private:
-    // Two normals face the same way when their dot product is positive.
-    static bool FacingSameWay(const D3DXVECTOR3 &a, const D3DXVECTOR3 &b)
-    {
-        return a.x * b.x + a.y * b.y + a.z * b.z > 0.0f;
-    }
     LONG AllocateNode();
     LONG AllocatePlane(const ZNBSPPLANE &plane);
     LONG AllocateLeaf(CZNBSPPOLYGON *list);
@@ -122,8 +127,5 @@ private:
     bool BuildNode(LONG node, CZNBSPPOLYGON *list);
     // A polygon made from a face of the brush; null when memory runs out.
     CZNBSPPOLYGON *PolygonFromFace(ZNBRUSH *brush, DWORD faceIndex) const;
-    // Splits polygon into two new records; false when memory runs out.
-    bool SplitIntoNew(const CZNBSPPOLYGON *polygon, const ZNBSPPLANE &plane, CZNBSPPOLYGON **front,
-                      CZNBSPPOLYGON **back);
     bool ValidNode(LONG node) const { return node >= 0 && static_cast<DWORD>(node) < m_NodeCount; }
 };

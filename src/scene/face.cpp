@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "scene/bsp_tree.h"
 #include "scene/geometry.h"
 #include "scene/object_type.h"
 #include "scene/triangulator.h"
@@ -463,26 +464,7 @@ int ZNFACE::Classify(D3DXVECTOR3 *normal, D3DXVECTOR3 *point) const
 {
     if (!normal || !point)
         return ZNPLANE_ON;
-    const int count = m_VertexCount;
-    if (count <= 0 || !m_Vertices)
-        return ZNPLANE_ON;
-    int behindOrOn = 0, frontOrOn = 0, on = 0;
-    for (int i = 0; i < count; ++i) {
-        float d = ZnDot(*point - Position(m_Vertices[i]), *normal);
-        if (d >= -0.01f)
-            ++behindOrOn;
-        if (d <= 0.01f)
-            ++frontOrOn;
-        if (std::fabs(d) <= 0.01f)
-            ++on;
-    }
-    if (on == count)
-        return ZNPLANE_ON;
-    if (behindOrOn == count)
-        return ZNPLANE_BACK;
-    if (frontOrOn == count)
-        return ZNPLANE_FRONT;
-    return ZNPLANE_SPANNING;
+    return ZNBSPPLANE{*point, *normal}.Classify(m_Vertices, m_VertexCount);
 }
 
 int ZNFACE::ClipToPlane(D3DXVECTOR3 *normal, D3DXVECTOR3 *point, int keepFront)
