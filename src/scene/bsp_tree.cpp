@@ -4,13 +4,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
-#include <string>
 #include <type_traits>
 #include <vector>
 
-#include "app/editor_app.h"
-#include "platform/d3d9/d3d9_types.h"
-#include "render/direct3d.h"
 #include "scene/brush.h"
 #include "scene/debug_log.h"
 #include "scene/geometry.h"
@@ -607,10 +603,9 @@ int CZNBSPTREE::BuildFromBrush(ZNBRUSH *brush)
     return 1;
 }
 
-void CZNBSPTREE::WriteDebugReport()
+void CZNBSPTREE::WriteDebugReportTo(const char *path)
 {
-    const std::string path = GetEditorApp()->GetProgramDirectory() + "Debug Logs/BSP Debug.log";
-    CZNDebugLog log(path.c_str());
+    CZNDebugLog log(path);
     if (!log.IsOpen())
         return;
     log.WriteLine("-----------------------------------\r\n");
@@ -634,23 +629,6 @@ void CZNBSPTREE::WriteDebugReport()
     log.WriteLine("End Of BSP Polygon Debug Report\r\n");
     log.WriteLine("-------------------------------\r\n\r\n");
     log.Close();
-}
-
-void CZNBSPTREE::DrawDeletedPolygons()
-{
-    CZN3D *device = GetEditorApp()->Get3D();
-    if (!device->GetDevice())
-        return;
-    device->BeginScene();
-    device->SetVertexFormat(D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX2, sizeof(ZNVERTEX));
-    device->SetPrimitiveType(D3DPT_TRIANGLEFAN);
-    for (DWORD i = 0; i < m_PolygonCount; ++i) {
-        const CZNBSPPOLYGON *p = m_Polygons[i];
-        if (p->m_Deleted && p->m_Vertices && p->m_VertexCount >= 3)
-            device->DrawPrimitive(p->m_Vertices, static_cast<DWORD>(p->m_VertexCount));
-    }
-    device->EndScene();
-    device->Present(nullptr);
 }
 
 // ---------------------------------------------------------------------------------------------

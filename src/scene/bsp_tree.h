@@ -76,7 +76,9 @@ public:
     // Appends a copy of polygon to the array and links it after previous (when not null);
     // returns the copy, or null.
     CZNBSPPOLYGON *AddPolygonCopy(CZNBSPPOLYGON *previous, const CZNBSPPOLYGON *polygon);
-    // Writes every polygon to "Debug Logs/BSP Debug.log".
+    // Debugging aids, nothing calls them in normal operation; they reach the application and the
+    // 3D device, so they live in bsp_tree_draw.cpp.
+    // Writes every polygon to "Debug Logs/BSP Debug.log" under the program folder.
     void WriteDebugReport();
     // Draws the deleted polygons with the 3D device and presents the frame.
     void DrawDeletedPolygons();
@@ -127,5 +129,7 @@ private:
     bool BuildNode(LONG node, CZNBSPPOLYGON *list);
     // A polygon made from a face of the brush; null when memory runs out.
     CZNBSPPOLYGON *PolygonFromFace(ZNBRUSH *brush, DWORD faceIndex) const;
+    // Writes the polygon report to the file at path; nothing when it cannot be opened.
+    void WriteDebugReportTo(const char *path);
     bool ValidNode(LONG node) const { return node >= 0 && static_cast<DWORD>(node) < m_NodeCount; }
 };
