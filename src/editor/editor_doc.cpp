@@ -1,5 +1,7 @@
 #include "editor/editor_doc.h"
 
+#include <algorithm>
+
 #include <strings.h>
 
 #include <new>
@@ -7,6 +9,7 @@
 
 #include "app/editor_app.h"
 #include "render/direct3d.h"
+#include "render/view/view.h"
 #include "scene/brush.h"
 #include "scene/container.h"
 #include "scene/group.h"
@@ -203,4 +206,31 @@ void CZNEDITORDoc::DeleteContents()
     CZN3D *d3d = GetEditorApp()->Get3D();
     d3d->TrimMaterialList();
     d3d->SetDefaultLighting(1);
+}
+
+void CZNEDITORDoc::AddView(CZNView *view)
+{
+    if (view && std::find(m_Views.begin(), m_Views.end(), view) == m_Views.end())
+        m_Views.push_back(view);
+}
+
+void CZNEDITORDoc::RemoveView(CZNView *view)
+{
+    m_Views.erase(std::remove(m_Views.begin(), m_Views.end(), view), m_Views.end());
+}
+
+void CZNEDITORDoc::RedrawAllViews(CZNView *skip, int flag)
+{
+    // A copy, so a view may leave the list while it redraws.
+    const std::vector<CZNView *> views = m_Views;
+    for (CZNView *view : views)
+        if (view != skip)
+            view->RedrawForDocument(flag);
+}
+
+void CZNEDITORDoc::RefreshViews()
+{
+    const std::vector<CZNView *> views = m_Views;
+    for (CZNView *view : views)
+        view->RefreshForDocument();
 }

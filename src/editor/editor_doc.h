@@ -5,11 +5,14 @@
 // deletes them when they are removed or when the scene is cleared. Groups are not listed: they
 // hang from their members. It also holds the render batches that the 3D view empties at the
 // start of every frame and the 3D drawing of the objects fills.
+#include <vector>
+
 #include "editor/render_batch.h"
 #include "platform/export.h"
 #include "platform/os/win_types.h"
 
 class CZNCONTAINER;
+class CZNView;
 class ZNBRUSH;
 
 // The list category of an object type byte, as selection entries and undo records name them:
@@ -58,6 +61,17 @@ public:
     ZNRENDERBATCH &GetUnlitBatch() { return m_UnlitBatch; }
     void EmptyRenderBatches();
 
+    // The views showing the document, in the order they were added; the document does not own
+    // them. Adding a listed view or removing an unlisted one does nothing.
+    void AddView(CZNView *view);
+    void RemoveView(CZNView *view);
+    const std::vector<CZNView *> &GetViews() const { return m_Views; }
+    // Every view but skip (may be null) redraws after an edit; the flag asks for a quick frame.
+    void RedrawAllViews(CZNView *skip, int flag);
+    // Every view follows a camera move: the 3D view renders, the 2D views re-centre when their
+    // follow option is on and repaint.
+    void RefreshViews();
+
     BOOL IsModified() const { return m_Modified; }
     void SetModifiedFlag(BOOL modified = TRUE) { m_Modified = modified ? TRUE : FALSE; }
 
@@ -66,6 +80,7 @@ private:
     void Unlink(ZNBRUSH *brush);
 
     ZNBRUSH *m_BrushList;
+    std::vector<CZNView *> m_Views;
     ZNRENDERBATCH m_BlendedBatch;
     ZNRENDERBATCH m_UnlitBatch;
     BOOL m_Modified;

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "app/editor_app.h"
 #include "editor/editor_doc.h"
 #include "render/direct3d.h"
+#include "render/view/view.h"
 #include "scene/brush.h"
 #include "scene/container.h"
 #include "scene/group.h"
@@ -203,3 +205,42 @@ TEST(Document, ObjectTypeToCategory)
     for (auto [type, category] : table)
         EXPECT_EQ(MapObjectTypeToCategory(type), category) << int(type);
 }
+
+namespace
+{
+
+// A view that notes what the document asked of it.
+class CNotingView : public CZNView
+{
+public:
+    CNotingView(WORD type, std::string *log) : CZNView(type), m_Log(log) {}
+    void RedrawForDocument(int flag) override { *m_Log += "R" + std::to_string(m_ViewType) + ":" + std::to_string(flag) + " "; }
+    void RefreshForDocument() override { *m_Log += "F" + std::to_string(m_ViewType) + " "; }
+
+private:
+    std::string *m_Log;
+};
+
+TEST(DocumentViews, RedrawAndRefreshWalkTheViewsInOrder)
+{
+    CZNEDITORDoc doc;
+    std::string log;
+    CNotingView top(0, &log), right(1, &log), front(2, &log), perspective(ZNVIEWTYPE_3D, &log);
+    for (CZNView *v : {static_cast<CZNView *>(&top), static_cast<CZNView *>(&right), static_cast<CZNView *>(&front),
+                       static_cast<CZNView *>(&perspective), static_cast<CZNView *>(&top)})
+        doc.AddView(v);
+    doc.AddView(nullptr);
+    ASSERT_EQ(doc.GetViews().size(), 4u) << "a listed view is not added twice";
+
+    doc.RedrawAllViews(nullptr, 0);
+    EXPECT_EQ(log, "R0:0 R1:0 R2:0 R3:0 ");
+    log.clear();
+    doc.RedrawAllViews(&right, 1);
+    EXPECT_EQ(log, "R0:1 R2:1 R3:1 ");
+    log.clear();
+    doc.RemoveView(&front);
+    doc.RefreshViews();
+    EXPECT_EQ(log, "F0 F1 F3 ");
+}
+
+} // namespace

@@ -22,7 +22,7 @@ LONG ToPixel(float value)
 } // namespace
 
 CZN2DView::CZN2DView()
-    : m_ViewType(ZN2DVIEW_TOP), m_ClientWidth(0), m_ClientHeight(0), m_Centre(0.0f, 0.0f), m_Zoom(1.0f)
+    : CZNView(ZN2DVIEW_TOP), m_ClientWidth(0), m_ClientHeight(0), m_Centre(0.0f, 0.0f), m_Zoom(1.0f)
 {
 }
 

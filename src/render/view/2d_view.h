@@ -7,6 +7,7 @@
 #include "platform/export.h"
 #include "platform/math/d3dx_math.h"
 #include "platform/os/win_types.h"
+#include "render/view/view.h"
 
 // View types: which world axes a view shows.
 enum ZN2DVIEWTYPE : WORD {
@@ -15,17 +16,16 @@ enum ZN2DVIEWTYPE : WORD {
     ZN2DVIEW_FRONT = 2, // u = x, v = -y
 };
 
-class ZN_API CZN2DView
+class ZN_API CZN2DView : public CZNView
 {
 public:
     CZN2DView();
-    virtual ~CZN2DView();
+    ~CZN2DView() override;
     CZN2DView(const CZN2DView &) = delete;
     CZN2DView &operator=(const CZN2DView &) = delete;
 
     // Types other than Top and Right show the Front axes.
     void SetViewType(WORD type) { m_ViewType = type; }
-    WORD GetViewType() const { return m_ViewType; }
 
     void SetClientSize(int width, int height)
     {
@@ -49,8 +49,12 @@ public:
     // zero. Pixels beyond +-2^30 (and NaN, as 0) are held there, so that any position converts.
     POINT *WorldToScreen(POINT *out, const D3DXVECTOR3 *p) const;
 
+    // The drawing and camera-following of the 2D views come with their painting; until then the
+    // document's requests change nothing.
+    void RedrawForDocument(int) override {}
+    void RefreshForDocument() override {}
+
 protected:
-    WORD m_ViewType;
     int m_ClientWidth;
     int m_ClientHeight;
     D3DXVECTOR2 m_Centre; // view space
