@@ -17,6 +17,7 @@ class CZNDebugLog;
 class CZNEDITORDoc;
 class CZNTextureManager;
 class IZNSplashProgress;
+class IZNThumbnailRenderer;
 
 // Edit modes.
 enum ZNEDITMODE : int32_t {
@@ -129,6 +130,10 @@ public:
     IZNReporter *GetReporter() const;
     void SetReporter(IZNReporter *reporter) { m_Reporter = reporter; }
 
+    // What renders scene thumbnails for the writer; null when nothing can (not owned).
+    IZNThumbnailRenderer *GetThumbnailRenderer() const { return m_ThumbnailRenderer; }
+    void SetThumbnailRenderer(IZNThumbnailRenderer *renderer) { m_ThumbnailRenderer = renderer; }
+
 private:
     std::string m_ProgramDirectory;
     CZNEDITORDoc *m_Document = nullptr;
@@ -141,6 +146,7 @@ private:
     std::unique_ptr<CZN3D> m_3D;
     std::unique_ptr<CZNTextureManager> m_TextureManager; // destroyed before the device wrapper
     IZNReporter *m_Reporter = nullptr;
+    IZNThumbnailRenderer *m_ThumbnailRenderer = nullptr;
 };
 
 // The one application object. Never null.

@@ -23,6 +23,7 @@ struct ZNSELECTIONENTRY;
 struct ZN_API ZNMATERIALREF {
     CZNMATERIAL *Material = nullptr; // never null in a stored record
     BYTE Owned = 0;                  // the record made the material and frees it in Clear
+    BYTE Created = 0;                // a reader made the material (owned or handed to the shared list)
     DWORD Index = 0;                 // position in the shared material list (silent reads: in this list)
     // Filled by the 3DS importer.
     char Name[256] = {};

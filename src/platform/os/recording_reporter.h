@@ -17,12 +17,21 @@ public:
     };
 
     int Message(const std::string &text, const std::string &caption, unsigned type) override;
+    void ShowMissingResources(const std::vector<std::string> &names) override { m_MissingResources.push_back(names); }
 
     void QueueAnswer(int answer) { m_Answers.push_back(answer); }
     const std::vector<Entry> &Entries() const { return m_Entries; }
-    void Clear() { m_Entries.clear(); m_Answers.clear(); }
+    // Each Missing Resources report, with its names in order.
+    const std::vector<std::vector<std::string>> &MissingResources() const { return m_MissingResources; }
+    void Clear()
+    {
+        m_Entries.clear();
+        m_Answers.clear();
+        m_MissingResources.clear();
+    }
 
 private:
     std::vector<Entry> m_Entries;
     std::deque<int> m_Answers;
+    std::vector<std::vector<std::string>> m_MissingResources;
 };

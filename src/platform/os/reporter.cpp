@@ -22,3 +22,10 @@ int CZNStderrReporter::Message(const std::string &text, const std::string &capti
     std::fprintf(stderr, "[%s] %s\n", caption.c_str(), text.c_str());
     return DefaultAnswer(type);
 }
+
+void CZNStderrReporter::ShowMissingResources(const std::vector<std::string> &names)
+{
+    std::fprintf(stderr, "[Missing Resources] The following resources could not be located during the scene import.\n");
+    for (const std::string &name : names)
+        std::fprintf(stderr, "  %s\n", name.c_str());
+}

@@ -3,6 +3,7 @@
 // Message boxes of the system go through a reporter: the editor shows them with Qt,
 // tests record them, and tools without a window print them.
 #include <string>
+#include <vector>
 
 #include "platform/export.h"
 
@@ -34,12 +35,16 @@ public:
     virtual ~IZNReporter() = default;
     // Shows text with a caption, icon and buttons (type); returns the button chosen.
     virtual int Message(const std::string &text, const std::string &caption, unsigned type) = 0;
+    // Lists the resources a scene import could not locate (the Missing Resources dialog); the
+    // user can only acknowledge it.
+    virtual void ShowMissingResources(const std::vector<std::string> &names) = 0;
 };
 
 // Prints to standard error and answers with the default button (OK, Yes, Retry or Abort).
 class ZN_API CZNStderrReporter : public IZNReporter {
 public:
     int Message(const std::string &text, const std::string &caption, unsigned type) override;
+    void ShowMissingResources(const std::vector<std::string> &names) override;
 };
 
 // The default button of a button set: what a reporter without a user answers.

@@ -1,0 +1,295 @@
+#include "fileio/iwf_scene.h"
+
+#include <new>
+
+#include "fileio/memory_stream_io.h"
+#include "fileio/stream_io.h"
+#include "render/image/image.h"
+#include "scene/brush.h"
+#include "scene/face.h"
+#include "scene/group.h"
+#include "scene/material.h"
+#include "scene/object_type.h"
+
+namespace
+{
+
+constexpr WORD kContainerChunk = 0x02;
+// Thrown inside a thumbnail-only walk once the picture is decoded, to end the walk early.
+constexpr LONG kThumbnailDone = 0;
+
+// Deletes a group and every group nested in it; other members are only unlinked.
+void DeleteGroupTree(CZNGROUP *group)
+{
+    std::vector<CZNGROUP *> nested;
+    for (DWORD i = 0; i < group->GetChildCount(); ++i) {
+        void *child = group->GetChild(i);
+        if (child && GetObjectType(child) == ZNOBJECT_GROUP)
+            nested.push_back(static_cast<CZNGROUP *>(child));
+    }
+    for (CZNGROUP *child : nested)
+        DeleteGroupTree(child);
+    delete group;
+}
+
+struct StyleBit {
+    DWORD face;
+    DWORD file;
+};
+constexpr StyleBit kStyleBits[] = {
+    {ZNFACESTYLE_INVISIBLE, 0x01}, {ZNFACESTYLE_FULLBRIGHT, 0x02}, {ZNFACESTYLE_SKYBOX, 0x04},
+    {ZNFACESTYLE_TWOSIDED, 0x08},  {ZNFACESTYLE_LOCKUV, 0x10},
+};
+
+} // namespace
+
+CZNIWFScene::CZNIWFScene()
+    : m_Silent(false), m_Thumbnail(nullptr), m_SaveFlags(0), m_ThumbnailDecoded(false), m_Target(nullptr)
+{
+    m_EditorOptionsPresent = false;
+}
+
+CZNIWFScene::~CZNIWFScene()
+{
+    CZNIWFFile::Close();
+}
+
+DWORD CZNIWFScene::FaceStyleToFile(DWORD style)
+{
+    DWORD bits = 0;
+    for (const StyleBit &b : kStyleBits)
+        if (style & b.face)
+            bits |= b.file;
+    return bits;
+}
+
+DWORD CZNIWFScene::FileStyleToFace(DWORD bits)
+{
+    DWORD style = 0;
+    for (const StyleBit &b : kStyleBits)
+        if (bits & b.file)
+            style |= b.face;
+    return style;
+}
+
+DWORD CZNIWFScene::ExportOptionsToFlags(const IWFEXPORTOPTIONS &options)
+{
+    static constexpr DWORD kFlags[IWFOPT_COUNT] = {
+        0,
+        IWFSAVE_SUMMARY,
+        IWFSAVE_GROUPS,
+        IWFSAVE_BRUSHES,
+        IWFSAVE_ENTITIES,
+        IWFSAVE_INDICES,
+        IWFSAVE_MATERIALS,
+        IWFSAVE_TEXTURES,
+        IWFSAVE_OVERLAYS,
+        IWFSAVE_EDITOR_OPTIONS,
+        IWFSAVE_EXTRA_FACE_INFO,
+        IWFSAVE_EXTRA_MATERIAL_INFO,
+        IWFSAVE_EXTRA_TEXTURE_INFO,
+        IWFSAVE_EXTRA_OVERLAY_INFO,
+    };
+    DWORD flags = 0;
+    for (int i = 0; i < IWFOPT_COUNT; ++i)
+        if (options.Option[i])
+            flags |= kFlags[i];
+    return flags;
+}
+
+void CZNIWFScene::Clear(DWORD flags)
+{
+    if (flags & IWFSAVE_GROUPS) {
+        for (CZNGROUP *group : m_Groups)
+            if (group)
+                DeleteGroupTree(group);
+        m_Groups.clear();
+    }
+    if (flags & IWFSAVE_BRUSHES) {
+        for (ZNBRUSH *brush : m_Brushes) {
+            if (!brush)
+                continue;
+            // A group that is kept must not point at a deleted member.
+            if (CZNGROUP *parent = brush->GetParent())
+                parent->RemoveChild(brush);
+            delete brush;
+        }
+        m_Brushes.clear();
+    }
+    // Overlays and entities are not made by this reader yet: their lists are only emptied.
+    if (flags & IWFSAVE_OVERLAYS)
+        m_Overlays.clear();
+    if (flags & IWFSAVE_ENTITIES)
+        m_Entities.clear();
+    if (flags & IWFSAVE_MATERIALS) {
+        for (ZNMATERIALREF &ref : m_MaterialRefs)
+            if (ref.Owned)
+                delete ref.Material;
+        m_MaterialRefs.clear();
+    }
+    if (flags & IWFSAVE_TEXTURES)
+        m_TextureRefs.clear();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Loading
+
+void CZNIWFScene::Load(CZNStreamIO &stream, bool silent)
+{
+    m_Silent = silent;
+    Open(stream, IWF_MODE_READ);
+    SetAuthorId(IWF_AUTHOR_ID, IWF_AUTHOR_ID_LENGTH);
+    m_Thumbnail = nullptr;
+    m_EditorOptionsPresent = false;
+    try {
+        ReadFile(nullptr);
+    } catch (const std::bad_alloc &) {
+        Throw(ZNERR_OUT_OF_MEMORY);
+    }
+}
+
+bool CZNIWFScene::LoadThumbnail(CZNStreamIO &stream, CZNImage *image)
+{
+    m_Silent = false;
+    m_ThumbnailDecoded = false;
+    if (!image || !stream.IsOpen())
+        return false;
+    const int64_t start = stream.Tell();
+    try {
+        Open(stream, IWF_MODE_READ);
+        SetAuthorId(IWF_AUTHOR_ID, IWF_AUTHOR_ID_LENGTH);
+        m_Thumbnail = image;
+        ReadFile(nullptr);
+    } catch (LONG) {
+        // Not IWF, damaged, or the walk ended at the decoded picture.
+    } catch (const std::bad_alloc &) {
+    }
+    m_Thumbnail = nullptr;
+    CZNIWFFile::Close();
+    if (start >= 0)
+        stream.SeekTo(start);
+    return m_ThumbnailDecoded;
+}
+
+void CZNIWFScene::ProcessChunk(IWFCHUNK *chunk, void *data)
+{
+    CZNIWFFile::ProcessChunk(chunk, data);
+    IWFPARENTCONTEXT *context = static_cast<IWFPARENTCONTEXT *>(data);
+
+    if (m_Thumbnail) {
+        if (chunk->ChunkId == kContainerChunk) {
+            ReadChunks(data);
+        } else if (chunk->ChunkId == CHUNK_THUMBNAIL) {
+            ReadThumbnail(chunk, context);
+            if (m_ThumbnailDecoded)
+                throw kThumbnailDone;
+        }
+        return;
+    }
+
+    switch (chunk->ChunkId) {
+    case kContainerChunk:
+        ReadChunks(data);
+        break;
+    case CHUNK_THUMBNAIL:
+        ReadThumbnail(chunk, context);
+        break;
+    case CHUNK_GROUP:
+        ReadGroup(chunk, context);
+        break;
+    case CHUNK_MESH:
+        ReadMesh(chunk, context);
+        break;
+    case CHUNK_SURFACE:
+        ReadSurface(chunk, context);
+        break;
+    case CHUNK_INDICES:
+        ReadIndices(chunk, context);
+        break;
+    case CHUNK_VERTEXCOMPONENTS:
+        ReadVertexComponents(chunk, context);
+        break;
+    case CHUNK_MATERIALS:
+        ReadMaterials(chunk, context);
+        break;
+    case CHUNK_TEXTURES:
+    case CHUNK_EXTRA_TEXTURE_INFO:
+        ReadTextures(chunk, context);
+        break;
+    case CHUNK_SIGNATURE:
+        ReadSignature(chunk, context);
+        break;
+    case CHUNK_EXTRA_FACE_INFO:
+        ReadExtraFaceInfo(chunk, context);
+        break;
+    case CHUNK_EXTRA_MATERIAL_INFO:
+        ReadExtraMaterialInfo(chunk, context);
+        break;
+    case CHUNK_EDITOR_OPTIONS:
+        ReadEditorOptions(chunk, context);
+        break;
+    default:
+        // Entities (0x80), decal meshes (0x21, 0x2003) and unknown chunks are skipped whole.
+        break;
+    }
+}
+
+void CZNIWFScene::ReadBody()
+{
+    const int64_t left = GetChunkDataLeft();
+    try {
+        m_Body.resize(static_cast<size_t>(left));
+    } catch (const std::bad_alloc &) {
+        Throw(ZNERR_OUT_OF_MEMORY);
+    }
+    ReadChunkData(m_Body.data(), static_cast<DWORD>(left));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Saving
+
+void CZNIWFScene::BeginSave(CZNStreamIO &stream)
+{
+    if (!stream.IsOpen())
+        Throw(ZNERR_NOT_OPEN);
+    m_Target = &stream;
+    m_Stage.reset();
+    // Chunks are framed by seeking back over their headers; on a file that would flush the
+    // buffer at every chunk. Such streams get the image in memory first and in one write.
+    if (dynamic_cast<CZNMemoryStreamIO *>(&stream)) {
+        Open(stream, IWF_MODE_WRITE);
+        return;
+    }
+    auto stage = std::make_unique<CZNMemoryStreamIO>();
+    if (!stage->Open(nullptr, 0, ZNSTREAM_WRITE, false))
+        Throw(ZNERR_OUT_OF_MEMORY);
+    m_Stage = std::move(stage);
+    Open(*m_Stage, IWF_MODE_WRITE);
+}
+
+void CZNIWFScene::EndSave()
+{
+    CZNStreamIO *target = m_Target;
+    if (m_Stage) {
+        auto *stage = static_cast<CZNMemoryStreamIO *>(m_Stage.get());
+        const DWORD length = static_cast<DWORD>(stage->GetLength());
+        if (length && !target->Write(stage->GetBuffer(), length)) {
+            DWORD code = target->GetLastErrorCode();
+            Throw(code ? code : ZNERR_STREAM_FAILURE);
+        }
+    }
+    if (!target->Flush()) {
+        DWORD code = target->GetLastErrorCode();
+        Throw(code ? code : ZNERR_STREAM_FAILURE);
+    }
+    CZNIWFFile::Close();
+    m_Stage.reset();
+    m_Target = nullptr;
+}
+
+void CZNIWFScene::FlushBody()
+{
+    if (m_Out.Size())
+        WriteBytes(m_Out.Data(), m_Out.Size());
+    m_Out.Reset();
+}

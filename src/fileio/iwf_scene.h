@@ -1,0 +1,187 @@
+#pragma once
+
+// CZNIWFScene: the editor's IWF scene file. Saving turns the document, a selection or another
+// scene file's lists into IWF chunks (thumbnail, signature, texture and material tables,
+// groups, meshes with their surfaces, editor options); loading turns an IWF image back into new
+// groups and brushes in the lists, matches textures against the texture manager and materials
+// against the shared material list, and reads the editor options.
+//
+// Ownership: the lists point to objects the scene file does not own. A save never deletes
+// anything. After a load the caller takes the objects (and calls FreeLists) or deletes them
+// with Clear. A material record owns its material only while Owned is set: a silent load keeps
+// the materials it makes outside the shared list and owned; a non-silent load appends them to
+// the shared list, which owns them from then on.
+//
+// Failures: every operation but LoadThumbnail throws a 32-bit code (LONG): the stream's own code
+// for a failed read, write, seek or flush, the IWF codes of file_errors.h for malformed images
+// (0x89671B5A for any count, length or skip that does not fit the chunk holding it, 0x89671B5D
+// for a chunk out of place, 0x89671B58 for a wrong signature) and 0x896707D0 for memory. After a
+// failed load the lists hold what was made so far. LoadThumbnail never throws.
+#include <memory>
+#include <vector>
+
+#include "fileio/iwf_body_writer.h"
+#include "fileio/iwf_file.h"
+
+class CZNImage;
+class CZNGROUP;
+class ZNBRUSH;
+class ZNFACE;
+class CZNTexture;
+
+// The system's own author id of custom chunks.
+constexpr char IWF_AUTHOR_ID[] = "TOVRA";
+constexpr BYTE IWF_AUTHOR_ID_LENGTH = 5;
+
+// Save flags: one bit per part of the scene.
+constexpr DWORD IWFSAVE_BRUSHES = 0x0001;
+constexpr DWORD IWFSAVE_OVERLAYS = 0x0002;
+constexpr DWORD IWFSAVE_ENTITIES = 0x0004;
+constexpr DWORD IWFSAVE_GROUPS = 0x0008;
+constexpr DWORD IWFSAVE_MATERIALS = 0x0020;
+constexpr DWORD IWFSAVE_TEXTURES = 0x0040;
+constexpr DWORD IWFSAVE_EDITOR_OPTIONS = 0x0080;
+constexpr DWORD IWFSAVE_EXTRA_FACE_INFO = 0x0100;
+constexpr DWORD IWFSAVE_EXTRA_MATERIAL_INFO = 0x0200;
+constexpr DWORD IWFSAVE_EXTRA_TEXTURE_INFO = 0x0400;
+constexpr DWORD IWFSAVE_EXTRA_OVERLAY_INFO = 0x0800;
+constexpr DWORD IWFSAVE_SUMMARY = 0x1000;
+constexpr DWORD IWFSAVE_INDICES = 0x2000;
+constexpr DWORD IWFSAVE_THUMBNAIL = 0x4000;
+constexpr DWORD IWFSAVE_ALL = 0x7FFF;
+
+// The IWF export options: fourteen words, each non-zero for "on", numbered as below.
+enum IWFEXPORTOPTION : int {
+    IWFOPT_THUMBNAIL = 0,
+    IWFOPT_SUMMARY = 1,
+    IWFOPT_GROUP = 2,
+    IWFOPT_MESH = 3,
+    IWFOPT_ENTITY = 4,
+    IWFOPT_INDICES = 5,
+    IWFOPT_MATERIALS = 6,
+    IWFOPT_TEXTURES = 7,
+    IWFOPT_DECALMESH = 8,
+    IWFOPT_EDITOR_OPTIONS = 9,
+    IWFOPT_EXTRA_FACE_INFO = 10,
+    IWFOPT_EXTRA_MATERIAL_INFO = 11,
+    IWFOPT_EXTRA_TEXTURE_INFO = 12,
+    IWFOPT_EXTRA_OVERLAY_INFO = 13,
+    IWFOPT_COUNT = 14,
+};
+
+struct IWFEXPORTOPTIONS {
+    DWORD Option[IWFOPT_COUNT] = {};
+};
+
+// What the geometry readers note while the children of one mesh are read; each mesh has its
+// own, so a nested mesh cannot change how its parent is finished.
+struct ZNMESHREADSTATE {
+    BYTE IndicesLoaded = 0;
+    BYTE NormalsPresent = 1;
+    BYTE TexCoordsPresent = 1;
+};
+
+// What a chunk reader hands to the readers of its children (null at the top level).
+struct IWFPARENTCONTEXT {
+    WORD ParentId = 0;                     // the chunk whose children are read
+    void *Object = nullptr;                // CZNGROUP (0x10), ZNBRUSH (0x20), face array (0x30); null otherwise
+    DWORD Count = 0;                       // faces of a surface; records of a 0x90 or 0xA0
+    D3DXMATRIX *Matrix = nullptr;          // transform of the children's coordinates, or null
+    DWORD First = 0;                       // first record of a 0x90 or 0xA0 in the scene's lists
+    ZNMESHREADSTATE *ReadState = nullptr;  // the enclosing mesh's state (meshes and surfaces)
+};
+
+class ZN_API CZNIWFScene : public CZNIWFFile
+{
+public:
+    CZNIWFScene();
+    ~CZNIWFScene() override;
+
+    // silent: no questions and no dialogs; new materials stay owned and out of the shared list.
+    void Load(CZNStreamIO &stream, bool silent) override;
+    // Decodes the first thumbnail into image; true when this call decoded one (even if the file
+    // is damaged after it). The stream is put back where it was.
+    bool LoadThumbnail(CZNStreamIO &stream, CZNImage *image) override;
+    // The document's objects (needs a document; nothing but the header chunks without one).
+    void SaveScene(CZNStreamIO &stream, DWORD flags, CZNImage *thumbnail) override;
+    void SaveObjects(CZNStreamIO &stream, const std::vector<ZNSELECTIONENTRY> &entries, DWORD flags,
+                     CZNImage *thumbnail) override;
+    void SaveObjectsWithOptions(CZNStreamIO &stream, const std::vector<ZNSELECTIONENTRY> &entries,
+                                const IWFEXPORTOPTIONS &options, CZNImage *thumbnail);
+    void ExportFromScene(CZNStreamIO &stream, CZNSceneFile &source, const IWFEXPORTOPTIONS &options,
+                         CZNImage *thumbnail);
+    // Deletes the objects of the chosen lists (0x08 groups with their nested groups, 0x01 brushes,
+    // 0x20 owned materials) and empties the chosen lists.
+    void Clear(DWORD flags) override;
+
+    void ProcessChunk(IWFCHUNK *chunk, void *context) override;
+
+    // Steps of a save, public for the callers that assemble their own.
+    void CollectGroups();
+    void BuildMaterialTable();
+    void BuildTextureTable();
+    void GatherEditorOptions();
+    void WriteFile();
+
+    bool IsSilent() const { return m_Silent; }
+    DWORD GetSaveFlags() const { return m_SaveFlags; }
+
+    // The save flags the export options stand for (option 0 gives none).
+    static DWORD ExportOptionsToFlags(const IWFEXPORTOPTIONS &options);
+    // Face style bits to file bits and back; bits without a counterpart are dropped.
+    static DWORD FaceStyleToFile(DWORD style);
+    static DWORD FileStyleToFace(DWORD bits);
+
+protected:
+    // Writers: the body of the open chunk (and its child chunks).
+    void WriteThumbnail();
+    void WriteTextures();
+    void WriteMaterials();
+    void WriteExtraMaterialInfo();
+    void WriteEditorOptions();
+    void WriteGroup(CZNGROUP *group);
+    void WriteMesh(ZNBRUSH *brush);
+    void WriteSurface(ZNFACE **faces, DWORD count, BYTE overlayFaces, const D3DXMATRIX *matrix);
+    void WriteExtraFaceInfo(ZNFACE **faces, DWORD count);
+    void WriteVertexComponents(ZNFACE **faces, DWORD count, DWORD vertexTotal, const D3DXMATRIX *matrix);
+    void WriteIndices(ZNFACE **faces, DWORD count, DWORD indexTotal);
+    // Writes the gathered body and empties it; a failed write throws the stream's code.
+    void FlushBody();
+
+    // Readers: the open chunk, its own data first, then its children.
+    void ReadThumbnail(IWFCHUNK *chunk, IWFPARENTCONTEXT *context);
+    void ReadSignature(IWFCHUNK *chunk, IWFPARENTCONTEXT *context);
+    void ReadEditorOptions(IWFCHUNK *chunk, IWFPARENTCONTEXT *context);
+    void ReadTextures(IWFCHUNK *chunk, IWFPARENTCONTEXT *context);
+    void ReadMaterials(IWFCHUNK *chunk, IWFPARENTCONTEXT *context);
+    void ReadExtraMaterialInfo(IWFCHUNK *chunk, IWFPARENTCONTEXT *context);
+    void ReadGroup(IWFCHUNK *chunk, IWFPARENTCONTEXT *context);
+    void ReadMesh(IWFCHUNK *chunk, IWFPARENTCONTEXT *context);
+    void ReadSurface(IWFCHUNK *chunk, IWFPARENTCONTEXT *context);
+    void ReadExtraFaceInfo(IWFCHUNK *chunk, IWFPARENTCONTEXT *context);
+    void ReadVertexComponents(IWFCHUNK *chunk, IWFPARENTCONTEXT *context);
+    void ReadIndices(IWFCHUNK *chunk, IWFPARENTCONTEXT *context);
+    // The open chunk's own data left from the stream position, read into m_Body.
+    void ReadBody();
+
+    // Texture matching for records [first, first + count) and the Missing Resources report.
+    void MatchTextures(size_t first, size_t count);
+    // The position of the first texture record naming texture, or -1.
+    LONG FindTextureRecord(const CZNTexture *texture) const;
+
+    bool m_Silent;
+    CZNImage *m_Thumbnail; // not owned
+    DWORD m_SaveFlags;
+    bool m_ThumbnailDecoded; // a thumbnail-only read decoded one
+    CZNIWFBodyWriter m_Out;  // the body being written
+    std::vector<BYTE> m_Body; // the body being read
+
+private:
+    // Opens for writing on the stream or on a memory stage that is copied to it at the end.
+    void BeginSave(CZNStreamIO &stream);
+    void EndSave();
+    void AppendSelection(const std::vector<ZNSELECTIONENTRY> &entries, DWORD flags);
+
+    CZNStreamIO *m_Target;                // the caller's stream while a save runs
+    std::unique_ptr<CZNStreamIO> m_Stage; // the memory stage of a save to a non-memory stream
+};

@@ -1,0 +1,329 @@
+// The save side of the IWF scene: the lists a save writes, built from a selection or another
+// scene file, the editor options, the rendered thumbnail, and the top-level chunk order.
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "app/editor_app.h"
+#include "fileio/iwf_scene.h"
+#include "render/camera.h"
+#include "render/direct3d.h"
+#include "render/image/image.h"
+#include "render/texture.h"
+#include "render/thumbnail_renderer.h"
+#include "scene/brush.h"
+#include "scene/face.h"
+#include "scene/group.h"
+#include "scene/material.h"
+#include "scene/object_type.h"
+#include "scene/path_utils.h"
+#include "scene/selection_entry.h"
+
+namespace
+{
+
+constexpr DWORD kThumbnailSize = 106;
+
+// Calls visit(face) for every face of the brushes of a group and its nested groups.
+template <class Visit> void VisitGroupFaces(CZNGROUP *group, Visit &visit)
+{
+    for (DWORD i = 0; i < group->GetChildCount(); ++i) {
+        void *child = group->GetChild(i);
+        if (!child)
+            continue;
+        if (GetObjectType(child) == ZNOBJECT_BRUSH) {
+            ZNBRUSH *brush = static_cast<ZNBRUSH *>(child);
+            for (DWORD f = 0; f < brush->GetFaceCount(); ++f)
+                visit(brush->GetFace(f));
+        } else if (GetObjectType(child) == ZNOBJECT_GROUP) {
+            VisitGroupFaces(static_cast<CZNGROUP *>(child), visit);
+        }
+    }
+}
+
+// The faces of everything being saved: groups (recursively), then brushes.
+template <class Visit>
+void VisitSavedFaces(const std::vector<CZNGROUP *> &groups, const std::vector<ZNBRUSH *> &brushes, Visit visit)
+{
+    for (CZNGROUP *group : groups)
+        if (group)
+            VisitGroupFaces(group, visit);
+    for (ZNBRUSH *brush : brushes)
+        if (brush)
+            for (DWORD f = 0; f < brush->GetFaceCount(); ++f)
+                visit(brush->GetFace(f));
+}
+
+ZNTEXTUREREF MakeTextureRecord(CZNTexture *texture)
+{
+    ZNTEXTUREREF ref;
+    ref.Texture = texture;
+    ref.CRC = texture->GetCRC();
+    char *path = texture->GetPathAndFileName();
+    char *name = path ? GetFileNameFromPath(path) : nullptr;
+    if (name)
+        std::strncpy(ref.Name, name, sizeof ref.Name - 1);
+    std::free(name);
+    std::free(path);
+    return ref;
+}
+
+// The capture of the thumbnail renderer brought to the stored form: blurred, 106 x 106,
+// 8 bits. Null without a renderer or when a step fails.
+std::unique_ptr<CZNImage> RenderThumbnail()
+{
+    IZNThumbnailRenderer *renderer = GetEditorApp()->GetThumbnailRenderer();
+    if (!renderer)
+        return nullptr;
+    std::unique_ptr<CZNImage> image(renderer->CaptureThumbnail());
+    if (!image || image->GetWidth() == 0)
+        return nullptr;
+    image->Blur();
+    if (!image->Resize(INTERP_PIXEL, kThumbnailSize, kThumbnailSize) || !image->ChangeColorDepth(8, false))
+        return nullptr;
+    return image;
+}
+
+} // namespace
+
+void CZNIWFScene::AppendSelection(const std::vector<ZNSELECTIONENTRY> &entries, DWORD flags)
+{
+    for (const ZNSELECTIONENTRY &entry : entries) {
+        if (!entry.Object)
+            continue;
+        // Entities and overlays have no objects of their own yet; their entries are skipped.
+        if (entry.Type == ZNSELECT_BRUSH && (flags & IWFSAVE_BRUSHES))
+            m_Brushes.push_back(reinterpret_cast<ZNBRUSH *>(entry.Object));
+    }
+}
+
+void CZNIWFScene::SaveObjects(CZNStreamIO &stream, const std::vector<ZNSELECTIONENTRY> &entries, DWORD flags,
+                              CZNImage *thumbnail)
+{
+    BeginSave(stream);
+    AppendSelection(entries, flags);
+    if (flags & IWFSAVE_GROUPS)
+        CollectGroups();
+    if (flags & IWFSAVE_MATERIALS)
+        BuildMaterialTable();
+    if (flags & IWFSAVE_TEXTURES)
+        BuildTextureTable();
+    m_EditorOptionsPresent = false;
+    if (flags & IWFSAVE_EDITOR_OPTIONS)
+        GatherEditorOptions();
+    m_SaveFlags = flags;
+    m_Thumbnail = thumbnail;
+    WriteFile();
+    EndSave();
+}
+
+void CZNIWFScene::SaveObjectsWithOptions(CZNStreamIO &stream, const std::vector<ZNSELECTIONENTRY> &entries,
+                                         const IWFEXPORTOPTIONS &options, CZNImage *thumbnail)
+{
+    DWORD flags = ExportOptionsToFlags(options);
+    std::unique_ptr<CZNImage> rendered;
+    if (options.Option[IWFOPT_THUMBNAIL]) {
+        flags |= IWFSAVE_THUMBNAIL;
+        if (!thumbnail) {
+            rendered = RenderThumbnail();
+            thumbnail = rendered.get();
+        }
+    }
+    // The rendered image is freed whether the save succeeds or throws.
+    SaveObjects(stream, entries, flags, thumbnail);
+}
+
+void CZNIWFScene::ExportFromScene(CZNStreamIO &stream, CZNSceneFile &source, const IWFEXPORTOPTIONS &options,
+                                  CZNImage *thumbnail)
+{
+    BeginSave(stream);
+    const DWORD flags = ExportOptionsToFlags(options);
+    if (&source != this) {
+        if (options.Option[IWFOPT_MESH])
+            m_Brushes = source.m_Brushes;
+        if (options.Option[IWFOPT_ENTITY])
+            m_Entities = source.m_Entities;
+        if (options.Option[IWFOPT_DECALMESH])
+            m_Overlays = source.m_Overlays;
+        if (options.Option[IWFOPT_MATERIALS]) {
+            // The source keeps its materials; these records only name them.
+            m_MaterialRefs = source.m_MaterialRefs;
+            for (ZNMATERIALREF &ref : m_MaterialRefs)
+                ref.Owned = 0;
+        }
+    }
+    m_EditorOptionsPresent = false;
+    if (options.Option[IWFOPT_EDITOR_OPTIONS]) {
+        if (source.m_EditorOptionsPresent) {
+            m_EditorOptions = source.m_EditorOptions;
+            m_EditorOptionsPresent = true;
+        } else {
+            GatherEditorOptions();
+        }
+    }
+    m_Thumbnail = options.Option[IWFOPT_THUMBNAIL] ? thumbnail : nullptr;
+    m_SaveFlags = flags;
+    if (options.Option[IWFOPT_GROUP] && !source.m_Groups.empty()) {
+        if (&source != this)
+            m_Groups = source.m_Groups;
+        CollectGroups();
+    }
+    if (options.Option[IWFOPT_TEXTURES])
+        BuildTextureTable();
+    WriteFile();
+    EndSave();
+}
+
+void CZNIWFScene::CollectGroups()
+{
+    std::vector<ZNBRUSH *> kept;
+    kept.reserve(m_Brushes.size());
+    for (ZNBRUSH *brush : m_Brushes) {
+        CZNGROUP *parent = brush ? brush->GetParent() : nullptr;
+        if (!parent) {
+            kept.push_back(brush);
+            continue;
+        }
+        CZNGROUP *root = parent->GetRootGroup();
+        if (std::find(m_Groups.begin(), m_Groups.end(), root) == m_Groups.end())
+            m_Groups.push_back(root);
+    }
+    m_Brushes.swap(kept);
+}
+
+void CZNIWFScene::BuildMaterialTable()
+{
+    CZN3D *wrapper = GetEditorApp()->Get3D();
+    VisitSavedFaces(m_Groups, m_Brushes, [&](ZNFACE *face) {
+        const LONG index = face->GetMaterial();
+        CZNMATERIAL *material = index >= 0 ? wrapper->GetMaterialRecord(static_cast<DWORD>(index)) : nullptr;
+        if (!material)
+            return;
+        for (const ZNMATERIALREF &ref : m_MaterialRefs)
+            if (ref.Material == material)
+                return;
+        ZNMATERIALREF ref;
+        ref.Material = material;
+        ref.Owned = 0;
+        ref.Index = static_cast<DWORD>(index);
+        m_MaterialRefs.push_back(ref);
+    });
+}
+
+void CZNIWFScene::BuildTextureTable()
+{
+    auto add = [this](CZNTexture *texture) {
+        if (texture && FindTextureRecord(texture) < 0)
+            m_TextureRefs.push_back(MakeTextureRecord(texture));
+    };
+    VisitSavedFaces(m_Groups, m_Brushes, [&](ZNFACE *face) { add(face->GetTexture()); });
+    for (const ZNMATERIALREF &ref : m_MaterialRefs)
+        if (ref.Material)
+            add(ref.Material->GetTexture());
+}
+
+void CZNIWFScene::GatherEditorOptions()
+{
+    CZNEDITORApp *app = GetEditorApp();
+    if (!app)
+        return;
+    m_EditorOptions = ZNEDITOROPTIONS{};
+
+    // Option flags by number, and the bit each sets when non-zero (flag 8 is not saved).
+    static constexpr struct {
+        int word;
+        DWORD bit;
+    } kFlagBits[] = {
+        {0, 0x00001000},  {1, 0x00000040},  {2, 0x00002000},  {3, 0x00010000},  {4, 0x00000400},
+        {5, 0x00000001},  {6, 0x00000002},  {7, 0x00800000},  {9, 0x00020000},  {10, 0x00100000},
+        {11, 0x00080000}, {12, 0x00040000}, {13, 0x00200000}, {14, 0x00400000}, {15, 0x00008000},
+        {16, 0x00004000}, {17, 0x00000100}, {18, 0x00000080}, {19, 0x00000200}, {25, 0x08000000},
+        {24, 0x10000000},
+    };
+    DWORD flags = 0;
+    for (const auto &entry : kFlagBits)
+        if (app->GetOptionWord(entry.word))
+            flags |= entry.bit;
+
+    CZN3D *wrapper = app->Get3D();
+    switch (wrapper->GetRenderMode()) {
+    case 4:
+        flags |= 0x01000000;
+        break;
+    case 3:
+        flags |= 0x00000004;
+        break;
+    case 2:
+        flags |= 0x00000008;
+        break;
+    case 1:
+        flags |= 0x00000010;
+        break;
+    default:
+        break;
+    }
+    if (wrapper->IsDefaultLighting())
+        flags |= 0x00000020;
+    const int32_t cameraMode = app->GetOptionWord(27);
+    if (cameraMode == 0)
+        flags |= 0x02000000;
+    else if (cameraMode == 1)
+        flags |= 0x04000000;
+
+    m_EditorOptions.Flags = flags;
+    const CZNCAMERA *camera = wrapper->GetCamera();
+    m_EditorOptions.CameraPosition = camera->GetPosition();
+    m_EditorOptions.CameraLook = camera->GetLook();
+    m_EditorOptions.CameraUp = camera->GetUp();
+    m_EditorOptions.CameraSelected = camera->IsSelected();
+    m_EditorOptions.OptionWord21 = static_cast<DWORD>(app->GetOptionWord(21));
+    m_EditorOptions.OptionWord20 = static_cast<DWORD>(app->GetOptionWord(20));
+    m_EditorOptionsPresent = true;
+}
+
+void CZNIWFScene::WriteFile()
+{
+    static constexpr char kSignature[8] = {'-', 'Z', 'N', '_', 'S', 'I', 'G', '-'};
+    SetAuthorId(IWF_AUTHOR_ID, IWF_AUTHOR_ID_LENGTH);
+    if (m_Thumbnail) {
+        BeginChunk(CHUNK_THUMBNAIL);
+        WriteThumbnail();
+        EndChunk();
+    }
+    BeginChunk(CHUNK_SIGNATURE);
+    WriteBytes(kSignature, sizeof kSignature);
+    EndChunk();
+    if (!m_TextureRefs.empty()) {
+        BeginChunk(CHUNK_TEXTURES);
+        WriteTextures();
+        EndChunk();
+    }
+    if (!m_MaterialRefs.empty()) {
+        BeginChunk(CHUNK_MATERIALS);
+        WriteMaterials();
+        EndChunk();
+    }
+    for (CZNGROUP *group : m_Groups) {
+        if (!group)
+            continue;
+        BeginChunk(CHUNK_GROUP);
+        WriteGroup(group);
+        EndChunk();
+    }
+    for (ZNBRUSH *brush : m_Brushes) {
+        if (!brush)
+            continue;
+        BeginChunk(CHUNK_MESH);
+        WriteMesh(brush);
+        EndChunk();
+    }
+    // Overlays and entities have no chunk writers yet (entities would be written with the
+    // author id cleared); their lists stay empty.
+    if (m_EditorOptionsPresent) {
+        BeginChunk(CHUNK_EDITOR_OPTIONS);
+        WriteEditorOptions();
+        EndChunk();
+    }
+    WriteSummary();
+}
