@@ -191,8 +191,9 @@ TEST_F(MalformedTest, BadTriangleListsAreDroppedAndRebuilt)
         ASSERT_TRUE(face->m_TriIndices) << variant;
         for (int k = 0; k < 12; ++k)
             EXPECT_LT(face->m_TriIndices[k], 6) << variant;
-        if (variant == 2)
+        if (variant == 2) {
             EXPECT_EQ(face->m_TriIndices[11], 5);
+        }
         scene.Clear(IWFSAVE_ALL);
     }
 }
