@@ -1,8 +1,9 @@
 #include "fileio/iwf_scene.h"
 
+#include <algorithm>
+#include <cstring>
 #include <new>
 
-#include "fileio/memory_stream_io.h"
 #include "fileio/stream_io.h"
 #include "render/image/image.h"
 #include "scene/brush.h"
@@ -13,6 +14,63 @@
 
 namespace
 {
+
+// The image of a save in memory: a growable block written and patched by the chunk layer, then
+// handed to the caller's stream in one write. It grows geometrically, so a large scene is not
+// copied at every step, and nothing reaches the caller's stream before the image is complete.
+class StageStream final : public CZNStreamIO
+{
+public:
+    void Close() override {}
+    DWORD Read(void *, DWORD) override { return 0; }
+    bool Write(const void *src, DWORD count) override
+    {
+        if (!count)
+            return true;
+        const size_t end = m_Position + count;
+        if (end > m_Bytes.size()) {
+            try {
+                m_Bytes.resize(end);
+            } catch (const std::bad_alloc &) {
+                SetError(ZNERR_OUT_OF_MEMORY, -1, GetName());
+                return false;
+            }
+        }
+        std::memcpy(m_Bytes.data() + m_Position, src, count);
+        m_Position = end;
+        return true;
+    }
+    bool ReadString(char *, DWORD) override { return false; }
+    bool WriteString(const char *) override { return false; }
+    int64_t Seek(int64_t offset, DWORD origin) override
+    {
+        const int64_t base = origin == ZNSEEK_SET ? 0 : origin == ZNSEEK_CUR ? Tell() : GetLength();
+        return SeekTo(base + offset) ? Tell() : -1;
+    }
+    bool Flush() override { return true; }
+    bool IsOpen() override { return true; }
+    bool IsEOF() override { return m_Position >= m_Bytes.size(); }
+    int64_t Tell() override { return static_cast<int64_t>(m_Position); }
+    // Only positions inside what was written: the chunk layer seeks back to patch lengths.
+    bool SeekTo(int64_t position) override
+    {
+        if (position < 0 || static_cast<uint64_t>(position) > m_Bytes.size()) {
+            SetError(ZNERR_SEEK_FAILED, -1, GetName());
+            return false;
+        }
+        m_Position = static_cast<size_t>(position);
+        return true;
+    }
+    int64_t GetLength() override { return static_cast<int64_t>(m_Bytes.size()); }
+    bool SetLength(int64_t) override { return false; }
+    const char *GetName() override { return "IWF Save Buffer"; }
+
+    const std::vector<BYTE> &Bytes() const { return m_Bytes; }
+
+private:
+    std::vector<BYTE> m_Bytes;
+    size_t m_Position = 0;
+};
 
 constexpr WORD kContainerChunk = 0x02;
 // Thrown inside a thumbnail-only walk once the picture is decoded, to end the walk early.
@@ -253,27 +311,20 @@ void CZNIWFScene::BeginSave(CZNStreamIO &stream)
     if (!stream.IsOpen())
         Throw(ZNERR_NOT_OPEN);
     m_Target = &stream;
-    m_Stage.reset();
-    // Chunks are framed by seeking back over their headers; on a file that would flush the
-    // buffer at every chunk. Such streams get the image in memory first and in one write.
-    if (dynamic_cast<CZNMemoryStreamIO *>(&stream)) {
-        Open(stream, IWF_MODE_WRITE);
-        return;
-    }
-    auto stage = std::make_unique<CZNMemoryStreamIO>();
-    if (!stage->Open(nullptr, 0, ZNSTREAM_WRITE, false))
-        Throw(ZNERR_OUT_OF_MEMORY);
-    m_Stage = std::move(stage);
+    // Chunks are framed by seeking back over their headers, which on a file would flush the
+    // buffer at every chunk; the image is made in memory and written out in one piece.
+    m_Stage = std::make_unique<StageStream>();
     Open(*m_Stage, IWF_MODE_WRITE);
 }
 
 void CZNIWFScene::EndSave()
 {
     CZNStreamIO *target = m_Target;
-    if (m_Stage) {
-        auto *stage = static_cast<CZNMemoryStreamIO *>(m_Stage.get());
-        const DWORD length = static_cast<DWORD>(stage->GetLength());
-        if (length && !target->Write(stage->GetBuffer(), length)) {
+    const std::vector<BYTE> &image = static_cast<StageStream *>(m_Stage.get())->Bytes();
+    constexpr size_t kPiece = size_t{1} << 30; // a write takes a 32-bit count
+    for (size_t done = 0; done < image.size(); done += kPiece) {
+        const DWORD count = static_cast<DWORD>(std::min(kPiece, image.size() - done));
+        if (!target->Write(image.data() + done, count)) {
             DWORD code = target->GetLastErrorCode();
             Throw(code ? code : ZNERR_STREAM_FAILURE);
         }

@@ -177,11 +177,11 @@ protected:
     std::vector<BYTE> m_Body; // the body being read
 
 private:
-    // Opens for writing on the stream or on a memory stage that is copied to it at the end.
+    // Opens for writing on a memory stage; EndSave writes the image to the stream and flushes it.
     void BeginSave(CZNStreamIO &stream);
     void EndSave();
     void AppendSelection(const std::vector<ZNSELECTIONENTRY> &entries, DWORD flags);
 
     CZNStreamIO *m_Target;                // the caller's stream while a save runs
-    std::unique_ptr<CZNStreamIO> m_Stage; // the memory stage of a save to a non-memory stream
+    std::unique_ptr<CZNStreamIO> m_Stage; // the image of the save being written
 };
