@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "fileio/memory_stream_io.h"
 #include "fileio/stream_io.h"
 #include "render/image/image.h"
 #include "scene/brush.h"
@@ -195,10 +196,55 @@ void CZNIWFScene::Clear(DWORD flags)
 void CZNIWFScene::Load(CZNStreamIO &stream, bool silent)
 {
     m_Silent = silent;
-    Open(stream, IWF_MODE_READ);
-    SetAuthorId(IWF_AUTHOR_ID, IWF_AUTHOR_ID_LENGTH);
     m_Thumbnail = nullptr;
     m_EditorOptionsPresent = false;
+    if (dynamic_cast<CZNMemoryStreamIO *>(&stream) || !stream.IsOpen()) {
+        Open(stream, IWF_MODE_READ);
+        SetAuthorId(IWF_AUTHOR_ID, IWF_AUTHOR_ID_LENGTH);
+        try {
+            ReadFile(nullptr);
+        } catch (const std::bad_alloc &) {
+            Throw(ZNERR_OUT_OF_MEMORY);
+        }
+        return;
+    }
+
+    // The walk seeks back and forth over every chunk; on a file each seek would drop the read
+    // buffer. The rest of the stream is read in one piece and walked in memory, and the stream
+    // is left where the walk ended.
+    const int64_t start = stream.Tell();
+    const int64_t length = stream.GetLength();
+    if (start < 0 || length < 0) {
+        DWORD code = stream.GetLastErrorCode();
+        Throw(code ? code : ZNERR_STREAM_FAILURE);
+    }
+    const uint64_t size = static_cast<uint64_t>(std::max<int64_t>(length - start, 0));
+    if (size > 0xFFFFFFFFu)
+        Throw(ZNERR_IWF_BAD_LENGTHS);
+    std::vector<BYTE> image;
+    try {
+        image.resize(static_cast<size_t>(size) + 1);
+    } catch (const std::bad_alloc &) {
+        Throw(ZNERR_OUT_OF_MEMORY);
+    }
+    if (size && stream.Read(image.data(), static_cast<DWORD>(size)) != size) {
+        DWORD code = stream.GetLastErrorCode();
+        Throw(code ? code : ZNERR_IWF_BAD_TAG);
+    }
+    CZNMemoryStreamIO memory(image.data(), static_cast<DWORD>(size), ZNSTREAM_READ, false);
+    struct Restore {
+        CZNStreamIO &stream;
+        CZNMemoryStreamIO &memory;
+        int64_t start;
+        CZNIWFScene &scene;
+        ~Restore()
+        {
+            stream.SeekTo(start + memory.Tell());
+            scene.CZNIWFFile::Close();
+        }
+    } restore{stream, memory, start, *this};
+    Open(memory, IWF_MODE_READ);
+    SetAuthorId(IWF_AUTHOR_ID, IWF_AUTHOR_ID_LENGTH);
     try {
         ReadFile(nullptr);
     } catch (const std::bad_alloc &) {

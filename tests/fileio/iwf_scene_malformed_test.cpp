@@ -237,7 +237,7 @@ TEST_F(TruncationTest, SaveIntoAStreamThatFailsAfterNBytesThrowsForEveryN)
     EXPECT_EQ(IwfStreamBytes(enough), full);
 }
 
-TEST_F(TruncationTest, FileSavesMatchMemorySavesAndAFullDiskThrows)
+TEST_F(TruncationTest, FileSavesAndOpensMatchMemoryAndAFullDiskThrows)
 {
     IwfBytes full = Build();
     std::vector<ZNBRUSH *> saved(brushes.begin(), brushes.end());
@@ -252,6 +252,22 @@ TEST_F(TruncationTest, FileSavesMatchMemorySavesAndAFullDiskThrows)
         std::string written = ZnReadFile(dir.File("scene.iwf"));
         ASSERT_EQ(written.size(), full.size() + 3);
         EXPECT_EQ(IwfBytes(written.begin() + 3, written.end()), full);
+
+        // Opened from the file at the same offset; the stream ends after the last chunk.
+        CZNFileStreamIO in(dir.File("scene.iwf").c_str(), ZNSTREAM_READ);
+        ASSERT_TRUE(in.SeekTo(3));
+        CZNIWFScene loaded;
+        loaded.Load(in, true);
+        EXPECT_EQ(loaded.m_Brushes.size(), 2u);
+        EXPECT_EQ(loaded.m_Groups.size(), 1u);
+        EXPECT_EQ(in.Tell(), static_cast<int64_t>(written.size()));
+        loaded.Clear(IWFSAVE_ALL);
+        ZnWriteFile(dir.File("cut.iwf"), written.substr(0, written.size() - 7));
+        CZNFileStreamIO cut(dir.File("cut.iwf").c_str(), ZNSTREAM_READ);
+        ASSERT_TRUE(cut.SeekTo(3));
+        CZNIWFScene damaged;
+        EXPECT_THROW(damaged.Load(cut, true), LONG);
+        damaged.Clear(IWFSAVE_ALL);
     }
     CZNFileStreamIO devFull("/dev/full", ZNSTREAM_WRITE);
     ASSERT_TRUE(devFull.IsOpen());
