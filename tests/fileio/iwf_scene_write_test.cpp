@@ -7,6 +7,7 @@
 
 #include "iwf_scene_fixture.h"
 #include "render/camera.h"
+#include "render/thumbnail_renderer.h"
 
 namespace
 {
@@ -427,6 +428,55 @@ TEST_F(WriterTest, ExportFromSceneCopiesListsAndLeavesTheThumbnailToOptionZero)
     EXPECT_EQ(exporter.m_MaterialRefs[0].Owned, 0);
     EXPECT_EQ(IwfIds(IwfParse(IwfStreamBytes(stream))), (std::vector<uint16_t>{0x2000, 0x90, 0x20, 0x2004}));
     source.m_MaterialRefs.clear(); // the list owns the material
+}
+
+// Stands in for the 3D view: a capture of the given size, white with a dark square.
+class CaptureRenderer : public IZNThumbnailRenderer
+{
+public:
+    CZNImage *CaptureThumbnail() override
+    {
+        ++calls;
+        auto *image = new CZNImage;
+        image->AllocImageMem(640, 640, 24, false);
+        for (DWORD i = 0; i < 640 * 640; ++i) {
+            const bool dark = (i % 640) < 320 && (i / 640) < 320;
+            image->GetRedPlane()[i] = image->GetGreenPlane()[i] = image->GetBluePlane()[i] = dark ? 40 : 255;
+        }
+        return image;
+    }
+    int calls = 0;
+};
+
+TEST_F(WriterTest, ThumbnailOptionRendersAnEightBitThumbnail)
+{
+    CaptureRenderer renderer;
+    GetEditorApp()->SetThumbnailRenderer(&renderer);
+    IWFEXPORTOPTIONS options;
+    options.Option[IWFOPT_THUMBNAIL] = 1;
+    options.Option[IWFOPT_MESH] = 1;
+    CZNMemoryStreamIO stream;
+    stream.Open(nullptr, 0, ZNSTREAM_WRITE, false);
+    CZNIWFScene scene;
+    scene.SaveObjectsWithOptions(stream, Entries({Cube()}), options, nullptr);
+    GetEditorApp()->SetThumbnailRenderer(nullptr);
+    EXPECT_EQ(renderer.calls, 1);
+    auto top = IwfParse(IwfStreamBytes(stream));
+    ASSERT_EQ(IwfIds(top), (std::vector<uint16_t>{0x03, 0x2000, 0x20}));
+    EXPECT_EQ(top[0].data.size(), 12010u);
+    EXPECT_EQ(IwfGet16(top[0].data, 4), 8);
+
+    // A given image is used as it is, without rendering.
+    CZNImage given;
+    given.AllocImageMem(3, 3, 24, false);
+    CZNMemoryStreamIO again;
+    again.Open(nullptr, 0, ZNSTREAM_WRITE, false);
+    GetEditorApp()->SetThumbnailRenderer(&renderer);
+    CZNIWFScene second;
+    second.SaveObjectsWithOptions(again, {}, options, &given);
+    GetEditorApp()->SetThumbnailRenderer(nullptr);
+    EXPECT_EQ(renderer.calls, 1);
+    EXPECT_EQ(IwfParse(IwfStreamBytes(again))[0].data.size(), 6u + 27);
 }
 
 TEST_F(WriterTest, ThumbnailOptionWithoutRendererWritesNoThumbnail)
