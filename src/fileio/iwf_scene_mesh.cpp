@@ -348,7 +348,8 @@ void CZNIWFScene::ReadMesh(IWFCHUNK *, IWFPARENTCONTEXT *context)
     }
     if (!state.NormalsPresent)
         brush->CalculateVertexNormals(1);
-    // Faces without texture coordinates keep 0 until world mapping exists for brushes.
+    if (!state.TexCoordsPresent)
+        brush->CalculateWorldTextureCoords();
 }
 
 void CZNIWFScene::ReadSurface(IWFCHUNK *, IWFPARENTCONTEXT *context)
