@@ -126,17 +126,22 @@ bool CZNMemoryStreamIO::WriteString(const char *)
 
 bool CZNMemoryStreamIO::ReplaceBlock(DWORD capacity)
 {
-    // A new block in every case, so a borrowed block is never resized or freed.
-    BYTE *block = static_cast<BYTE *>(std::malloc(capacity ? capacity : 1));
+    const size_t bytes = capacity ? capacity : 1;
+    BYTE *block;
+    if (m_OwnsBuffer) {
+        // An own block is resized where it lies when it can be: large blocks grow without a copy.
+        block = static_cast<BYTE *>(std::realloc(m_Buffer, bytes));
+    } else {
+        // A borrowed block is never resized or freed: the stream takes a copy of its own.
+        block = static_cast<BYTE *>(std::malloc(bytes));
+        DWORD keep = m_Length < capacity ? m_Length : capacity;
+        if (block && keep)
+            std::memcpy(block, m_Buffer, keep);
+    }
     if (!block) {
         Fail(ZNERR_OUT_OF_MEMORY);
         return false;
     }
-    DWORD keep = m_Length < capacity ? m_Length : capacity;
-    if (keep)
-        std::memcpy(block, m_Buffer, keep);
-    if (m_OwnsBuffer)
-        std::free(m_Buffer);
     m_Buffer = block;
     m_OwnsBuffer = true;
     m_Capacity = capacity;
