@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -17,6 +19,11 @@ struct Shape {
     std::string name;
     std::vector<P3> points; // in the plane z = 0
 };
+
+void PrintTo(const Shape &shape, std::ostream *out)
+{
+    *out << shape.name;
+}
 
 std::vector<P3> Reversed(std::vector<P3> points)
 {
@@ -44,6 +51,28 @@ std::vector<P3> Comb(int teeth)
     return points;
 }
 
+// Two arms winding out together, joined at both ends: most corners are concave and each sees
+// far along the channel.
+std::vector<P3> Spiral(int points)
+{
+    std::vector<P3> outer, inner;
+    for (int i = 0; i < points; ++i) {
+        const float a = i * 0.05f, r = 10 + 2 * a;
+        outer.push_back({(r + 1) * std::cos(a), (r + 1) * std::sin(a), 0});
+        inner.push_back({r * std::cos(a), r * std::sin(a), 0});
+    }
+    outer.insert(outer.end(), inner.rbegin(), inner.rend());
+    return outer;
+}
+
+std::vector<P3> Turned(std::vector<P3> points, float angle)
+{
+    const float c = std::cos(angle), s = std::sin(angle);
+    for (P3 &p : points)
+        p = {p.x * c - p.y * s, p.x * s + p.y * c, 0};
+    return points;
+}
+
 const std::vector<Shape> &Shapes()
 {
     static const std::vector<Shape> shapes = {
@@ -64,16 +93,17 @@ const std::vector<Shape> &Shapes()
     return shapes;
 }
 
-// Shoelace area of the polygon in the x-y plane, signed.
-float SignedArea(const std::vector<P3> &p)
+// Shoelace area of the polygon in the x-y plane, signed; in double, so that faces of thousands
+// of vertices add up as exactly as small ones.
+double SignedArea(const std::vector<P3> &p)
 {
-    float sum = 0;
+    double sum = 0;
     for (size_t i = 0; i < p.size(); ++i) {
         const P3 &a = p[i];
         const P3 &b = p[(i + 1) % p.size()];
-        sum += a.x * b.y - b.x * a.y;
+        sum += double(a.x) * b.y - double(b.x) * a.y;
     }
-    return sum * 0.5f;
+    return sum * 0.5;
 }
 
 bool InsidePolygon(const std::vector<P3> &p, float x, float y)
@@ -91,9 +121,9 @@ void ExpectValidTriangulation(const Shape &shape, const WORD *indices)
 {
     SCOPED_TRACE(shape.name);
     const std::vector<P3> &p = shape.points;
-    const float polygon = SignedArea(p);
+    const double polygon = SignedArea(p);
     const size_t triangles = p.size() - 2;
-    float total = 0;
+    double total = 0;
     std::set<WORD> used;
     for (size_t t = 0; t < triangles; ++t) {
         WORD i[3] = {indices[t * 3], indices[t * 3 + 1], indices[t * 3 + 2]};
@@ -102,7 +132,7 @@ void ExpectValidTriangulation(const Shape &shape, const WORD *indices)
             used.insert(k);
         }
         std::vector<P3> tri = {p[i[0]], p[i[1]], p[i[2]]};
-        float area = SignedArea(tri);
+        double area = SignedArea(tri);
         EXPECT_GT(area * polygon, 0.0f) << "triangle " << t << " is wound against the polygon or is flat";
         float cx = (tri[0].x + tri[1].x + tri[2].x) / 3, cy = (tri[0].y + tri[1].y + tri[2].y) / 3;
         EXPECT_TRUE(InsidePolygon(p, cx, cy)) << "triangle " << t << " lies outside the polygon";
@@ -131,6 +161,33 @@ TEST_F(Triangulator, CutsEveryShapeIntoTrianglesInsideThePolygon)
         }
     }
 }
+
+// Faces of one to three thousand vertices, cut from two start corners each. The long comb's
+// base, 2999 long and 2 high under 1500 teeth, can only be closed with triangles whose corner on
+// the base is so nearly straight that its edges count as parallel.
+class LargeFace : public MaterialListTest, public ::testing::WithParamInterface<Shape>
+{
+};
+
+TEST_P(LargeFace, CutsIntoTrianglesInsideThePolygon)
+{
+    const Shape &shape = GetParam();
+    ZNFACE face;
+    FillFace(face, shape.points);
+    CZNTriangulator triangulator;
+    for (int run = 0; run < 2; ++run) {
+        ASSERT_TRUE(triangulator.Triangulate(&face));
+        ASSERT_EQ(triangulator.GetTriangleCount(), shape.points.size() - 2);
+        WORD *indices = triangulator.GetIndices();
+        ExpectValidTriangulation(shape, indices);
+        std::free(indices);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Shapes, LargeFace,
+                         ::testing::Values(Shape{"LongComb", Comb(1500)}, Shape{"TurnedComb", Turned(Comb(500), 0.5f)},
+                                           Shape{"Spiral", Spiral(600)}, Shape{"StarOf1000Tips", Star(1000, 50, 45)}),
+                         [](const auto &info) { return info.param.name; });
 
 TEST_F(Triangulator, FaceKeepsTheListOnlyWhenItNeedsOne)
 {
@@ -175,6 +232,17 @@ TEST_F(Triangulator, RefusesFacesWithFewerThanThreeVertices)
     EXPECT_FALSE(triangulator.Triangulate(&line));
     line.BuildTriIndices();
     EXPECT_EQ(line.m_TriIndices, nullptr);
+}
+
+TEST_F(Triangulator, RefusesFacesWithPointsThatAreNotFinite)
+{
+    for (float bad : {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()}) {
+        ZNFACE face;
+        FillFace(face, {{0, 0, 0}, {0, 20, 0}, {10, 20, 0}, {bad, 10, 0}, {20, 10, 0}, {20, 0, 0}});
+        CZNTriangulator triangulator;
+        EXPECT_FALSE(triangulator.Triangulate(&face)) << bad;
+        EXPECT_EQ(triangulator.GetIndices(), nullptr);
+    }
 }
 
 TEST_F(Triangulator, AddEdgeRefusesPointsOutsideTheFace)
