@@ -15,6 +15,7 @@
 #include "platform/gdi/bitmap.h"
 #include "platform/gdi/gdi_api.h"
 #include "platform/os/window.h"
+#include "render/draw_batcher.h"
 #include "render/image/image.h"
 #include "scene/material.h"
 
@@ -63,6 +64,9 @@ CZN3D::~CZN3D()
 
 void CZN3D::Shutdown()
 {
+    // Whatever was gathered is dropped with the device.
+    m_Batching = false;
+    m_pBatcher.reset();
     m_BuiltInMaterialCount = 0;
     TrimMaterialList();
     DeleteLights();
@@ -403,7 +407,47 @@ void CZN3D::DrawPrimitive(const void *vertices, DWORD count)
     const DWORD primitives = GetPrimitiveCount(m_PrimitiveType, count);
     if (primitives == 0)
         return;
+    if (m_Batching && m_PrimitiveType == D3DPT_TRIANGLEFAN) {
+        m_pBatcher->AddFan(CZNDrawBatcher::CurrentKey(m_pDevice, m_VertexFormat, m_VertexStride), vertices, count);
+        return;
+    }
     m_pDevice->DrawPrimitiveUP(static_cast<D3DPRIMITIVETYPE>(m_PrimitiveType), primitives, vertices, m_VertexStride);
+}
+
+void CZN3D::DrawIndexedTriangles(const void *vertices, DWORD vertexCount, const WORD *indices, DWORD triangles)
+{
+    if (!m_pDevice || !vertices || !indices || vertexCount < 3 || triangles == 0)
+        return;
+    if (m_Batching) {
+        m_pBatcher->AddTriangles(CZNDrawBatcher::CurrentKey(m_pDevice, m_VertexFormat, m_VertexStride), vertices,
+                                 vertexCount, indices, triangles);
+        return;
+    }
+    m_pDevice->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, vertexCount, triangles, indices, D3DFMT_INDEX16, vertices,
+                                      m_VertexStride);
+}
+
+void CZN3D::SetCullMode(DWORD mode)
+{
+    if (m_pDevice)
+        m_pDevice->SetRenderState(D3DRS_CULLMODE, mode);
+}
+
+void CZN3D::BeginBatch()
+{
+    if (!m_pDevice)
+        return;
+    if (!m_pBatcher)
+        m_pBatcher = std::make_unique<CZNDrawBatcher>();
+    m_Batching = true;
+}
+
+void CZN3D::FlushBatch()
+{
+    if (!m_Batching)
+        return;
+    m_Batching = false;
+    m_pBatcher->Flush(m_pDevice);
 }
 
 void CZN3D::BeginScene()

@@ -6,6 +6,8 @@
 // store; the list works with or without a device), the lights, a font for 3D labels, an all-state
 // block, one state snapshot for re-targeting the device for a moment, and the objects of a
 // back-buffer capture.
+#include <memory>
+
 #include "platform/d3d9/d3d9_types.h"
 #include "platform/export.h"
 #include "platform/gdi/gdi_types.h"
@@ -13,6 +15,7 @@
 #include "render/camera.h"
 #include "scene/container.h"
 
+class CZNDrawBatcher;
 class CZNMATERIAL;
 class CZNImage;
 class IDirect3D9;
@@ -78,6 +81,18 @@ public:
     void DrawPrimitive(const void *vertices, DWORD count);
     // Primitives that count vertices make for a primitive type.
     static DWORD GetPrimitiveCount(DWORD type, DWORD count);
+    // A triangle list of triangles * 3 16-bit indices into vertexCount vertices of the remembered
+    // format; fewer than 3 vertices or no triangle draw nothing.
+    void DrawIndexedTriangles(const void *vertices, DWORD vertexCount, const WORD *indices, DWORD triangles);
+    void SetCullMode(DWORD mode);
+
+    // Batching: between BeginBatch and FlushBatch, fans (DrawPrimitive with the fan type) and
+    // indexed triangle lists are not drawn at once but gathered by format, material, texture,
+    // cull mode and world transform, and FlushBatch draws each state's triangles with one call.
+    // Other primitives are drawn at once. Without a device nothing is gathered.
+    void BeginBatch();
+    void FlushBatch();
+    bool IsBatching() const { return m_Batching; }
 
     void BeginScene();
     void EndScene();
@@ -185,4 +200,6 @@ private:
     HGDIOBJ m_CaptureOldBitmap;
     HBITMAP m_CaptureBitmap;
     IDirect3DStateBlock9 *m_pStateBlock;
+    std::unique_ptr<CZNDrawBatcher> m_pBatcher;
+    bool m_Batching = false;
 };

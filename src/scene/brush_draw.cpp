@@ -100,17 +100,16 @@ void DrawFace(CZN3D *d3d, const ZNFACE &face)
     const short count = face.GetVertexCount();
     if (count < 3 || !face.m_Vertices)
         return;
-    IDirect3DDevice9 *device = d3d->GetDevice();
     const bool twoSided = (face.m_Style & ZNFACESTYLE_TWOSIDED) != 0;
     if (twoSided)
-        device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+        d3d->SetCullMode(D3DCULL_NONE);
     if (face.m_TriIndices)
-        device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, static_cast<UINT>(count), static_cast<UINT>(count - 2),
-                                       face.m_TriIndices, D3DFMT_INDEX16, face.m_Vertices, sizeof(ZNVERTEX));
+        d3d->DrawIndexedTriangles(face.m_Vertices, static_cast<DWORD>(count), face.m_TriIndices,
+                                  static_cast<DWORD>(count - 2));
     else
         d3d->DrawPrimitive(face.m_Vertices, static_cast<DWORD>(count));
     if (twoSided)
-        device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+        d3d->SetCullMode(D3DCULL_CCW);
 }
 
 } // namespace

@@ -1,0 +1,300 @@
+// CZN3DView's work on the document: a frame of its brushes and render batches, the pick of its
+// brushes into the plug-ins' pick record, and the redraw of the document's views after camera
+// moves and key changes.
+#include <algorithm>
+
+#include "app/editor_app.h"
+#include "editor/editor_doc.h"
+#include "platform/d3d9/direct3d_device9.h"
+#include "platform/d3d9/direct3d_texture9.h"
+#include "platform/os/input.h"
+#include "platform/os/window.h"
+#include "render/direct3d.h"
+#include "render/texture.h"
+#include "render/view/3d_view.h"
+#include "scene/brush.h"
+#include "scene/material.h"
+#include "scene/object_type.h"
+#include "sdk/override_data.h"
+#include "sdk/pick3d_info.h"
+
+namespace
+{
+constexpr DWORD kPlainMaterial = 0;
+constexpr DWORD kHighlightMaterial = 1;
+constexpr D3DCOLOR kUnlitColour = 0xFFFFFFFF;
+constexpr D3DCOLOR kUnlitHighlight = 0xFFFF5555;
+// Depth bias of overlay faces per layer, taken off the projection's third-row, third-column term.
+constexpr float kLayerBias = 0.00003f;
+constexpr float kPickLength = 50000.0f;
+
+CZNEDITORDoc *Document()
+{
+    return GetEditorApp()->GetDocument();
+}
+
+void SetWorld(IDirect3DDevice9 *device, const D3DXMATRIX *world)
+{
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    device->SetTransform(D3DTS_WORLD, world ? world : &identity);
+}
+
+IDirect3DBaseTexture9 *FaceTexture(const ZNFACE &face)
+{
+    return face.m_Texture ? face.m_Texture->GetD3DTexture() : nullptr;
+}
+
+bool TwoSided(const ZNFACE &face)
+{
+    return (face.m_Style & ZNFACESTYLE_TWOSIDED) != 0;
+}
+
+// Draws a face's own vertices: its triangle list when it has one, else a fan.
+void DrawFaceGeometry(CZN3D *d3d, const void *vertices, const ZNFACE &face)
+{
+    const auto count = static_cast<DWORD>(face.GetVertexCount());
+    if (face.m_TriIndices)
+        d3d->DrawIndexedTriangles(vertices, count, face.m_TriIndices, count - 2);
+    else
+        d3d->DrawPrimitive(vertices, count);
+}
+} // namespace
+
+void CZN3DView::Render(int, int selectedOnly, int present)
+{
+    CZNEDITORApp *app = GetEditorApp();
+    if (!app->IsInitialized())
+        return;
+    CZN3D *d3d = app->Get3D();
+    IDirect3DDevice9 *device = d3d ? d3d->GetDevice() : nullptr;
+    // Without a device the window shows only its background and label.
+    if (!device)
+        return;
+    const DWORD faceMode = app->GetEditMode() == ZNEDITMODE_FACE ? 1 : 0;
+    CZNEDITORDoc *document = Document();
+
+    D3DXMATRIX projection;
+    d3d->GetProjection(&projection);
+    if (document)
+        document->EmptyRenderBatches();
+
+    d3d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, m_Background, 1.0f);
+    d3d->BeginScene();
+    d3d->CaptureStateBlock();
+    d3d->ApplyStateBlock();
+
+    // The default fog, until fog entities set their own.
+    device->SetRenderState(D3DRS_FOGCOLOR, 0);
+    device->SetRenderState(D3DRS_FOGSTART, ZNFloatToDWORD(2000.0f));
+    device->SetRenderState(D3DRS_FOGEND, ZNFloatToDWORD(9900.0f));
+    device->SetRenderState(D3DRS_FOGVERTEXMODE, D3DFOG_LINEAR);
+    device->SetRenderState(D3DRS_FOGTABLEMODE, D3DFOG_NONE);
+    device->SetRenderState(D3DRS_RANGEFOGENABLE, FALSE);
+    device->SetRenderState(D3DRS_FOGENABLE, TRUE);
+    d3d->SetTexture(0, nullptr);
+
+    if (document) {
+        const CZNCAMERA *camera = d3d->GetCamera();
+        if (m_Batching)
+            d3d->BeginBatch();
+        for (ZNBRUSH *brush = document->GetBrushList(); brush; brush = brush->m_Next) {
+            const ZNBBOX box = brush->GetBoundingBox(1);
+            if (!camera->IsBoxInFrustum(&box.Min, &box.Max))
+                continue;
+            if (m_FastFrame && (brush->m_Flags & ZNBRUSH_DETAIL)) {
+                brush->DrawBBOX3D(d3d, selectedOnly);
+                m_BoxesDrawn = 1;
+            } else {
+                brush->Draw3D(d3d, faceMode, 1, selectedOnly, m_BrushDrawOption, nullptr);
+            }
+        }
+        d3d->FlushBatch();
+        d3d->SetTexture(0, nullptr);
+        DrawUnlitFaces();
+        DrawTransparentFaces();
+        // The batches point at faces that may go before the next frame.
+        document->EmptyRenderBatches();
+    }
+    d3d->SetProjection(&projection);
+    d3d->EndScene();
+    if (!selectedOnly && present)
+        d3d->Present(nullptr);
+}
+
+void CZN3DView::DrawUnlitFaces()
+{
+    CZNEDITORDoc *document = Document();
+    CZN3D *d3d = GetEditorApp()->Get3D();
+    IDirect3DDevice9 *device = d3d ? d3d->GetDevice() : nullptr;
+    if (!document || !device || document->GetUnlitBatch().GetCount() == 0)
+        return;
+    const ZNRENDERBATCH &batch = document->GetUnlitBatch();
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    d3d->SetVertexFormat(0x242, sizeof(UnlitVertex));
+    if (m_Batching)
+        d3d->BeginBatch();
+    for (size_t i = 0; i < batch.GetCount(); ++i) {
+        const ZNFACE &face = *batch.Faces[i];
+        const short count = face.GetVertexCount();
+        if (count < 3 || !face.m_Vertices)
+            continue;
+        SetWorld(device, batch.GetMatrix(i));
+        // The face's vertices in the unlit format; the array grows with the largest face.
+        const D3DCOLOR colour = face.m_BatchHighlight ? kUnlitHighlight : kUnlitColour;
+        m_UnlitVertices.resize(static_cast<size_t>(count));
+        for (short k = 0; k < count; ++k) {
+            const ZNVERTEX &v = face.m_Vertices[k];
+            m_UnlitVertices[static_cast<size_t>(k)] = {v.x, v.y, v.z, colour, v.tu, v.tv, 0.0f, 0.0f};
+        }
+        d3d->SetTexture(0, FaceTexture(face));
+        if (TwoSided(face))
+            d3d->SetCullMode(D3DCULL_NONE);
+        DrawFaceGeometry(d3d, m_UnlitVertices.data(), face);
+        if (TwoSided(face))
+            d3d->SetCullMode(D3DCULL_CCW);
+    }
+    d3d->FlushBatch();
+    d3d->SetVertexFormat(0x212, sizeof(ZNVERTEX));
+    device->SetRenderState(D3DRS_LIGHTING, TRUE);
+    SetWorld(device, nullptr);
+}
+
+void CZN3DView::DrawTransparentFaces()
+{
+    CZNEDITORDoc *document = Document();
+    CZN3D *d3d = GetEditorApp()->Get3D();
+    IDirect3DDevice9 *device = d3d ? d3d->GetDevice() : nullptr;
+    if (!document || !device || document->GetBlendedBatch().GetCount() == 0)
+        return;
+    const ZNRENDERBATCH &batch = document->GetBlendedBatch();
+    D3DXMATRIX projection;
+    d3d->GetProjection(&projection);
+    m_SortFaces.assign(batch.Faces.begin(), batch.Faces.end());
+    m_SortMatrices.resize(batch.GetCount());
+    for (size_t i = 0; i < batch.GetCount(); ++i)
+        m_SortMatrices[i] = batch.GetMatrix(i);
+    if (m_SortFaces.size() > 1)
+        SortFacesBackToFront(m_SortFaces.data(), 0, static_cast<int>(m_SortFaces.size()) - 1, m_SortMatrices.data());
+
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+    BYTE layer = 0;
+    for (size_t i = 0; i < m_SortFaces.size(); ++i) {
+        const ZNFACE &face = *m_SortFaces[i];
+        if (face.GetVertexCount() < 3 || !face.m_Vertices)
+            continue;
+        SetWorld(device, m_SortMatrices[i]);
+        if (face.m_ObjectType == ZNOBJECT_OVERLAYFACE) {
+            if (face.m_FaceFlag != layer) {
+                D3DXMATRIX biased = projection;
+                biased._33 -= static_cast<float>(face.m_FaceFlag) * kLayerBias;
+                d3d->SetProjection(&biased);
+                layer = face.m_FaceFlag;
+            }
+        } else if (layer != 0) {
+            d3d->SetProjection(&projection);
+            layer = 0;
+        }
+        d3d->SetTexture(0, FaceTexture(face));
+        // A face without a usable material record draws with the plain built-in material.
+        const CZNMATERIAL *record =
+            face.m_Material >= 0 ? d3d->GetMaterialRecord(static_cast<DWORD>(face.m_Material)) : nullptr;
+        if (face.m_BatchHighlight) {
+            d3d->SetDefaultMaterial(kHighlightMaterial);
+        } else if (record) {
+            const D3DMATERIAL9 material = record->GetD3DMaterial();
+            d3d->SetMaterial(&material);
+        } else {
+            d3d->SetDefaultMaterial(kPlainMaterial);
+        }
+        if (face.m_SrcBlend == -1 || face.m_DestBlend == -1)
+            d3d->SetBlendMode(1, 0);
+        else
+            d3d->SetBlendMode(face.m_SrcBlend, face.m_DestBlend);
+        if (TwoSided(face))
+            d3d->SetCullMode(D3DCULL_NONE);
+        DrawFaceGeometry(d3d, face.m_Vertices, face);
+        if (TwoSided(face))
+            d3d->SetCullMode(D3DCULL_CCW);
+    }
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+    d3d->SetProjection(&projection);
+    d3d->SetTexture(0, nullptr);
+    SetWorld(device, nullptr);
+}
+
+PICK3DINFO CZN3DView::Pick3D(int x, int y, int overlayMode)
+{
+    PICK3DINFO result = {};
+    result.Distance = kNoHit;
+    RECT client = {0, 0, 0, 0};
+    CZN3D *d3d = GetEditorApp()->Get3D();
+    if (!d3d || !d3d->GetDevice() || !GetClientRect(m_Window, &client))
+        return result;
+    const LONG width = client.right - client.left, height = client.bottom - client.top;
+    if (width <= 0 || height <= 0)
+        return result;
+    D3DXMATRIX inverseView, projection;
+    d3d->GetInverseView(&inverseView);
+    d3d->GetProjection(&projection);
+    const D3DXVECTOR3 inView((2.0f * static_cast<float>(x) / static_cast<float>(width) - 1.0f) / projection._11,
+                             -(2.0f * static_cast<float>(y) / static_cast<float>(height) - 1.0f) / projection._22,
+                             1.0f);
+    D3DXVECTOR3 direction;
+    D3DXVec3TransformNormal(&direction, &inView, &inverseView);
+    D3DXVec3Normalize(&direction, &direction);
+    D3DXVECTOR3 origin(inverseView._41, inverseView._42, inverseView._43);
+
+    CZNEDITORDoc *document = Document();
+    if (overlayMode == 0 && document) {
+        // Hidden brushes neither take the click nor block it.
+        OVERRIDEDATA visibleOnly = {};
+        for (ZNBRUSH *brush = document->GetBrushList(); brush; brush = brush->m_Next) {
+            brush->Pick3D(&origin, &direction, kPickLength, &result, 0, &visibleOnly);
+        }
+    }
+    return result;
+}
+
+void CZN3DView::FollowCamera()
+{
+    CZNEDITORDoc *document = Document();
+    if (GetEditorApp()->Options().m_DynamicUpdate && document)
+        document->RefreshViews();
+    else
+        Redraw(0, 1, 1);
+}
+
+void CZN3DView::EndDrag()
+{
+    CZNEDITORDoc *document = Document();
+    const ZNAPPOPTIONS &options = GetEditorApp()->Options();
+    if (options.m_DynamicUpdate || !document)
+        return;
+    if (options.m_KeepCameraInView)
+        document->RefreshViews();
+    else
+        document->RedrawAllViews(nullptr, 0);
+}
+
+void CZN3DView::OnKeyDown(UINT key, UINT, UINT flags)
+{
+    if (key != VK_SPACE || (flags & (KF_MENUMODE | KF_REPEAT)))
+        return;
+    GetEditorApp()->SetSpaceDown(1);
+    UpdateCursor();
+    if (CZNEDITORDoc *document = Document())
+        document->RedrawAllViews(nullptr, 0);
+}
+
+void CZN3DView::OnKeyUp(UINT key, UINT, UINT flags)
+{
+    if (key != VK_SPACE || (flags & KF_MENUMODE) || !(flags & KF_REPEAT))
+        return;
+    GetEditorApp()->SetSpaceDown(0);
+    UpdateCursor();
+    if (CZNEDITORDoc *document = Document())
+        document->RedrawAllViews(nullptr, 0);
+}
