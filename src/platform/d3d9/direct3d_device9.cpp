@@ -206,6 +206,7 @@ IDirect3DDevice9::~IDirect3DDevice9()
         glDeleteBuffers(1, &m_vertexBuffer);
     if (m_indexBuffer)
         glDeleteBuffers(1, &m_indexBuffer);
+    m_variants.clear();
     m_program.reset();
     m_direct3d->Release();
 }
@@ -923,7 +924,7 @@ void IDirect3DDevice9::ApplyRasterStates()
 
 void IDirect3DDevice9::UploadUniforms()
 {
-    const CZNFixedFunctionProgram::Locations &u = m_program->Uniforms();
+    const CZNFixedFunctionProgram::Locations &u = m_active->Uniforms();
     const DWORD *rs = m_state.renderStates;
     const DWORD *stage0 = m_state.textureStageStates[0];
     VertexLayout layout = Layout(m_state.fvf, stage0[D3DTSS_TEXCOORDINDEX] & 0xFFFF);
@@ -1048,6 +1049,69 @@ void IDirect3DDevice9::UploadUniforms()
     glUniform1i(u.specularAdd, rs[D3DRS_SPECULARENABLE] != 0);
 }
 
+CZNFixedFunctionProgram *IDirect3DDevice9::ProgramForDraw(bool pretransformed, bool hasDiffuse, bool hasSpecular)
+{
+    const DWORD *rs = m_state.renderStates;
+    const DWORD *stage0 = m_state.textureStageStates[0];
+    CZNFixedFunctionProgram::Variant v;
+    std::memset(&v, 0, sizeof v);
+    v.pretransformed = pretransformed;
+    v.lighting = rs[D3DRS_LIGHTING] && !pretransformed;
+    if (v.lighting) {
+        // As UploadUniforms reads them.
+        auto source = [&](DWORD state) {
+            DWORD s = rs[state];
+            if (!rs[D3DRS_COLORVERTEX])
+                return 0;
+            if (s == D3DMCS_COLOR1 && hasDiffuse)
+                return 1;
+            if (s == D3DMCS_COLOR2 && hasSpecular)
+                return 2;
+            return 0;
+        };
+        v.colorSources[0] = source(D3DRS_DIFFUSEMATERIALSOURCE);
+        v.colorSources[1] = source(D3DRS_SPECULARMATERIALSOURCE);
+        v.colorSources[2] = source(D3DRS_AMBIENTMATERIALSOURCE);
+        v.colorSources[3] = source(D3DRS_EMISSIVEMATERIALSOURCE);
+        for (const auto &entry : m_state.lights) {
+            if (!entry.second.enabled || v.lightCount == ZN_MAX_ACTIVE_LIGHTS)
+                continue;
+            v.lightTypes |= (static_cast<unsigned>(entry.second.light.Type) & 3u) << (2 * v.lightCount);
+            ++v.lightCount;
+        }
+        // A black material specular taken from the material adds nothing: its sum is not computed.
+        const D3DCOLORVALUE &ms = m_state.material.Specular;
+        v.specular = rs[D3DRS_SPECULARENABLE] != 0 && v.lightCount > 0 &&
+                     (v.colorSources[1] != 0 || ms.r != 0.0f || ms.g != 0.0f || ms.b != 0.0f);
+    }
+    if (rs[D3DRS_FOGENABLE]) {
+        if (rs[D3DRS_FOGTABLEMODE] != D3DFOG_NONE && rs[D3DRS_FOGTABLEMODE] <= D3DFOG_LINEAR)
+            v.pixelFog = static_cast<int>(rs[D3DRS_FOGTABLEMODE]);
+        else if (rs[D3DRS_FOGVERTEXMODE] != D3DFOG_NONE && rs[D3DRS_FOGVERTEXMODE] <= D3DFOG_LINEAR && !pretransformed) {
+            v.vertexFog = static_cast<int>(rs[D3DRS_FOGVERTEXMODE]);
+            v.pixelFog = 4;
+        }
+    }
+    v.textureBound = m_state.textures[0] != nullptr;
+    v.colorStage[0] = static_cast<int>(stage0[D3DTSS_COLOROP]);
+    v.colorStage[1] = static_cast<int>(stage0[D3DTSS_COLORARG1]);
+    v.colorStage[2] = static_cast<int>(stage0[D3DTSS_COLORARG2]);
+    v.alphaStage[0] = static_cast<int>(stage0[D3DTSS_ALPHAOP]);
+    v.alphaStage[1] = static_cast<int>(stage0[D3DTSS_ALPHAARG1]);
+    v.alphaStage[2] = static_cast<int>(stage0[D3DTSS_ALPHAARG2]);
+    v.specularAdd = rs[D3DRS_SPECULARENABLE] != 0;
+
+    auto found = m_variants.find(v);
+    if (found == m_variants.end()) {
+        auto program = std::make_unique<CZNFixedFunctionProgram>();
+        std::string log;
+        if (!program->Build(&log, &v))
+            program.reset();
+        found = m_variants.emplace(v, std::move(program)).first;
+    }
+    return found->second ? found->second.get() : m_program.get();
+}
+
 HRESULT IDirect3DDevice9::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void *vertices, UINT stride)
 {
     UINT vertexCount = VertexCount(type, primitiveCount);
@@ -1083,7 +1147,12 @@ HRESULT IDirect3DDevice9::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const
         return D3DERR_INVALIDCALL;
     BindTarget();
     ApplyRasterStates();
-    glUseProgram(m_program->Program());
+    CZNFixedFunctionProgram *program = ProgramForDraw(layout.pretransformed, layout.diffuse >= 0, layout.specular >= 0);
+    if (program != m_active) {
+        m_active = program;
+        m_uniformsDirty = true;
+    }
+    glUseProgram(m_active->Program());
     if (m_uniformsDirty) {
         UploadUniforms();
         m_uniformsDirty = false;
@@ -1092,7 +1161,7 @@ HRESULT IDirect3DDevice9::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const
     IDirect3DBaseTexture9 *texture = m_state.textures[0];
     if (texture)
         texture->BindForDrawing(m_state.samplerStates[0]);
-    glUniform1i(m_program->Uniforms().textureBound, texture != nullptr);
+    glUniform1i(m_active->Uniforms().textureBound, texture != nullptr);
 
     glBindVertexArray(m_vertexArray);
     glBindBuffer(GL_ARRAY_BUFFER, m_vertexBuffer);

@@ -3,17 +3,18 @@
 // The rendering device. It keeps the states of the fixed-function pipeline and draws with one
 // OpenGL program that reproduces it, into a framebuffer object of its own (the back buffer).
 // It needs a current OpenGL 3.3 core context whenever it is called.
+#include <map>
 #include <memory>
 #include <set>
 #include <vector>
 
 #include "platform/d3d9/device_state.h"
+#include "platform/d3d9/fixed_function_program.h"
 
 class IDirect3D9;
 class IDirect3DSurface9;
 class IDirect3DTexture9;
 class IDirect3DStateBlock9;
-class CZNFixedFunctionProgram;
 
 class ZN_API IDirect3DDevice9
 {
@@ -104,6 +105,9 @@ private:
     void BindTarget();
     void ApplyRasterStates();
     void UploadUniforms();
+    // The program specialised to the states of the next draw, built on first use; the general
+    // program when a specialised one cannot be built.
+    CZNFixedFunctionProgram *ProgramForDraw(bool pretransformed, bool hasDiffuse, bool hasSpecular);
     HRESULT Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const void *vertices, UINT vertexCount, UINT stride,
                  const void *indices, D3DFORMAT indexFormat);
 
@@ -118,7 +122,9 @@ private:
     ZNDeviceState m_state = {};
     bool m_uniformsDirty = true;
 
-    std::unique_ptr<CZNFixedFunctionProgram> m_program;
+    std::unique_ptr<CZNFixedFunctionProgram> m_program; // general
+    std::map<CZNFixedFunctionProgram::Variant, std::unique_ptr<CZNFixedFunctionProgram>> m_variants;
+    CZNFixedFunctionProgram *m_active = nullptr; // the program the uniforms were uploaded to
     unsigned int m_framebuffer = 0;
     unsigned int m_colorTexture = 0;
     unsigned int m_depthBuffer = 0;

@@ -6,7 +6,10 @@ namespace
 {
 // Matrices arrive row by row as the device keeps them, so that M * v here is v * M there.
 // Everything is computed in camera space, where the camera sits at the origin looking along +z.
-const char *const kVertexShader = R"(#version 330 core
+// A program may be specialised to the states that are on: the macros below then hold constants
+// (see CZNFixedFunctionProgram::Variant), and the compiler drops the branches and loops they decide.
+// Unspecialised, they read the uniforms.
+const char *const kVertexShader = R"(
 layout(location = 0) in vec4 aPosition;
 layout(location = 1) in vec3 aNormal;
 layout(location = 2) in vec4 aDiffuse;
@@ -45,6 +48,24 @@ uniform int uVertexFogMode;                 // 0 none, 1 exp, 2 exp2, 3 linear
 uniform bool uRangeFog;
 uniform vec3 uFogParams;                    // start, end, density
 
+#ifndef PRETRANSFORMED
+#define PRETRANSFORMED uPretransformed
+#define LIGHTING uLighting
+#define SPECULAR_ENABLE uSpecularEnable
+#define COLOR_SOURCES uColorSources
+#define LIGHT_COUNT uLightCount
+#define VERTEX_FOG_MODE uVertexFogMode
+int LightType(int i)
+{
+    return int(uLightDirection[i].w);
+}
+#else
+int LightType(int i)
+{
+    return int((LIGHT_TYPES >> uint(2 * i)) & 3u);
+}
+#endif
+
 out vec4 vDiffuse;
 out vec4 vSpecular;
 out vec2 vTexCoord;
@@ -74,16 +95,16 @@ vec4 Source(int source, vec4 materialColor)
 
 void Light(vec3 P, vec3 N, out vec4 diffuse, out vec4 specular)
 {
-    vec4 md = Source(uColorSources.x, uMaterialDiffuse);
-    vec4 ms = Source(uColorSources.y, uMaterialSpecular);
-    vec4 ma = Source(uColorSources.z, uMaterialAmbient);
-    vec4 me = Source(uColorSources.w, uMaterialEmissive);
+    vec4 md = Source(COLOR_SOURCES.x, uMaterialDiffuse);
+    vec4 ms = Source(COLOR_SOURCES.y, uMaterialSpecular);
+    vec4 ma = Source(COLOR_SOURCES.z, uMaterialAmbient);
+    vec4 me = Source(COLOR_SOURCES.w, uMaterialEmissive);
     vec3 V = uLocalViewer ? normalize(-P) : vec3(0.0, 0.0, -1.0);
     vec3 ambientSum = vec3(0.0);
     vec3 diffuseSum = vec3(0.0);
     vec3 specularSum = vec3(0.0);
-    for (int i = 0; i < uLightCount; ++i) {
-        int type = int(uLightDirection[i].w);
+    for (int i = 0; i < LIGHT_COUNT; ++i) {
+        int type = LightType(i);
         vec3 L;
         float atten = 1.0;
         if (type == LIGHT_POINT || type == LIGHT_SPOT) {
@@ -110,7 +131,7 @@ void Light(vec3 P, vec3 N, out vec4 diffuse, out vec4 specular)
         float nl = dot(N, L);
         if (nl > 0.0) {
             diffuseSum += atten * nl * uLightDiffuse[i].rgb;
-            if (uSpecularEnable) {
+            if (SPECULAR_ENABLE) {
                 float nh = dot(N, normalize(L + V));
                 if (nh > 0.0)
                     specularSum += atten * pow(nh, uMaterialPower) * uLightSpecular[i].rgb;
@@ -127,7 +148,7 @@ void main()
     vec4 clip;
     vTexCoord = aTexCoord;
     vVertexFog = 1.0;
-    if (uPretransformed) {
+    if (PRETRANSFORMED) {
         float w = aPosition.w != 0.0 ? 1.0 / aPosition.w : 1.0;
         clip = vec4(((aPosition.x - uViewport.x) / uViewport.z * 2.0 - 1.0) * w,
                     (1.0 - (aPosition.y - uViewport.y) / uViewport.w * 2.0) * w, aPosition.z * w, w);
@@ -138,7 +159,7 @@ void main()
         vec4 eye = uWorldView * vec4(aPosition.xyz, 1.0);
         clip = uProjection * eye;
         vEyeZ = eye.z;
-        if (uLighting) {
+        if (LIGHTING) {
             vec3 N = (uNormalMatrix * vec4(aNormal, 0.0)).xyz;
             if (uNormalize && dot(N, N) > 0.0)
                 N = normalize(N);
@@ -147,8 +168,8 @@ void main()
             vDiffuse = aDiffuse;
             vSpecular = aSpecular;
         }
-        if (uVertexFogMode != 0)
-            vVertexFog = clamp(FogFactor(uVertexFogMode, uRangeFog ? length(eye.xyz) : eye.z), 0.0, 1.0);
+        if (VERTEX_FOG_MODE != 0)
+            vVertexFog = clamp(FogFactor(VERTEX_FOG_MODE, uRangeFog ? length(eye.xyz) : eye.z), 0.0, 1.0);
     }
     // The framebuffer is drawn top row first, as the screen, so that edges on pixel centres fall
     // on the same side. Depth runs from 0 to w; pixel centres lie on whole screen coordinates.
@@ -160,7 +181,7 @@ void main()
 }
 )";
 
-const char *const kFragmentShader = R"(#version 330 core
+const char *const kFragmentShader = R"(
 in vec4 vDiffuse;
 in vec4 vSpecular;
 in vec2 vTexCoord;
@@ -175,6 +196,14 @@ uniform bool uSpecularAdd;
 uniform int uPixelFogMode;        // 0 none, 4 vertex fog, else the table mode
 uniform vec3 uFogParams;
 uniform vec3 uFogColor;
+
+#ifndef TEXTURE_BOUND
+#define TEXTURE_BOUND uTextureBound
+#define COLOR_STAGE uColorStage
+#define ALPHA_STAGE uAlphaStage
+#define SPECULAR_ADD uSpecularAdd
+#define PIXEL_FOG_MODE uPixelFogMode
+#endif
 
 out vec4 fragColor;
 
@@ -205,37 +234,39 @@ vec4 Combine(ivec3 stage, vec4 texel)
 
 void main()
 {
-    vec4 texel = uTextureBound ? texture(uTexture, vTexCoord) : vec4(1.0);
+    vec4 texel = TEXTURE_BOUND ? texture(uTexture, vTexCoord) : vec4(1.0);
     vec4 color = vDiffuse;
-    if (uColorStage.x != TOP_DISABLE) {
-        color.rgb = Combine(uColorStage, texel).rgb;
-        color.a = Combine(uAlphaStage, texel).a;
+    if (COLOR_STAGE.x != TOP_DISABLE) {
+        color.rgb = Combine(COLOR_STAGE, texel).rgb;
+        color.a = Combine(ALPHA_STAGE, texel).a;
     }
-    if (uSpecularAdd)
+    if (SPECULAR_ADD)
         color.rgb = min(color.rgb + vSpecular.rgb, vec3(1.0));
     float f = 1.0;
-    if (uPixelFogMode == 4) {
+    if (PIXEL_FOG_MODE == 4) {
         f = vVertexFog;
-    } else if (uPixelFogMode != 0) {
+    } else if (PIXEL_FOG_MODE != 0) {
         float d = vEyeZ;
-        if (uPixelFogMode == 1)
+        if (PIXEL_FOG_MODE == 1)
             f = exp(-d * uFogParams.z);
-        else if (uPixelFogMode == 2)
+        else if (PIXEL_FOG_MODE == 2)
             f = exp(-(d * uFogParams.z) * (d * uFogParams.z));
         else
             f = uFogParams.y == uFogParams.x ? (d < uFogParams.x ? 1.0 : 0.0)
                                              : (uFogParams.y - d) / (uFogParams.y - uFogParams.x);
         f = clamp(f, 0.0, 1.0);
     }
-    color.rgb = mix(uFogColor, color.rgb, f);
+    if (PIXEL_FOG_MODE != 0)
+        color.rgb = mix(uFogColor, color.rgb, f);
     fragColor = color;
 }
 )";
 
-GLuint Compile(GLenum type, const char *source, std::string *log)
+GLuint Compile(GLenum type, const char *source, const std::string &defines, std::string *log)
 {
     GLuint shader = glCreateShader(type);
-    glShaderSource(shader, 1, &source, nullptr);
+    const char *parts[3] = {"#version 330 core\n", defines.c_str(), source};
+    glShaderSource(shader, 3, parts, nullptr);
     glCompileShader(shader);
     GLint ok = GL_FALSE;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
@@ -257,10 +288,37 @@ CZNFixedFunctionProgram::~CZNFixedFunctionProgram()
         glDeleteProgram(m_program);
 }
 
-bool CZNFixedFunctionProgram::Build(std::string *log)
+std::string CZNFixedFunctionProgram::Variant::Defines() const
 {
-    GLuint vs = Compile(GL_VERTEX_SHADER, kVertexShader, log);
-    GLuint fs = Compile(GL_FRAGMENT_SHADER, kFragmentShader, log);
+    std::string d;
+    auto line = [&d](const char *name, const std::string &value) { d += std::string("#define ") + name + " " + value + "\n"; };
+    auto flag = [](int v) { return std::string(v ? "true" : "false"); };
+    auto ivec = [](const int *v, int n) {
+        std::string out = n == 3 ? "ivec3(" : "ivec4(";
+        for (int i = 0; i < n; ++i)
+            out += std::to_string(v[i]) + (i + 1 < n ? "," : ")");
+        return out;
+    };
+    line("PRETRANSFORMED", flag(pretransformed));
+    line("LIGHTING", flag(lighting));
+    line("SPECULAR_ENABLE", flag(specular));
+    line("COLOR_SOURCES", ivec(colorSources, 4));
+    line("LIGHT_COUNT", std::to_string(lightCount));
+    line("LIGHT_TYPES", std::to_string(lightTypes) + "u");
+    line("VERTEX_FOG_MODE", std::to_string(vertexFog));
+    line("TEXTURE_BOUND", flag(textureBound));
+    line("COLOR_STAGE", ivec(colorStage, 3));
+    line("ALPHA_STAGE", ivec(alphaStage, 3));
+    line("SPECULAR_ADD", flag(specularAdd));
+    line("PIXEL_FOG_MODE", std::to_string(pixelFog));
+    return d;
+}
+
+bool CZNFixedFunctionProgram::Build(std::string *log, const Variant *variant)
+{
+    const std::string defines = variant ? variant->Defines() : std::string();
+    GLuint vs = Compile(GL_VERTEX_SHADER, kVertexShader, defines, log);
+    GLuint fs = Compile(GL_FRAGMENT_SHADER, kFragmentShader, defines, log);
     if (!vs || !fs) {
         if (vs)
             glDeleteShader(vs);
