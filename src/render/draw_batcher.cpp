@@ -31,41 +31,49 @@ CZNDrawBatcher::Bucket &CZNDrawBatcher::Find(const Key &key)
             m_Last = i;
             return m_Buckets[i];
         }
-    m_Buckets.push_back(Bucket{key, {}, {}});
+    m_Buckets.push_back(Bucket{key, {}, {}, {}});
     m_Last = m_Buckets.size() - 1;
     return m_Buckets.back();
 }
 
+uint16_t CZNDrawBatcher::Reserve(Bucket &bucket, DWORD count)
+{
+    const size_t vertices = bucket.Vertices.size() / bucket.State.Stride;
+    if (bucket.Runs.empty() || vertices - bucket.Runs.back().Vertex + count > kRunVertices)
+        bucket.Runs.push_back(Run{vertices, bucket.Indices.size()});
+    return static_cast<uint16_t>(vertices - bucket.Runs.back().Vertex);
+}
+
 void CZNDrawBatcher::AddFan(const Key &key, const void *vertices, DWORD count)
 {
-    if (!vertices || count < 3 || key.Stride == 0)
+    if (!vertices || count < 3 || count > kRunVertices || key.Stride == 0)
         return;
     Bucket &bucket = Find(key);
-    const auto base = static_cast<uint32_t>(bucket.Vertices.size() / key.Stride);
+    const uint16_t base = Reserve(bucket, count);
     const auto *bytes = static_cast<const uint8_t *>(vertices);
     bucket.Vertices.insert(bucket.Vertices.end(), bytes, bytes + static_cast<size_t>(count) * key.Stride);
     for (uint32_t i = 1; i + 1 < count; ++i) {
         bucket.Indices.push_back(base);
-        bucket.Indices.push_back(base + i);
-        bucket.Indices.push_back(base + i + 1);
+        bucket.Indices.push_back(static_cast<uint16_t>(base + i));
+        bucket.Indices.push_back(static_cast<uint16_t>(base + i + 1));
     }
 }
 
 void CZNDrawBatcher::AddTriangles(const Key &key, const void *vertices, DWORD vertexCount, const WORD *indices,
                                   DWORD triangles)
 {
-    if (!vertices || !indices || vertexCount < 3 || triangles == 0 || key.Stride == 0)
+    if (!vertices || !indices || vertexCount < 3 || vertexCount > kRunVertices || triangles == 0 || key.Stride == 0)
         return;
     const size_t count = static_cast<size_t>(triangles) * 3;
     for (size_t i = 0; i < count; ++i)
         if (indices[i] >= vertexCount)
             return;
     Bucket &bucket = Find(key);
-    const auto base = static_cast<uint32_t>(bucket.Vertices.size() / key.Stride);
+    const uint16_t base = Reserve(bucket, vertexCount);
     const auto *bytes = static_cast<const uint8_t *>(vertices);
     bucket.Vertices.insert(bucket.Vertices.end(), bytes, bytes + static_cast<size_t>(vertexCount) * key.Stride);
     for (size_t i = 0; i < count; ++i)
-        bucket.Indices.push_back(base + indices[i]);
+        bucket.Indices.push_back(static_cast<uint16_t>(base + indices[i]));
 }
 
 bool CZNDrawBatcher::IsEmpty() const
@@ -82,6 +90,7 @@ void CZNDrawBatcher::Flush(IDirect3DDevice9 *device)
         for (Bucket &bucket : m_Buckets) {
             bucket.Vertices.clear();
             bucket.Indices.clear();
+            bucket.Runs.clear();
         }
         return;
     }
@@ -102,11 +111,19 @@ void CZNDrawBatcher::Flush(IDirect3DDevice9 *device)
         device->SetTexture(0, k.Texture);
         device->SetMaterial(&k.Material);
         device->SetTransform(D3DTS_WORLD, &k.World);
-        device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, static_cast<UINT>(bucket.Vertices.size() / k.Stride),
-                                       static_cast<UINT>(bucket.Indices.size() / 3), bucket.Indices.data(),
-                                       D3DFMT_INDEX32, bucket.Vertices.data(), k.Stride);
+        const size_t vertexCount = bucket.Vertices.size() / k.Stride;
+        for (size_t r = 0; r < bucket.Runs.size(); ++r) {
+            const Run &run = bucket.Runs[r];
+            const bool last = r + 1 == bucket.Runs.size();
+            const size_t vertices = (last ? vertexCount : bucket.Runs[r + 1].Vertex) - run.Vertex;
+            const size_t indices = (last ? bucket.Indices.size() : bucket.Runs[r + 1].Index) - run.Index;
+            device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, static_cast<UINT>(vertices),
+                                           static_cast<UINT>(indices / 3), bucket.Indices.data() + run.Index,
+                                           D3DFMT_INDEX16, bucket.Vertices.data() + run.Vertex * k.Stride, k.Stride);
+        }
         bucket.Vertices.clear();
         bucket.Indices.clear();
+        bucket.Runs.clear();
         kept.push_back(std::move(bucket));
     }
     m_Buckets = std::move(kept);

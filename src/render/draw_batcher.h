@@ -1,10 +1,11 @@
 #pragma once
 
 // CZNDrawBatcher: gathers the triangles of many small draws by the state they are drawn with
-// (vertex format, material, texture, cull mode, world transform) into one growing indexed
-// triangle list per state, and draws each list with one call. The wrapper owns one; it copies the
-// vertices it is given and keeps its arrays from flush to flush. Draws it cannot take (indices
-// past the vertices, fewer than 3 vertices) are dropped; Flush draws what was gathered and puts
+// (vertex format, material, texture, cull mode, world transform) into growing indexed triangle
+// lists, one per state, cut into runs that 16-bit indices can address, and draws each run with
+// one call. The wrapper owns one; it copies the vertices it is given and keeps its arrays from
+// flush to flush. Draws it cannot take (indices past the vertices, fewer than 3 or more than
+// kRunVertices vertices) are dropped; Flush draws what was gathered and puts
 // the device's material, texture, cull mode, world transform and vertex format back.
 #include <cstdint>
 #include <vector>
@@ -41,11 +42,20 @@ public:
     bool IsEmpty() const;
 
 private:
+    static constexpr uint32_t kRunVertices = 65535;
+
+    // A run: its first vertex and first index; indices count from the run's first vertex.
+    struct Run {
+        size_t Vertex, Index;
+    };
     struct Bucket {
         Key State;
         std::vector<uint8_t> Vertices;
-        std::vector<uint32_t> Indices;
+        std::vector<uint16_t> Indices;
+        std::vector<Run> Runs;
     };
+    // The bucket's run that takes count more vertices; the index its first new vertex gets.
+    static uint16_t Reserve(Bucket &bucket, DWORD count);
     Bucket &Find(const Key &key);
 
     std::vector<Bucket> m_Buckets;
