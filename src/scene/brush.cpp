@@ -186,6 +186,29 @@ void FillScaleStruct(ZNSCALESTRUCT &s, const ZNBBOX &newBox, const ZNBBOX &oldBo
 
 } // namespace
 
+bool ZnCreaseKeeps(float dot)
+{
+    return std::acos(dot) * 57.29578f < 60.0f;
+}
+
+float ZnCreaseCosineLimit()
+{
+    // The angle test is monotonic in the cosine, so it holds exactly for the cosines at or above
+    // the smallest one that passes it; that one is found once by bisection over the float
+    // values of [-1, 1], and the test becomes a comparison with no arc cosine.
+    static const float limit = [] {
+        float fail = -1.0f, pass = 1.0f;
+        while (std::nextafter(fail, pass) != pass) {
+            float mid = fail + (pass - fail) * 0.5f;
+            if (mid <= fail || mid >= pass)
+                mid = std::nextafter(fail, pass);
+            (ZnCreaseKeeps(mid) ? pass : fail) = mid;
+        }
+        return pass;
+    }();
+    return limit;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Construction and copying
 
@@ -622,14 +645,23 @@ void ZNBRUSH::UpdateSharedFaceInfo()
     m_SharedFaceInfo.Reset();
     if (m_FaceCount < 2)
         return;
+    // The positions of all faces side by side, with each face's first slot and grown box, so
+    // that the search below reads one block instead of chasing every face's array.
+    std::vector<D3DXVECTOR3> positions;
+    std::vector<size_t> first(m_FaceCount + 1);
     std::vector<ZNBBOX> boxes(m_FaceCount);
+    for (DWORD i = 0; i < m_FaceCount; ++i)
+        first[i + 1] = first[i] + static_cast<size_t>(std::max<short>(m_Faces[i]->GetVertexCount(), 0));
+    positions.resize(first[m_FaceCount]);
     for (DWORD i = 0; i < m_FaceCount; ++i) {
         ZNFACE *face = m_Faces[i];
         ZNBBOX box = {D3DXVECTOR3(9999999.0f, 9999999.0f, 9999999.0f),
                       D3DXVECTOR3(-9999999.0f, -9999999.0f, -9999999.0f)};
         for (int j = 0; j < face->GetVertexCount(); ++j) {
             face->m_VertexFaceListIndices[j] = -1;
-            GrowBox(box, Position(face->m_Vertices[j]));
+            const D3DXVECTOR3 p = Position(face->m_Vertices[j]);
+            positions[first[i] + j] = p;
+            GrowBox(box, p);
         }
         box.Min -= D3DXVECTOR3(0.5f, 0.5f, 0.5f);
         box.Max += D3DXVECTOR3(0.5f, 0.5f, 0.5f);
@@ -644,16 +676,18 @@ void ZNBRUSH::UpdateSharedFaceInfo()
             if (!list)
                 return;
             const LONG listIndex = static_cast<LONG>(m_SharedFaceInfo.GetFaceIndexListCount());
-            const D3DXVECTOR3 p = Position(face->m_Vertices[j]);
+            const D3DXVECTOR3 p = positions[first[i] + j];
             for (DWORD k = 0; k < m_FaceCount; ++k) {
                 if (k == i || !BoxesIntersect(boxes[i], boxes[k]))
                     continue;
-                ZNFACE *other = m_Faces[k];
-                for (int m = 0; m < other->GetVertexCount(); ++m) {
-                    if (!PointsNear(Position(other->m_Vertices[m]), p, kSamePosition))
+                const D3DXVECTOR3 *other = positions.data() + first[k];
+                const size_t count = first[k + 1] - first[k];
+                for (size_t m = 0; m < count; ++m) {
+                    if (!(std::fabs(other[m].x - p.x) < kSamePosition && std::fabs(other[m].y - p.y) < kSamePosition &&
+                          std::fabs(other[m].z - p.z) < kSamePosition))
                         continue;
                     list->AddFaceIndex(k);
-                    other->m_VertexFaceListIndices[m] = listIndex;
+                    m_Faces[k]->m_VertexFaceListIndices[m] = listIndex;
                     break;
                 }
             }
@@ -699,7 +733,7 @@ void ZNBRUSH::CalculateVertexNormals(DWORD faceIndex, int crease)
             if (crease && other != faceIndex) {
                 float dot = D3DXVec3Dot(&n, &face->m_Normal);
                 dot = std::fmax(-1.0f, std::fmin(1.0f, dot));
-                if (!(std::acos(dot) * 57.29578f < 60.0f))
+                if (!(dot >= ZnCreaseCosineLimit()))
                     continue;
             }
             sum += n;

@@ -242,3 +242,9 @@ private:
     LONG FindFace(const ZNFACE *face) const;
     int SplitFoldedFace(DWORD faceIndex, int keepSelection);
 };
+
+// The crease test of CalculateVertexNormals: a neighbour's normal counts when the angle between
+// the two normals, from their dot product clamped to [-1, 1], is below 60 degrees.
+ZN_API bool ZnCreaseKeeps(float dot);
+// The smallest dot product the crease test accepts; the test is the same as dot >= this.
+ZN_API float ZnCreaseCosineLimit();

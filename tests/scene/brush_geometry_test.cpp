@@ -217,6 +217,24 @@ TEST(BrushGeometry, VertexNormalsFollowTheCreaseRule)
     ExpectNear(cylinder.GetFace(17)->GetVertexNormal(0), D3DXVECTOR3(0, 1, 0));
 }
 
+TEST(BrushGeometry, CreaseLimitMatchesTheAngleTestAroundItAndAtTheEnds)
+{
+    // The comparison that replaces the arc cosine must agree with it on every float near the
+    // boundary (where a rounding step could flip it) and at the ends of the range.
+    const float limit = ZnCreaseCosineLimit();
+    EXPECT_NEAR(limit, 0.5f, 1e-5f);
+    float below = limit, above = limit;
+    for (int i = 0; i < 4096; ++i) {
+        below = std::nextafter(below, -2.0f);
+        above = std::nextafter(above, 2.0f);
+        EXPECT_FALSE(ZnCreaseKeeps(below)) << below;
+        EXPECT_TRUE(ZnCreaseKeeps(above)) << above;
+    }
+    EXPECT_TRUE(ZnCreaseKeeps(limit));
+    for (float dot : {-1.0f, -0.5f, 0.0f, 0.49f, 0.51f, 0.9f, 1.0f})
+        EXPECT_EQ(ZnCreaseKeeps(dot), dot >= limit) << dot;
+}
+
 TEST(BrushGeometry, ValidationDeletesEmptyFacesAndRejectsEmptyBrushes)
 {
     ZNBRUSH none;
