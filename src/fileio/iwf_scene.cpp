@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "fileio/memory_stream_io.h"
@@ -16,29 +17,38 @@
 namespace
 {
 
-// The image of a save in memory: a growable block written and patched by the chunk layer, then
-// handed to the caller's stream in one write. It grows geometrically, so a large scene is not
-// copied at every step, and nothing reaches the caller's stream before the image is complete.
+// The image of a save in memory: fixed blocks written and patched by the chunk layer, then handed
+// to the caller's stream block by block. Blocks are never moved or zero-filled, so a large scene
+// is copied once on its way in, and nothing reaches the caller's stream before the image is
+// complete.
 class StageStream final : public CZNStreamIO
 {
 public:
+    static constexpr size_t kBlock = size_t{1} << 20;
+
     void Close() override {}
     DWORD Read(void *, DWORD) override { return 0; }
     bool Write(const void *src, DWORD count) override
     {
-        if (!count)
-            return true;
-        const size_t end = m_Position + count;
-        if (end > m_Bytes.size()) {
-            try {
-                m_Bytes.resize(end);
-            } catch (const std::bad_alloc &) {
-                SetError(ZNERR_OUT_OF_MEMORY, -1, GetName());
-                return false;
+        const BYTE *from = static_cast<const BYTE *>(src);
+        size_t left = count;
+        while (left) {
+            const size_t block = m_Position / kBlock, offset = m_Position % kBlock;
+            if (block == m_Blocks.size()) {
+                try {
+                    m_Blocks.emplace_back(new BYTE[kBlock]);
+                } catch (const std::bad_alloc &) {
+                    SetError(ZNERR_OUT_OF_MEMORY, -1, GetName());
+                    return false;
+                }
             }
+            const size_t piece = std::min(left, kBlock - offset);
+            std::memcpy(m_Blocks[block].get() + offset, from, piece);
+            from += piece;
+            left -= piece;
+            m_Position += piece;
         }
-        std::memcpy(m_Bytes.data() + m_Position, src, count);
-        m_Position = end;
+        m_Length = std::max(m_Length, m_Position);
         return true;
     }
     bool ReadString(char *, DWORD) override { return false; }
@@ -50,27 +60,36 @@ public:
     }
     bool Flush() override { return true; }
     bool IsOpen() override { return true; }
-    bool IsEOF() override { return m_Position >= m_Bytes.size(); }
+    bool IsEOF() override { return m_Position >= m_Length; }
     int64_t Tell() override { return static_cast<int64_t>(m_Position); }
     // Only positions inside what was written: the chunk layer seeks back to patch lengths.
     bool SeekTo(int64_t position) override
     {
-        if (position < 0 || static_cast<uint64_t>(position) > m_Bytes.size()) {
+        if (position < 0 || static_cast<uint64_t>(position) > m_Length) {
             SetError(ZNERR_SEEK_FAILED, -1, GetName());
             return false;
         }
         m_Position = static_cast<size_t>(position);
         return true;
     }
-    int64_t GetLength() override { return static_cast<int64_t>(m_Bytes.size()); }
+    int64_t GetLength() override { return static_cast<int64_t>(m_Length); }
     bool SetLength(int64_t) override { return false; }
     const char *GetName() override { return "IWF Save Buffer"; }
 
-    const std::vector<BYTE> &Bytes() const { return m_Bytes; }
+    // Calls write(bytes, count) for the image in order, one block at a time; false when a call
+    // gives false.
+    template <class Write> bool WriteTo(Write write) const
+    {
+        for (size_t done = 0, block = 0; done < m_Length; done += kBlock, ++block)
+            if (!write(m_Blocks[block].get(), static_cast<DWORD>(std::min(kBlock, m_Length - done))))
+                return false;
+        return true;
+    }
 
 private:
-    std::vector<BYTE> m_Bytes;
+    std::vector<std::unique_ptr<BYTE[]>> m_Blocks;
     size_t m_Position = 0;
+    size_t m_Length = 0;
 };
 
 constexpr WORD kContainerChunk = 0x02;
@@ -103,7 +122,8 @@ constexpr StyleBit kStyleBits[] = {
 } // namespace
 
 CZNIWFScene::CZNIWFScene()
-    : m_Silent(false), m_Thumbnail(nullptr), m_SaveFlags(0), m_ThumbnailDecoded(false), m_Target(nullptr)
+    : m_Silent(false), m_Thumbnail(nullptr), m_SaveFlags(0), m_ThumbnailDecoded(false), m_InPlace(nullptr),
+      m_Target(nullptr)
 {
     m_EditorOptionsPresent = false;
 }
@@ -198,7 +218,12 @@ void CZNIWFScene::Load(CZNStreamIO &stream, bool silent)
     m_Silent = silent;
     m_Thumbnail = nullptr;
     m_EditorOptionsPresent = false;
-    if (dynamic_cast<CZNMemoryStreamIO *>(&stream) || !stream.IsOpen()) {
+    struct InPlace {
+        CZNMemoryStreamIO *&slot;
+        ~InPlace() { slot = nullptr; }
+    } inPlace{m_InPlace};
+    if (auto *memory = dynamic_cast<CZNMemoryStreamIO *>(&stream); memory || !stream.IsOpen()) {
+        m_InPlace = memory;
         Open(stream, IWF_MODE_READ);
         SetAuthorId(IWF_AUTHOR_ID, IWF_AUTHOR_ID_LENGTH);
         try {
@@ -221,17 +246,15 @@ void CZNIWFScene::Load(CZNStreamIO &stream, bool silent)
     const uint64_t size = static_cast<uint64_t>(std::max<int64_t>(length - start, 0));
     if (size > 0xFFFFFFFFu)
         Throw(ZNERR_IWF_BAD_LENGTHS);
-    std::vector<BYTE> image;
-    try {
-        image.resize(static_cast<size_t>(size) + 1);
-    } catch (const std::bad_alloc &) {
+    // Every byte of the image is read before it is used, so it is not zero-filled first.
+    std::unique_ptr<BYTE[]> image(new (std::nothrow) BYTE[static_cast<size_t>(size) + 1]);
+    if (!image)
         Throw(ZNERR_OUT_OF_MEMORY);
-    }
-    if (size && stream.Read(image.data(), static_cast<DWORD>(size)) != size) {
+    if (size && stream.Read(image.get(), static_cast<DWORD>(size)) != size) {
         DWORD code = stream.GetLastErrorCode();
         Throw(code ? code : ZNERR_IWF_BAD_TAG);
     }
-    CZNMemoryStreamIO memory(image.data(), static_cast<DWORD>(size), ZNSTREAM_READ, false);
+    CZNMemoryStreamIO memory(image.get(), static_cast<DWORD>(size), ZNSTREAM_READ, false);
     struct Restore {
         CZNStreamIO &stream;
         CZNMemoryStreamIO &memory;
@@ -243,6 +266,7 @@ void CZNIWFScene::Load(CZNStreamIO &stream, bool silent)
             scene.CZNIWFFile::Close();
         }
     } restore{stream, memory, start, *this};
+    m_InPlace = &memory;
     Open(memory, IWF_MODE_READ);
     SetAuthorId(IWF_AUTHOR_ID, IWF_AUTHOR_ID_LENGTH);
     try {
@@ -338,15 +362,26 @@ void CZNIWFScene::ProcessChunk(IWFCHUNK *chunk, void *data)
     }
 }
 
-void CZNIWFScene::ReadBody()
+CZNIWFBodyReader CZNIWFScene::ReadBody()
 {
     const int64_t left = GetChunkDataLeft();
+    // A memory image is read where it lies; the stream only moves past the body.
+    if (m_InPlace && m_Stream == m_InPlace) {
+        const int64_t at = TellOrThrow();
+        if (!left)
+            return CZNIWFBodyReader(nullptr, 0);
+        if (at + left > m_InPlace->GetLength())
+            Throw(ZNERR_IWF_BAD_LENGTHS);
+        SeekToOrThrow(at + left);
+        return CZNIWFBodyReader(m_InPlace->GetBuffer() + at, static_cast<size_t>(left));
+    }
     try {
         m_Body.resize(static_cast<size_t>(left));
     } catch (const std::bad_alloc &) {
         Throw(ZNERR_OUT_OF_MEMORY);
     }
     ReadChunkData(m_Body.data(), static_cast<DWORD>(left));
+    return CZNIWFBodyReader(m_Body.data(), m_Body.size());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -366,14 +401,10 @@ void CZNIWFScene::BeginSave(CZNStreamIO &stream)
 void CZNIWFScene::EndSave()
 {
     CZNStreamIO *target = m_Target;
-    const std::vector<BYTE> &image = static_cast<StageStream *>(m_Stage.get())->Bytes();
-    constexpr size_t kPiece = size_t{1} << 30; // a write takes a 32-bit count
-    for (size_t done = 0; done < image.size(); done += kPiece) {
-        const DWORD count = static_cast<DWORD>(std::min(kPiece, image.size() - done));
-        if (!target->Write(image.data() + done, count)) {
-            DWORD code = target->GetLastErrorCode();
-            Throw(code ? code : ZNERR_STREAM_FAILURE);
-        }
+    const StageStream *stage = static_cast<StageStream *>(m_Stage.get());
+    if (!stage->WriteTo([target](const BYTE *bytes, DWORD count) { return target->Write(bytes, count); })) {
+        DWORD code = target->GetLastErrorCode();
+        Throw(code ? code : ZNERR_STREAM_FAILURE);
     }
     if (!target->Flush()) {
         DWORD code = target->GetLastErrorCode();

@@ -20,9 +20,12 @@
 #include <memory>
 #include <vector>
 
+#include "fileio/iwf_body_reader.h"
 #include "fileio/iwf_body_writer.h"
 #include "fileio/iwf_file.h"
 
+class CZN3D;
+class CZNMemoryStreamIO;
 class CZNImage;
 class CZNGROUP;
 class ZNBRUSH;
@@ -161,8 +164,9 @@ protected:
     void ReadExtraFaceInfo(IWFCHUNK *chunk, IWFPARENTCONTEXT *context);
     void ReadVertexComponents(IWFCHUNK *chunk, IWFPARENTCONTEXT *context);
     void ReadIndices(IWFCHUNK *chunk, IWFPARENTCONTEXT *context);
-    // The open chunk's own data left from the stream position, read into m_Body.
-    void ReadBody();
+    // The open chunk's own data left from the stream position: in place when the walk runs over
+    // a memory image, else read into m_Body. The stream moves past it.
+    CZNIWFBodyReader ReadBody();
 
     // Texture matching for records [first, first + count) and the Missing Resources report.
     void MatchTextures(size_t first, size_t count);
@@ -175,12 +179,17 @@ protected:
     bool m_ThumbnailDecoded; // a thumbnail-only read decoded one
     CZNIWFBodyWriter m_Out;  // the body being written
     std::vector<BYTE> m_Body; // the body being read
+    CZNMemoryStreamIO *m_InPlace; // the image a Load walks, whose bodies are read in place
 
 private:
     // Opens for writing on a memory stage; EndSave writes the image to the stream and flushes it.
     void BeginSave(CZNStreamIO &stream);
     void EndSave();
     void AppendSelection(const std::vector<ZNSELECTIONENTRY> &entries, DWORD flags);
+    // The material and texture tables in one walk over the saved faces.
+    void BuildTables(bool materials, bool textures);
+    // Appends the record of the wrapper's material at index unless the table already names it.
+    void AddMaterialRecord(CZN3D *wrapper, LONG index);
 
     CZNStreamIO *m_Target;                // the caller's stream while a save runs
     std::unique_ptr<CZNStreamIO> m_Stage; // the image of the save being written

@@ -256,8 +256,7 @@ void CZNIWFScene::ReadGroup(IWFCHUNK *, IWFPARENTCONTEXT *context)
 {
     if (context && context->ParentId != CHUNK_GROUP)
         Throw(ZNERR_IWF_NO_CHUNK);
-    ReadBody();
-    CZNIWFBodyReader in(m_Body.data(), m_Body.size());
+    CZNIWFBodyReader in = ReadBody();
     std::unique_ptr<CZNGROUP> group(new (std::nothrow) CZNGROUP);
     if (!group)
         Throw(ZNERR_OUT_OF_MEMORY);
@@ -282,8 +281,7 @@ void CZNIWFScene::ReadMesh(IWFCHUNK *, IWFPARENTCONTEXT *context)
 {
     if (context && context->ParentId != CHUNK_GROUP && context->ParentId != CHUNK_MESH)
         Throw(ZNERR_IWF_NO_CHUNK);
-    ReadBody();
-    CZNIWFBodyReader in(m_Body.data(), m_Body.size());
+    CZNIWFBodyReader in = ReadBody();
     std::unique_ptr<ZNBRUSH> made(new (std::nothrow) ZNBRUSH);
     if (!made)
         Throw(ZNERR_OUT_OF_MEMORY);
@@ -357,8 +355,7 @@ void CZNIWFScene::ReadSurface(IWFCHUNK *, IWFPARENTCONTEXT *context)
     if (!context || !context->Object || context->ParentId != CHUNK_MESH)
         Throw(ZNERR_IWF_NO_CHUNK);
     ZNBRUSH *brush = static_cast<ZNBRUSH *>(context->Object);
-    ReadBody();
-    CZNIWFBodyReader in(m_Body.data(), m_Body.size());
+    CZNIWFBodyReader in = ReadBody();
     const DWORD count = in.U32();
     in.CheckCount(count, kFaceRecordMin);
     // A second surface in the same mesh appends its own faces.
@@ -441,8 +438,7 @@ void CZNIWFScene::ReadExtraFaceInfo(IWFCHUNK *, IWFPARENTCONTEXT *context)
 {
     if (!IsSurfaceContext(context))
         Throw(ZNERR_IWF_NO_CHUNK);
-    ReadBody();
-    CZNIWFBodyReader in(m_Body.data(), m_Body.size());
+    CZNIWFBodyReader in = ReadBody();
     in.CheckCount(context->Count, kExtraFaceRecord);
     ZNFACE **faces = static_cast<ZNFACE **>(context->Object);
     for (DWORD i = 0; i < context->Count; ++i) {
@@ -464,8 +460,7 @@ void CZNIWFScene::ReadVertexComponents(IWFCHUNK *, IWFPARENTCONTEXT *context)
 {
     if (!IsSurfaceContext(context))
         Throw(ZNERR_IWF_NO_CHUNK);
-    ReadBody();
-    CZNIWFBodyReader in(m_Body.data(), m_Body.size());
+    CZNIWFBodyReader in = ReadBody();
     if (in.U8() != 1)
         return; // another vertex format: the chunk is ignored
     in.Skip(4);
@@ -545,8 +540,7 @@ void CZNIWFScene::ReadIndices(IWFCHUNK *, IWFPARENTCONTEXT *context)
 {
     if (!IsSurfaceContext(context))
         Throw(ZNERR_IWF_NO_CHUNK);
-    ReadBody();
-    CZNIWFBodyReader in(m_Body.data(), m_Body.size());
+    CZNIWFBodyReader in = ReadBody();
     in.Skip(8);
     in.CheckCount(context->Count, kIndexBlockMin);
     ZNFACE **faces = static_cast<ZNFACE **>(context->Object);

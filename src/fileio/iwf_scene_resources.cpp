@@ -246,8 +246,7 @@ void CZNIWFScene::ReadThumbnail(IWFCHUNK *, IWFPARENTCONTEXT *)
 {
     if (!m_Thumbnail)
         return;
-    ReadBody();
-    CZNIWFBodyReader in(m_Body.data(), m_Body.size());
+    CZNIWFBodyReader in = ReadBody();
     const DWORD width = in.U16();
     const DWORD height = in.U16();
     const DWORD bits = in.U16();
@@ -285,15 +284,14 @@ void CZNIWFScene::ReadThumbnail(IWFCHUNK *, IWFPARENTCONTEXT *)
 
 void CZNIWFScene::ReadSignature(IWFCHUNK *, IWFPARENTCONTEXT *)
 {
-    ReadBody();
-    if (m_Body.size() < sizeof kSignature || std::memcmp(m_Body.data(), kSignature, sizeof kSignature) != 0)
+    CZNIWFBodyReader in = ReadBody();
+    if (in.Left() < sizeof kSignature || std::memcmp(in.Take(sizeof kSignature), kSignature, sizeof kSignature) != 0)
         Throw(ZNERR_IWF_INVALID_FILE);
 }
 
 void CZNIWFScene::ReadEditorOptions(IWFCHUNK *, IWFPARENTCONTEXT *)
 {
-    ReadBody();
-    CZNIWFBodyReader in(m_Body.data(), m_Body.size());
+    CZNIWFBodyReader in = ReadBody();
     ZNEDITOROPTIONS o;
     o.Flags = in.U32();
     o.Reserved = in.U32();
@@ -316,16 +314,14 @@ void CZNIWFScene::ReadTextures(IWFCHUNK *chunk, IWFPARENTCONTEXT *context)
         // The CRCs of the records of the enclosing table; elsewhere the chunk means nothing.
         if (!context || context->ParentId != CHUNK_TEXTURES)
             return;
-        ReadBody();
-        CZNIWFBodyReader in(m_Body.data(), m_Body.size());
+        CZNIWFBodyReader in = ReadBody();
         const uint64_t count = std::min<uint64_t>(context->Count, in.Left() / 4);
         for (uint64_t i = 0; i < count; ++i)
             m_TextureRefs[context->First + i].CRC = in.U32();
         return;
     }
 
-    ReadBody();
-    CZNIWFBodyReader in(m_Body.data(), m_Body.size());
+    CZNIWFBodyReader in = ReadBody();
     const DWORD count = in.U32();
     in.CheckCount(count, kTextureRecordMin);
     const size_t first = m_TextureRefs.size();
@@ -394,8 +390,7 @@ void CZNIWFScene::MatchTextures(size_t first, size_t count)
 
 void CZNIWFScene::ReadMaterials(IWFCHUNK *, IWFPARENTCONTEXT *)
 {
-    ReadBody();
-    CZNIWFBodyReader in(m_Body.data(), m_Body.size());
+    CZNIWFBodyReader in = ReadBody();
     const DWORD count = in.U32();
     in.CheckCount(count, kMaterialRecordMin);
     const size_t first = m_MaterialRefs.size();
@@ -494,8 +489,7 @@ void CZNIWFScene::ReadExtraMaterialInfo(IWFCHUNK *, IWFPARENTCONTEXT *context)
 {
     if (!context || context->ParentId != CHUNK_MATERIALS)
         Throw(ZNERR_IWF_NO_CHUNK);
-    ReadBody();
-    CZNIWFBodyReader in(m_Body.data(), m_Body.size());
+    CZNIWFBodyReader in = ReadBody();
     in.CheckCount(context->Count, kExtraMaterialRecord);
     for (DWORD i = 0; i < context->Count; ++i) {
         DWORD words[kLightWords];

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <unordered_set>
 
 #include "app/editor_app.h"
 #include "fileio/iwf_scene.h"
@@ -13,6 +14,7 @@
 #include "render/texture.h"
 #include "render/thumbnail_renderer.h"
 #include "scene/brush.h"
+#include "scene/container.h"
 #include "scene/face.h"
 #include "scene/group.h"
 #include "scene/material.h"
@@ -105,10 +107,7 @@ void CZNIWFScene::SaveObjects(CZNStreamIO &stream, const std::vector<ZNSELECTION
     AppendSelection(entries, flags);
     if (flags & IWFSAVE_GROUPS)
         CollectGroups();
-    if (flags & IWFSAVE_MATERIALS)
-        BuildMaterialTable();
-    if (flags & IWFSAVE_TEXTURES)
-        BuildTextureTable();
+    BuildTables(flags & IWFSAVE_MATERIALS, flags & IWFSAVE_TEXTURES);
     m_EditorOptionsPresent = false;
     if (flags & IWFSAVE_EDITOR_OPTIONS)
         GatherEditorOptions();
@@ -194,33 +193,61 @@ void CZNIWFScene::CollectGroups()
 
 void CZNIWFScene::BuildMaterialTable()
 {
-    CZN3D *wrapper = GetEditorApp()->Get3D();
-    VisitSavedFaces(m_Groups, m_Brushes, [&](ZNFACE *face) {
-        const LONG index = face->GetMaterial();
-        CZNMATERIAL *material = index >= 0 ? wrapper->GetMaterialRecord(static_cast<DWORD>(index)) : nullptr;
-        if (!material)
-            return;
-        for (const ZNMATERIALREF &ref : m_MaterialRefs)
-            if (ref.Material == material)
-                return;
-        ZNMATERIALREF ref;
-        ref.Material = material;
-        ref.Owned = 0;
-        ref.Index = static_cast<DWORD>(index);
-        m_MaterialRefs.push_back(ref);
-    });
+    BuildTables(true, false);
 }
 
 void CZNIWFScene::BuildTextureTable()
 {
-    auto add = [this](CZNTexture *texture) {
+    BuildTables(false, true);
+}
+
+void CZNIWFScene::BuildTables(bool materials, bool textures)
+{
+    // One walk over the saved faces serves both tables. Each material index and each texture is
+    // looked up in its table only the first time the walk meets it: the table cannot change its
+    // answer for it afterwards.
+    CZN3D *wrapper = GetEditorApp()->Get3D();
+    CZNCONTAINER *list = wrapper->GetMaterialList();
+    std::vector<BYTE> seenMaterial(materials ? list->GetElementCount() : 0);
+    std::unordered_set<const CZNTexture *> seenTexture;
+    auto addTexture = [this](CZNTexture *texture) {
         if (texture && FindTextureRecord(texture) < 0)
             m_TextureRefs.push_back(MakeTextureRecord(texture));
     };
-    VisitSavedFaces(m_Groups, m_Brushes, [&](ZNFACE *face) { add(face->GetTexture()); });
+    VisitSavedFaces(m_Groups, m_Brushes, [&](ZNFACE *face) {
+        if (materials) {
+            const LONG index = face->GetMaterial();
+            // An index outside the list has no record and adds nothing.
+            if (index >= 0 && static_cast<size_t>(index) < seenMaterial.size() && !seenMaterial[index]) {
+                seenMaterial[index] = 1;
+                AddMaterialRecord(wrapper, index);
+            }
+        }
+        if (textures) {
+            CZNTexture *texture = face->GetTexture();
+            if (texture && seenTexture.insert(texture).second)
+                addTexture(texture);
+        }
+    });
+    if (textures)
+        for (const ZNMATERIALREF &ref : m_MaterialRefs)
+            if (ref.Material)
+                addTexture(ref.Material->GetTexture());
+}
+
+void CZNIWFScene::AddMaterialRecord(CZN3D *wrapper, LONG index)
+{
+    CZNMATERIAL *material = wrapper->GetMaterialRecord(static_cast<DWORD>(index));
+    if (!material)
+        return;
     for (const ZNMATERIALREF &ref : m_MaterialRefs)
-        if (ref.Material)
-            add(ref.Material->GetTexture());
+        if (ref.Material == material)
+            return;
+    ZNMATERIALREF ref;
+    ref.Material = material;
+    ref.Owned = 0;
+    ref.Index = static_cast<DWORD>(index);
+    m_MaterialRefs.push_back(ref);
 }
 
 void CZNIWFScene::GatherEditorOptions()
