@@ -26,6 +26,16 @@ bool InsideEdges(const D3DXVECTOR3 *corners, int count, const D3DXVECTOR3 &norma
     return true;
 }
 
+// The edge from a to b normalised as D3DXVec3Normalize does (a zero edge stays zero).
+D3DXVECTOR3 UnitEdge(const ZNVERTEX &a, const ZNVERTEX &b)
+{
+    const D3DXVECTOR3 d(b.x - a.x, b.y - a.y, b.z - a.z);
+    const float length = std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z);
+    if (length == 0.0f)
+        return D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+    return D3DXVECTOR3(d.x / length, d.y / length, d.z / length);
+}
+
 template <typename T> T *CopyBlock(const T *source, size_t count)
 {
     if (!source || count == 0)
@@ -437,12 +447,13 @@ unsigned long ZNFACE::GetMajorAxis() const
 
 void ZNFACE::CalculateFaceCenterPoint()
 {
+    // The per-axis minimum and maximum of D3DXVec3Minimize and D3DXVec3Maximize, written out.
     D3DXVECTOR3 lo(1e6f, 1e6f, 1e6f);
     D3DXVECTOR3 hi(-1e6f, -1e6f, -1e6f);
     for (int i = 0; i < m_VertexCount; ++i) {
-        D3DXVECTOR3 p = Position(m_Vertices[i]);
-        D3DXVec3Minimize(&lo, &lo, &p);
-        D3DXVec3Maximize(&hi, &hi, &p);
+        const ZNVERTEX &v = m_Vertices[i];
+        lo = D3DXVECTOR3(std::fmin(lo.x, v.x), std::fmin(lo.y, v.y), std::fmin(lo.z, v.z));
+        hi = D3DXVECTOR3(std::fmax(hi.x, v.x), std::fmax(hi.y, v.y), std::fmax(hi.z, v.z));
     }
     m_CenterPoint = (lo + hi) * 0.5f;
 }
@@ -564,6 +575,31 @@ bool ZNFACE::IsConvex() const
     return true;
 }
 
+bool ZNFACE::IsConvexWithoutDegenerate() const
+{
+    // IsConvex() && !ContainsDegenerate() in one walk: both look at the same normalised edges.
+    const int count = m_VertexCount;
+    if (!m_Vertices || count < 3)
+        return false;
+    D3DXVECTOR3 prev = UnitEdge(m_Vertices[count - 1], m_Vertices[0]);
+    bool negative = false, positive = false, degenerate = false;
+    for (int i = 0; i < count; ++i) {
+        const D3DXVECTOR3 e = UnitEdge(m_Vertices[i], m_Vertices[(i + 1) % count]);
+        const D3DXVECTOR3 c(e.y * prev.z - e.z * prev.y, e.z * prev.x - e.x * prev.z, e.x * prev.y - e.y * prev.x);
+        const float s = c.x * m_Normal.x + c.y * m_Normal.y + c.z * m_Normal.z;
+        if (s < -0.00001f)
+            negative = true;
+        else if (s > 0.00001f)
+            positive = true;
+        if (negative && positive)
+            return false;
+        if (std::fabs(prev.x * e.x + prev.y * e.y + prev.z * e.z) > 0.999999f)
+            degenerate = true;
+        prev = e;
+    }
+    return !degenerate;
+}
+
 bool ZNFACE::ContainsDegenerate() const
 {
     const int count = m_VertexCount;
@@ -582,7 +618,7 @@ bool ZNFACE::ContainsDegenerate() const
 void ZNFACE::BuildTriIndices()
 {
     FreeTriIndices();
-    if (IsConvex() && !ContainsDegenerate())
+    if (IsConvexWithoutDegenerate())
         return;
     if (m_VertexCount < 3)
         return;

@@ -158,4 +158,6 @@ private:
     void CopyProperties(const ZNFACE &source);
     void CopyAllFields(const ZNFACE &source);
     void FreeTriIndices();
+    // IsConvex() && !ContainsDegenerate(), in one pass.
+    bool IsConvexWithoutDegenerate() const;
 };
