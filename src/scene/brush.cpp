@@ -645,14 +645,14 @@ void ZNBRUSH::UpdateSharedFaceInfo()
     m_SharedFaceInfo.Reset();
     if (m_FaceCount < 2)
         return;
-    // The positions of all faces side by side, with each face's first slot and grown box, so
-    // that the search below reads one block instead of chasing every face's array.
+    // The positions of all faces side by side, with each face's first slot and grown box.
     std::vector<D3DXVECTOR3> positions;
     std::vector<size_t> first(m_FaceCount + 1);
     std::vector<ZNBBOX> boxes(m_FaceCount);
     for (DWORD i = 0; i < m_FaceCount; ++i)
         first[i + 1] = first[i] + static_cast<size_t>(std::max<short>(m_Faces[i]->GetVertexCount(), 0));
     positions.resize(first[m_FaceCount]);
+    bool finite = true;
     for (DWORD i = 0; i < m_FaceCount; ++i) {
         ZNFACE *face = m_Faces[i];
         ZNBBOX box = {D3DXVECTOR3(9999999.0f, 9999999.0f, 9999999.0f),
@@ -661,12 +661,71 @@ void ZNBRUSH::UpdateSharedFaceInfo()
             face->m_VertexFaceListIndices[j] = -1;
             const D3DXVECTOR3 p = Position(face->m_Vertices[j]);
             positions[first[i] + j] = p;
+            finite = finite && std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
             GrowBox(box, p);
         }
         box.Min -= D3DXVECTOR3(0.5f, 0.5f, 0.5f);
         box.Max += D3DXVECTOR3(0.5f, 0.5f, 0.5f);
         boxes[i] = box;
     }
+    auto near = [](const D3DXVECTOR3 &a, const D3DXVECTOR3 &p) {
+        return std::fabs(a.x - p.x) < kSamePosition && std::fabs(a.y - p.y) < kSamePosition &&
+               std::fabs(a.z - p.z) < kSamePosition;
+    };
+
+    // With finite positions the slots sorted by x give the candidates of a position as one run:
+    // a - p rounds monotonically in a, so the slots with |a.x - p.x| < 0.01 are contiguous.
+    // Each face's first near vertex is then the smallest near slot of that face, as in a walk
+    // over the face's vertices. NaN and infinite positions break the order and are searched
+    // face by face.
+    std::vector<size_t> byX;
+    std::vector<DWORD> faceOf;
+    if (finite) {
+        byX.resize(positions.size());
+        faceOf.resize(positions.size());
+        for (DWORD k = 0; k < m_FaceCount; ++k)
+            for (size_t slot = first[k]; slot < first[k + 1]; ++slot)
+                faceOf[slot] = k;
+        for (size_t slot = 0; slot < byX.size(); ++slot)
+            byX[slot] = slot;
+        std::sort(byX.begin(), byX.end(), [&](size_t a, size_t b) {
+            return positions[a].x < positions[b].x || (positions[a].x == positions[b].x && a < b);
+        });
+    }
+    // The faces other than i whose boxes overlap i's, each with its first vertex near p, in
+    // face order.
+    std::vector<std::pair<DWORD, size_t>> found;
+    auto findShared = [&](DWORD i, const D3DXVECTOR3 &p) {
+        found.clear();
+        if (!finite) {
+            for (DWORD k = 0; k < m_FaceCount; ++k) {
+                if (k == i || !BoxesIntersect(boxes[i], boxes[k]))
+                    continue;
+                for (size_t m = 0; m < first[k + 1] - first[k]; ++m) {
+                    if (near(positions[first[k] + m], p)) {
+                        found.emplace_back(k, m);
+                        break;
+                    }
+                }
+            }
+            return;
+        }
+        auto from = std::partition_point(byX.begin(), byX.end(),
+                                         [&](size_t slot) { return !(positions[slot].x - p.x > -kSamePosition); });
+        auto to = std::partition_point(from, byX.end(),
+                                       [&](size_t slot) { return positions[slot].x - p.x < kSamePosition; });
+        for (auto it = from; it != to; ++it) {
+            const DWORD k = faceOf[*it];
+            if (k != i && near(positions[*it], p) && BoxesIntersect(boxes[i], boxes[k]))
+                found.emplace_back(k, *it - first[k]);
+        }
+        // Slots of one face come in increasing order only among equal x: keep each face's least.
+        std::sort(found.begin(), found.end());
+        found.erase(std::unique(found.begin(), found.end(),
+                                [](const auto &a, const auto &b) { return a.first == b.first; }),
+                    found.end());
+    };
+
     for (DWORD i = 0; i < m_FaceCount; ++i) {
         ZNFACE *face = m_Faces[i];
         for (int j = 0; j < face->GetVertexCount(); ++j) {
@@ -676,20 +735,10 @@ void ZNBRUSH::UpdateSharedFaceInfo()
             if (!list)
                 return;
             const LONG listIndex = static_cast<LONG>(m_SharedFaceInfo.GetFaceIndexListCount());
-            const D3DXVECTOR3 p = positions[first[i] + j];
-            for (DWORD k = 0; k < m_FaceCount; ++k) {
-                if (k == i || !BoxesIntersect(boxes[i], boxes[k]))
-                    continue;
-                const D3DXVECTOR3 *other = positions.data() + first[k];
-                const size_t count = first[k + 1] - first[k];
-                for (size_t m = 0; m < count; ++m) {
-                    if (!(std::fabs(other[m].x - p.x) < kSamePosition && std::fabs(other[m].y - p.y) < kSamePosition &&
-                          std::fabs(other[m].z - p.z) < kSamePosition))
-                        continue;
-                    list->AddFaceIndex(k);
-                    m_Faces[k]->m_VertexFaceListIndices[m] = listIndex;
-                    break;
-                }
+            findShared(i, positions[first[i] + j]);
+            for (const auto &[k, m] : found) {
+                list->AddFaceIndex(k);
+                m_Faces[k]->m_VertexFaceListIndices[m] = listIndex;
             }
             list->AddFaceIndex(i);
             if (!m_SharedFaceInfo.AddFaceIndexList(list)) {

@@ -183,6 +183,54 @@ TEST(BrushGeometry, SharedPositionListsOfCubeAndCylinder)
     EXPECT_EQ(single.m_SharedFaceInfo.GetFaceIndexListCount(), 0u);
 }
 
+// Positions a hundredth apart or less, where the order of the search shows: each face gives its
+// first near vertex (not the one of least x), a gap of exactly 0.01 is not near, and a later list
+// takes over a vertex an earlier one had. With a NaN corner in the brush the search goes face
+// by face; the lists must be the same.
+class SharedPositionOrder : public testing::TestWithParam<bool>
+{
+};
+
+TEST_P(SharedPositionOrder, FirstNearVertexPerFaceInFaceOrder)
+{
+    ZNBRUSH brush;
+    auto add = [&](std::initializer_list<D3DXVECTOR3> corners) {
+        ZNFACE *face = brush.AddFace(static_cast<short>(corners.size()));
+        short i = 0;
+        for (const D3DXVECTOR3 &p : corners)
+            face->SetVertex(i++, p);
+    };
+    add({{0, 0, 0}, {10, 0, 0}, {10, 1, 0}});
+    add({{0.008f, 0, 0}, {11, 0, 0}, {11, 1, 0}});
+    add({{20, 0, 0}, {0.016f, 0, 0}, {20, 1, 0}});
+    add({{30, 0, 0}, {0.003f, 0, 0}, {-0.003f, 0, 0}});
+    add({{0.01f, 0, 0}, {40, 0, 0}, {40, 1, 0}});
+    if (GetParam())
+        add({{std::nanf(""), 0, 0}, {50, 0, 0}, {50, 1, 0}});
+    brush.UpdateSharedFaceInfo();
+
+    EXPECT_EQ(brush.m_SharedFaceInfo.GetFaceIndexListCount(), GetParam() ? 15u : 12u);
+    // Face 3's vertex 1 (x 0.003) joins face 0's list, not its vertex 2 (x -0.003).
+    EXPECT_EQ(SharedFaces(brush, 3, 1), (std::vector<LONG>{1, 3, 0}));
+    // Face 2's corner reaches face 1 (0.008 away) and face 4 (0.006), not face 0 (0.016) or
+    // face 3; face 1's corner moves over to this later list.
+    EXPECT_EQ(SharedFaces(brush, 2, 1), (std::vector<LONG>{1, 4, 2}));
+    EXPECT_EQ(SharedFaces(brush, 1, 0), (std::vector<LONG>{1, 4, 2}));
+    EXPECT_EQ(SharedFaces(brush, 4, 0), (std::vector<LONG>{1, 4, 2}));
+    // Face 3's vertex 2 opens the last shared list, which takes face 0's corner over.
+    EXPECT_EQ(SharedFaces(brush, 3, 2), (std::vector<LONG>{0, 3}));
+    EXPECT_EQ(SharedFaces(brush, 0, 0), (std::vector<LONG>{0, 3}));
+    EXPECT_EQ(SharedFaces(brush, 0, 1), (std::vector<LONG>{0}));
+    if (GetParam()) {
+        EXPECT_EQ(SharedFaces(brush, 5, 0), (std::vector<LONG>{5}));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(BrushGeometry, SharedPositionOrder, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool> &info) {
+                             return info.param ? std::string("WithNaNCorner") : std::string("Finite");
+                         });
+
 TEST(BrushGeometry, VertexNormalsFollowTheCreaseRule)
 {
     ZNBRUSH cube;
