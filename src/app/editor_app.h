@@ -15,6 +15,7 @@
 class CZN3D;
 class CZNDebugLog;
 class CZNEDITORDoc;
+class CZNFont;
 class CZNTextureManager;
 class IZNSplashProgress;
 class IZNThumbnailRenderer;
@@ -126,6 +127,10 @@ public:
     // writes the outcome to the start-up log (may be null). Returns the texture count.
     DWORD LoadTextures(IZNSplashProgress *splash, CZNDebugLog *startupLog);
 
+    // The font of labels drawn in the 2D views (the camera's); null: the context's own font.
+    CZNFont *GetLabelFont() const { return m_LabelFont; }
+    void SetLabelFont(CZNFont *font) { m_LabelFont = font; }
+
     // Where message boxes go; never null (standard error when nothing is set).
     IZNReporter *GetReporter() const;
     void SetReporter(IZNReporter *reporter) { m_Reporter = reporter; }
@@ -147,6 +152,7 @@ private:
     std::unique_ptr<CZNTextureManager> m_TextureManager; // destroyed before the device wrapper
     IZNReporter *m_Reporter = nullptr;
     IZNThumbnailRenderer *m_ThumbnailRenderer = nullptr;
+    CZNFont *m_LabelFont = nullptr;
 };
 
 // The one application object. Never null.

@@ -9,6 +9,7 @@
 
 #include "editor/render_batch.h"
 #include "platform/export.h"
+#include "platform/math/d3dx_math.h"
 #include "platform/os/win_types.h"
 
 class CZNCONTAINER;
@@ -72,6 +73,11 @@ public:
     // follow option is on and repaint.
     void RefreshViews();
 
+    // The 3D cursor: the crosshair of the 2D views, and the depth at which they place things.
+    // A new document starts with it at (50, 50, 50).
+    const D3DXVECTOR3 &GetCursorPoint() const { return m_CursorPoint; }
+    void SetCursorPoint(const D3DXVECTOR3 &point) { m_CursorPoint = point; }
+
     BOOL IsModified() const { return m_Modified; }
     void SetModifiedFlag(BOOL modified = TRUE) { m_Modified = modified ? TRUE : FALSE; }
 
@@ -81,6 +87,7 @@ private:
 
     ZNBRUSH *m_BrushList;
     std::vector<CZNView *> m_Views;
+    D3DXVECTOR3 m_CursorPoint{50.0f, 50.0f, 50.0f};
     ZNRENDERBATCH m_BlendedBatch;
     ZNRENDERBATCH m_UnlitBatch;
     BOOL m_Modified;

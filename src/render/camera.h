@@ -4,10 +4,12 @@
 // view renders through it, tools move and turn it with the cache idiom, and the 3D view culls
 // against its six frustum planes. Angles are in degrees.
 #include "platform/export.h"
+#include "platform/gdi/gdi_types.h"
 #include "platform/math/d3dx_math.h"
 #include "platform/os/win_types.h"
 #include "scene/bbox.h"
 
+class CZN2DView;
 class CZN3D;
 
 // One frustum plane: a point p is outside when Normal · p + Distance > 0.
@@ -68,6 +70,13 @@ public:
     void UpdateFrustum();
     bool IsBoxInFrustum(const D3DXVECTOR3 *min, const D3DXVECTOR3 *max) const;
     ZNBBOX GetBoundingBox() const;
+
+    // In a 2D view (camera_2d.cpp): true when the click is less than 6 pixels from the camera's
+    // pixel on both axes; false without a view.
+    bool Pick2D(CZN2DView *view, int x, int y) const;
+    // A square, a line along the look axis and the label "Camera", red when selected, else white;
+    // nothing without a view or a context.
+    void Draw2D(CZN2DView *view, CDC *dc) const;
 
     // The view matrix the camera's axes and position give.
     D3DXMATRIX GetViewMatrix() const;

@@ -1,13 +1,26 @@
 #pragma once
 
 // CZN2DView: an orthographic editing view of two world axes ("Top", "Right", "Front"), with its
-// own centre and zoom. This is its coordinate part: the mapping from world positions to view
-// pixels that every 2D drawing and picking routine of the scene objects goes through. It owns
-// nothing. Setters store what they are given; the mapping never fails.
+// own centre and zoom. It maps world positions to view pixels (every 2D drawing and picking
+// routine of the scene objects goes through WorldToScreen), paints background, grid, axes, the
+// document's 3D-cursor crosshair, the scene and the camera with a drawing context, and turns plain
+// mouse and key input (MK_ flags, client pixels, key flags) into crosshair drags, pans and zooms.
+// It owns its back buffer (a memory context and its bitmap, re-created on a size change); its
+// window is borrowed and may be null, in which case painting and cursor calls do nothing. Setters
+// store what they are given; the mapping never fails; a missing document or window ends a call
+// quietly.
+#include <memory>
+
 #include "platform/export.h"
+#include "platform/gdi/gdi_types.h"
 #include "platform/math/d3dx_math.h"
+#include "platform/os/point.h"
 #include "platform/os/win_types.h"
 #include "render/view/view.h"
+
+class IZNViewWindow;
+class ZNBRUSH;
+struct ZNBBOX;
 
 // View types: which world axes a view shows.
 enum ZN2DVIEWTYPE : WORD {
@@ -16,9 +29,16 @@ enum ZN2DVIEWTYPE : WORD {
     ZN2DVIEW_FRONT = 2, // u = x, v = -y
 };
 
+// Right-button modes of the 2D views (the application's right-button mode).
+constexpr int32_t ZNRBUTTON_PAN = 32775;
+constexpr int32_t ZNRBUTTON_ZOOM = 32776;
+
 class ZN_API CZN2DView : public CZNView
 {
 public:
+    static constexpr float kMinZoom = 0.1f;
+    static constexpr float kMaxZoom = 25.0f;
+
     CZN2DView();
     ~CZN2DView() override;
     CZN2DView(const CZN2DView &) = delete;
@@ -26,7 +46,15 @@ public:
 
     // Types other than Top and Right show the Front axes.
     void SetViewType(WORD type) { m_ViewType = type; }
+    // The label drawn in the corner; the text must outlive the view.
+    void SetName(const char *name) { m_Name = name; }
+    const char *GetName() const { return m_Name; }
 
+    // The window painted into and asked for the mouse; not owned, may be null.
+    void SetWindow(IZNViewWindow *window) { m_Window = window; }
+    IZNViewWindow *GetWindow() const { return m_Window; }
+
+    // The client size is read from the window at every paint; without a window it stays as set.
     void SetClientSize(int width, int height)
     {
         m_ClientWidth = width;
@@ -48,15 +76,112 @@ public:
     // The pixel of a world position: (u - centre) * zoom + half the client size, truncated toward
     // zero. Pixels beyond +-2^30 (and NaN, as 0) are held there, so that any position converts.
     POINT *WorldToScreen(POINT *out, const D3DXVECTOR3 *p) const;
+    // The same for one horizontal view coordinate, and for one world coordinate on the vertical
+    // axis (negated on the way).
+    LONG WorldToScreenX(float u) const;
+    LONG WorldToScreenY(float w) const;
+    // The world point under a pixel; its depth is the document's 3D cursor's (when asked and a
+    // document exists) or 0. Returns out.
+    D3DXVECTOR3 *ScreenToWorld(D3DXVECTOR3 *out, float x, float y, BOOL depthFromCursor) const;
+    // World axis indices (0 x, 1 y, 2 z) shown horizontally and vertically, and the depth axis.
+    int GetHorizontalAxis() const;
+    int GetVerticalAxis() const;
+    int GetDepthAxis() const;
 
-    // The drawing and camera-following of the 2D views come with their painting; until then the
-    // document's requests change nothing.
-    void RedrawForDocument(int) override {}
-    void RefreshForDocument() override {}
+    // Centres on the box and, with zoomToo, zooms so that it fills the client area; a client area
+    // without width or height only re-centres. No repaint.
+    void ZoomToBox(const ZNBBOX *box, BOOL zoomToo);
+    // After a camera move: keeps the camera in view or centred as the options say, and repaints.
+    void FollowCamera();
+    // A full paint into the window now; fastAllowed lets detail brushes be boxes with the 2D fast
+    // draw option.
+    void Redraw(BOOL fastAllowed);
+    // The back buffer copied to the window with the camera on top (once start-up has finished).
+    void QuickRefresh();
+
+    // Window events.
+    void OnInitialUpdate();
+    void OnActivateView(BOOL activate);
+    BOOL IsActive() const { return m_Active; }
+    // Re-creates the back buffer when the size changed.
+    void OnSize(UINT type, int cx, int cy);
+    // Zooms about the view centre by whole notches of 120; always TRUE.
+    BOOL OnMouseWheel(UINT flags, short delta, CPoint point);
+    void OnLButtonDown(UINT flags, CPoint point);
+    void OnLButtonDblClk(UINT flags, CPoint point) { OnLButtonDown(flags, point); }
+    void OnLButtonUp(UINT flags, CPoint point);
+    void OnRButtonDown(UINT flags, CPoint point);
+    void OnRButtonDblClk(UINT flags, CPoint point) { OnRButtonDown(flags, point); }
+    void OnRButtonUp(UINT flags, CPoint point);
+    void OnMouseMove(UINT flags, CPoint point);
+    // Only the space bar counts; auto-repeats are ignored.
+    void OnKeyDown(UINT key, UINT repeat, UINT flags);
+    void OnKeyUp(UINT key, UINT repeat, UINT flags);
+
+    // Painting.
+    void OnDraw(CDC *dc);
+    // Lines at every multiple of the grid size, every tenth stronger, minor ones only above zoom
+    // 0.4, then the world axes. Sizes that do not give a finite spacing of at least 0.01 pixel
+    // draw the axes only.
+    void DrawGrid(CDC *dc, float gridSize);
+    void DrawCursor(CDC *dc);
+    void DrawScene(CDC *dc);
+    // Whether the box's projection touches the back buffer; a box one pixel thin counts.
+    BOOL IsBoxVisible(const ZNBBOX *box) const;
+
+    // Grabs the crosshair lines within 2 pixels of the press (bits 1 x, 2 y, 4 z).
+    BOOL HitTestCursor(UINT flags, int x, int y);
+    void UpdateCursor(UINT flags, CPoint point);
+    void SetCursorOverAxes(UINT flags, int x, int y);
+
+    BYTE GetAxisGrabMask() const { return m_AxisGrabMask; }
+    POINT GetLastCursor() const { return m_LastCursor; }
+    int GetCursorId() const { return m_CursorId; }
+    int IsFastPaint() const { return m_FastPaint; }
+    int IsFastPainted() const { return m_FastPainted; }
+    int GetBackBufferWidth() const { return m_BackBufferWidth; }
+    int GetBackBufferHeight() const { return m_BackBufferHeight; }
+    // The back buffer's context; null before the first sizing.
+    CDC *GetBackBufferDC() const { return m_MemoryDC.get(); }
+    CBitmap *GetBackBufferBitmap() const { return m_BackBufferBitmap.get(); }
+
+    // The document's requests: repaint after an edit; follow a camera move.
+    void RedrawForDocument(int flag) override { Redraw(flag); }
+    void RefreshForDocument() override { FollowCamera(); }
 
 protected:
+    // The document's side (2d_view_document.cpp), each doing nothing without a document: its 3D
+    // cursor point (false when there is none), its first brush, a redraw of all its views.
+    static bool GetDocumentCursorPoint(D3DXVECTOR3 *point);
+    static void SetDocumentCursorPoint(const D3DXVECTOR3 &point);
+    static ZNBRUSH *DocumentBrushes();
+    static void RedrawDocumentViews();
+
+    void ReadClientSize();
+    void ReleaseBackBuffer();
+    void DrawBrushes(CDC *dc, CPen *unselected, CPen *selected, bool boxesAllowed);
+    void DrawVertexHints(CPoint point);
+    void DragCursorPoint(int x, int y);
+    void DragView(POINT screen);
+    void WrapCursor(POINT screen);
+    void SetCursorId(int id);
+
+    BOOL m_Active;
     int m_ClientWidth;
     int m_ClientHeight;
+    int m_BackBufferWidth;
+    int m_BackBufferHeight;
+    const char *m_Name;
+    CBrush *m_BackgroundBrush;
     D3DXVECTOR2 m_Centre; // view space
     float m_Zoom;
+    POINT m_LastCursor; // desktop pixels
+    std::unique_ptr<CBitmap> m_BackBufferBitmap;
+    CBitmap *m_PreviousBitmap;
+    std::unique_ptr<CDC> m_MemoryDC;
+    BYTE m_AxisGrabMask;
+    int m_FastPaint;
+    int m_FastPainted;
+    IZNViewWindow *m_Window;
+    int m_CursorId;
 };

@@ -1,0 +1,3 @@
+#include "platform/os/view_window.h"
+
+IZNViewWindow::~IZNViewWindow() = default;
