@@ -7,25 +7,15 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include "support/widget_app.h"
 #include "ui/missing_res_dlg.h"
 
 namespace
 {
 
-QApplication *App()
-{
-    static int argc = 3;
-    static char name[] = "zntest";
-    static char option[] = "-platform";
-    static char platform[] = "offscreen";
-    static char *argv[] = {name, option, platform, nullptr};
-    static QApplication *app = new QApplication(argc, argv);
-    return app;
-}
-
 TEST(MissingResDlg, ListsTheNamesInOrderAndOkAccepts)
 {
-    App();
+    ZnWidgetApp();
     CZNMissingResDlg dialog({"stone.bmp", "grass.png", "stone.bmp"});
     EXPECT_EQ(dialog.windowTitle(), "Missing Resources");
     EXPECT_TRUE(dialog.isModal());
