@@ -350,8 +350,13 @@ void CZNDC::DrawLine(QImage &image, int x0, int y0, int x1, int y1, int &phase)
     const int64_t ady = std::llabs(dy);
     const int64_t steps = std::max(adx, ady);
     const bool xMajor = adx >= ady;
-    auto pixelX = [&](int64_t i) { return xMajor ? x0 + (dx > 0 ? i : -i) : x0 + RoundDiv(__int128(i) * dx, ady); };
-    auto pixelY = [&](int64_t i) { return xMajor ? y0 + RoundDiv(__int128(i) * dy, adx) : y0 + (dy > 0 ? i : -i); };
+    // A minor coordinate that does not change needs no division.
+    auto pixelX = [&](int64_t i) {
+        return xMajor ? x0 + (dx > 0 ? i : -i) : dx == 0 ? int64_t(x0) : x0 + RoundDiv(__int128(i) * dx, ady);
+    };
+    auto pixelY = [&](int64_t i) {
+        return !xMajor ? y0 + (dy > 0 ? i : -i) : dy == 0 ? int64_t(y0) : y0 + RoundDiv(__int128(i) * dy, adx);
+    };
     // Each coordinate moves monotonically with i, so the steps inside [0, size) form one range.
     auto inside = [](int64_t &lo, int64_t &hi, int64_t delta, int64_t size, auto coord) {
         if (delta >= 0) {
@@ -369,13 +374,23 @@ void CZNDC::DrawLine(QImage &image, int x0, int y0, int x1, int y1, int &phase)
     const int style = m_Pen->GetStyle();
     const bool opaqueGaps = m_BkMode == OPAQUE;
     const QRgb gap = ToRgb(m_BkColor);
-    for (int64_t i = first; i < end; ++i) {
-        const int x = static_cast<int>(pixelX(i));
-        const int y = static_cast<int>(pixelY(i));
-        if (StyleOn(style, static_cast<int>((phase + i) % 24)))
-            PutPixel(image, x, y, color);
-        else if (opaqueGaps)
-            PutPixel(image, x, y, gap);
+    if (first < end) {
+        // The rows are reached without a detach check per pixel.
+        uchar *bits = image.bits();
+        const qsizetype stride = image.bytesPerLine();
+        const int64_t width = image.width(), height = image.height();
+        const bool solid = style == PS_SOLID;
+        for (int64_t i = first; i < end; ++i) {
+            const int64_t x = pixelX(i);
+            const int64_t y = pixelY(i);
+            if (x < 0 || y < 0 || x >= width || y >= height)
+                continue;
+            QRgb *pixel = reinterpret_cast<QRgb *>(bits + y * stride) + x;
+            if (solid || StyleOn(style, static_cast<int>((phase + i) % 24)))
+                *pixel = color;
+            else if (opaqueGaps)
+                *pixel = gap;
+        }
     }
     phase = static_cast<int>((phase + steps) % 24);
 }
