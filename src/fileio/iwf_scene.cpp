@@ -96,8 +96,18 @@ constexpr WORD kContainerChunk = 0x02;
 // Thrown inside a thumbnail-only walk once the picture is decoded, to end the walk early.
 constexpr LONG kThumbnailDone = 0;
 
-// Deletes a group and every group nested in it; other members are only unlinked.
-void DeleteGroupTree(CZNGROUP *group)
+struct StyleBit {
+    DWORD face;
+    DWORD file;
+};
+constexpr StyleBit kStyleBits[] = {
+    {ZNFACESTYLE_INVISIBLE, 0x01}, {ZNFACESTYLE_FULLBRIGHT, 0x02}, {ZNFACESTYLE_SKYBOX, 0x04},
+    {ZNFACESTYLE_TWOSIDED, 0x08},  {ZNFACESTYLE_LOCKUV, 0x10},
+};
+
+} // namespace
+
+void CZNIWFScene::DeleteGroupTree(CZNGROUP *group)
 {
     std::vector<CZNGROUP *> nested;
     for (DWORD i = 0; i < group->GetChildCount(); ++i) {
@@ -109,17 +119,6 @@ void DeleteGroupTree(CZNGROUP *group)
         DeleteGroupTree(child);
     delete group;
 }
-
-struct StyleBit {
-    DWORD face;
-    DWORD file;
-};
-constexpr StyleBit kStyleBits[] = {
-    {ZNFACESTYLE_INVISIBLE, 0x01}, {ZNFACESTYLE_FULLBRIGHT, 0x02}, {ZNFACESTYLE_SKYBOX, 0x04},
-    {ZNFACESTYLE_TWOSIDED, 0x08},  {ZNFACESTYLE_LOCKUV, 0x10},
-};
-
-} // namespace
 
 CZNIWFScene::CZNIWFScene()
     : m_Silent(false), m_Thumbnail(nullptr), m_SaveFlags(0), m_ThumbnailDecoded(false), m_InPlace(nullptr),

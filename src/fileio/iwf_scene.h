@@ -129,6 +129,10 @@ public:
     bool IsSilent() const { return m_Silent; }
     DWORD GetSaveFlags() const { return m_SaveFlags; }
 
+    // Deletes a group and every group nested in it; other members are only unlinked. Shared
+    // by every scene file whose Clear deletes groups.
+    static void DeleteGroupTree(CZNGROUP *group);
+
     // The save flags the export options stand for (option 0 gives none).
     static DWORD ExportOptionsToFlags(const IWFEXPORTOPTIONS &options);
     // Face style bits to file bits and back; bits without a counterpart are dropped.

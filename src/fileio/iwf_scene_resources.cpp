@@ -14,6 +14,7 @@
 #include "app/editor_app.h"
 #include "fileio/iwf_body_reader.h"
 #include "fileio/iwf_scene.h"
+#include "fileio/material_names.h"
 #include "fileio/memory_stream_io.h"
 #include "render/direct3d.h"
 #include "render/image/image.h"
@@ -78,32 +79,6 @@ D3DCOLORVALUE GetColour(CZNIWFBodyReader &in)
     c.b = in.F32();
     c.a = in.F32();
     return c;
-}
-
-// The shared list's index of the first material named name (letter case ignored), or -1.
-LONG FindMaterialByName(CZNCONTAINER *list, const char *name)
-{
-    for (DWORD i = 0; i < list->GetElementCount(); ++i) {
-        auto *material = static_cast<CZNMATERIAL *>(list->GetElement(i));
-        if (material && strcasecmp(material->GetName(), name) == 0)
-            return static_cast<LONG>(i);
-    }
-    return -1;
-}
-
-// "name #n" with the first n from 1 that no material of the list bears; the base is shortened
-// so that the whole name fits the 255 characters of a material name.
-std::string NumberedMaterialName(CZNCONTAINER *list, const char *name)
-{
-    const DWORD limit = list->GetElementCount() + 1;
-    for (DWORD n = 1;; ++n) {
-        const std::string suffix = Format(" #%u", n);
-        const size_t room = CZNMATERIAL::kNameLength - 1 - suffix.size();
-        std::string candidate = std::string(name).substr(0, room) + suffix;
-        // Among count materials at most count numbers are taken, so this ends by count + 1.
-        if (FindMaterialByName(list, candidate.c_str()) < 0 || n >= limit)
-            return candidate;
-    }
 }
 
 } // namespace
@@ -445,7 +420,7 @@ void CZNIWFScene::ReadMaterials(IWFCHUNK *, IWFPARENTCONTEXT *)
                 if (answer == IDYES)
                     take = true;
                 else
-                    addName = NumberedMaterialName(list, name);
+                    addName = ZnNumberedMaterialName(list, name);
             }
             if (take) {
                 ref.Material = static_cast<CZNMATERIAL *>(list->GetElement(static_cast<DWORD>(byName)));
