@@ -217,8 +217,21 @@ void CZN3DSImport::ReadMainChunk(CHUNK3DS *, ZN3DSCONTEXT *)
         return;
     do {
         const WORD id = m_TopChunk->ChunkId;
-        if (id == 0x4D4D || id == 0xC23D || id == 0x3DAA)
+        if (id == 0x4D4D || id == 0xC23D || id == 0x3DAA) {
+            // The walk cuts a chunk at the end of the stream; a main chunk that claims more
+            // than the stream holds is a cut-off file and fails as a short read.
+            BYTE header[CHUNK3DS_HEADER_SIZE];
+            const int64_t after = TellOrThrow();
+            if (!m_Stream->SeekTo(m_TopChunk->Position))
+                ThrowStream(ZNERR_SEEK_FAILED);
+            if (m_Stream->Read(header, CHUNK3DS_HEADER_SIZE) != CHUNK3DS_HEADER_SIZE)
+                ThrowShortRead();
+            if (ZnGetU32LE(header + 2) != m_TopChunk->DataLength + CHUNK3DS_HEADER_SIZE)
+                ThrowShortRead();
+            if (!m_Stream->SeekTo(after))
+                ThrowStream(ZNERR_SEEK_FAILED);
             ReadMainChildren(m_TopChunk, nullptr);
+        }
     } while (NextChunk(&chunk, false));
 }
 
