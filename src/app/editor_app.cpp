@@ -4,13 +4,15 @@
 #include <cstring>
 #include <filesystem>
 
+#include "fileio/prefab_manager.h"
 #include "platform/os/splash_progress.h"
 #include "render/direct3d.h"
 #include "render/texture_manager.h"
 #include "scene/debug_log.h"
 
 CZNEDITORApp::CZNEDITORApp()
-    : m_3D(std::make_unique<CZN3D>()), m_TextureManager(std::make_unique<CZNTextureManager>())
+    : m_3D(std::make_unique<CZN3D>()), m_TextureManager(std::make_unique<CZNTextureManager>()),
+      m_PrefabManager(std::make_unique<CZNPrefabManager>())
 {
     SetDefaultOptions();
 }
@@ -98,6 +100,24 @@ DWORD CZNEDITORApp::LoadTextures(IZNSplashProgress *splash, CZNDebugLog *startup
     m_TextureManager->CheckDuplicates();
     if (startupLog)
         startupLog->Printf("%d Textures were located and loaded", static_cast<int>(m_TextureManager->GetTextureCount()));
+    return count;
+}
+
+DWORD CZNEDITORApp::LoadPrefabs(IZNSplashProgress *splash, CZNDebugLog *startupLog)
+{
+    const std::string folder = m_ProgramDirectory + "Prefabs/";
+    const DWORD entries = m_PrefabManager->CountFiles(folder.c_str(), "*.*", true);
+    if (splash)
+        splash->BeginProgress(" Searching for IWF prefabs ", static_cast<int>(entries));
+    const DWORD count = m_PrefabManager->ScanFolder(splash, folder.c_str(), "*.*", "<General>", true);
+    if (count == 0) {
+        if (startupLog)
+            startupLog->Printf("WARNING : No prefabs could be located. There will be no prefabs on the prefabs tab");
+        return 0;
+    }
+    m_PrefabManager->NumberDuplicateNames();
+    if (startupLog)
+        startupLog->Printf("%d Prefabs were located and loaded", static_cast<int>(m_PrefabManager->GetCount()));
     return count;
 }
 

@@ -16,6 +16,7 @@ class CZN3D;
 class CZNDebugLog;
 class CZNEDITORDoc;
 class CZNFont;
+class CZNPrefabManager;
 class CZNTextureManager;
 class IZNSplashProgress;
 class IZNThumbnailRenderer;
@@ -131,6 +132,13 @@ public:
     CZNFont *GetLabelFont() const { return m_LabelFont; }
     void SetLabelFont(CZNFont *font) { m_LabelFont = font; }
 
+    // The prefabs of the program's "Prefabs/" tree.
+    CZNPrefabManager *GetPrefabManager() { return m_PrefabManager.get(); }
+    // The start-up prefab scan of the program's "Prefabs/" tree: sizes the splash window's bar
+    // (splash may be null), scans with the root category "<General>", numbers equal names and
+    // writes the outcome to the start-up log (may be null). Returns the prefab count.
+    DWORD LoadPrefabs(IZNSplashProgress *splash, CZNDebugLog *startupLog);
+
     // Where message boxes go; never null (standard error when nothing is set).
     IZNReporter *GetReporter() const;
     void SetReporter(IZNReporter *reporter) { m_Reporter = reporter; }
@@ -150,6 +158,7 @@ private:
     ZNAPPOPTIONS m_Options{};
     std::unique_ptr<CZN3D> m_3D;
     std::unique_ptr<CZNTextureManager> m_TextureManager; // destroyed before the device wrapper
+    std::unique_ptr<CZNPrefabManager> m_PrefabManager;
     IZNReporter *m_Reporter = nullptr;
     IZNThumbnailRenderer *m_ThumbnailRenderer = nullptr;
     CZNFont *m_LabelFont = nullptr;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/editor_app.h"
+#include "platform/os/folder_listing.h"
 #include "platform/os/splash_progress.h"
 #include "render/image/image.h"
 #include "render/texture.h"
@@ -51,59 +52,11 @@ void Step(IZNSplashProgress *progress)
         progress->StepCurrent();
 }
 
-// Case-insensitive wildcard match: '*' any run of characters, '?' one character. "*.*" matches
-// every name, with or without a dot.
-bool MatchPattern(const char *pattern, const char *name)
+// The folder's entries matching pattern, sorted; a folder that does not exist gives none.
+std::vector<ZNFOLDERENTRY> ListFolder(const std::string &folder, const char *pattern)
 {
-    if (!pattern || !*pattern || std::strcmp(pattern, "*.*") == 0)
-        return true;
-    const char *p = pattern, *n = name;
-    const char *star = nullptr, *resume = nullptr;
-    while (*n) {
-        if (*p == '?' ||
-            (*p && *p != '*' &&
-             std::tolower(static_cast<unsigned char>(*p)) == std::tolower(static_cast<unsigned char>(*n)))) {
-            ++p;
-            ++n;
-        } else if (*p == '*') {
-            star = p++;
-            resume = n;
-        } else if (star) {
-            p = star + 1;
-            n = ++resume;
-        } else {
-            return false;
-        }
-    }
-    while (*p == '*')
-        ++p;
-    return *p == '\0';
-}
-
-struct FolderEntry {
-    std::string Name;
-    bool Directory;
-    bool RegularFile;
-};
-
-// The folder's entries matching pattern, sorted by name so that every machine scans in the same
-// order. A folder that does not exist gives none.
-std::vector<FolderEntry> ListFolder(const std::string &folder, const char *pattern)
-{
-    std::vector<FolderEntry> entries;
-    std::error_code ec;
-    std::filesystem::directory_iterator it(folder.empty() ? std::string(".") : folder, ec), end;
-    for (; !ec && it != end; it.increment(ec)) {
-        std::string name = it->path().filename().string();
-        if (!MatchPattern(pattern, name.c_str()))
-            continue;
-        std::error_code typeError;
-        bool directory = it->is_directory(typeError);
-        bool regular = !directory && it->is_regular_file(typeError);
-        entries.push_back({std::move(name), directory, regular});
-    }
-    std::sort(entries.begin(), entries.end(),
-              [](const FolderEntry &a, const FolderEntry &b) { return a.Name < b.Name; });
+    std::vector<ZNFOLDERENTRY> entries;
+    ZnListFolder(folder, pattern, entries);
     return entries;
 }
 
@@ -180,7 +133,7 @@ void CZNTextureManager::ScanFolder(IZNSplashProgress *progress, const std::strin
     CZNDebugLog &log = ScanLog();
     log.Printf("Initializing Texture Manager in folder - %s%s", base.c_str(), mask);
 
-    for (const FolderEntry &entry : ListFolder(base, mask)) {
+    for (const ZNFOLDERENTRY &entry : ListFolder(base, mask)) {
         const std::string full = base + entry.Name;
         const char *path = full.c_str();
         if (entry.Directory && entry.Name[0] != '.' && recurse && EnterFolder(full, chain)) {
@@ -263,7 +216,7 @@ int CZNTextureManager::CountFolder(const std::string &base, const char *mask, bo
                                    std::vector<std::string> &chain)
 {
     int count = 0;
-    for (const FolderEntry &entry : ListFolder(base, mask)) {
+    for (const ZNFOLDERENTRY &entry : ListFolder(base, mask)) {
         const std::string full = base + entry.Name;
         if (entry.Directory && entry.Name[0] != '.' && recurse && EnterFolder(full, chain)) {
             count += CountFolder(full + "/", mask, recurse, chain);
