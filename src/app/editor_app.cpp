@@ -4,6 +4,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "app/entity_plugin_manager.h"
+#include "app/primitive_plugin_manager.h"
 #include "fileio/prefab_manager.h"
 #include "platform/os/splash_progress.h"
 #include "render/direct3d.h"
@@ -11,8 +13,9 @@
 #include "scene/debug_log.h"
 
 CZNEDITORApp::CZNEDITORApp()
-    : m_3D(std::make_unique<CZN3D>()), m_TextureManager(std::make_unique<CZNTextureManager>()),
-      m_PrefabManager(std::make_unique<CZNPrefabManager>())
+    : m_PrimitivePlugins(std::make_unique<CZNPrimitivePluginManager>()),
+      m_EntityPlugins(std::make_unique<CZNEntityPluginManager>()), m_3D(std::make_unique<CZN3D>()),
+      m_TextureManager(std::make_unique<CZNTextureManager>()), m_PrefabManager(std::make_unique<CZNPrefabManager>())
 {
     SetDefaultOptions();
 }
@@ -90,7 +93,7 @@ DWORD CZNEDITORApp::LoadTextures(IZNSplashProgress *splash, CZNDebugLog *startup
     const std::string folder = m_ProgramDirectory + "Textures/";
     const int entries = m_TextureManager->GetDirectoryEntries(folder.c_str(), "*.*", true);
     if (splash)
-        splash->BeginProgress(" Searching for Valid Texture Formats and Caching Previews ", entries);
+        splash->SetCurrentTask(" Searching for Valid Texture Formats and Caching Previews ", entries);
     const DWORD count = m_TextureManager->CacheTextures(splash, folder.c_str(), "*.*", true);
     if (count == 0) {
         if (startupLog)
@@ -108,7 +111,7 @@ DWORD CZNEDITORApp::LoadPrefabs(IZNSplashProgress *splash, CZNDebugLog *startupL
     const std::string folder = m_ProgramDirectory + "Prefabs/";
     const DWORD entries = m_PrefabManager->CountFiles(folder.c_str(), "*.*", true);
     if (splash)
-        splash->BeginProgress(" Searching for IWF prefabs ", static_cast<int>(entries));
+        splash->SetCurrentTask(" Searching for IWF prefabs ", static_cast<int>(entries));
     const DWORD count = m_PrefabManager->ScanFolder(splash, folder.c_str(), "*.*", "<General>", true);
     if (count == 0) {
         if (startupLog)

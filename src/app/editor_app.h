@@ -15,6 +15,8 @@
 class CZN3D;
 class CZNDebugLog;
 class CZNEDITORDoc;
+class CZNEntityPluginManager;
+class CZNPrimitivePluginManager;
 class CZNFont;
 class CZNPrefabManager;
 class CZNTextureManager;
@@ -118,6 +120,10 @@ public:
     CZNEDITORDoc *GetDocument() const { return m_Document; }
     void SetDocument(CZNEDITORDoc *document) { m_Document = document; }
 
+    // The plug-ins; never null.
+    CZNPrimitivePluginManager *GetPrimitivePluginManager() { return m_PrimitivePlugins.get(); }
+    CZNEntityPluginManager *GetEntityPluginManager() { return m_EntityPlugins.get(); }
+
     // The 3D device wrapper and, through it, the material list.
     CZN3D *Get3D() { return m_3D.get(); }
     // Every texture of the editor.
@@ -156,6 +162,9 @@ private:
     BYTE m_SpaceDown = 0;
     int32_t m_BandDragFlag = 0;
     ZNAPPOPTIONS m_Options{};
+    // Destroyed last, primitives after entities: scene objects may still call their plug-ins.
+    std::unique_ptr<CZNPrimitivePluginManager> m_PrimitivePlugins;
+    std::unique_ptr<CZNEntityPluginManager> m_EntityPlugins;
     std::unique_ptr<CZN3D> m_3D;
     std::unique_ptr<CZNTextureManager> m_TextureManager; // destroyed before the device wrapper
     std::unique_ptr<CZNPrefabManager> m_PrefabManager;

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "app/editor_app.h"
-#include "app/host_api.h"
+#include "sdk/host_api.h"
 #include "platform/os/recording_reporter.h"
 
 TEST(EditorApp, OptionWordsStartValues)

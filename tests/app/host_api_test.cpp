@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/editor_app.h"
-#include "app/host_api.h"
+#include "sdk/host_api.h"
 #include "editor/editor_doc.h"
 #include "scene/brush.h"
 

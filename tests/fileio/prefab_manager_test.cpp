@@ -23,7 +23,9 @@ namespace
 namespace fs = std::filesystem;
 
 struct CountingProgress : IZNSplashProgress {
-    void BeginProgress(const char *label, int steps) override
+    void SetOverallTask(const char *, int) override {}
+    void StepOverall() override {}
+    void SetCurrentTask(const char *label, int steps) override
     {
         this->label = label;
         this->steps = steps;

@@ -22,7 +22,9 @@ namespace
 class CountingSplash : public IZNSplashProgress
 {
 public:
-    void BeginProgress(const char *text, int count) override
+    void SetOverallTask(const char *, int) override {}
+    void StepOverall() override {}
+    void SetCurrentTask(const char *text, int count) override
     {
         label = text;
         steps = count;

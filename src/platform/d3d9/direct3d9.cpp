@@ -161,7 +161,7 @@ HRESULT IDirect3D9::GetDeviceCaps(UINT adapter, D3DDEVTYPE type, D3DCAPS9 *caps)
     return D3D_OK;
 }
 
-HRESULT IDirect3D9::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, DWORD /*behaviorFlags*/,
+HRESULT IDirect3D9::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, DWORD behaviorFlags,
                                  D3DPRESENT_PARAMETERS *parameters, IDirect3DDevice9 **device)
 {
     if (!device)
@@ -172,6 +172,7 @@ HRESULT IDirect3D9::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow
     if (type != D3DDEVTYPE_HAL || !HasGL33())
         return D3DERR_NOTAVAILABLE;
     auto *created = new IDirect3DDevice9(this, adapter, focusWindow);
+    created->m_behaviorFlags = behaviorFlags;
     HRESULT hr = created->Initialize(parameters);
     if (FAILED(hr)) {
         created->Release();

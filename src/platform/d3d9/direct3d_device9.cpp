@@ -801,6 +801,17 @@ HRESULT IDirect3DDevice9::GetFVF(DWORD *fvf)
     return D3D_OK;
 }
 
+HRESULT IDirect3DDevice9::GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS *parameters) const
+{
+    if (!parameters)
+        return D3DERR_INVALIDCALL;
+    parameters->AdapterOrdinal = m_adapter;
+    parameters->DeviceType = D3DDEVTYPE_HAL;
+    parameters->hFocusWindow = m_focusWindow;
+    parameters->BehaviorFlags = m_behaviorFlags;
+    return D3D_OK;
+}
+
 HRESULT IDirect3DDevice9::CreateStateBlock(D3DSTATEBLOCKTYPE type, IDirect3DStateBlock9 **stateBlock)
 {
     if (!stateBlock || type != D3DSBT_ALL)

@@ -70,6 +70,8 @@ public:
     HRESULT SetFVF(DWORD fvf);
     HRESULT GetFVF(DWORD *fvf);
 
+    // The adapter, device type, focus window and behaviour flags the device was created with.
+    HRESULT GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS *parameters) const;
     HRESULT CreateStateBlock(D3DSTATEBLOCKTYPE type, IDirect3DStateBlock9 **stateBlock);
 
     HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void *vertices, UINT stride);
@@ -114,6 +116,7 @@ private:
     IDirect3D9 *m_direct3d;
     UINT m_adapter;
     HWND m_focusWindow;
+    DWORD m_behaviorFlags = 0;
     ULONG m_refs = 1;
     ULONG m_resourceRefs = 0;
     D3DPRESENT_PARAMETERS m_parameters = {};

@@ -1,0 +1,258 @@
+#include "app/entity_plugin_manager.h"
+
+#include <cstring>
+
+#include "app/editor_app.h"
+#include "platform/os/combo_box.h"
+#include "platform/os/splash_progress.h"
+#include "scene/debug_log.h"
+#include "platform/os/folder_listing.h"
+
+namespace
+{
+
+template <typename T> T Fetch(HMODULE module, const char *name)
+{
+    return reinterpret_cast<T>(ZnGetProcAddress(module, name));
+}
+
+constexpr uint16_t kLightTypeId = 0x10;
+
+} // namespace
+
+ENTITYPLUGINRECORD::ENTITYPLUGINRECORD()
+    : Module(nullptr), FileName{}, Info{}, InitializeEntity(nullptr), DestroyEntity(nullptr),
+      SetDataPointer(nullptr), SetDefaultData(nullptr), DataUpdated(nullptr), GetRenderText(nullptr),
+      Render2D(nullptr), Render3D(nullptr), GetWriteDataSize(nullptr), GetWriteData(nullptr), SetReadData(nullptr),
+      PickEntity3D(nullptr), GetEntityBounds(nullptr)
+{
+}
+
+void ENTITYPLUGINRECORD::Clear()
+{
+    TemplateEntity.DetachFromPlugin();
+    TemplateEntity.FreeData();
+    TemplateEntity.SetDataSize(0);
+    DataContainer.EmptyContainer();
+    ZnFreeLibrary(Module);
+    Module = nullptr;
+    FileName[0] = '\0';
+    Info = ENTITYPLUGININFO{};
+    InitializeEntity = DestroyEntity = SetDefaultData = nullptr;
+    SetDataPointer = nullptr;
+    DataUpdated = nullptr;
+    GetRenderText = nullptr;
+    Render2D = nullptr;
+    Render3D = nullptr;
+    GetWriteDataSize = nullptr;
+    GetWriteData = nullptr;
+    SetReadData = nullptr;
+    PickEntity3D = nullptr;
+    GetEntityBounds = nullptr;
+}
+
+CZNEntityPluginManager::CZNEntityPluginManager()
+    : m_CreateControls(nullptr), m_DestroyControls(nullptr), m_Message(nullptr), m_Notify(nullptr),
+      m_Command(nullptr), m_Paint(nullptr), m_ActivePlugin(-1), m_PluginCount(0), m_Loaded(0)
+{
+}
+
+CZNEntityPluginManager::~CZNEntityPluginManager()
+{
+    UnloadPlugins();
+    // Templates of records past the count are empty already; none may reach a plug-in.
+    for (ENTITYPLUGINRECORD &record : m_Records)
+        record.TemplateEntity.DetachFromPlugin();
+}
+
+int CZNEntityPluginManager::CountFiles(const char *folder, const char *mask)
+{
+    std::vector<ZNFOLDERENTRY> entries;
+    ZnListFolder(folder ? folder : "", mask, entries);
+    return static_cast<int>(entries.size());
+}
+
+bool CZNEntityPluginManager::LoadOne(CZNDebugLog &log, const std::string &path, const std::string &fileName)
+{
+    ENTITYPLUGINRECORD &record = m_Records[m_PluginCount];
+    record.Clear();
+    auto reject = [&](const std::string &line) {
+        record.Clear();
+        if (!line.empty())
+            log.WriteLine(line.c_str());
+        return false;
+    };
+    if (path.size() >= sizeof(record.FileName))
+        return reject("Plugin '" + fileName + "' not loaded: its path is too long");
+    std::string error;
+    record.Module = ZnLoadLibrary(path.c_str(), &error);
+    if (!record.Module)
+        return reject("Plugin '" + fileName + "' could not be loaded: " + error);
+    auto init = Fetch<PFNINITENTITYPLUGIN>(record.Module, "InitEntityPlugin");
+    if (!init)
+        return reject("Plugin '" + fileName + "' has no InitEntityPlugin. Load Failed");
+    if (init(record.Module) != ZN_ENTITY_PLUGIN_VERSION) {
+        reject("");
+        log.Printf("*** WARNING *** Plugin '%s' returned incorrect version number..... Load Failed\r\n",
+                   fileName.c_str());
+        return false;
+    }
+    std::memcpy(record.FileName, path.c_str(), path.size() + 1);
+    auto getInfo = Fetch<PFNGETENTITYPLUGININFO>(record.Module, "GetEntityPluginInfo");
+    if (!getInfo)
+        return reject("GetEntityPluginInfo was not found. Unloading DLL");
+    getInfo(&record.Info);
+    const ENTITYPLUGININFO &info = record.Info;
+    if (!info.TypeName)
+        return reject("Plugin '" + fileName + "' gave no type name. Load Failed");
+    if (info.BlockSize < ZN_ENTITY_HEAD_SIZE)
+        return reject("Plugin '" + fileName + "' declares a data block of " + std::to_string(info.BlockSize) +
+                      " bytes, below the 64-byte entity head. Load Failed");
+    if (info.DataSize > info.BlockSize)
+        return reject("Plugin '" + fileName + "' declares " + std::to_string(info.DataSize) +
+                      " bytes of data in a block of " + std::to_string(info.BlockSize) + " bytes. Load Failed");
+    record.SetDataPointer = Fetch<PFNSETDATAPOINTER>(record.Module, "SetDataPointer");
+    if (!record.SetDataPointer)
+        return reject("SetDataPointer function was not found. Unloading DLL");
+
+    if (!record.TemplateEntity.AllocData(info.BlockSize))
+        return reject("Plugin '" + fileName + "' asks for a data block that cannot be allocated. Load Failed");
+    record.TemplateEntity.SetDataSize(info.DataSize);
+    record.TemplateEntity.SetType(m_PluginCount);
+    record.SetDefaultData = Fetch<PFNENTITYDATA>(record.Module, "SetDefaultData");
+    if (record.SetDefaultData)
+        record.SetDefaultData(record.TemplateEntity.GetData());
+    record.InitializeEntity = Fetch<PFNENTITYDATA>(record.Module, "InitializeEntity");
+    record.DestroyEntity = Fetch<PFNENTITYDATA>(record.Module, "DestroyEntity");
+    record.DataUpdated = Fetch<PFNDATAUPDATED>(record.Module, "DataUpdated");
+    record.GetRenderText = Fetch<PFNGETRENDERTEXT>(record.Module, "GetRenderText");
+    record.Render2D = Fetch<PFNRENDER2D>(record.Module, "Render2D");
+    record.Render3D = Fetch<PFNRENDER3D>(record.Module, "Render3D");
+    record.GetWriteDataSize = Fetch<PFNGETWRITEDATASIZE>(record.Module, "GetWriteDataSize");
+    record.GetWriteData = Fetch<PFNGETWRITEDATA>(record.Module, "GetWriteData");
+    record.SetReadData = Fetch<PFNSETREADDATA>(record.Module, "SetReadData");
+    record.PickEntity3D = Fetch<PFNPICKENTITY3D>(record.Module, "PickEntity3D");
+    record.GetEntityBounds = Fetch<PFNGETENTITYBOUNDS>(record.Module, "GetEntityBounds");
+    if (record.DataContainer.AddElement(record.TemplateEntity.GetData()) == 0)
+        return reject("Plugin '" + fileName + "' could not be given its data. Load Failed");
+    record.SetDataPointer(&record.DataContainer);
+    log.Printf("Loaded '%s' Entity Plugin....found in file %s\r\n", info.TypeName, record.FileName);
+    return true;
+}
+
+int CZNEntityPluginManager::LoadPlugins(IZNSplashProgress *splash, const char *folder, const char *mask)
+{
+    const std::string base = folder ? folder : "";
+    const std::string logPath = GetEditorApp()->GetProgramDirectory() + "Debug Logs/Entity Plugins (Debug Info).txt";
+    CZNDebugLog log(logPath.c_str());
+    std::vector<ZNFOLDERENTRY> entries;
+    ZnListFolder(base, mask, entries);
+    if (splash)
+        splash->SetCurrentTask("Initializing Entity Plugin Manager", static_cast<int>(entries.size()));
+    log.Printf("Initialising Entity Plugin System - %s%s", base.c_str(), mask ? mask : "");
+
+    for (const ZNFOLDERENTRY &entry : entries) {
+        const std::string &name = entry.Name;
+        if (splash)
+            splash->StepCurrent();
+        if (m_PluginCount >= kMaxPlugins) {
+            log.Printf("Only %d plugins are loaded: '%s' and the files after it are skipped", kMaxPlugins,
+                       name.c_str());
+            break;
+        }
+        if (LoadOne(log, base + name, name))
+            ++m_PluginCount;
+    }
+
+    if (m_PluginCount == 0) {
+        log.Printf("WARNING No Entity Plugins could be located!!!");
+        return 0;
+    }
+    log.Printf("Entity Plugins Loaded and initialized successfully");
+    m_Loaded = 1;
+    SetActivePlugin(0);
+    return 1;
+}
+
+void CZNEntityPluginManager::UnloadPlugins()
+{
+    if (m_Loaded)
+        for (int i = 0; i < m_PluginCount; ++i)
+            m_Records[i].Clear();
+    m_CreateControls = nullptr;
+    m_DestroyControls = nullptr;
+    m_Message = nullptr;
+    m_Notify = nullptr;
+    m_Command = nullptr;
+    m_Paint = nullptr;
+    m_ActivePlugin = -1;
+    m_PluginCount = 0;
+    m_Loaded = 0;
+}
+
+int CZNEntityPluginManager::FindPlugin(uint16_t typeId, const uint8_t *vendorId, uint8_t vendorIdLength) const
+{
+    for (int i = 0; i < m_PluginCount; ++i) {
+        const ENTITYPLUGININFO &info = m_Records[i].Info;
+        if (info.TypeId != typeId || info.VendorIdLength != vendorIdLength)
+            continue;
+        if (vendorIdLength == 0)
+            return i;
+        if (!info.VendorId || !vendorId) {
+            if (!info.VendorId && !vendorId)
+                return i;
+            continue;
+        }
+        if (std::memcmp(info.VendorId, vendorId, vendorIdLength) == 0)
+            return i;
+    }
+    return -1;
+}
+
+ENTITYPLUGINRECORD *CZNEntityPluginManager::GetPlugin(int index)
+{
+    return index >= 0 && index < m_PluginCount ? &m_Records[index] : nullptr;
+}
+
+int CZNEntityPluginManager::SetActivePlugin(int index)
+{
+    if (index < 0 || index >= m_PluginCount)
+        return 0;
+    if (index == m_ActivePlugin)
+        return 1;
+    m_ActivePlugin = index;
+    HMODULE module = m_Records[index].Module;
+    m_CreateControls = Fetch<PFNCREATECONTROLS>(module, "CreateControls");
+    m_DestroyControls = Fetch<PFNDESTROYCONTROLS>(module, "DestroyControls");
+    m_Message = Fetch<PFNMESSAGE>(module, "Message");
+    m_Notify = Fetch<PFNNOTIFY>(module, "Notify");
+    m_Command = Fetch<PFNENTITYCOMMAND>(module, "Command");
+    m_Paint = Fetch<PFNPAINT>(module, "Paint");
+    return 1;
+}
+
+int CZNEntityPluginManager::GetActiveComboIndex(IZNComboBox *combo) const
+{
+    if (!combo)
+        return -1;
+    for (int row = 0; row < combo->GetCount(); ++row)
+        if (combo->GetItemData(row) == m_ActivePlugin)
+            return row;
+    return -1;
+}
+
+void CZNEntityPluginManager::FillComboBox(IZNComboBox *combo)
+{
+    if (!combo)
+        return;
+    for (int i = 0; i < m_PluginCount; ++i) {
+        const char *name = m_Records[i].Info.TypeName;
+        if (m_Records[i].Info.TypeId == kLightTypeId) {
+            combo->SetItemData(combo->InsertString(0, name), i);
+            SetActivePlugin(i);
+        } else {
+            combo->SetItemData(combo->AddString(name), i);
+        }
+    }
+    combo->SetCurSel(GetActiveComboIndex(combo));
+}
