@@ -23,3 +23,160 @@ TEST(HostApi, AllocNewBrushAppendsToTheCurrentDocument)
     ASSERT_NE(face, nullptr);
     EXPECT_EQ(second->GetFaceCount(), 1u);
 }
+
+#include <cstring>
+
+#include "render/direct3d.h"
+#include "scene/group.h"
+#include "support/shapes.h"
+
+namespace
+{
+
+char *NewName(const char *name)
+{
+    char *copy = new char[std::strlen(name) + 1];
+    std::strcpy(copy, name);
+    return copy;
+}
+
+// A document with a 10-unit cube "Crate1" centred at (5, 5, 5), a cube "Barrel" centred at
+// (50, 0, 0), and the groups "Outer" > "Inner" around the crate, "Outer" also holding the barrel.
+class HostApiScene : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_Crate = m_Doc.NewBrush();
+        ZnBuildBox(*m_Crate, D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(10, 10, 10));
+        m_Crate->m_Name = NewName("Crate1");
+        m_Barrel = m_Doc.NewBrush();
+        ZnBuildBox(*m_Barrel, D3DXVECTOR3(48, -2, -2), D3DXVECTOR3(52, 2, 2));
+        m_Barrel->m_Name = NewName("Barrel");
+        m_Inner = new CZNGROUP;
+        m_Inner->SetName(NewName("Inner"));
+        m_Outer = new CZNGROUP;
+        m_Outer->SetName(NewName("Outer"));
+        m_Inner->AddChild(m_Crate);
+        m_Outer->AddChild(m_Inner);
+        m_Outer->AddChild(m_Barrel);
+    }
+    void TearDown() override
+    {
+        m_Doc.DeleteContents();
+    }
+
+    CZNEDITORDoc m_Doc;
+    ZNBRUSH *m_Crate = nullptr;
+    ZNBRUSH *m_Barrel = nullptr;
+    CZNGROUP *m_Inner = nullptr;
+    CZNGROUP *m_Outer = nullptr;
+};
+
+} // namespace
+
+TEST(HostApi, VersionAndDeviceAnswersBeforeTheDeviceExists)
+{
+    EXPECT_EQ(TOVRA_GetVersion(), 0x01050000u);
+    ASSERT_EQ(GetEditorApp()->Get3D()->GetDevice(), nullptr);
+    EXPECT_EQ(TOVRA_GetD3DDevice(), nullptr);
+    EXPECT_FALSE(TOVRA_GetHardwareTnL());
+    EXPECT_FALSE(TOVRA_ImportFile(nullptr, true, nullptr));
+}
+
+TEST_F(HostApiScene, BoundsAreCentredAtTheMatrixOrigin)
+{
+    ZNBBOX box;
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    ASSERT_TRUE(TOVRA_GetObjectBounds("crate1", &box, &identity, nullptr));
+    EXPECT_EQ(box.Min, D3DXVECTOR3(-5, -5, -5));
+    EXPECT_EQ(box.Max, D3DXVECTOR3(5, 5, 5));
+
+    D3DXMATRIX moved;
+    D3DXMatrixTranslation(&moved, 100, 0, -20);
+    OVERRIDEDATA over{};
+    D3DXMATRIX *callerMatrix = nullptr;
+    over.Matrix = callerMatrix;
+    ASSERT_TRUE(TOVRA_GetObjectBounds("Crate1", &box, &moved, &over));
+    EXPECT_EQ(box.Min, D3DXVECTOR3(95, -5, -25));
+    EXPECT_EQ(box.Max, D3DXVECTOR3(105, 5, -15));
+    EXPECT_EQ(over.Matrix, callerMatrix); // the caller's value comes back
+
+    // A group: its whole box is centred, from (0,-2,-2)..(52,10,10) around (26, 4, 4).
+    ASSERT_TRUE(TOVRA_GetObjectBounds("Outer", &box, &identity, nullptr));
+    EXPECT_EQ(box.Min, D3DXVECTOR3(-26, -6, -6));
+    EXPECT_EQ(box.Max, D3DXVECTOR3(26, 6, 6));
+
+    box.Min = D3DXVECTOR3(1, 2, 3);
+    EXPECT_FALSE(TOVRA_GetObjectBounds("Nothing", &box, &identity, nullptr));
+    EXPECT_EQ(box.Min, D3DXVECTOR3(1, 2, 3));
+    EXPECT_FALSE(TOVRA_GetObjectBounds(nullptr, &box, &identity, nullptr));
+    EXPECT_FALSE(TOVRA_GetObjectBounds("Crate1", nullptr, &identity, nullptr));
+}
+
+TEST_F(HostApiScene, RayTests)
+{
+    D3DXMATRIX moved;
+    D3DXMatrixTranslation(&moved, 100, 0, 0);
+    const D3DXVECTOR3 down(0, -1, 0);
+    float distance = 0;
+    D3DXVECTOR3 hit(0, 0, 0);
+
+    // A miss.
+    const D3DXVECTOR3 aside(0, 50, 0);
+    EXPECT_FALSE(TOVRA_IntersectObject("Crate1", &moved, &aside, &down, &distance, &hit, nullptr));
+    EXPECT_EQ(distance, 9999999.0f);
+
+    // Straight down onto the placed crate's top at y = 5: the hit is in world space.
+    const D3DXVECTOR3 above(101, 50, 2);
+    ASSERT_TRUE(TOVRA_IntersectObject("Crate1", &moved, &above, &down, &distance, &hit, nullptr));
+    EXPECT_NEAR(distance, 45.0f, 1e-3f);
+    EXPECT_NEAR(hit.x, 101.0f, 1e-3f);
+    EXPECT_NEAR(hit.y, 5.0f, 1e-3f);
+    EXPECT_NEAR(hit.z, 2.0f, 1e-3f);
+    // Null outputs are allowed.
+    EXPECT_TRUE(TOVRA_IntersectObject("Crate1", &moved, &above, &down, nullptr, nullptr, nullptr));
+
+    // Through a group: the barrel sits 24 units right of the group's centre.
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    const D3DXVECTOR3 overBarrel(24, 50, -4);
+    ASSERT_TRUE(TOVRA_IntersectObject("outer", &identity, &overBarrel, &down, &distance, &hit, nullptr));
+    EXPECT_NEAR(hit.y, -2.0f, 1e-3f); // the barrel's top, (2 - 4) after centring
+
+    // A matrix that cannot be inverted gives no hit.
+    D3DXMATRIX flat;
+    D3DXMatrixScaling(&flat, 1, 0, 1);
+    distance = 0;
+    EXPECT_FALSE(TOVRA_IntersectObject("Crate1", &flat, &above, &down, &distance, &hit, nullptr));
+    EXPECT_EQ(distance, 9999999.0f);
+    EXPECT_FALSE(TOVRA_IntersectObject("Crate1", &moved, nullptr, &down, &distance, &hit, nullptr));
+}
+
+TEST_F(HostApiScene, CountsAndNames)
+{
+    EXPECT_EQ(TOVRA_GetBrushCount(), 2u);
+    EXPECT_EQ(TOVRA_GetGroupCount(), 2u); // a group nested in a group counts twice
+
+    char buffer[16];
+    std::memset(buffer, '#', sizeof(buffer));
+    ASSERT_TRUE(TOVRA_GetBrushName(0, buffer, 4));
+    EXPECT_EQ(std::string(buffer, 5), std::string("Crat\0", 5));
+    EXPECT_EQ(buffer[5], '#'); // exactly length + 1 bytes written
+
+    std::memset(buffer, '#', sizeof(buffer));
+    ASSERT_TRUE(TOVRA_GetBrushName(1, buffer, 10));
+    EXPECT_STREQ(buffer, "Barrel");
+    EXPECT_EQ(buffer[7], '#');
+
+    std::memset(buffer, '#', sizeof(buffer));
+    EXPECT_FALSE(TOVRA_GetBrushName(2, buffer, 10));
+    EXPECT_EQ(buffer[0], '#');
+
+    ASSERT_TRUE(TOVRA_GetGroupName(0, buffer, 15));
+    EXPECT_STREQ(buffer, "Outer");
+    ASSERT_TRUE(TOVRA_GetGroupName(1, buffer, 15));
+    EXPECT_STREQ(buffer, "Inner");
+    EXPECT_FALSE(TOVRA_GetGroupName(2, buffer, 15));
+}
