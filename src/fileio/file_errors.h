@@ -25,6 +25,9 @@ constexpr DWORD ZNERR_IWF_TOO_DEEP = 0x89671B5C;     // chunks nested deeper tha
 constexpr DWORD ZNERR_IWF_NO_CHUNK = 0x89671B5D;     // a chunk expected to be open is not (or is out of place)
 constexpr DWORD ZNERR_IWF_RESERVED_ID = 0x89671B5E;  // BeginChunk with a reserved id (0 or 1)
 
+// DirectX .X scenes.
+constexpr DWORD ZNERR_XFILE_FAILED = 0x89672328; // a .X file that cannot be read or written, or a mesh without faces
+
 // The code as the chunk-file classes throw it.
 constexpr LONG ZnErrorAsThrown(DWORD code)
 {
