@@ -403,6 +403,14 @@ const BadCase kBad[] = {
              s += "Frame {";
          return s + Triangle() + std::string(300, '}');
      }())},
+    {"ReferenceChainTooDeep", Text([] {
+         // Frames kept inside meshes, each naming the one before; walking the last reaches all.
+         std::string s = "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; Frame a0 { } }\n";
+         for (int i = 1; i < 300; ++i)
+             s += "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; Frame a" + std::to_string(i) + " { { a" +
+                  std::to_string(i - 1) + " } } }\n";
+         return s + "Frame top { { a299 } }\n";
+     }())},
     {"CompressedTotalTooSmall", "xof 0303tzip0032" + std::string("\x08\0\0\0", 4)},
     {"CompressedNoCK", "xof 0303bzip0032" + std::string("\x20\0\0\0\x10\0\x04\0XX\0\0", 12)},
 };

@@ -174,10 +174,6 @@ public:
     {
         m_Tokens.push_back({kind, binaryGuid, number, offset, length});
     }
-    void Reserve(uint64_t more)
-    {
-        m_Tokens.reserve(static_cast<size_t>(m_Tokens.size() + more));
-    }
     std::string_view Text(const Token &t) const { return Span(t.offset, t.length); }
     std::string_view Span(size_t offset, size_t length) const { return m_Body.substr(offset, length); }
     bool GuidOf(const Token &t, Guid &out) const
@@ -311,7 +307,6 @@ void LexBinary(std::string_view s, bool doubles, TokenList &out)
         case 6: { // integer list
             const DWORD count = u32();
             need(static_cast<uint64_t>(count) * 4);
-            out.Reserve(count);
             for (DWORD k = 0; k < count; ++k)
                 out.Add(TK_NUMBER, 0, 1, static_cast<double>(u32()));
             break;
@@ -320,7 +315,6 @@ void LexBinary(std::string_view s, bool doubles, TokenList &out)
             const DWORD count = u32();
             const uint64_t width = doubles ? 8 : 4;
             need(count * width);
-            out.Reserve(count);
             for (DWORD k = 0; k < count; ++k) {
                 double value;
                 if (doubles) {
@@ -630,14 +624,18 @@ public:
         D3DXMATRIX identity;
         D3DXMatrixIdentity(&identity);
         for (XObject *object : top)
-            WalkObject(*object, identity);
+            WalkObject(*object, identity, 1);
     }
 
 private:
-    void WalkObject(XObject &object, const D3DXMATRIX &parent)
+    // Each object is walked once; references can chain frames kept elsewhere, so the depth is
+    // bounded here as well as in the parse.
+    void WalkObject(XObject &object, const D3DXMATRIX &parent, int depth)
     {
         if (object.walked || (object.type != XT_FRAME && object.type != XT_MESH))
             return;
+        if (depth > kMaxDepth)
+            Fail();
         object.walked = true;
         if (object.type == XT_MESH) {
             AddMesh(object, parent);
@@ -657,7 +655,7 @@ private:
         D3DXMATRIX world;
         D3DXMatrixMultiply(&world, &local, &parent);
         for (XObject *child : object.children)
-            WalkObject(*child, world);
+            WalkObject(*child, world, depth + 1);
     }
 
     static XObject *FirstChild(const XObject &object, XType type)
