@@ -284,23 +284,22 @@ CZNTexture *CZNTextureManager::FindMatchByCRC(DWORD crc) const
 
 CZNTexture *CZNTextureManager::FindMatchByFileName(const char *name) const
 {
-    if (!name)
+    // Stored names may carry the folders of a package entry ("walls/rock.bmp"): the bare file
+    // names are compared on both sides; a name without one matches nothing.
+    char *wanted = GetFileNameFromPath(name);
+    if (!wanted)
         return nullptr;
-    for (CZNTexture *texture = m_pHead; texture; texture = texture->GetNext()) {
+    CZNTexture *found = nullptr;
+    for (CZNTexture *texture = m_pHead; texture && !found; texture = texture->GetNext()) {
         char *path = texture->GetPathAndFileName();
-        if (!path)
-            continue;
-        // Paths and names read from files may use either separator.
-        const char *fileName = path;
-        for (const char *c = path; *c; ++c)
-            if (*c == '/' || *c == '\\')
-                fileName = c + 1;
-        const bool match = strcasecmp(fileName, name) == 0;
+        char *fileName = GetFileNameFromPath(path);
+        if (fileName && strcasecmp(fileName, wanted) == 0)
+            found = texture;
+        std::free(fileName);
         std::free(path);
-        if (match)
-            return texture;
     }
-    return nullptr;
+    std::free(wanted);
+    return found;
 }
 
 void CZNTextureManager::AddTexture(CZNTexture *texture)

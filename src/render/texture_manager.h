@@ -39,7 +39,8 @@ public:
 
     // The first texture whose CRC is crc, else null.
     CZNTexture *FindMatchByCRC(DWORD crc) const;
-    // The first loaded texture whose file name (without folders) equals name ignoring case.
+    // The first loaded texture whose file name equals that of name ignoring case; folders, with
+    // either separator, are left out on both sides. Null for a null name or one without a file name.
     CZNTexture *FindMatchByFileName(const char *name) const;
 
     // Appends to the list and counts it; null is ignored.

@@ -203,6 +203,42 @@ TEST_F(TextureTreeTest, LooksTexturesUpByFileNameAndCRC)
     EXPECT_EQ(manager.FindMatchByCRC(copy.GetCRC() ^ 1), nullptr);
 }
 
+// Scene files store a texture inside a package sub-folder by its entry name with the folders.
+TEST_F(TextureTreeTest, NamesWithFoldersFindTheTextureByItsFileName)
+{
+    ASSERT_TRUE(ZnWriteZip(textures + "walls.zip", {{"walls/", ""}, {"walls/rock.bmp", ZnMakeBmp(8, 8, 11)}}));
+    Write("sub/moss.tga", ZnMakeTga(8, 8, 12));
+    CZNTextureManager manager;
+    ASSERT_EQ(manager.CacheTextures(nullptr, textures.c_str(), "*.*", true), 2u);
+
+    struct Case {
+        const char *name;
+        const char *file; // expected file path of the match, null for none
+    };
+    const std::string moss = textures + "sub/moss.tga";
+    const Case cases[] = {
+        {"walls/rock.bmp", "walls/rock.bmp"},
+        {"walls\\rock.bmp", "walls/rock.bmp"},
+        {"WALLS/Rock.BMP", "walls/rock.bmp"},
+        {"other\\walls/rock.bmp", "walls/rock.bmp"},
+        {"sub\\moss.tga", moss.c_str()},
+        {"C:\\maps\\textures\\sub\\MOSS.TGA", moss.c_str()},
+        {"walls/", nullptr},
+        {"walls/rock", nullptr},
+        {"walls/rock.bmp/", nullptr},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        CZNTexture *found = manager.FindMatchByFileName(c.name);
+        if (!c.file) {
+            EXPECT_EQ(found, nullptr);
+            continue;
+        }
+        ASSERT_NE(found, nullptr);
+        EXPECT_EQ(FileOf(found), c.file);
+    }
+}
+
 TEST_F(TextureTreeTest, ScanLogTellsWhatHappenedToEveryEntry)
 {
     BuildTree();
