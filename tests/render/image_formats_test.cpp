@@ -159,6 +159,113 @@ TEST(ImageTGA, RawAndRunLengthPixels)
     EXPECT_FALSE(ZnLoadImageBytes(image, eight));
 }
 
+namespace
+{
+
+// A TGA header: id length, colour-map type, image type, colour-map length and entry bits, size,
+// pixel bits and descriptor.
+ZnBytes TgaHeader(unsigned type, unsigned width, unsigned height, unsigned bits, unsigned descriptor,
+                  unsigned mapLength = 0, unsigned mapBits = 0)
+{
+    ZnBytes b;
+    b.U8(0).U8(mapLength ? 1 : 0).U8(type).U16(0).U16(mapLength).U8(mapBits);
+    b.U16(0).U16(0).U16(width).U16(height).U8(bits).U8(descriptor);
+    return b;
+}
+
+// Appends an extension area with the given alpha attribute type at offset, and the footer naming
+// it (offset 0: the footer names none).
+std::string WithExtension(std::string file, unsigned attribute, uint32_t offset)
+{
+    ZnBytes b;
+    b.Raw(file);
+    const uint32_t at = static_cast<uint32_t>(file.size());
+    b.U16(495).Fill(492, 0).U8(attribute);
+    b.U32(offset == ~0u ? at : offset).U32(0).Raw("TRUEVISION-XFILE.").U8(0);
+    return b.Data;
+}
+
+struct TgaCase {
+    const char *Name;
+    std::string Bytes;
+    uint32_t Width, Height;
+    std::vector<uint32_t> Pixels; // 0xAARRGGBB, top row first; alpha 0 without an alpha plane
+};
+
+void PrintTo(const TgaCase &c, std::ostream *os)
+{
+    *os << c.Name;
+}
+
+std::vector<TgaCase> TgaCases()
+{
+    std::vector<TgaCase> cases;
+    // Colour maps are skipped by whole bytes per entry: 15-bit entries take 2.
+    ZnBytes mapped = TgaHeader(2, 2, 1, 24, 0x20, 3, 15);
+    mapped.Fill(6, 0x77).U8(1).U8(2).U8(3).U8(4).U8(5).U8(6);
+    cases.push_back({"ColourMapOf15BitEntries", mapped.Data, 2, 1, {0x030201, 0x060504}});
+    ZnBytes mappedRle = TgaHeader(10, 3, 1, 16, 0x20, 2, 15);
+    mappedRle.Fill(4, 0x77).U8(0x82).U16(0x7C00);
+    cases.push_back({"ColourMapOf15BitEntriesRunLength", mappedRle.Data, 3, 1, {0xFFF80000, 0xFFF80000, 0xFFF80000}});
+
+    // Stored pixels A B / C D; descriptor bit 4 stores each row right to left.
+    for (unsigned descriptor : {0x30u, 0x10u}) {
+        ZnBytes b = TgaHeader(2, 2, 2, 24, descriptor);
+        for (unsigned v : {0xA0u, 0xB0u, 0xC0u, 0xD0u})
+            b.U8(v).U8(v + 1).U8(v + 2);
+        const uint32_t A = 0xA2A1A0, B = 0xB2B1B0, C = 0xC2C1C0, D = 0xD2D1D0;
+        if (descriptor == 0x30)
+            cases.push_back({"RightToLeftTopDown", b.Data, 2, 2, {B, A, D, C}});
+        else
+            cases.push_back({"RightToLeftBottomUp", b.Data, 2, 2, {D, C, B, A}});
+    }
+    ZnBytes rle = TgaHeader(10, 3, 2, 24, 0x30);
+    rle.U8(0x83).U8(1).U8(2).U8(3);           // run of 4 over the row end
+    rle.U8(0x01).U8(4).U8(5).U8(6).U8(7).U8(8).U8(9);
+    cases.push_back({"RightToLeftRunLength", rle.Data, 3, 2, {0x030201, 0x030201, 0x030201, 0x090807, 0x060504, 0x030201}});
+
+    // 32 bits with alpha bytes 0x00 and 0x40 and an extension area naming the alpha's kind.
+    ZnBytes junk = TgaHeader(2, 2, 1, 32, 0x28);
+    junk.U8(1).U8(2).U8(3).U8(0x00).U8(4).U8(5).U8(6).U8(0x40);
+    const std::vector<uint32_t> opaque = {0xFF030201, 0xFF060504}, kept = {0x00030201, 0x40060504};
+    cases.push_back({"ExtensionSaysNoAlpha", WithExtension(junk.Data, 0, ~0u), 2, 1, opaque});
+    cases.push_back({"ExtensionSaysUndefinedAlpha", WithExtension(junk.Data, 1, ~0u), 2, 1, opaque});
+    cases.push_back({"ExtensionSaysAlphaToKeep", WithExtension(junk.Data, 2, ~0u), 2, 1, opaque});
+    cases.push_back({"ExtensionSaysUsefulAlpha", WithExtension(junk.Data, 3, ~0u), 2, 1, kept});
+    cases.push_back({"ExtensionOffsetIntoHeader", WithExtension(junk.Data, 0, 4), 2, 1, kept});
+    cases.push_back({"ExtensionOffsetIntoFooter", WithExtension(junk.Data, 0, 40), 2, 1, kept});
+    cases.push_back({"WithoutExtension", junk.Data, 2, 1, kept});
+
+    // Alpha that is 0 for every pixel holds nothing either.
+    ZnBytes clear = TgaHeader(2, 2, 1, 32, 0x28);
+    clear.U8(1).U8(2).U8(3).U8(0).U8(4).U8(5).U8(6).U8(0);
+    cases.push_back({"AllZeroAlpha", clear.Data, 2, 1, opaque});
+    ZnBytes clearRle = TgaHeader(10, 2, 1, 32, 0x28);
+    clearRle.U8(0x81).U8(1).U8(2).U8(3).U8(0);
+    cases.push_back({"AllZeroAlphaRunLength", clearRle.Data, 2, 1, {0xFF030201, 0xFF030201}});
+    ZnBytes clear16 = TgaHeader(2, 2, 1, 16, 0x21);
+    clear16.U16(0x7C00).U16(0x001F);
+    cases.push_back({"AllZeroAttributeBits", clear16.Data, 2, 1, {0xFFF80000, 0xFF0000F8}});
+    return cases;
+}
+
+class ImageTGAFiles : public ::testing::TestWithParam<TgaCase>
+{
+};
+
+} // namespace
+
+TEST_P(ImageTGAFiles, LoadAsStored)
+{
+    const TgaCase &c = GetParam();
+    CZNImage image;
+    ASSERT_TRUE(ZnLoadImageBytes(image, c.Bytes));
+    ExpectPixels(image, c.Width, c.Height, c.Pixels);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ImageTGAFiles, ::testing::ValuesIn(TgaCases()),
+                         [](const ::testing::TestParamInfo<TgaCase> &info) { return std::string(info.param.Name); });
+
 TEST(ImagePSD, ChannelsRawAndPackBits)
 {
     CZNImage image;

@@ -1,6 +1,7 @@
 #pragma once
 
-// The TGA format of CZNImage: true-colour pictures of 16, 24 or 32 bits, raw or run-length encoded.
+// The TGA format of CZNImage: true-colour pictures of 16, 24 or 32 bits, raw or run-length encoded,
+// stored in any row and column order. Pictures whose alpha holds nothing load opaque.
 class CZNImage;
 class CZNStreamIO;
 
