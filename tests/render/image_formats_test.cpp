@@ -128,6 +128,62 @@ TEST(ImagePCX, PalettePlanesAndRuns)
     EXPECT_FALSE(ZnLoadImageBytes(image, bits));
 }
 
+namespace
+{
+
+struct PcxCase {
+    const char *Name;
+    std::string Bytes;
+    bool Readable;
+};
+
+void PrintTo(const PcxCase &c, std::ostream *os)
+{
+    *os << c.Name;
+}
+
+std::vector<PcxCase> PcxCases()
+{
+    auto patch = [](std::string bytes, size_t at, unsigned value) {
+        bytes[at] = static_cast<char>(value);
+        return bytes;
+    };
+    const std::string four = ZnSamplePCX32();
+    return {
+        {"EightBitsOnePlane", ZnSamplePCX8(), true},
+        {"EightBitsThreePlanes", patch(four, 65, 3), true},
+        {"EightBitsFourPlanes", four, true},
+        {"OneBitOnePlane", patch(ZnSamplePCX8(), 3, 1), false},
+        {"TwoBitsOnePlane", patch(ZnSamplePCX8(), 3, 2), false},
+        {"FourBitsOnePlane", patch(ZnSamplePCX8(), 3, 4), false},
+        {"OneBitFourPlanes", patch(four, 3, 1), false},
+        {"EightBitsTwoPlanes", patch(four, 65, 2), false},
+        {"XMaxBelowXMin", patch(ZnSamplePCX8(), 4, 9), false},
+        {"LineShorterThanTheWidth", patch(ZnSamplePCX8(), 66, 2), false},
+    };
+}
+
+class ImagePCXHeaders : public ::testing::TestWithParam<PcxCase>
+{
+};
+
+} // namespace
+
+// What the header test accepts the reader reads, and what it refuses no other format takes.
+TEST_P(ImagePCXHeaders, RecognisedExactlyWhenReadable)
+{
+    const PcxCase &c = GetParam();
+    std::string copy = c.Bytes;
+    CZNMemoryStreamIO stream;
+    ASSERT_TRUE(stream.Open(copy.data(), static_cast<DWORD>(copy.size()), 1, false));
+    EXPECT_EQ(CZNImage::ValidImageFile(stream), c.Readable);
+    CZNImage image;
+    EXPECT_EQ(ZnLoadImageBytes(image, c.Bytes), c.Readable);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ImagePCXHeaders, ::testing::ValuesIn(PcxCases()),
+                         [](const ::testing::TestParamInfo<PcxCase> &info) { return std::string(info.param.Name); });
+
 TEST(ImageTGA, RawAndRunLengthPixels)
 {
     CZNImage image;

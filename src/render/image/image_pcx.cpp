@@ -11,10 +11,17 @@ namespace
 constexpr DWORD kHeaderSize = 128;
 constexpr DWORD kPaletteSize = 768;
 
+// Reads the header and accepts only what the loader reads: 8 bits per plane in 1, 3 or 4 planes
+// (2 planes would make 16-bit pixels), a window whose corners are in order, and lines that hold
+// the picture's width. Recognition and loading so agree on every header.
 bool ReadHeader(CZNStreamIO &stream, BYTE (&header)[kHeaderSize])
 {
-    return stream.Read(header, kHeaderSize) == kHeaderSize && header[0] == 10 && header[1] == 5 && header[2] == 1 &&
-           header[65] >= 1 && header[65] <= 4;
+    if (stream.Read(header, kHeaderSize) != kHeaderSize || header[0] != 10 || header[1] != 5 || header[2] != 1 ||
+        header[3] != 8 || (header[65] != 1 && header[65] != 3 && header[65] != 4))
+        return false;
+    const WORD xMin = ZnGetU16LE(header + 4), yMin = ZnGetU16LE(header + 6);
+    const WORD xMax = ZnGetU16LE(header + 8), yMax = ZnGetU16LE(header + 10);
+    return xMax >= xMin && yMax >= yMin && ZnGetU16LE(header + 66) >= DWORD{xMax} - xMin + 1;
 }
 
 } // namespace
@@ -37,20 +44,12 @@ bool ZnLoadPCX(CZNStreamIO &stream, CZNImage &image)
     BYTE header[kHeaderSize];
     if (start < 0 || !ReadHeader(stream, header))
         return false;
-    // Only 8 bits per plane are decoded; other depths would be read as garbage.
-    if (header[3] != 8)
-        return false;
     const WORD xMin = ZnGetU16LE(header + 4), yMin = ZnGetU16LE(header + 6);
     const WORD xMax = ZnGetU16LE(header + 8), yMax = ZnGetU16LE(header + 10);
     const DWORD bytesPerLine = ZnGetU16LE(header + 66);
     const DWORD planes = header[65];
-    if (xMax < xMin || yMax < yMin)
-        return false;
     const DWORD width = DWORD{xMax} - xMin + 1;
     const DWORD height = DWORD{yMax} - yMin + 1;
-    // Every line of every plane holds at least the picture's width.
-    if (bytesPerLine < width)
-        return false;
     const bool alpha = planes == 4;
     const BYTE bits = static_cast<BYTE>(alpha ? 24 : 8 * planes);
     // The least the lines can take: runs of up to 63 bytes, and the palette of 8-bit pictures.

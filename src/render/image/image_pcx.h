@@ -4,7 +4,7 @@
 class CZNImage;
 class CZNStreamIO;
 
-// The stream position is kept.
+// Accepts exactly the headers the reader reads; the stream position is kept.
 bool ZnValidPCX(CZNStreamIO &stream);
 // Reads the picture at the stream's position; on failure the image is released.
 bool ZnLoadPCX(CZNStreamIO &stream, CZNImage &image);
