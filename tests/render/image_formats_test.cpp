@@ -417,6 +417,93 @@ TEST(ImagePNG, InterlacedPicturesReadEveryPass)
     ExpectPixels(image, picture.Width, picture.Height, expected);
 }
 
+namespace
+{
+
+struct InterlacedCase {
+    const char *Name;
+    uint32_t Width, Height;
+    int ColourType, Depth;
+    bool Transparency;
+};
+
+void PrintTo(const InterlacedCase &c, std::ostream *os)
+{
+    *os << c.Name;
+}
+
+// A picture of the case's layout with samples that differ from pixel to pixel.
+ZnPngPicture InterlacedCasePicture(const InterlacedCase &c, bool interlaced)
+{
+    ZnPngPicture picture{c.Width, c.Height, c.ColourType, c.Depth, interlaced, {}, {}, {}};
+    const int channels = c.ColourType == PNG_COLOR_TYPE_RGB         ? 3
+                         : c.ColourType == PNG_COLOR_TYPE_RGB_ALPHA  ? 4
+                         : c.ColourType == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
+                                                                     : 1;
+    const uint32_t bitsPerRow = c.Width * channels * c.Depth;
+    uint32_t seed = 7;
+    for (uint32_t y = 0; y < c.Height; ++y) {
+        std::string row((bitsPerRow + 7) / 8, '\0');
+        for (uint32_t bit = 0; bit < bitsPerRow; bit += c.Depth) {
+            seed = seed * 1103515245u + 12345u;
+            const uint32_t value = (seed >> 16) & ((1u << c.Depth) - 1) & (c.Depth == 16 ? 0xFFFF : 0xFF);
+            if (c.Depth == 16) {
+                row[bit / 8] = static_cast<char>(value >> 8);
+                row[bit / 8 + 1] = static_cast<char>(value);
+            } else {
+                row[bit / 8] = static_cast<char>(row[bit / 8] | (value << (8 - c.Depth - bit % 8)));
+            }
+        }
+        picture.Rows.push_back(row);
+    }
+    if (c.ColourType == PNG_COLOR_TYPE_PALETTE) {
+        for (int i = 0; i < (1 << c.Depth); ++i)
+            picture.Palette.insert(picture.Palette.end(), {uint8_t(i * 37), uint8_t(255 - i * 11), uint8_t(i * 5)});
+        if (c.Transparency)
+            picture.Transparency = {0x00, 0x80};
+    }
+    return picture;
+}
+
+class ImagePNGInterlaced : public ::testing::TestWithParam<InterlacedCase>
+{
+};
+
+} // namespace
+
+// Every pass lands where it belongs: an interlaced file loads exactly as the same picture stored
+// plainly, down to pictures too small for some passes.
+TEST_P(ImagePNGInterlaced, LoadsAsThePlainPicture)
+{
+    const InterlacedCase &c = GetParam();
+    CZNImage plain, interlaced;
+    ASSERT_TRUE(ZnLoadImageBytes(plain, ZnWritePng(InterlacedCasePicture(c, false))));
+    ASSERT_TRUE(ZnLoadImageBytes(interlaced, ZnWritePng(InterlacedCasePicture(c, true))));
+    ASSERT_EQ(interlaced.GetBitsPerPixel(), plain.GetBitsPerPixel());
+    ASSERT_EQ(interlaced.HasAlpha(), plain.HasAlpha());
+    std::vector<uint32_t> expected;
+    for (uint32_t y = 0; y < c.Height; ++y)
+        for (uint32_t x = 0; x < c.Width; ++x)
+            expected.push_back(ZnPixel(plain, x, y));
+    ExpectPixels(interlaced, c.Width, c.Height, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ImagePNGInterlaced,
+                         ::testing::Values(InterlacedCase{"OnePixel", 1, 1, PNG_COLOR_TYPE_RGB, 8, false},
+                                           InterlacedCase{"OneRow", 9, 1, PNG_COLOR_TYPE_RGB, 8, false},
+                                           InterlacedCase{"OneColumn", 1, 9, PNG_COLOR_TYPE_RGB, 8, false},
+                                           InterlacedCase{"ThreeByTwo", 3, 2, PNG_COLOR_TYPE_RGB_ALPHA, 8, false},
+                                           InterlacedCase{"Rgb", 37, 29, PNG_COLOR_TYPE_RGB, 8, false},
+                                           InterlacedCase{"Rgba16", 17, 23, PNG_COLOR_TYPE_RGB_ALPHA, 16, false},
+                                           InterlacedCase{"Grey2", 21, 13, PNG_COLOR_TYPE_GRAY, 2, false},
+                                           InterlacedCase{"GreyAlpha", 19, 12, PNG_COLOR_TYPE_GRAY_ALPHA, 8, false},
+                                           InterlacedCase{"Palette1", 33, 10, PNG_COLOR_TYPE_PALETTE, 1, false},
+                                           InterlacedCase{"Palette4Transparent", 15, 17, PNG_COLOR_TYPE_PALETTE, 4,
+                                                          true}),
+                         [](const ::testing::TestParamInfo<InterlacedCase> &info) {
+                             return std::string(info.param.Name);
+                         });
+
 TEST(ImageJPG, ColourAndGreyWithinTolerance)
 {
     const uint32_t w = 16, h = 8;

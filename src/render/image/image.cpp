@@ -22,16 +22,6 @@
 namespace
 {
 
-BYTE *AllocPlane(uint64_t size)
-{
-    return static_cast<BYTE *>(std::calloc(static_cast<size_t>(size), 1));
-}
-
-void FreeBlock(void *block)
-{
-    std::free(block);
-}
-
 // Plane size of an image, or 0 when it is empty or too large to hold.
 uint64_t CheckedPlaneSize(DWORD width, DWORD height)
 {
@@ -62,11 +52,8 @@ CZNImage &CZNImage::operator=(const CZNImage &image)
 
 void CZNImage::Release()
 {
-    FreeBlock(m_pAlpha);
-    FreeBlock(m_pRed);
-    FreeBlock(m_pGreen);
-    FreeBlock(m_pBlue);
-    FreeBlock(m_pPalette);
+    std::free(m_pRed); // the block of every plane
+    std::free(m_pPalette);
     m_pAlpha = m_pRed = m_pGreen = m_pBlue = nullptr;
     m_pPalette = nullptr;
     m_Width = m_Height = 0;
@@ -81,58 +68,81 @@ DWORD CZNImage::TransformDIBBpl(DWORD width, BYTE bits)
 
 bool CZNImage::AllocImageMem(DWORD width, DWORD height, BYTE bits, bool alpha)
 {
+    return AllocImage(width, height, bits, alpha, true);
+}
+
+bool CZNImage::AllocUnclearedImageMem(DWORD width, DWORD height, BYTE bits, bool alpha)
+{
+    return AllocImage(width, height, bits, alpha, false);
+}
+
+bool CZNImage::AllocImage(DWORD width, DWORD height, BYTE bits, bool alpha, bool cleared)
+{
+    std::free(m_pRed);
+    std::free(m_pPalette);
+    m_pAlpha = m_pRed = m_pGreen = m_pBlue = nullptr;
+    m_pPalette = nullptr;
     m_Width = width;
     m_Height = height;
     m_BitsPerPixel = bits;
     m_bAlpha = alpha;
-    return AllocImageMem(&m_pAlpha, &m_pRed, &m_pGreen, &m_pBlue, &m_pPalette, width, height, bits, alpha);
+    BYTE *planes[4];
+    if (!AllocPlanes(planes, width, height, bits, alpha, cleared))
+        return false;
+    if (bits == 8 && !(m_pPalette = static_cast<RGBQUAD *>(std::calloc(256, sizeof(RGBQUAD))))) {
+        std::free(planes[1]);
+        return false;
+    }
+    m_pAlpha = planes[0];
+    m_pRed = planes[1];
+    m_pGreen = planes[2];
+    m_pBlue = planes[3];
+    return true;
 }
 
-bool CZNImage::AllocImageMem(BYTE **alphaPlane, BYTE **redPlane, BYTE **greenPlane, BYTE **bluePlane, RGBQUAD **palette,
-                             DWORD width, DWORD height, BYTE bits, bool alpha)
+bool CZNImage::AllocPlanes(BYTE *(&planes)[4], DWORD width, DWORD height, BYTE bits, bool alpha, bool cleared)
 {
+    planes[0] = planes[1] = planes[2] = planes[3] = nullptr;
     if ((bits != 8 && bits != 24) || width == 0 || height == 0)
         return false;
     const uint64_t size = CheckedPlaneSize(width, height);
-    const uint64_t planes = (bits == 24 ? 3 : 1) + (alpha && alphaPlane ? 1 : 0);
-    if (size == 0 || size * planes > kMaxImageSize)
+    const uint64_t count = (bits == 24 ? 3 : 1) + (alpha ? 1 : 0);
+    if (size == 0 || size * count > kMaxImageSize)
         return false;
-    for (BYTE **plane : {alphaPlane, redPlane, greenPlane, bluePlane}) {
-        if (plane) {
-            FreeBlock(*plane);
-            *plane = nullptr;
-        }
+    // Red first: its pointer is the block's.
+    const auto bytes = static_cast<size_t>(size * count);
+    auto *block = static_cast<BYTE *>(cleared ? std::calloc(bytes, 1) : std::malloc(bytes));
+    if (!block)
+        return false;
+    BYTE *next = block;
+    planes[1] = next;
+    next += size;
+    if (bits == 24) {
+        planes[2] = next;
+        planes[3] = next + size;
+        next += 2 * size;
     }
-    if (palette) {
-        FreeBlock(*palette);
-        *palette = nullptr;
-    }
+    if (alpha)
+        planes[0] = next;
+    return true;
+}
 
-    bool ok = true;
-    if (bits == 8 && palette)
-        ok = (*palette = static_cast<RGBQUAD *>(std::calloc(256, sizeof(RGBQUAD)))) != nullptr;
-    if (ok && alphaPlane && alpha)
-        ok = (*alphaPlane = AllocPlane(size)) != nullptr;
-    if (ok && bits == 24 && greenPlane)
-        ok = (*greenPlane = AllocPlane(size)) != nullptr;
-    if (ok && bits == 24 && bluePlane)
-        ok = (*bluePlane = AllocPlane(size)) != nullptr;
-    if (ok && redPlane)
-        ok = (*redPlane = AllocPlane(size)) != nullptr;
-    if (ok)
-        return true;
-
-    for (BYTE **plane : {alphaPlane, redPlane, greenPlane, bluePlane}) {
-        if (plane) {
-            FreeBlock(*plane);
-            *plane = nullptr;
-        }
-    }
-    if (palette) {
-        FreeBlock(*palette);
-        *palette = nullptr;
-    }
-    return false;
+bool CZNImage::MovePlanes(BYTE bits, bool alpha)
+{
+    BYTE *planes[4];
+    if (!AllocPlanes(planes, m_Width, m_Height, bits, alpha, false))
+        return false;
+    const size_t size = GetPlaneSize();
+    BYTE *old[4] = {m_pAlpha, m_pRed, m_pGreen, m_pBlue};
+    for (int i = 0; i < 4; ++i)
+        if (planes[i] && old[i])
+            std::memcpy(planes[i], old[i], size);
+    std::free(m_pRed);
+    m_pAlpha = planes[0];
+    m_pRed = planes[1];
+    m_pGreen = planes[2];
+    m_pBlue = planes[3];
+    return true;
 }
 
 bool CZNImage::CopyFromImage(const CZNImage *image)
@@ -140,16 +150,19 @@ bool CZNImage::CopyFromImage(const CZNImage *image)
     Release();
     if (!image || image->m_Width == 0 || image->m_Height == 0)
         return image != nullptr;
-    if (!AllocImageMem(image->m_Width, image->m_Height, image->m_BitsPerPixel, image->m_bAlpha)) {
+    if (!AllocUnclearedImageMem(image->m_Width, image->m_Height, image->m_BitsPerPixel, image->m_bAlpha)) {
         Release();
         return false;
     }
     const size_t size = GetPlaneSize();
     const BYTE *from[4] = {image->m_pAlpha, image->m_pRed, image->m_pGreen, image->m_pBlue};
     BYTE *to[4] = {m_pAlpha, m_pRed, m_pGreen, m_pBlue};
-    for (int i = 0; i < 4; ++i)
-        if (from[i] && to[i])
+    for (int i = 0; i < 4; ++i) {
+        if (to[i] && from[i])
             std::memcpy(to[i], from[i], size);
+        else if (to[i])
+            std::memset(to[i], 0, size);
+    }
     if (image->m_pPalette && m_pPalette)
         std::memcpy(m_pPalette, image->m_pPalette, 256 * sizeof(RGBQUAD));
     return true;
@@ -166,12 +179,14 @@ bool CZNImage::PixelResize(DWORD width, DWORD height)
 {
     if (m_Width == 0 || m_Height == 0)
         return false;
-    BYTE *planes[4] = {nullptr, nullptr, nullptr, nullptr};
-    if (!AllocImageMem(&planes[0], &planes[1], &planes[2], &planes[3], nullptr, width, height, m_BitsPerPixel,
-                       m_bAlpha))
+    BYTE *planes[4];
+    if (!AllocPlanes(planes, width, height, m_BitsPerPixel, m_bAlpha, false))
         return false;
 
-    BYTE *old[4] = {m_pAlpha, m_pRed, m_pGreen, m_pBlue};
+    const BYTE *old[4] = {m_pAlpha, m_pRed, m_pGreen, m_pBlue};
+    for (int i = 0; i < 4; ++i)
+        if (planes[i] && !old[i])
+            std::memset(planes[i], 0, uint64_t{width} * height);
     const uint64_t w = m_Width, h = m_Height;
     for (uint64_t y = 0; y < height; ++y) {
         uint64_t sy = ((h * y * 256 / height) + 255) / 256;
@@ -189,17 +204,13 @@ bool CZNImage::PixelResize(DWORD width, DWORD height)
         }
     }
 
+    std::free(m_pRed);
     m_Width = width;
     m_Height = height;
-    BYTE **members[4] = {&m_pAlpha, &m_pRed, &m_pGreen, &m_pBlue};
-    for (int i = 0; i < 4; ++i) {
-        if (*members[i]) {
-            FreeBlock(*members[i]);
-            *members[i] = planes[i];
-        } else {
-            FreeBlock(planes[i]);
-        }
-    }
+    m_pAlpha = planes[0];
+    m_pRed = planes[1];
+    m_pGreen = planes[2];
+    m_pBlue = planes[3];
     return true;
 }
 
@@ -262,22 +273,21 @@ bool CZNImage::ChangeColorDepth(BYTE bits, bool alpha)
     }
     const DWORD size = GetPlaneSize();
 
+    // Planes dropped keep their room in the block until the image is next reallocated.
     if (alpha != m_bAlpha) {
         if (alpha) {
-            if (!AllocImageMem(&m_pAlpha, nullptr, nullptr, nullptr, nullptr, m_Width, m_Height, 24, true)) {
+            if (!MovePlanes(m_BitsPerPixel, true)) {
                 Release();
                 return false;
             }
             std::memset(m_pAlpha, 255, size);
         } else {
-            FreeBlock(m_pAlpha);
             m_pAlpha = nullptr;
         }
     }
 
     if (m_BitsPerPixel == 8 && bits == 24) {
-        if (!m_pRed || !m_pPalette ||
-            !AllocImageMem(nullptr, nullptr, &m_pGreen, &m_pBlue, nullptr, m_Width, m_Height, 24, false)) {
+        if (!m_pRed || !m_pPalette || !MovePlanes(24, alpha)) {
             Release();
             return false;
         }
@@ -287,7 +297,7 @@ bool CZNImage::ChangeColorDepth(BYTE bits, bool alpha)
             m_pGreen[i] = entry.rgbGreen;
             m_pBlue[i] = entry.rgbBlue;
         }
-        FreeBlock(m_pPalette);
+        std::free(m_pPalette);
         m_pPalette = nullptr;
     } else if (m_BitsPerPixel == 24 && bits == 8) {
         if (!m_pRed || !m_pGreen || !m_pBlue) {
@@ -295,8 +305,10 @@ bool CZNImage::ChangeColorDepth(BYTE bits, bool alpha)
             return false;
         }
         CZNColorQuantizer quantizer;
+        std::free(m_pPalette);
+        m_pPalette = nullptr;
         if (quantizer.Build(this, 256, 6) < 0 ||
-            !AllocImageMem(nullptr, nullptr, nullptr, nullptr, &m_pPalette, m_Width, m_Height, 8, false)) {
+            !(m_pPalette = static_cast<RGBQUAD *>(std::calloc(256, sizeof(RGBQUAD))))) {
             Release();
             return false;
         }
@@ -316,8 +328,6 @@ bool CZNImage::ChangeColorDepth(BYTE bits, bool alpha)
             }
             m_pRed[i] = static_cast<BYTE>(last);
         }
-        FreeBlock(m_pGreen);
-        FreeBlock(m_pBlue);
         m_pGreen = m_pBlue = nullptr;
     }
 

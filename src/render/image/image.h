@@ -2,7 +2,8 @@
 
 // CZNImage: the editor's in-memory image. Separate 8-bit planes (alpha, red or palette index,
 // green, blue), each width x height bytes, top row first, no row padding; a 256-entry palette
-// for 8-bit images. Loaders recognise texture pictures by content; the operations bring a
+// for 8-bit images. The image owns its planes as one block (a picture loaded after another reuses
+// the room the last one freed) and its palette. Loaders recognise texture pictures by content; the operations bring a
 // picture into the form a consumer wants (resize, colour depth, blur, alpha merge, raw layouts).
 #include <cstdint>
 
@@ -52,8 +53,12 @@ public:
     // Bytes of one DWORD-aligned scan line of width pixels at bits per pixel.
     static DWORD TransformDIBBpl(DWORD width, BYTE bits);
 
-    // Allocates zeroed planes (and a palette for 8 bits) for an image of this size and depth.
+    // Allocates zeroed planes (and a zeroed palette for 8 bits) for an image of this size and
+    // depth, 8 or 24 bits. False, with no planes, for another depth, an empty or too large size,
+    // or no memory.
     bool AllocImageMem(DWORD width, DWORD height, BYTE bits, bool alpha);
+    // The same, but the planes hold whatever the memory held: for a reader that writes every sample.
+    bool AllocUnclearedImageMem(DWORD width, DWORD height, BYTE bits, bool alpha);
 
     // Type INTERP_PIXEL resizes by nearest pixel; any other type fails. A failure leaves the image.
     bool Resize(INTERPTYPE type, DWORD width, DWORD height);
@@ -95,8 +100,13 @@ public:
     RGBQUAD *GetPalette() const { return m_pPalette; }
 
 private:
-    bool AllocImageMem(BYTE **alphaPlane, BYTE **redPlane, BYTE **greenPlane, BYTE **bluePlane, RGBQUAD **palette,
-                       DWORD width, DWORD height, BYTE bits, bool alpha);
+    bool AllocImage(DWORD width, DWORD height, BYTE bits, bool alpha, bool cleared);
+    // One block for the planes of an image of this size and depth: red (its pointer owns the
+    // block), then green and blue for 24 bits, then alpha. Planes not present are null.
+    static bool AllocPlanes(BYTE *(&planes)[4], DWORD width, DWORD height, BYTE bits, bool alpha, bool cleared);
+    // Moves the planes into a new block laid out for bits and alpha; planes new to it are left
+    // for the caller to fill. A failure leaves the image as it was.
+    bool MovePlanes(BYTE bits, bool alpha);
     bool CopyFromImage(const CZNImage *image);
     bool PixelResize(DWORD width, DWORD height);
     void BlurPlane(BYTE *plane);

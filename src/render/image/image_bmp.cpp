@@ -169,7 +169,7 @@ bool ZnLoadBMP(CZNStreamIO &stream, CZNImage &image)
     const uint64_t rowLength = (uint64_t{bits} * static_cast<DWORD>(width) + 31) / 32 * 4;
     const uint64_t pixelStart = dataOffset ? dataOffset : kFileHeaderSize + infoSize + paletteCount * 4;
     if (!ZnStreamHolds(stream, start, pixelStart + rowLength * height) ||
-        !image.AllocImageMem(static_cast<DWORD>(width), height, bits == 24 ? 24 : 8, false)) {
+        !image.AllocUnclearedImageMem(static_cast<DWORD>(width), height, bits == 24 ? 24 : 8, false)) {
         image.Release();
         return false;
     }

@@ -7,6 +7,7 @@
 
 #include "fileio/stream_io.h"
 #include "render/image/image.h"
+#include "render/image/interleaved_samples.h"
 
 namespace
 {
@@ -17,8 +18,7 @@ struct PngContext {
     png_structp Png;
     png_infop Info;
     png_infop EndInfo;
-    BYTE *Pixels;
-    png_bytep *Rows;
+    BYTE *Row;
 };
 
 void ErrorHandler(png_structp png, png_const_charp)
@@ -41,30 +41,17 @@ void ReadData(png_structp png, png_bytep data, png_size_t length)
 }
 
 // Per pixel: samples 0, 1, 2 to red (or index), green and blue, the last to alpha, each when
-// present. Kept out of the function that calls setjmp, which the compiler optimises less.
-void SplitRow(const BYTE *row, DWORD channels, DWORD width, CZNImage *image, uint64_t at)
+// present.
+void SplitRow(const BYTE *row, DWORD channels, DWORD width, CZNImage *image, uint64_t at, DWORD step)
 {
-    BYTE *red = image->GetRedPlane() + at;
-    BYTE *green = image->GetGreenPlane() ? image->GetGreenPlane() + at : nullptr;
-    BYTE *blue = image->GetBluePlane() ? image->GetBluePlane() + at : nullptr;
-    BYTE *alpha = image->GetAlphaPlane() ? image->GetAlphaPlane() + at : nullptr;
-    if (channels == 3 && green && blue) {
-        for (DWORD x = 0; x < width; ++x, row += 3) {
-            red[x] = row[0];
-            green[x] = row[1];
-            blue[x] = row[2];
-        }
-        return;
+    BYTE *planes[4] = {image->GetRedPlane() + at, nullptr, nullptr, nullptr};
+    if (image->GetGreenPlane() && image->GetBluePlane() && channels >= 3) {
+        planes[1] = image->GetGreenPlane() + at;
+        planes[2] = image->GetBluePlane() + at;
     }
-    for (DWORD x = 0; x < width; ++x, row += channels) {
-        red[x] = row[0];
-        if (green)
-            green[x] = row[1];
-        if (blue)
-            blue[x] = row[2];
-        if (alpha)
-            alpha[x] = row[channels - 1];
-    }
+    if (image->GetAlphaPlane() && channels >= 2)
+        planes[channels - 1] = image->GetAlphaPlane() + at;
+    ZnSplitSamples(row, channels, width, planes, step);
 }
 
 bool Decode(PngContext *ctx, CZNStreamIO *stream, CZNImage *image)
@@ -91,7 +78,6 @@ bool Decode(PngContext *ctx, CZNStreamIO *stream, CZNImage *image)
         png_set_strip_16(png);
     if (png_get_valid(png, info, PNG_INFO_tRNS))
         png_set_tRNS_to_alpha(png);
-    const int passes = png_set_interlace_handling(png);
     png_read_update_info(png, info);
     png_get_IHDR(png, info, &width, &height, &depth, &colourType, &interlace, nullptr, nullptr);
     const DWORD channels = png_get_channels(png, info);
@@ -116,7 +102,7 @@ bool Decode(PngContext *ctx, CZNStreamIO *stream, CZNImage *image)
         return false;
     }
     const DWORD expected = (bits == 24 ? 3u : 1u) + (alpha ? 1u : 0u);
-    if (depth != 8 || channels != expected || !image->AllocImageMem(width, height, bits, alpha))
+    if (depth != 8 || channels != expected || !image->AllocUnclearedImageMem(width, height, bits, alpha))
         return false;
 
     RGBQUAD *palette = image->GetPalette();
@@ -136,30 +122,30 @@ bool Decode(PngContext *ctx, CZNStreamIO *stream, CZNImage *image)
     }
 
     const size_t rowBytes = png_get_rowbytes(png, info);
-    if (rowBytes < size_t{width} * channels)
+    if (rowBytes < size_t{width} * channels || rowBytes > 4 * CZNImage::kMaxPlaneSize)
         return false;
-    // Interlaced pictures are read whole (every pass refines the rows); others row by row.
-    const bool whole = passes > 1;
-    const uint64_t bufferSize = uint64_t{rowBytes} * (whole ? height : 1);
-    if (bufferSize > 4 * CZNImage::kMaxPlaneSize)
+    ctx->Row = static_cast<BYTE *>(std::malloc(rowBytes));
+    if (!ctx->Row)
         return false;
-    ctx->Pixels = static_cast<BYTE *>(std::malloc(static_cast<size_t>(bufferSize)));
-    if (!ctx->Pixels)
-        return false;
-    if (whole) {
-        ctx->Rows = static_cast<png_bytep *>(std::malloc(sizeof(png_bytep) * height));
-        if (!ctx->Rows)
-            return false;
-        for (png_uint_32 y = 0; y < height; ++y)
-            ctx->Rows[y] = ctx->Pixels + uint64_t{y} * rowBytes;
-        png_read_image(png, ctx->Rows);
+    if (interlace == PNG_INTERLACE_NONE) {
+        for (png_uint_32 y = 0; y < height; ++y) {
+            png_read_row(png, ctx->Row, nullptr);
+            SplitRow(ctx->Row, channels, width, image, uint64_t{y} * width, 1);
+        }
+        return true;
     }
-
-    for (png_uint_32 y = 0; y < height; ++y) {
-        BYTE *row = whole ? ctx->Rows[y] : ctx->Pixels;
-        if (!whole)
-            png_read_row(png, row, nullptr);
-        SplitRow(row, channels, width, image, uint64_t{y} * width);
+    // Interlaced pictures come as seven smaller pictures, each a lattice of the whole; their
+    // pixels go straight to their places in the planes. The library skips empty passes.
+    for (int pass = 0; pass < PNG_INTERLACE_ADAM7_PASSES; ++pass) {
+        const png_uint_32 rows = PNG_PASS_ROWS(height, pass), columns = PNG_PASS_COLS(width, pass);
+        if (rows == 0 || columns == 0)
+            continue;
+        for (png_uint_32 r = 0; r < rows; ++r) {
+            png_read_row(png, ctx->Row, nullptr);
+            const uint64_t y = PNG_PASS_START_ROW(pass) + uint64_t{r} * PNG_PASS_ROW_OFFSET(pass);
+            SplitRow(ctx->Row, channels, columns, image, y * width + PNG_PASS_START_COL(pass),
+                     PNG_PASS_COL_OFFSET(pass));
+        }
     }
     return true;
 }
@@ -189,8 +175,7 @@ bool ZnLoadPNG(CZNStreamIO &stream, CZNImage &image)
     const bool ok = ctx.Png && ctx.Info && ctx.EndInfo && Decode(&ctx, &stream, &image);
     if (ctx.Png)
         png_destroy_read_struct(&ctx.Png, ctx.Info ? &ctx.Info : nullptr, ctx.EndInfo ? &ctx.EndInfo : nullptr);
-    std::free(ctx.Rows);
-    std::free(ctx.Pixels);
+    std::free(ctx.Row);
     if (!ok)
         image.Release();
     return ok;

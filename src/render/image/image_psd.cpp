@@ -100,7 +100,7 @@ bool ZnLoadPSD(CZNStreamIO &stream, CZNImage &image)
                                    ? header.Channels * (uint64_t{header.Height} * 2 + (pixels + 127) / 128 * 2)
                                    : header.Channels * pixels;
     if (!ZnStreamHolds(stream, stream.Tell(), dataBytes) ||
-        !image.AllocImageMem(header.Width, header.Height, bits, alpha)) {
+        !image.AllocUnclearedImageMem(header.Width, header.Height, bits, alpha)) {
         image.Release();
         return false;
     }

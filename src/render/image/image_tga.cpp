@@ -121,7 +121,7 @@ bool ZnLoadTGA(CZNStreamIO &stream, CZNImage &image)
     if (!reader.IsValid() || !reader.Skip(header[0]) || !reader.Skip(colourMap) ||
         !ZnStreamHolds(stream, dataStart, header[0] + colourMap + pixelBytes))
         return false;
-    if (!image.AllocImageMem(width, height, 24, alpha)) {
+    if (!image.AllocUnclearedImageMem(width, height, 24, alpha)) {
         image.Release();
         return false;
     }
