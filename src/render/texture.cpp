@@ -8,6 +8,8 @@
 #include <new>
 #include <vector>
 
+#include <zlib.h>
+
 #include "app/editor_app.h"
 #include "render/direct3d.h"
 #include "fileio/memory_stream_io.h"
@@ -18,7 +20,6 @@
 #include "platform/gdi/gdi_api.h"
 #include "render/image/image.h"
 #include "render/texture_package.h"
-#include "scene/crc32.h"
 #include "scene/path_utils.h"
 
 namespace
@@ -313,15 +314,17 @@ DWORD CZNTexture::CalculateTextureCRC(const CZNImage *image)
 {
     if (!image)
         return 0;
+    // zlib's CRC-32 is the standard one continued from the value before, as CRC32_Buffer, and
+    // many times faster than a byte table over the whole picture.
     const size_t planeSize = image->GetPlaneSize();
-    DWORD crc = 0;
+    uLong crc = 0;
     for (const BYTE *plane :
          {image->GetAlphaPlane(), image->GetRedPlane(), image->GetGreenPlane(), image->GetBluePlane()})
         if (plane)
-            crc = CRC32_Buffer(plane, planeSize, crc);
+            crc = crc32_z(crc, plane, planeSize);
     if (image->GetPalette())
-        crc = CRC32_Buffer(image->GetPalette(), 256 * sizeof(RGBQUAD), crc);
-    return crc;
+        crc = crc32_z(crc, reinterpret_cast<const Bytef *>(image->GetPalette()), 256 * sizeof(RGBQUAD));
+    return static_cast<DWORD>(crc);
 }
 
 int CZNTexture::DrawPreview(HDC dc, int x, int y, int w, int h)

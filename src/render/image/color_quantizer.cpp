@@ -67,30 +67,43 @@ void CZNColorQuantizer::FreeNode(int index)
 
 bool CZNColorQuantizer::Insert(BYTE red, BYTE green, BYTE blue)
 {
+    // Each level halves the colour box: mid = (min + max) / 2, a sample <= mid going to the lower
+    // half. For the first eight levels that is the sample's bit 8 - level, taken directly.
     int minR = 0, minG = 0, minB = 0, maxR = 255, maxG = 255, maxB = 255;
     int node = m_Root;
     for (int level = 1;; ++level) {
-        int slot = 0;
-        int mid = (minR + maxR) / 2;
-        if (red <= mid) {
-            maxR = mid;
+        int slot;
+        if (level <= 8) {
+            const int shift = 8 - level;
+            slot = ((red >> shift) & 1) | (((green >> shift) & 1) << 1) | (((blue >> shift) & 1) << 2);
         } else {
-            slot |= 1;
-            minR = mid;
-        }
-        mid = (minG + maxG) / 2;
-        if (green <= mid) {
-            maxG = mid;
-        } else {
-            slot |= 2;
-            minG = mid;
-        }
-        mid = (minB + maxB) / 2;
-        if (blue <= mid) {
-            maxB = mid;
-        } else {
-            slot |= 4;
-            minB = mid;
+            if (level == 9) {
+                // The boxes the first eight levels narrowed to.
+                minR = red > 0 ? red - 1 : 0, maxR = red, minG = green > 0 ? green - 1 : 0, maxG = green;
+                minB = blue > 0 ? blue - 1 : 0, maxB = blue;
+            }
+            slot = 0;
+            int mid = (minR + maxR) / 2;
+            if (red <= mid) {
+                maxR = mid;
+            } else {
+                slot |= 1;
+                minR = mid;
+            }
+            mid = (minG + maxG) / 2;
+            if (green <= mid) {
+                maxG = mid;
+            } else {
+                slot |= 2;
+                minG = mid;
+            }
+            mid = (minB + maxB) / 2;
+            if (blue <= mid) {
+                maxB = mid;
+            } else {
+                slot |= 4;
+                minB = mid;
+            }
         }
         int child = m_Nodes[node].Children[slot];
         if (child == -1) {

@@ -18,6 +18,7 @@
 #include "render/image/image_psd.h"
 #include "fileio/buffered_stream_reader.h"
 #include "render/image/image_tga.h"
+#include "render/image/palette_search.h"
 
 namespace
 {
@@ -313,21 +314,11 @@ bool CZNImage::ChangeColorDepth(BYTE bits, bool alpha)
             return false;
         }
         const int count = quantizer.FillPalette(m_pPalette);
-        // Neighbouring pixels often share a colour: remember the last answer.
-        int last = -1;
-        BYTE lastR = 0, lastG = 0, lastB = 0;
-        for (DWORD i = 0; i < size; ++i) {
-            const BYTE r = m_pRed[i], g = m_pGreen[i], b = m_pBlue[i];
-            if (last < 0 || r != lastR || g != lastG || b != lastB) {
-                last = CZNColorQuantizer::NearestColor(m_pPalette, count, r, g, b);
-                if (last < 0)
-                    last = 0;
-                lastR = r;
-                lastG = g;
-                lastB = b;
-            }
-            m_pRed[i] = static_cast<BYTE>(last);
-        }
+        CZNPaletteSearch search(m_pPalette, count);
+        if (count > 0)
+            search.NearestAll(m_pRed, m_pGreen, m_pBlue, m_pRed, size);
+        else
+            std::memset(m_pRed, 0, size);
         m_pGreen = m_pBlue = nullptr;
     }
 

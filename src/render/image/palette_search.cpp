@@ -1,0 +1,197 @@
+#include "render/image/palette_search.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <iterator>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
+namespace
+{
+
+using Table = CZNPaletteSearch::Table;
+
+constexpr int kMaxSum = 3 * 255;
+// Samples of the entries past the last: far from every colour, so never the nearest.
+constexpr int16_t kFar = 2000;
+
+inline int Distance(const RGBQUAD &e, int red, int green, int blue)
+{
+    return std::abs(e.rgbRed - red) + std::abs(e.rgbGreen - green) + std::abs(e.rgbBlue - blue);
+}
+
+// A search key: the distance, kept under 255, above the entry's index, so that the least key is
+// the nearest entry and, among equally near ones, the lowest index. A least key of 255 << 8 or
+// more says the nearest distance is 255 or more, which keys cannot order.
+inline int Key(int distance, int index)
+{
+    return (std::min(distance, 255) << 8) | index;
+}
+
+// The least key of the sorted entries [first, last), rounded out to whole blocks of 16: more
+// entries than asked do no harm, each being a real entry or a far one.
+struct PortableKernel {
+    static int LeastKey(const Table &t, int first, int last, int red, int green, int blue)
+    {
+        int best = INT_MAX;
+        for (int i = first & ~15; i < last; ++i) {
+            const int distance = std::abs(t.Red[i] - red) + std::abs(t.Green[i] - green) + std::abs(t.Blue[i] - blue);
+            best = std::min(best, Key(distance, t.Index[i]));
+        }
+        return best;
+    }
+};
+
+#if defined(__x86_64__) || defined(__i386__)
+struct Avx2Kernel {
+    __attribute__((target("avx2"))) static int LeastKey(const Table &t, int first, int last, int red, int green,
+                                                        int blue)
+    {
+        const __m256i r = _mm256_set1_epi16(static_cast<int16_t>(red));
+        const __m256i g = _mm256_set1_epi16(static_cast<int16_t>(green));
+        const __m256i b = _mm256_set1_epi16(static_cast<int16_t>(blue));
+        const __m256i cap = _mm256_set1_epi16(255);
+        __m256i best = _mm256_set1_epi16(-1);
+        for (int i = first & ~15; i < last; i += 16) {
+            const __m256i reds = _mm256_load_si256(reinterpret_cast<const __m256i *>(t.Red + i));
+            const __m256i greens = _mm256_load_si256(reinterpret_cast<const __m256i *>(t.Green + i));
+            const __m256i blues = _mm256_load_si256(reinterpret_cast<const __m256i *>(t.Blue + i));
+            const __m256i indices = _mm256_load_si256(reinterpret_cast<const __m256i *>(t.Index + i));
+            __m256i d = _mm256_abs_epi16(_mm256_sub_epi16(reds, r));
+            d = _mm256_add_epi16(d, _mm256_abs_epi16(_mm256_sub_epi16(greens, g)));
+            d = _mm256_add_epi16(d, _mm256_abs_epi16(_mm256_sub_epi16(blues, b)));
+            best = _mm256_min_epu16(best, _mm256_or_si256(_mm256_slli_epi16(_mm256_min_epu16(d, cap), 8), indices));
+        }
+        const __m128i m = _mm_minpos_epu16(_mm_min_epu16(_mm256_castsi256_si128(best), _mm256_extracti128_si256(best, 1)));
+        return _mm_cvtsi128_si32(m) & 0xFFFF;
+    }
+};
+#endif
+
+template <class Kernel> inline __attribute__((always_inline)) int Search(const Table &t, int red, int green, int blue)
+{
+    // |dR| + |dG| + |dB| >= |sum - entry sum|, and the entry last answered is some distance away:
+    // no entry whose sum differs by more than that distance can be nearer.
+    const int sum = red + green + blue;
+    const int reach = t.Last >= 0 ? Distance(t.Palette[t.Last], red, green, blue) : kMaxSum;
+    const int first = t.FirstWithSum[std::max(0, sum - reach)];
+    const int last = t.FirstWithSum[std::min(kMaxSum + 1, sum + reach + 1)];
+    const int key = Kernel::LeastKey(t, first, last, red, green, blue);
+    if ((key >> 8) < 255)
+        return key & 0xFF;
+    // Nothing within 254: every entry, as rarely as such a distant colour comes.
+    int best = 0;
+    for (int i = 1; i < t.Count; ++i)
+        if (Distance(t.Palette[i], red, green, blue) < Distance(t.Palette[best], red, green, blue))
+            best = i;
+    return best;
+}
+
+template <class Kernel> inline __attribute__((always_inline)) int Nearest(Table &t, BYTE red, BYTE green, BYTE blue)
+{
+    const uint32_t colour = (1u << 24) | (uint32_t{red} << 16) | (uint32_t{green} << 8) | blue;
+    const uint32_t slot = (colour * 2654435761u) >> 22; // the top 10 bits of a multiplicative hash
+    if (t.CachedColour[slot] != colour) {
+        t.CachedColour[slot] = colour;
+        t.CachedIndex[slot] = static_cast<int16_t>(Search<Kernel>(t, red, green, blue));
+    }
+    return t.Last = t.CachedIndex[slot];
+}
+
+template <class Kernel>
+inline __attribute__((always_inline)) void NearestAll(Table &t, const BYTE *red, const BYTE *green, const BYTE *blue,
+                                                      BYTE *indices, size_t count)
+{
+    for (size_t i = 0; i < count; ++i)
+        indices[i] = static_cast<BYTE>(Nearest<Kernel>(t, red[i], green[i], blue[i]));
+}
+
+int NearestPortable(Table &t, BYTE red, BYTE green, BYTE blue)
+{
+    return Nearest<PortableKernel>(t, red, green, blue);
+}
+
+void NearestAllPortable(Table &t, const BYTE *red, const BYTE *green, const BYTE *blue, BYTE *indices, size_t count)
+{
+    NearestAll<PortableKernel>(t, red, green, blue, indices, count);
+}
+
+struct Functions {
+    int (*Nearest)(Table &, BYTE, BYTE, BYTE);
+    void (*NearestAll)(Table &, const BYTE *, const BYTE *, const BYTE *, BYTE *, size_t);
+};
+
+#if defined(__x86_64__) || defined(__i386__)
+__attribute__((target("avx2"))) int NearestAvx2(Table &t, BYTE red, BYTE green, BYTE blue)
+{
+    return Nearest<Avx2Kernel>(t, red, green, blue);
+}
+
+__attribute__((target("avx2"))) void NearestAllAvx2(Table &t, const BYTE *red, const BYTE *green, const BYTE *blue,
+                                                    BYTE *indices, size_t count)
+{
+    NearestAll<Avx2Kernel>(t, red, green, blue, indices, count);
+}
+#endif
+
+const Functions &Choose()
+{
+    static const Functions portable = {NearestPortable, NearestAllPortable};
+#if defined(__x86_64__) || defined(__i386__)
+    static const Functions avx2 = {NearestAvx2, NearestAllAvx2};
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2"))
+        return avx2;
+#endif
+    return portable;
+}
+
+const Functions &Chosen()
+{
+    static const Functions &functions = Choose();
+    return functions;
+}
+
+} // namespace
+
+CZNPaletteSearch::CZNPaletteSearch(const RGBQUAD *palette, int count)
+{
+    Table &t = m_Table;
+    t.Count = palette ? std::clamp(count, 0, 256) : 0;
+    t.Last = -1;
+    std::copy(palette, palette + t.Count, t.Palette);
+    // Sorted by sum with a counting sort: equal sums keep the order of their indices.
+    auto sum = [&](int i) { return t.Palette[i].rgbRed + t.Palette[i].rgbGreen + t.Palette[i].rgbBlue; };
+    int next[kMaxSum + 2] = {};
+    for (int i = 0; i < t.Count; ++i)
+        ++next[sum(i) + 1];
+    for (int s = 1; s <= kMaxSum + 1; ++s)
+        next[s] += next[s - 1];
+    for (int s = 0; s <= kMaxSum + 1; ++s)
+        t.FirstWithSum[s] = static_cast<int16_t>(next[s]);
+    int order[256];
+    for (int i = 0; i < t.Count; ++i)
+        order[next[sum(i)]++] = i;
+    for (int i = 0; i < 256 + 16; ++i) {
+        const bool real = i < t.Count;
+        t.Red[i] = real ? t.Palette[order[i]].rgbRed : kFar;
+        t.Green[i] = real ? t.Palette[order[i]].rgbGreen : kFar;
+        t.Blue[i] = real ? t.Palette[order[i]].rgbBlue : kFar;
+        t.Index[i] = static_cast<int16_t>(real ? order[i] : 255);
+    }
+    std::fill(std::begin(t.CachedColour), std::end(t.CachedColour), 0u);
+}
+
+int CZNPaletteSearch::Nearest(BYTE red, BYTE green, BYTE blue)
+{
+    return m_Table.Count < 1 ? -1 : Chosen().Nearest(m_Table, red, green, blue);
+}
+
+void CZNPaletteSearch::NearestAll(const BYTE *red, const BYTE *green, const BYTE *blue, BYTE *indices, size_t count)
+{
+    if (m_Table.Count >= 1)
+        Chosen().NearestAll(m_Table, red, green, blue, indices, count);
+}
