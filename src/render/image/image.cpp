@@ -1,5 +1,6 @@
 #include "render/image/image.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -180,30 +181,34 @@ bool CZNImage::PixelResize(DWORD width, DWORD height)
 {
     if (m_Width == 0 || m_Height == 0)
         return false;
+    // The source column of every target column, worked out once.
+    const uint64_t w = m_Width, h = m_Height;
+    uint64_t *columns = width ? static_cast<uint64_t *>(std::malloc(sizeof(uint64_t) * width)) : nullptr;
     BYTE *planes[4];
-    if (!AllocPlanes(planes, width, height, m_BitsPerPixel, m_bAlpha, false))
+    if (!columns || !AllocPlanes(planes, width, height, m_BitsPerPixel, m_bAlpha, false)) {
+        std::free(columns);
         return false;
+    }
+    for (uint64_t x = 0; x < width; ++x)
+        columns[x] = std::min(((w * x * 256 / width) + 255) / 256, w - 1);
 
     const BYTE *old[4] = {m_pAlpha, m_pRed, m_pGreen, m_pBlue};
-    for (int i = 0; i < 4; ++i)
-        if (planes[i] && !old[i])
+    for (int i = 0; i < 4; ++i) {
+        if (!planes[i])
+            continue;
+        if (!old[i]) {
             std::memset(planes[i], 0, uint64_t{width} * height);
-    const uint64_t w = m_Width, h = m_Height;
-    for (uint64_t y = 0; y < height; ++y) {
-        uint64_t sy = ((h * y * 256 / height) + 255) / 256;
-        if (sy > h - 1)
-            sy = h - 1;
-        for (uint64_t x = 0; x < width; ++x) {
-            uint64_t sx = ((w * x * 256 / width) + 255) / 256;
-            if (sx > w - 1)
-                sx = w - 1;
-            const uint64_t from = sy * w + sx;
-            const uint64_t to = y * width + x;
-            for (int i = 0; i < 4; ++i)
-                if (planes[i] && old[i])
-                    planes[i][to] = old[i][from];
+            continue;
+        }
+        for (uint64_t y = 0; y < height; ++y) {
+            const uint64_t sy = std::min(((h * y * 256 / height) + 255) / 256, h - 1);
+            const BYTE *from = old[i] + sy * w;
+            BYTE *to = planes[i] + y * width;
+            for (uint64_t x = 0; x < width; ++x)
+                to[x] = from[columns[x]];
         }
     }
+    std::free(columns);
 
     std::free(m_pRed);
     m_Width = width;
