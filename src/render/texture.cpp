@@ -16,6 +16,7 @@
 #include "platform/d3d9/direct3d_device9.h"
 #include "platform/d3d9/direct3d_surface9.h"
 #include "platform/d3d9/direct3d_texture9.h"
+#include "platform/d3d9/pixel_format.h"
 #include "platform/d3dx/d3dx_texture.h"
 #include "platform/gdi/gdi_api.h"
 #include "render/image/image.h"
@@ -59,6 +60,84 @@ void PreviewSize(DWORD width, DWORD height, DWORD *previewWidth, DWORD *previewH
         *previewHeight = target;
         *previewWidth = std::max<DWORD>(1, static_cast<DWORD>(width * scale));
     }
+}
+
+// Writes the picture into a surface of its size in the surface's format, in one pass over the
+// planes (through the palette for 8-bit pictures): blue, green, red and alpha bytes for 32-bit
+// formats, otherwise each pixel through the format's packing. Pictures without alpha are opaque.
+bool WriteLevel(IDirect3DSurface9 *surface, const CZNImage &picture)
+{
+    D3DSURFACE_DESC desc;
+    D3DLOCKED_RECT locked;
+    if (FAILED(surface->GetDesc(&desc)) || FAILED(surface->LockRect(&locked, nullptr, 0)))
+        return false;
+    const UINT bytes = ZNFormatBytesPerPixel(desc.Format);
+    const bool wide = desc.Format == D3DFMT_A8R8G8B8 || desc.Format == D3DFMT_X8R8G8B8;
+    const bool keepAlpha = ZNFormatHasAlpha(desc.Format);
+    const RGBQUAD *palette = picture.GetBitsPerPixel() == 8 ? picture.GetPalette() : nullptr;
+    const DWORD width = picture.GetWidth();
+    for (DWORD y = 0; y < picture.GetHeight(); ++y) {
+        const size_t at = size_t{y} * width;
+        const BYTE *red = picture.GetRedPlane() + at;
+        const BYTE *green = palette ? nullptr : picture.GetGreenPlane() + at;
+        const BYTE *blue = palette ? nullptr : picture.GetBluePlane() + at;
+        const BYTE *alpha = picture.GetAlphaPlane() ? picture.GetAlphaPlane() + at : nullptr;
+        BYTE *row = static_cast<BYTE *>(locked.pBits) + size_t{y} * static_cast<size_t>(locked.Pitch);
+        for (DWORD x = 0; x < width; ++x) {
+            const BYTE r = palette ? palette[red[x]].rgbRed : red[x];
+            const BYTE g = palette ? palette[red[x]].rgbGreen : green[x];
+            const BYTE b = palette ? palette[red[x]].rgbBlue : blue[x];
+            const BYTE a = alpha && keepAlpha ? alpha[x] : 0xFF;
+            if (wide) {
+                BYTE *pixel = row + size_t{x} * 4;
+                pixel[0] = b;
+                pixel[1] = g;
+                pixel[2] = r;
+                pixel[3] = a;
+            } else {
+                ZNWritePixel(desc.Format, row + size_t{x} * bytes, D3DCOLOR_ARGB(a, r, g, b));
+            }
+        }
+    }
+    return SUCCEEDED(surface->UnlockRect());
+}
+
+// Fills a surface of another size with the picture, scaled by the loader: the picture packed as
+// interleaved 24-bit rows (blue, green, red and, with alpha, alpha) and loaded with the linear
+// filter. Failures are reported to the user.
+bool LoadScaledLevel(IDirect3DSurface9 *surface, CZNImage &picture)
+{
+    const bool alpha = picture.HasAlpha();
+    _RAWOPTIONS options = {};
+    options.Width = picture.GetWidth();
+    options.Height = picture.GetHeight();
+    options.BitsPerPixel = 24;
+    options.Alpha = alpha;
+    options.Planes = 1;
+    options.BlueIndex = 0;
+    options.GreenIndex = 1;
+    options.RedIndex = 2;
+    options.AlphaIndex = 3;
+    options.DataOffset = 0;
+    options.RowPadding = 0;
+    options.BottomUp = false;
+    DWORD size = 0;
+    BYTE *data = picture.CompileRawData(options, size, nullptr);
+    if (!data) {
+        Report(" Compile Raw Data FAILED");
+        return false;
+    }
+    const RECT source = {0, 0, static_cast<LONG>(picture.GetWidth()), static_cast<LONG>(picture.GetHeight())};
+    const D3DFORMAT sourceFormat = alpha ? D3DFMT_A8R8G8B8 : D3DFMT_R8G8B8;
+    const UINT pitch = picture.GetWidth() * (alpha ? 4 : 3);
+    const HRESULT loaded = D3DXLoadSurfaceFromMemory(surface, nullptr, nullptr, data, sourceFormat, pitch, nullptr,
+                                                     &source, D3DX_FILTER_LINEAR, 0);
+    delete[] data;
+    if (FAILED(loaded)) {
+        Report(" D3DXLoadSurfaceFromMemory FAILED");
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -265,38 +344,19 @@ int CZNTexture::GenerateTexture()
         ReleaseTexture();
         return 0;
     }
-
-    _RAWOPTIONS options = {};
-    options.Width = picture.GetWidth();
-    options.Height = picture.GetHeight();
-    options.BitsPerPixel = 24;
-    options.Alpha = alpha;
-    options.Planes = 1;
-    options.BlueIndex = 0;
-    options.GreenIndex = 1;
-    options.RedIndex = 2;
-    options.AlphaIndex = 3;
-    options.DataOffset = 0;
-    options.RowPadding = 0;
-    options.BottomUp = false;
-    DWORD size = 0;
-    BYTE *data = picture.CompileRawData(options, size, nullptr);
-    if (!data) {
-        Report(" Compile Raw Data FAILED");
-        surface->Release();
-        ReleaseTexture();
-        return 0;
+    // A picture of the texture's size goes into it as it is, converted once and uploaded once;
+    // only one of another size is scaled.
+    D3DSURFACE_DESC desc;
+    bool filled;
+    if (SUCCEEDED(surface->GetDesc(&desc)) && desc.Width == picture.GetWidth() && desc.Height == picture.GetHeight()) {
+        filled = WriteLevel(surface, picture);
+        if (!filled)
+            Report(" D3DXLoadSurfaceFromMemory FAILED");
+    } else {
+        filled = LoadScaledLevel(surface, picture);
     }
-
-    const RECT source = {0, 0, static_cast<LONG>(picture.GetWidth()), static_cast<LONG>(picture.GetHeight())};
-    const D3DFORMAT sourceFormat = alpha ? D3DFMT_A8R8G8B8 : D3DFMT_R8G8B8;
-    const UINT pitch = picture.GetWidth() * (alpha ? 4 : 3);
-    HRESULT loaded = D3DXLoadSurfaceFromMemory(surface, nullptr, nullptr, data, sourceFormat, pitch, nullptr, &source,
-                                               D3DX_FILTER_LINEAR, 0);
     surface->Release();
-    delete[] data;
-    if (FAILED(loaded)) {
-        Report(" D3DXLoadSurfaceFromMemory FAILED");
+    if (!filled) {
         ReleaseTexture();
         return 0;
     }

@@ -80,6 +80,8 @@ public:
 
 private:
     int LoadImageA(CZNImage *image, const char *path, const char *package);
+    // Builds the device texture from the picture, read again. A picture the device takes at its
+    // size is converted once into level 0; each level is uploaded once. 0 on failure.
     int GenerateTexture();
     static DWORD CalculateTextureCRC(const CZNImage *image);
 

@@ -217,3 +217,31 @@ TEST_F(ZnDeviceTextureTest, MipFilterPicksTheLevel)
     DrawScreen(0xFFFFFFFF);
     EXPECT_EQ(Pixel(16, 16), 0xFF00FF00u);
 }
+
+// Creation uploads nothing: levels never written are drawn as the zeros they hold (alpha 0
+// included, so blending them leaves what was drawn before), whether the texture is drawn before
+// any write or after only some of its levels were written.
+TEST_F(ZnDeviceTextureTest, LevelsNeverWrittenDrawAsZeros)
+{
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_CURRENT);
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_TEXTURE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    ASSERT_EQ(device->CreateTexture(64, 64, 2, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
+    device->SetTexture(0, texture);
+    auto drawOverBlue = [&] {
+        device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF0000FF, 1.0f, 0);
+        DrawScreen(0xFFFFFFFF);
+        return Pixel(16, 16);
+    };
+    EXPECT_EQ(drawOverBlue(), 0xFF0000FFu);
+
+    Fill(0, {0xFFFF0000});
+    EXPECT_EQ(drawOverBlue(), 0xFFFF0000u);
+    device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_POINT);
+    EXPECT_EQ(drawOverBlue(), 0xFF0000FFu); // level 1, never written
+    Fill(1, {0xFF00FF00});
+    EXPECT_EQ(drawOverBlue(), 0xFF00FF00u);
+}

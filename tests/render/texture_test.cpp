@@ -10,6 +10,8 @@
 #include "image_fixtures.h"
 #include "platform/d3d9/direct3d9.h"
 #include "platform/d3d9/direct3d_texture9.h"
+#include "platform/d3d9/pixel_format.h"
+#include "platform/d3dx/d3dx_texture.h"
 #include "platform/gdi/dc.h"
 #include "render/image/image.h"
 #include "render/texture.h"
@@ -448,4 +450,97 @@ TEST_F(TextureDeviceTest, SizesFollowTheDeviceRulesAndMipLevelsTakeEffectOnTheNe
     EXPECT_EQ(h, 8);
     EXPECT_EQ(texture.GetRefCount(), 1);
     texture.DecreaseRefCount();
+}
+
+namespace
+{
+struct PictureCase {
+    const char *Name;
+    std::string File;
+    std::string Bytes;
+};
+} // namespace
+
+// A picture that keeps its size goes into level 0 exactly as the surface loader puts the packed
+// picture there (every depth, palettes and alpha included), and the levels below are filtered
+// from it.
+TEST_F(TextureDeviceTest, LevelZeroHoldsThePictureAsTheLoaderPutsIt)
+{
+    IDirect3DDevice9 *device = StartApp3D().GetDevice();
+    ZnPngPicture grey{5, 3, PNG_COLOR_TYPE_GRAY, 8, false, {"\x01\x40\x80\xC0\xFF", "abcde", "ABCDE"}, {}, {}};
+    const std::vector<PictureCase> cases = {
+        {"rgb", "rgb.bmp", ZnMakeBmp(12, 7, 5)},
+        {"indexed", "indexed.bmp", ZnSampleBMP8()},
+        {"grey", "grey.png", ZnWritePng(grey)},
+        {"alpha", "alpha.png", ZnMakePng(9, 6, 4, true)},
+        {"tga", "plain.tga", ZnMakeTga(16, 16, 6)},
+    };
+    for (const PictureCase &c : cases) {
+        SCOPED_TRACE(c.Name);
+        const std::string path = Written(dir, c.File, c.Bytes);
+        CZNImage picture;
+        ASSERT_TRUE(picture.LoadImageFile(path.c_str()));
+        CZNTexture texture(path.c_str(), nullptr);
+        texture.SetMipLevels(2);
+        texture.IncreaseRefCount();
+        IDirect3DTexture9 *made = texture.GetD3DTexture();
+        ASSERT_NE(made, nullptr);
+        UINT width, height;
+        D3DFORMAT format;
+        const std::vector<D3DCOLOR> level0 = Level0(made, &width, &height, &format);
+        ASSERT_EQ(width, picture.GetWidth());
+        ASSERT_EQ(height, picture.GetHeight());
+
+        // What the loader makes of the packed picture on a surface of the same format.
+        _RAWOPTIONS options = {picture.GetWidth(), picture.GetHeight(), 24, picture.HasAlpha(), 1, 3, 2, 1, 0, 0, 0,
+                               false};
+        DWORD size = 0;
+        std::unique_ptr<BYTE[]> packed(picture.CompileRawData(options, size, nullptr));
+        ASSERT_NE(packed, nullptr);
+        IDirect3DSurface9 *expected = nullptr;
+        ASSERT_EQ(device->CreateOffscreenPlainSurface(width, height, format, D3DPOOL_SCRATCH, &expected, nullptr),
+                  D3D_OK);
+        const RECT source = {0, 0, LONG(width), LONG(height)};
+        ASSERT_EQ(D3DXLoadSurfaceFromMemory(expected, nullptr, nullptr, packed.get(),
+                                            picture.HasAlpha() ? D3DFMT_A8R8G8B8 : D3DFMT_R8G8B8,
+                                            width * (picture.HasAlpha() ? 4 : 3), nullptr, &source,
+                                            D3DX_FILTER_LINEAR, 0),
+                  D3D_OK);
+        D3DLOCKED_RECT locked;
+        ASSERT_EQ(expected->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+        for (UINT y = 0; y < height; ++y)
+            for (UINT x = 0; x < width; ++x)
+                ASSERT_EQ(level0[y * width + x],
+                          ZNReadPixel(format, static_cast<BYTE *>(locked.pBits) + y * locked.Pitch + x * 4))
+                    << x << "," << y;
+        expected->UnlockRect();
+        expected->Release();
+
+        // Level 1 is level 0 reduced.
+        ASSERT_EQ(made->GetLevelCount(), 2u);
+        IDirect3DSurface9 *top = nullptr, *below = nullptr, *reduced = nullptr;
+        made->GetSurfaceLevel(0, &top);
+        made->GetSurfaceLevel(1, &below);
+        D3DSURFACE_DESC desc;
+        below->GetDesc(&desc);
+        ASSERT_EQ(device->CreateOffscreenPlainSurface(desc.Width, desc.Height, format, D3DPOOL_SCRATCH, &reduced,
+                                                        nullptr),
+                  D3D_OK);
+        ASSERT_EQ(D3DXLoadSurfaceFromSurface(reduced, nullptr, nullptr, top, nullptr, nullptr, D3DX_FILTER_LINEAR, 0),
+                  D3D_OK);
+        D3DLOCKED_RECT a, b;
+        ASSERT_EQ(below->LockRect(&a, nullptr, D3DLOCK_READONLY), D3D_OK);
+        ASSERT_EQ(reduced->LockRect(&b, nullptr, D3DLOCK_READONLY), D3D_OK);
+        for (UINT y = 0; y < desc.Height; ++y)
+            EXPECT_EQ(std::memcmp(static_cast<BYTE *>(a.pBits) + y * a.Pitch, static_cast<BYTE *>(b.pBits) + y * b.Pitch,
+                                  desc.Width * 4),
+                      0);
+        below->UnlockRect();
+        reduced->UnlockRect();
+        reduced->Release();
+        below->Release();
+        top->Release();
+        texture.DecreaseRefCount();
+    }
+    EXPECT_TRUE(reporter.Entries().empty());
 }

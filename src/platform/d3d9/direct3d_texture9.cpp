@@ -29,8 +29,9 @@ IDirect3DTexture9::IDirect3DTexture9(IDirect3DDevice9 *device, UINT width, UINT 
         surface->m_container = this;
         surface->m_level = i;
         m_levels.push_back(surface);
-        UploadLevel(i);
     }
+    m_uploaded.assign(levels, false);
+    m_notUploaded = levels;
 }
 
 IDirect3DTexture9::~IDirect3DTexture9()
@@ -91,10 +92,17 @@ void IDirect3DTexture9::UploadLevel(UINT level)
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), GL_RGBA8, static_cast<GLsizei>(desc.Width),
                  static_cast<GLsizei>(desc.Height), 0, GL_BGRA, GL_UNSIGNED_BYTE, pixels);
+    if (!m_uploaded[level]) {
+        m_uploaded[level] = true;
+        --m_notUploaded;
+    }
 }
 
 void IDirect3DTexture9::BindForDrawing(const DWORD *samplerStates)
 {
+    for (UINT level = 0; m_notUploaded > 0 && level < m_levels.size(); ++level)
+        if (!m_uploaded[level])
+            UploadLevel(level);
     glBindTexture(GL_TEXTURE_2D, m_glTexture);
     bool minLinear = samplerStates[D3DSAMP_MINFILTER] == D3DTEXF_LINEAR;
     GLint minFilter = minLinear ? GL_LINEAR : GL_NEAREST;

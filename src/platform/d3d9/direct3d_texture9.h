@@ -1,7 +1,9 @@
 #pragma once
 
 // A mip-mapped 2D texture. Every level keeps its pixels in memory; unlocking a level uploads it
-// to the OpenGL texture the device samples.
+// to the OpenGL texture the device samples. Creation uploads nothing: a level never unlocked goes
+// up (as the zeros it holds) when the texture is first drawn, so each level written once is
+// uploaded once.
 #include <vector>
 
 #include "platform/d3d9/direct3d_base_texture9.h"
@@ -28,6 +30,8 @@ private:
     void UploadLevel(UINT level);
 
     std::vector<IDirect3DSurface9 *> m_levels;
+    std::vector<bool> m_uploaded; // per level: the OpenGL texture holds it
+    UINT m_notUploaded = 0;       // levels not uploaded yet
     unsigned int m_glTexture = 0;
     // Sampler values last given to the OpenGL texture: min, mag, wrap s, wrap t.
     int m_glParams[4] = {0, 0, 0, 0};

@@ -184,7 +184,8 @@ HRESULT D3DXLoadSurfaceFromMemory(IDirect3DSurface9 *destination, const PALETTEE
         }
     }
     auto dw = static_cast<UINT>(dr.right - dr.left), dh = static_cast<UINT>(dr.bottom - dr.top);
-    std::vector<D3DCOLOR> scaled = Resample(pixels, sw, sh, dw, dh, kind);
+    // Every filter maps a pixel of an unscaled copy to itself.
+    std::vector<D3DCOLOR> scaled = dw == sw && dh == sh ? std::move(pixels) : Resample(pixels, sw, sh, dw, dh, kind);
 
     D3DLOCKED_RECT locked;
     HRESULT hr = destination->LockRect(&locked, &dr, 0);
