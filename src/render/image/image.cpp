@@ -183,10 +183,12 @@ bool CZNImage::PixelResize(DWORD width, DWORD height)
         return false;
     // The source column of every target column, worked out once.
     const uint64_t w = m_Width, h = m_Height;
-    uint64_t *columns = width ? static_cast<uint64_t *>(std::malloc(sizeof(uint64_t) * width)) : nullptr;
     BYTE *planes[4];
-    if (!columns || !AllocPlanes(planes, width, height, m_BitsPerPixel, m_bAlpha, false)) {
-        std::free(columns);
+    if (!AllocPlanes(planes, width, height, m_BitsPerPixel, m_bAlpha, false))
+        return false;
+    auto *columns = static_cast<uint64_t *>(std::malloc(sizeof(uint64_t) * width));
+    if (!columns) {
+        std::free(planes[1]);
         return false;
     }
     for (uint64_t x = 0; x < width; ++x)
