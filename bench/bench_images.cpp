@@ -51,7 +51,8 @@ const std::vector<uint8_t> &Picture()
 
 std::string Png(bool alpha, bool interlaced)
 {
-    ZnPngPicture picture{kSize, kSize, alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, 8, interlaced, {}, {}, {}};
+    const int colourType = alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB;
+    ZnPngPicture picture{kSize, kSize, colourType, 8, interlaced, {}, {}, {}};
     const std::vector<uint8_t> &p = Picture();
     for (uint32_t y = 0; y < kSize; ++y) {
         std::string row;

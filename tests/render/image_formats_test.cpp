@@ -276,9 +276,10 @@ std::vector<TgaCase> TgaCases()
             cases.push_back({"RightToLeftBottomUp", b.Data, 2, 2, {D, C, B, A}});
     }
     ZnBytes rle = TgaHeader(10, 3, 2, 24, 0x30);
-    rle.U8(0x83).U8(1).U8(2).U8(3);           // run of 4 over the row end
+    rle.U8(0x83).U8(1).U8(2).U8(3); // run of 4 over the row end
     rle.U8(0x01).U8(4).U8(5).U8(6).U8(7).U8(8).U8(9);
-    cases.push_back({"RightToLeftRunLength", rle.Data, 3, 2, {0x030201, 0x030201, 0x030201, 0x090807, 0x060504, 0x030201}});
+    cases.push_back(
+        {"RightToLeftRunLength", rle.Data, 3, 2, {0x030201, 0x030201, 0x030201, 0x090807, 0x060504, 0x030201}});
 
     // 32 bits with alpha bytes 0x00 and 0x40 and an extension area naming the alpha's kind.
     ZnBytes junk = TgaHeader(2, 2, 1, 32, 0x28);
@@ -436,7 +437,7 @@ void PrintTo(const InterlacedCase &c, std::ostream *os)
 ZnPngPicture InterlacedCasePicture(const InterlacedCase &c, bool interlaced)
 {
     ZnPngPicture picture{c.Width, c.Height, c.ColourType, c.Depth, interlaced, {}, {}, {}};
-    const int channels = c.ColourType == PNG_COLOR_TYPE_RGB         ? 3
+    const int channels = c.ColourType == PNG_COLOR_TYPE_RGB          ? 3
                          : c.ColourType == PNG_COLOR_TYPE_RGB_ALPHA  ? 4
                          : c.ColourType == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
                                                                      : 1;
@@ -488,21 +489,19 @@ TEST_P(ImagePNGInterlaced, LoadsAsThePlainPicture)
     ExpectPixels(interlaced, c.Width, c.Height, expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, ImagePNGInterlaced,
-                         ::testing::Values(InterlacedCase{"OnePixel", 1, 1, PNG_COLOR_TYPE_RGB, 8, false},
-                                           InterlacedCase{"OneRow", 9, 1, PNG_COLOR_TYPE_RGB, 8, false},
-                                           InterlacedCase{"OneColumn", 1, 9, PNG_COLOR_TYPE_RGB, 8, false},
-                                           InterlacedCase{"ThreeByTwo", 3, 2, PNG_COLOR_TYPE_RGB_ALPHA, 8, false},
-                                           InterlacedCase{"Rgb", 37, 29, PNG_COLOR_TYPE_RGB, 8, false},
-                                           InterlacedCase{"Rgba16", 17, 23, PNG_COLOR_TYPE_RGB_ALPHA, 16, false},
-                                           InterlacedCase{"Grey2", 21, 13, PNG_COLOR_TYPE_GRAY, 2, false},
-                                           InterlacedCase{"GreyAlpha", 19, 12, PNG_COLOR_TYPE_GRAY_ALPHA, 8, false},
-                                           InterlacedCase{"Palette1", 33, 10, PNG_COLOR_TYPE_PALETTE, 1, false},
-                                           InterlacedCase{"Palette4Transparent", 15, 17, PNG_COLOR_TYPE_PALETTE, 4,
-                                                          true}),
-                         [](const ::testing::TestParamInfo<InterlacedCase> &info) {
-                             return std::string(info.param.Name);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ImagePNGInterlaced,
+    ::testing::Values(InterlacedCase{"OnePixel", 1, 1, PNG_COLOR_TYPE_RGB, 8, false},
+                      InterlacedCase{"OneRow", 9, 1, PNG_COLOR_TYPE_RGB, 8, false},
+                      InterlacedCase{"OneColumn", 1, 9, PNG_COLOR_TYPE_RGB, 8, false},
+                      InterlacedCase{"ThreeByTwo", 3, 2, PNG_COLOR_TYPE_RGB_ALPHA, 8, false},
+                      InterlacedCase{"Rgb", 37, 29, PNG_COLOR_TYPE_RGB, 8, false},
+                      InterlacedCase{"Rgba16", 17, 23, PNG_COLOR_TYPE_RGB_ALPHA, 16, false},
+                      InterlacedCase{"Grey2", 21, 13, PNG_COLOR_TYPE_GRAY, 2, false},
+                      InterlacedCase{"GreyAlpha", 19, 12, PNG_COLOR_TYPE_GRAY_ALPHA, 8, false},
+                      InterlacedCase{"Palette1", 33, 10, PNG_COLOR_TYPE_PALETTE, 1, false},
+                      InterlacedCase{"Palette4Transparent", 15, 17, PNG_COLOR_TYPE_PALETTE, 4, true}),
+    [](const ::testing::TestParamInfo<InterlacedCase> &info) { return std::string(info.param.Name); });
 
 TEST(ImageJPG, ColourAndGreyWithinTolerance)
 {

@@ -62,10 +62,8 @@ std::vector<RGBQUAD> QuantizedPalette()
 std::vector<PaletteCase> PaletteCases()
 {
     std::vector<PaletteCase> cases = {
-        {"OneEntry", {{10, 200, 30, 0}}},
-        {"TwoEqualEntries", {{90, 90, 90, 0}, {90, 90, 90, 0}}},
-        {"Seventeen", RandomPalette(17, 5, 256)},
-        {"Random256", RandomPalette(256, 7, 256)},
+        {"OneEntry", {{10, 200, 30, 0}}},           {"TwoEqualEntries", {{90, 90, 90, 0}, {90, 90, 90, 0}}},
+        {"Seventeen", RandomPalette(17, 5, 256)},   {"Random256", RandomPalette(256, 7, 256)},
         {"ManyTies256", RandomPalette(256, 11, 4)}, // few distinct values: equal entries and distances
         {"Quantized", QuantizedPalette()},
     };
@@ -105,7 +103,9 @@ TEST_P(PaletteSearchCases, AnswersAsTheExhaustiveSearch)
 }
 
 INSTANTIATE_TEST_SUITE_P(Palettes, PaletteSearchCases, ::testing::ValuesIn(PaletteCases()),
-                         [](const ::testing::TestParamInfo<PaletteCase> &info) { return std::string(info.param.Name); });
+                         [](const ::testing::TestParamInfo<PaletteCase> &info) {
+                             return std::string(info.param.Name);
+                         });
 
 // Every colour of pictures reduced to 8 bits gets the exhaustive search's index, whatever colour
 // was answered before it.

@@ -469,10 +469,8 @@ TEST_F(TextureDeviceTest, LevelZeroHoldsThePictureAsTheLoaderPutsIt)
     IDirect3DDevice9 *device = StartApp3D().GetDevice();
     ZnPngPicture grey{5, 3, PNG_COLOR_TYPE_GRAY, 8, false, {"\x01\x40\x80\xC0\xFF", "abcde", "ABCDE"}, {}, {}};
     const std::vector<PictureCase> cases = {
-        {"rgb", "rgb.bmp", ZnMakeBmp(12, 7, 5)},
-        {"indexed", "indexed.bmp", ZnSampleBMP8()},
-        {"grey", "grey.png", ZnWritePng(grey)},
-        {"alpha", "alpha.png", ZnMakePng(9, 6, 4, true)},
+        {"rgb", "rgb.bmp", ZnMakeBmp(12, 7, 5)},    {"indexed", "indexed.bmp", ZnSampleBMP8()},
+        {"grey", "grey.png", ZnWritePng(grey)},     {"alpha", "alpha.png", ZnMakePng(9, 6, 4, true)},
         {"tga", "plain.tga", ZnMakeTga(16, 16, 6)},
     };
     for (const PictureCase &c : cases) {
@@ -492,8 +490,8 @@ TEST_F(TextureDeviceTest, LevelZeroHoldsThePictureAsTheLoaderPutsIt)
         ASSERT_EQ(height, picture.GetHeight());
 
         // What the loader makes of the packed picture on a surface of the same format.
-        _RAWOPTIONS options = {picture.GetWidth(), picture.GetHeight(), 24, picture.HasAlpha(), 1, 3, 2, 1, 0, 0, 0,
-                               false};
+        _RAWOPTIONS options = {
+            picture.GetWidth(), picture.GetHeight(), 24, picture.HasAlpha(), 1, 3, 2, 1, 0, 0, 0, false};
         DWORD size = 0;
         std::unique_ptr<BYTE[]> packed(picture.CompileRawData(options, size, nullptr));
         ASSERT_NE(packed, nullptr);
@@ -501,10 +499,9 @@ TEST_F(TextureDeviceTest, LevelZeroHoldsThePictureAsTheLoaderPutsIt)
         ASSERT_EQ(device->CreateOffscreenPlainSurface(width, height, format, D3DPOOL_SCRATCH, &expected, nullptr),
                   D3D_OK);
         const RECT source = {0, 0, LONG(width), LONG(height)};
-        ASSERT_EQ(D3DXLoadSurfaceFromMemory(expected, nullptr, nullptr, packed.get(),
-                                            picture.HasAlpha() ? D3DFMT_A8R8G8B8 : D3DFMT_R8G8B8,
-                                            width * (picture.HasAlpha() ? 4 : 3), nullptr, &source,
-                                            D3DX_FILTER_LINEAR, 0),
+        ASSERT_EQ(D3DXLoadSurfaceFromMemory(
+                      expected, nullptr, nullptr, packed.get(), picture.HasAlpha() ? D3DFMT_A8R8G8B8 : D3DFMT_R8G8B8,
+                      width * (picture.HasAlpha() ? 4 : 3), nullptr, &source, D3DX_FILTER_LINEAR, 0),
                   D3D_OK);
         D3DLOCKED_RECT locked;
         ASSERT_EQ(expected->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
@@ -523,17 +520,17 @@ TEST_F(TextureDeviceTest, LevelZeroHoldsThePictureAsTheLoaderPutsIt)
         made->GetSurfaceLevel(1, &below);
         D3DSURFACE_DESC desc;
         below->GetDesc(&desc);
-        ASSERT_EQ(device->CreateOffscreenPlainSurface(desc.Width, desc.Height, format, D3DPOOL_SCRATCH, &reduced,
-                                                        nullptr),
-                  D3D_OK);
+        ASSERT_EQ(
+            device->CreateOffscreenPlainSurface(desc.Width, desc.Height, format, D3DPOOL_SCRATCH, &reduced, nullptr),
+            D3D_OK);
         ASSERT_EQ(D3DXLoadSurfaceFromSurface(reduced, nullptr, nullptr, top, nullptr, nullptr, D3DX_FILTER_LINEAR, 0),
                   D3D_OK);
         D3DLOCKED_RECT a, b;
         ASSERT_EQ(below->LockRect(&a, nullptr, D3DLOCK_READONLY), D3D_OK);
         ASSERT_EQ(reduced->LockRect(&b, nullptr, D3DLOCK_READONLY), D3D_OK);
         for (UINT y = 0; y < desc.Height; ++y)
-            EXPECT_EQ(std::memcmp(static_cast<BYTE *>(a.pBits) + y * a.Pitch, static_cast<BYTE *>(b.pBits) + y * b.Pitch,
-                                  desc.Width * 4),
+            EXPECT_EQ(std::memcmp(static_cast<BYTE *>(a.pBits) + y * a.Pitch,
+                                  static_cast<BYTE *>(b.pBits) + y * b.Pitch, desc.Width * 4),
                       0);
         below->UnlockRect();
         reduced->UnlockRect();

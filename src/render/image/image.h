@@ -2,9 +2,10 @@
 
 // CZNImage: the editor's in-memory image. Separate 8-bit planes (alpha, red or palette index,
 // green, blue), each width x height bytes, top row first, no row padding; a 256-entry palette
-// for 8-bit images. The image owns its planes as one block (a picture loaded after another reuses
-// the room the last one freed) and its palette. Loaders recognise texture pictures by content; the operations bring a
-// picture into the form a consumer wants (resize, colour depth, blur, alpha merge, raw layouts).
+// for 8-bit images. The image owns its planes, held in one block (so a picture loaded after
+// another reuses the room the last one freed), and its palette. Loaders recognise texture
+// pictures by content; the operations bring a picture into the form a consumer wants (resize,
+// colour depth, blur, alpha merge, raw layouts).
 #include <cstdint>
 
 #include "platform/export.h"

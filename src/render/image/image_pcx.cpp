@@ -54,7 +54,8 @@ bool ZnLoadPCX(CZNStreamIO &stream, CZNImage &image)
     const BYTE bits = static_cast<BYTE>(alpha ? 24 : 8 * planes);
     // The least the lines can take: runs of up to 63 bytes, and the palette of 8-bit pictures.
     const uint64_t dataBytes = uint64_t{height} * planes * ((bytesPerLine + 62) / 63) + (bits == 8 ? 769 : 0);
-    if (!ZnStreamHolds(stream, start, kHeaderSize + dataBytes) || !image.AllocUnclearedImageMem(width, height, bits, alpha)) {
+    if (!ZnStreamHolds(stream, start, kHeaderSize + dataBytes) ||
+        !image.AllocUnclearedImageMem(width, height, bits, alpha)) {
         image.Release();
         return false;
     }

@@ -20,9 +20,9 @@ inline __attribute__((always_inline)) void SplitColour(const BYTE *__restrict sa
     }
 }
 
-inline __attribute__((always_inline)) void SplitAll(const BYTE *__restrict samples, size_t width,
-                                                    BYTE *__restrict red, BYTE *__restrict green,
-                                                    BYTE *__restrict blue, BYTE *__restrict alpha)
+inline __attribute__((always_inline)) void SplitAll(const BYTE *__restrict samples, size_t width, BYTE *__restrict red,
+                                                    BYTE *__restrict green, BYTE *__restrict blue,
+                                                    BYTE *__restrict alpha)
 {
     for (size_t x = 0; x < width; ++x) {
         red[x] = samples[4 * x];
@@ -38,19 +38,19 @@ struct Kernels {
     void (*Four)(const BYTE *, size_t, BYTE *, BYTE *, BYTE *, BYTE *);
 };
 
-#define ZN_SPLIT_KERNELS(name, attributes)                                                                            \
-    attributes void name##Three(const BYTE *s, size_t w, BYTE *r, BYTE *g, BYTE *b)                                   \
-    {                                                                                                                 \
-        SplitColour<3>(s, w, r, g, b);                                                                                \
-    }                                                                                                                 \
-    attributes void name##FourDroppingLast(const BYTE *s, size_t w, BYTE *r, BYTE *g, BYTE *b)                        \
-    {                                                                                                                 \
-        SplitColour<4>(s, w, r, g, b);                                                                                \
-    }                                                                                                                 \
-    attributes void name##Four(const BYTE *s, size_t w, BYTE *r, BYTE *g, BYTE *b, BYTE *a)                           \
-    {                                                                                                                 \
-        SplitAll(s, w, r, g, b, a);                                                                                   \
-    }                                                                                                                 \
+#define ZN_SPLIT_KERNELS(name, attributes)                                                                             \
+    attributes void name##Three(const BYTE *s, size_t w, BYTE *r, BYTE *g, BYTE *b)                                    \
+    {                                                                                                                  \
+        SplitColour<3>(s, w, r, g, b);                                                                                 \
+    }                                                                                                                  \
+    attributes void name##FourDroppingLast(const BYTE *s, size_t w, BYTE *r, BYTE *g, BYTE *b)                         \
+    {                                                                                                                  \
+        SplitColour<4>(s, w, r, g, b);                                                                                 \
+    }                                                                                                                  \
+    attributes void name##Four(const BYTE *s, size_t w, BYTE *r, BYTE *g, BYTE *b, BYTE *a)                            \
+    {                                                                                                                  \
+        SplitAll(s, w, r, g, b, a);                                                                                    \
+    }                                                                                                                  \
     constexpr Kernels k##name = {name##Three, name##FourDroppingLast, name##Four};
 
 ZN_SPLIT_KERNELS(Baseline, )

@@ -65,7 +65,8 @@ struct Avx2Kernel {
             d = _mm256_add_epi16(d, _mm256_abs_epi16(_mm256_sub_epi16(blues, b)));
             best = _mm256_min_epu16(best, _mm256_or_si256(_mm256_slli_epi16(_mm256_min_epu16(d, cap), 8), indices));
         }
-        const __m128i m = _mm_minpos_epu16(_mm_min_epu16(_mm256_castsi256_si128(best), _mm256_extracti128_si256(best, 1)));
+        const __m128i m =
+            _mm_minpos_epu16(_mm_min_epu16(_mm256_castsi256_si128(best), _mm256_extracti128_si256(best, 1)));
         return _mm_cvtsi128_si32(m) & 0xFFFF;
     }
 };
