@@ -5,6 +5,7 @@
 // deletes them when they are removed or when the scene is cleared. Groups are not listed: they
 // hang from their members. It also holds the render batches that the 3D view empties at the
 // start of every frame and the 3D drawing of the objects fills.
+#include <string>
 #include <vector>
 
 #include "editor/render_batch.h"
@@ -13,6 +14,10 @@
 #include "platform/os/win_types.h"
 
 class CZNCONTAINER;
+class IZNDocShell;
+struct IWFEXPORTOPTIONS;
+struct ZNEDITOROPTIONS;
+struct ZNSELECTIONENTRY;
 class CZNView;
 class ZNBRUSH;
 
@@ -81,6 +86,51 @@ public:
     BOOL IsModified() const { return m_Modified; }
     void SetModifiedFlag(BOOL modified = TRUE) { m_Modified = modified ? TRUE : FALSE; }
 
+    // File commands (editor_doc_files.cpp). Messages go through the application's reporter,
+    // dialogs and panel refreshes through the shell (may be null: dialogs count as cancelled).
+    void SetShell(IZNDocShell *shell) { m_Shell = shell; }
+    IZNDocShell *GetShell() const { return m_Shell; }
+    // The file the document was last opened from or saved to; empty before.
+    const std::string &GetPathName() const { return m_PathName; }
+    void SetPathName(const std::string &path);
+    // The file name of the path, "Untitled" before the first save.
+    std::string GetTitle() const;
+    // The main window's title: "<title> - TOVRA v1.5".
+    std::string GetFrameTitle() const;
+
+    // An empty scene with the 3D cursor at (50, 50, 50). Always 1.
+    BOOL OnNewDocument();
+    // Replaces the scene by the file's; on failure the scene is left as it was, unless the
+    // reader fails part-way (the scene is then empty). Nonzero on success, which clears modified.
+    BOOL OnOpenDocument(const char *path);
+    // Writes the whole scene to path; nonzero on success, which clears modified.
+    BOOL OnSaveDocument(const char *path);
+    // A modified document asks "Save changes to <title>?": Yes saves, No goes on, Cancel (or a
+    // failed save) stops. FALSE means stop.
+    BOOL SaveModified();
+    // The commands of the File menu: New, Open (dialog), Open of a path, Save, Save As, Import.
+    BOOL DoFileNew();
+    BOOL OnFileOpen();
+    BOOL OpenDocumentFile(const char *path);
+    BOOL DoFileSave();
+    // Save As: the dialog's path, with ".iwf" added when the name has no extension.
+    BOOL DoSaveAs();
+    void OnFileImport();
+
+    // Reads a scene file (the dialog's when path is null) and replaces the scene (import 0) or
+    // adds its objects (import 1); with a placement point the objects arrive centred on it.
+    // 1 on success; 0 on cancel or failure, with the failure's message.
+    int ImportScene(const char *path, const D3DXVECTOR3 *placement, BOOL import);
+    // Writes the scene (entries null) or the entries to path (the dialog's when null) as IWF
+    // (file type 1). The file is written beside the target and renamed over it, so a failed
+    // write keeps the old file as it was. 1 when written; 0 on cancel or failure.
+    int ExportScene(const char *path, const std::vector<ZNSELECTIONENTRY> *entries, const IWFEXPORTOPTIONS *options,
+                    int fileType);
+    // A scene file's editor options back into the application, the wrapper and its camera.
+    void ApplyEditorOptions(const ZNEDITOROPTIONS &options);
+    // The wrapper's ambient colour: 0xFF4C4C4C with default lighting on, else 0 (no light).
+    void ApplySceneLightColour();
+
 private:
     void DeleteAllBrushes();
     void Unlink(ZNBRUSH *brush);
@@ -91,4 +141,6 @@ private:
     ZNRENDERBATCH m_BlendedBatch;
     ZNRENDERBATCH m_UnlitBatch;
     BOOL m_Modified;
+    IZNDocShell *m_Shell = nullptr;
+    std::string m_PathName;
 };

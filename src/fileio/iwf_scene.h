@@ -135,6 +135,9 @@ public:
 
     // The save flags the export options stand for (option 0 gives none).
     static DWORD ExportOptionsToFlags(const IWFEXPORTOPTIONS &options);
+    // The thumbnail renderer's capture brought to the stored form: blurred, 106 x 106, 8 bits.
+    // Null without a renderer or when a step fails.
+    static std::unique_ptr<CZNImage> RenderThumbnail();
     // Face style bits to file bits and back; bits without a counterpart are dropped.
     static DWORD FaceStyleToFile(DWORD style);
     static DWORD FileStyleToFace(DWORD bits);

@@ -7,6 +7,7 @@
 #include <unordered_set>
 
 #include "app/editor_app.h"
+#include "fileio/editor_option_bits.h"
 #include "fileio/iwf_scene.h"
 #include "render/camera.h"
 #include "render/direct3d.h"
@@ -71,9 +72,11 @@ ZNTEXTUREREF MakeTextureRecord(CZNTexture *texture)
     return ref;
 }
 
+} // namespace
+
 // The capture of the thumbnail renderer brought to the stored form: blurred, 106 x 106,
 // 8 bits. Null without a renderer or when a step fails.
-std::unique_ptr<CZNImage> RenderThumbnail()
+std::unique_ptr<CZNImage> CZNIWFScene::RenderThumbnail()
 {
     IZNThumbnailRenderer *renderer = GetEditorApp()->GetThumbnailRenderer();
     if (!renderer)
@@ -87,7 +90,6 @@ std::unique_ptr<CZNImage> RenderThumbnail()
     return image;
 }
 
-} // namespace
 
 void CZNIWFScene::AppendSelection(const std::vector<ZNSELECTIONENTRY> &entries, DWORD flags)
 {
@@ -257,19 +259,8 @@ void CZNIWFScene::GatherEditorOptions()
         return;
     m_EditorOptions = ZNEDITOROPTIONS{};
 
-    // Option flags by number, and the bit each sets when non-zero (flag 8 is not saved).
-    static constexpr struct {
-        int word;
-        DWORD bit;
-    } kFlagBits[] = {
-        {0, 0x00001000},  {1, 0x00000040},  {2, 0x00002000},  {3, 0x00010000},  {4, 0x00000400},
-        {5, 0x00000001},  {6, 0x00000002},  {7, 0x00800000},  {9, 0x00020000},  {10, 0x00100000},
-        {11, 0x00080000}, {12, 0x00040000}, {13, 0x00200000}, {14, 0x00400000}, {15, 0x00008000},
-        {16, 0x00004000}, {17, 0x00000100}, {18, 0x00000080}, {19, 0x00000200}, {25, 0x08000000},
-        {24, 0x10000000},
-    };
     DWORD flags = 0;
-    for (const auto &entry : kFlagBits)
+    for (const ZNEDITOROPTIONBIT &entry : kEditorOptionBits)
         if (app->GetOptionWord(entry.word))
             flags |= entry.bit;
 

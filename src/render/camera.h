@@ -87,6 +87,8 @@ public:
     const D3DXVECTOR3 &GetUp() const { return m_Up; }
     const D3DXVECTOR3 &GetRight() const { return m_Right; }
     float GetPitchTotal() const { return m_PitchTotal; }
+    // The first-person pitch (degrees) built up so far, as a restored camera states it.
+    void SetPitchTotal(float pitch) { m_PitchTotal = pitch; }
     const ZNFRUSTUMPLANE &GetFrustumPlane(int index) const { return m_Frustum[index]; }
 
 private:

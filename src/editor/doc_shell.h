@@ -1,0 +1,41 @@
+#pragma once
+
+// IZNDocShell: what the document's file commands need from the window around them: the file
+// dialogs (tests answer them with paths), the wait cursor and the panels and bars that follow a
+// new scene. The main frame implements it; without one the dialogs count as cancelled and the
+// rest is skipped.
+#include <string>
+
+#include "platform/export.h"
+#include "platform/os/win_types.h"
+
+// The file dialogs of the document's commands.
+enum ZNFILEDIALOG : int {
+    ZNFILEDLG_OPEN = 0,    // File Open
+    ZNFILEDLG_SAVE_AS = 1, // File Save As
+    ZNFILEDLG_IMPORT = 2,  // File Import
+    ZNFILEDLG_EXPORT = 3,  // Export Selected As File
+    ZNFILEDLG_PREFAB = 4,  // Export Selected As Prefab
+};
+
+class ZN_API IZNDocShell
+{
+public:
+    virtual ~IZNDocShell() = default;
+    // The path chosen in the dialog of that kind; false when it was cancelled.
+    virtual bool AskFilePath(ZNFILEDIALOG kind, std::string *path) = 0;
+    virtual void BeginWaitCursor() = 0;
+    virtual void EndWaitCursor() = 0;
+    // The grid and snap panes of the status bar.
+    virtual void UpdateStatusBar() = 0;
+    // The options panel: scene tree, material list and the active page; no-ops without it.
+    virtual void RebuildSceneTree() = 0;
+    virtual void RefreshMaterialList() = 0;
+    virtual void RefreshActivePage() = 0;
+    virtual void RefreshPrefabs() = 0;
+    // Checks a button of the Render Mode toolbar.
+    virtual void CheckRenderModeButton(UINT id) = 0;
+    // The document's path or modified state changed: title and recent files follow.
+    virtual void DocumentChanged() = 0;
+    virtual void AddRecentFile(const std::string &path) = 0;
+};

@@ -1,0 +1,459 @@
+// The document's file commands: new, open, save and save as, import, and the workers that read
+// and write scene files, with the editor options a scene file carries.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "app/editor_app.h"
+#include "editor/doc_shell.h"
+#include "editor/editor_doc.h"
+#include "fileio/3ds_import.h"
+#include "fileio/editor_option_bits.h"
+#include "fileio/file_stream_io.h"
+#include "fileio/iwf_scene.h"
+#include "platform/os/reporter.h"
+#include "render/camera.h"
+#include "render/direct3d.h"
+#include "render/image/image.h"
+#include "scene/bbox.h"
+#include "scene/brush.h"
+#include "scene/selection_entry.h"
+
+namespace
+{
+constexpr char kCaption[] = "TOVRA";
+constexpr char kCannotRead[] =
+    "Cannot open file for reading, either the file does not exist or access has been denied.";
+constexpr char kNotValid[] = "The specified file is not of a valid or currently supported type.";
+constexpr char kCannotLoad[] = "Unable to read scene from the specified file. The file may not be of a valid type.";
+constexpr char kCannotCreate[] = "Cannot open file for writing, access has been denied.";
+constexpr char kCannotWrite[] = "Unable to write scene to the specified file.";
+constexpr char kAppTitle[] = "TOVRA v1.5";
+
+void Report(const char *text, unsigned type = MB_OK)
+{
+    GetEditorApp()->GetReporter()->Message(text, kCaption, type);
+}
+
+// The reader that accepts the open stream, tried by content in order (IWF, then 3DS); null
+// when none does. The stream is back at its start.
+std::unique_ptr<CZNSceneFile> PickReader(CZNStreamIO &stream)
+{
+    std::unique_ptr<CZNSceneFile> readers[] = {std::make_unique<CZNIWFScene>(), std::make_unique<CZN3DSImport>()};
+    for (std::unique_ptr<CZNSceneFile> &reader : readers) {
+        stream.SeekTo(0);
+        if (reader->IsValidFile(stream)) {
+            stream.SeekTo(0);
+            return std::move(reader);
+        }
+    }
+    return nullptr;
+}
+
+// Wait cursor for the lifetime of the object.
+class WaitCursor
+{
+public:
+    explicit WaitCursor(IZNDocShell *shell) : m_Shell(shell)
+    {
+        if (m_Shell)
+            m_Shell->BeginWaitCursor();
+    }
+    ~WaitCursor()
+    {
+        if (m_Shell)
+            m_Shell->EndWaitCursor();
+    }
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+
+private:
+    IZNDocShell *m_Shell;
+};
+
+// A temporary file beside the target, removed on destruction unless it was renamed over it.
+class TempFile
+{
+public:
+    explicit TempFile(const std::filesystem::path &target)
+    {
+        std::filesystem::path folder = target.parent_path();
+        if (folder.empty())
+            folder = ".";
+        std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+        const int fd = ::mkstemp(pattern.data());
+        if (fd < 0)
+            return;
+        // The new file gets the old file's permissions, or those of a newly created file.
+        struct stat old;
+        mode_t mode;
+        if (::stat(target.c_str(), &old) == 0) {
+            mode = old.st_mode & 07777;
+        } else {
+            const mode_t mask = ::umask(0);
+            ::umask(mask);
+            mode = 0666 & ~mask;
+        }
+        ::fchmod(fd, mode);
+        ::close(fd);
+        m_Path = pattern;
+    }
+    ~TempFile()
+    {
+        if (!m_Path.empty())
+            std::remove(m_Path.c_str());
+    }
+    TempFile(const TempFile &) = delete;
+    TempFile &operator=(const TempFile &) = delete;
+
+    bool IsCreated() const { return !m_Path.empty(); }
+    const std::string &Path() const { return m_Path; }
+    bool RenameOver(const std::filesystem::path &target)
+    {
+        if (std::rename(m_Path.c_str(), target.c_str()) != 0)
+            return false;
+        m_Path.clear();
+        return true;
+    }
+
+private:
+    std::string m_Path;
+};
+
+// The file a save replaces: a link is followed to the file it names.
+std::filesystem::path SaveTarget(const char *path)
+{
+    std::filesystem::path target(path);
+    std::error_code error;
+    if (std::filesystem::is_symlink(target, error)) {
+        std::filesystem::path resolved = std::filesystem::weakly_canonical(target, error);
+        if (!error)
+            return resolved;
+    }
+    return target;
+}
+
+void MergePoint(ZNBBOX &box, const D3DXVECTOR3 &p)
+{
+    box.Min.x = std::fmin(box.Min.x, p.x);
+    box.Min.y = std::fmin(box.Min.y, p.y);
+    box.Min.z = std::fmin(box.Min.z, p.z);
+    box.Max.x = std::fmax(box.Max.x, p.x);
+    box.Max.y = std::fmax(box.Max.y, p.y);
+    box.Max.z = std::fmax(box.Max.z, p.z);
+}
+} // namespace
+
+void CZNEDITORDoc::SetPathName(const std::string &path)
+{
+    m_PathName = path;
+    if (m_Shell)
+        m_Shell->DocumentChanged();
+}
+
+std::string CZNEDITORDoc::GetTitle() const
+{
+    if (m_PathName.empty())
+        return "Untitled";
+    return std::filesystem::path(m_PathName).filename().string();
+}
+
+std::string CZNEDITORDoc::GetFrameTitle() const
+{
+    return GetTitle() + " - " + kAppTitle;
+}
+
+BOOL CZNEDITORDoc::OnNewDocument()
+{
+    DeleteContents();
+    m_CursorPoint = D3DXVECTOR3(50.0f, 50.0f, 50.0f);
+    ApplySceneLightColour();
+    SetModifiedFlag(FALSE);
+    if (m_Shell && GetEditorApp()->IsInitialized()) {
+        m_Shell->RebuildSceneTree();
+        m_Shell->RefreshMaterialList();
+    }
+    RedrawAllViews(nullptr, 0);
+    return TRUE;
+}
+
+BOOL CZNEDITORDoc::OnOpenDocument(const char *path)
+{
+    const int result = ImportScene(path, nullptr, FALSE);
+    if (result)
+        SetModifiedFlag(FALSE);
+    if (m_Shell && GetEditorApp()->IsInitialized())
+        m_Shell->RebuildSceneTree();
+    return result;
+}
+
+BOOL CZNEDITORDoc::OnSaveDocument(const char *path)
+{
+    const int result = ExportScene(path, nullptr, nullptr, 1);
+    if (result)
+        SetModifiedFlag(FALSE);
+    return result;
+}
+
+BOOL CZNEDITORDoc::SaveModified()
+{
+    if (!m_Modified)
+        return TRUE;
+    const std::string question = "Save changes to " + GetTitle() + "?";
+    switch (GetEditorApp()->GetReporter()->Message(question, kCaption, MB_YESNOCANCEL | MB_ICONEXCLAMATION)) {
+    case IDCANCEL:
+        return FALSE;
+    case IDYES:
+        return DoFileSave();
+    default:
+        return TRUE;
+    }
+}
+
+BOOL CZNEDITORDoc::DoFileNew()
+{
+    if (!SaveModified())
+        return FALSE;
+    OnNewDocument();
+    SetPathName(std::string());
+    return TRUE;
+}
+
+BOOL CZNEDITORDoc::OnFileOpen()
+{
+    std::string path;
+    if (!m_Shell || !m_Shell->AskFilePath(ZNFILEDLG_OPEN, &path) || path.empty())
+        return FALSE;
+    return OpenDocumentFile(path.c_str());
+}
+
+BOOL CZNEDITORDoc::OpenDocumentFile(const char *path)
+{
+    if (!path || !SaveModified())
+        return FALSE;
+    if (!OnOpenDocument(path))
+        return FALSE;
+    SetPathName(path);
+    if (m_Shell)
+        m_Shell->AddRecentFile(path);
+    return TRUE;
+}
+
+BOOL CZNEDITORDoc::DoFileSave()
+{
+    if (m_PathName.empty())
+        return DoSaveAs();
+    const std::string path = m_PathName;
+    return OnSaveDocument(path.c_str());
+}
+
+BOOL CZNEDITORDoc::DoSaveAs()
+{
+    std::string path;
+    if (!m_Shell || !m_Shell->AskFilePath(ZNFILEDLG_SAVE_AS, &path) || path.empty())
+        return FALSE;
+    if (!std::filesystem::path(path).has_extension())
+        path += ".iwf";
+    if (!OnSaveDocument(path.c_str()))
+        return FALSE;
+    SetPathName(path);
+    if (m_Shell)
+        m_Shell->AddRecentFile(path);
+    return TRUE;
+}
+
+void CZNEDITORDoc::OnFileImport()
+{
+    const int answer = GetEditorApp()->GetReporter()->Message("Do you wish to clear the currently loaded scene?",
+                                                              kCaption, MB_YESNOCANCEL | MB_ICONQUESTION);
+    if (answer == IDCANCEL)
+        return;
+    ImportScene(nullptr, nullptr, answer == IDYES ? FALSE : TRUE);
+    if (m_Shell)
+        m_Shell->RebuildSceneTree();
+}
+
+int CZNEDITORDoc::ImportScene(const char *path, const D3DXVECTOR3 *placement, BOOL import)
+{
+    std::string chosen;
+    if (!path) {
+        if (!m_Shell || !m_Shell->AskFilePath(ZNFILEDLG_IMPORT, &chosen) || chosen.empty())
+            return 0;
+        path = chosen.c_str();
+    }
+    std::error_code error;
+    CZNFileStreamIO stream;
+    if (std::filesystem::is_directory(path, error) || !stream.Open(path, ZNSTREAM_READ)) {
+        Report(kCannotRead);
+        return 0;
+    }
+    std::unique_ptr<CZNSceneFile> reader = PickReader(stream);
+    if (!reader) {
+        Report(kNotValid);
+        return 0;
+    }
+
+    {
+        WaitCursor wait(m_Shell);
+        if (!import)
+            DeleteContents();
+        try {
+            reader->Load(stream, false);
+        } catch (LONG) {
+            reader->Clear(IWFSAVE_ALL);
+            reader = nullptr;
+        } catch (const std::bad_alloc &) {
+            reader->Clear(IWFSAVE_ALL);
+            reader = nullptr;
+        }
+    }
+    if (!reader) {
+        Report(kCannotLoad);
+        RedrawAllViews(nullptr, 0);
+        return 0;
+    }
+
+    ZNBBOX bounds{{9999999.0f, 9999999.0f, 9999999.0f}, {-9999999.0f, -9999999.0f, -9999999.0f}};
+    for (ZNBRUSH *brush : reader->m_Brushes) {
+        AppendBrush(brush);
+        if (placement) {
+            const ZNBBOX box = brush->GetBoundingBox(1);
+            MergePoint(bounds, box.Min);
+            MergePoint(bounds, box.Max);
+        }
+    }
+    // Overlays and entities join the scene with their issues; the readers list none yet.
+    if (placement && !reader->m_Brushes.empty()) {
+        D3DXVECTOR3 offset((bounds.Min.x + bounds.Max.x) * 0.5f, (bounds.Min.y + bounds.Max.y) * 0.5f,
+                           (bounds.Min.z + bounds.Max.z) * 0.5f);
+        offset = *placement - offset;
+        for (ZNBRUSH *brush : reader->m_Brushes)
+            brush->MoveBrush(&offset, 0);
+    }
+    if (m_Shell)
+        m_Shell->RefreshMaterialList();
+    if (!import && reader->m_EditorOptionsPresent)
+        ApplyEditorOptions(reader->m_EditorOptions);
+    reader->FreeLists();
+    if (m_Shell)
+        m_Shell->UpdateStatusBar();
+    RedrawAllViews(nullptr, 0);
+    SetModifiedFlag(TRUE);
+    return 1;
+}
+
+int CZNEDITORDoc::ExportScene(const char *path, const std::vector<ZNSELECTIONENTRY> *entries,
+                              const IWFEXPORTOPTIONS *options, int fileType)
+{
+    std::string chosen;
+    if (!path) {
+        if (!m_Shell || !m_Shell->AskFilePath(ZNFILEDLG_EXPORT, &chosen) || chosen.empty())
+            return 0;
+        path = chosen.c_str();
+    }
+    // Only IWF is written until the .X writer exists.
+    if (fileType != 1)
+        return 0;
+
+    const std::filesystem::path target = SaveTarget(path);
+    std::error_code error;
+    TempFile temp(target);
+    if (std::filesystem::is_directory(target, error) || !temp.IsCreated() ||
+        (std::filesystem::exists(target, error) && ::access(target.c_str(), W_OK) != 0)) {
+        Report(kCannotCreate);
+        return 0;
+    }
+    CZNFileStreamIO stream;
+    if (!stream.Open(temp.Path().c_str(), ZNSTREAM_WRITE | ZNSTREAM_CREATE)) {
+        Report(kCannotCreate);
+        return 0;
+    }
+
+    std::unique_ptr<CZNImage> thumbnail = CZNIWFScene::RenderThumbnail();
+    bool written = true;
+    {
+        WaitCursor wait(m_Shell);
+        CZNIWFScene scene;
+        try {
+            if (!entries)
+                scene.SaveScene(stream, IWFSAVE_ALL, thumbnail.get());
+            else if (!options)
+                scene.SaveObjects(stream, *entries, IWFSAVE_ALL, thumbnail.get());
+            else
+                scene.SaveObjectsWithOptions(stream, *entries, *options, thumbnail.get());
+        } catch (LONG) {
+            written = false;
+        } catch (const std::bad_alloc &) {
+            written = false;
+        }
+        scene.FreeLists();
+    }
+    // The data must reach the disk before the new file takes the old one's place.
+    if (written) {
+        written = stream.Flush();
+        stream.Close();
+        written = written && stream.GetLastErrorCode() == 0 && temp.RenameOver(target);
+    }
+    if (!written) {
+        stream.Close();
+        Report(kCannotWrite);
+        return 0;
+    }
+    return 1;
+}
+
+void CZNEDITORDoc::ApplyEditorOptions(const ZNEDITOROPTIONS &options)
+{
+    CZNEDITORApp *app = GetEditorApp();
+    for (const ZNEDITOROPTIONBIT &entry : kEditorOptionBits)
+        app->SetOptionWord(entry.word, (options.Flags & entry.bit) ? 1 : 0);
+
+    CZN3D *d3d = app->Get3D();
+    for (const ZNRENDERMODEBIT &entry : kRenderModeBits) {
+        if (!(options.Flags & entry.bit))
+            continue;
+        d3d->SetRenderMode(entry.mode);
+        if (m_Shell)
+            m_Shell->CheckRenderModeButton(entry.button);
+    }
+    d3d->SetDefaultLighting((options.Flags & ZNEDOPT_DEFAULT_LIGHTING) ? 1 : 0);
+    ApplySceneLightColour();
+
+    app->SetOptionWord(21, static_cast<int32_t>(options.OptionWord21));
+    app->SetOptionWord(20, static_cast<int32_t>(options.OptionWord20));
+
+    // Word 11 of the block is the camera's selected flag, which a scene does not restore.
+    CZNCAMERA *camera = d3d->GetCamera();
+    D3DXVECTOR3 position = options.CameraPosition;
+    D3DXVECTOR3 look = options.CameraLook;
+    D3DXVECTOR3 up = options.CameraUp;
+    D3DXVECTOR3 right;
+    D3DXVec3Cross(&right, &up, &look);
+    camera->SetPositionAndAxes(&position, &look, &up, &right, 0);
+    if (options.Flags & ZNEDOPT_FIRST_PERSON) {
+        app->Options().m_CameraMode = 1;
+        // The pitch is the look vector's angle below the horizon, as turning builds it up.
+        const float length = D3DXVec3Length(&look);
+        const float sine = length > 0.0f ? std::fmax(-1.0f, std::fmin(1.0f, -look.y / length)) : 0.0f;
+        camera->SetPitchTotal(std::asin(sine) * 180.0f / 3.14159265358979f);
+    } else {
+        app->Options().m_CameraMode = 0;
+    }
+    camera->UpdateViewMatrix();
+    if (m_Shell)
+        m_Shell->RefreshActivePage();
+}
+
+void CZNEDITORDoc::ApplySceneLightColour()
+{
+    CZN3D *d3d = GetEditorApp()->Get3D();
+    // Light entities give the colour with default lighting off once entities exist.
+    d3d->SetAmbientLight(d3d->IsDefaultLighting() ? 0xFF4C4C4C : 0);
+}

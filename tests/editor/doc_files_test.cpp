@@ -1,0 +1,333 @@
+// The document's file commands on real scenes and real files: New, Save As, Open, the failure
+// texts, atomic saves and the editor options a scene carries.
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/editor_app.h"
+#include "editor/doc_shell.h"
+#include "editor/editor_doc.h"
+#include "fileio/file_stream_io.h"
+#include "fileio/iwf_scene.h"
+#include "platform/os/recording_reporter.h"
+#include "render/camera.h"
+#include "render/direct3d.h"
+#include "render/image/image.h"
+#include "render/thumbnail_renderer.h"
+#include "scene/brush.h"
+#include "support/shapes.h"
+#include "support/temp_dir.h"
+
+namespace
+{
+
+// The window around the document: dialogs answered from a queue of paths ("" cancels).
+class FakeShell : public IZNDocShell
+{
+public:
+    bool AskFilePath(ZNFILEDIALOG kind, std::string *path) override
+    {
+        asked.push_back(kind);
+        if (answers.empty() || answers.front().empty()) {
+            if (!answers.empty())
+                answers.erase(answers.begin());
+            return false;
+        }
+        *path = answers.front();
+        answers.erase(answers.begin());
+        return true;
+    }
+    void BeginWaitCursor() override { ++waitDepth; }
+    void EndWaitCursor() override { --waitDepth; }
+    void UpdateStatusBar() override {}
+    void RebuildSceneTree() override {}
+    void RefreshMaterialList() override {}
+    void RefreshActivePage() override {}
+    void RefreshPrefabs() override {}
+    void CheckRenderModeButton(UINT id) override { checked.push_back(id); }
+    void DocumentChanged() override {}
+    void AddRecentFile(const std::string &path) override { recent.push_back(path); }
+
+    std::vector<std::string> answers;
+    std::vector<ZNFILEDIALOG> asked;
+    std::vector<UINT> checked;
+    std::vector<std::string> recent;
+    int waitDepth = 0;
+};
+
+// A 640 x 640 capture: a dark square on white, as the 3D view would give one cube.
+class SquareRenderer : public IZNThumbnailRenderer
+{
+public:
+    CZNImage *CaptureThumbnail() override
+    {
+        auto *image = new CZNImage;
+        image->AllocImageMem(640, 640, 24, false);
+        for (DWORD i = 0; i < 640 * 640; ++i) {
+            const bool dark = (i % 640) < 320 && (i / 640) < 320;
+            image->GetRedPlane()[i] = image->GetGreenPlane()[i] = image->GetBluePlane()[i] = dark ? 40 : 255;
+        }
+        return image;
+    }
+};
+
+std::vector<ZNBBOX> Boxes(const CZNEDITORDoc &doc)
+{
+    std::vector<ZNBBOX> out;
+    for (ZNBRUSH *b = doc.GetBrushList(); b; b = b->m_Next)
+        out.push_back(b->GetBoundingBox(1));
+    return out;
+}
+
+class DocFilesTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        GetEditorApp()->SetReporter(&reporter);
+        GetEditorApp()->SetDefaultOptions();
+        doc.SetShell(&shell);
+        doc.OnNewDocument();
+    }
+    void TearDown() override
+    {
+        doc.DeleteContents();
+        GetEditorApp()->SetThumbnailRenderer(nullptr);
+        GetEditorApp()->SetReporter(nullptr);
+    }
+
+    void AddCube(const D3DXVECTOR3 &lo, const D3DXVECTOR3 &hi)
+    {
+        ZNBRUSH *brush = doc.NewBrush();
+        ZnBuildBox(*brush, lo, hi);
+        doc.SetModifiedFlag(TRUE);
+    }
+
+    std::vector<std::string> Texts() const
+    {
+        std::vector<std::string> out;
+        for (const auto &entry : reporter.Entries())
+            out.push_back(entry.text);
+        return out;
+    }
+
+    CZNRecordingReporter reporter;
+    FakeShell shell;
+    CZNEDITORDoc doc;
+    ZnTempDir dir;
+};
+
+TEST_F(DocFilesTest, NewSaveAsNewOpenBringsTheSceneAndItsSettingsBack)
+{
+    SquareRenderer renderer;
+    GetEditorApp()->SetThumbnailRenderer(&renderer);
+    AddCube({0, 0, 0}, {64, 64, 64});
+    AddCube({100, -32, 8}, {132, 0, 40});
+    const std::vector<ZNBBOX> before = Boxes(doc);
+
+    CZNEDITORApp *app = GetEditorApp();
+    CZN3D *d3d = app->Get3D();
+    d3d->SetRenderMode(2);
+    d3d->SetDefaultLighting(0);
+    app->Options().m_DrawCamera2D = 0;
+    app->Options().m_SnapToGrid = 1;
+    app->SetGridSize(16.0f);
+    app->Options().m_CameraMode = 1;
+    const D3DXVECTOR3 eye(10, 200, -300), target(10, 0, 0), up(0, 1, 0);
+    d3d->GetCamera()->LookAt(&eye, &target, &up, 0);
+    const D3DXVECTOR3 look = d3d->GetCamera()->GetLook();
+
+    shell.answers = {dir.File("scene")};
+    ASSERT_TRUE(doc.DoFileSave());
+    EXPECT_EQ(doc.GetPathName(), dir.File("scene.iwf"));
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(doc.GetFrameTitle(), "scene.iwf - TOVRA v1.5");
+    EXPECT_EQ(shell.waitDepth, 0);
+
+    // New, with everything the file restores changed.
+    ASSERT_TRUE(doc.DoFileNew());
+    EXPECT_EQ(doc.GetBrushList(), nullptr);
+    EXPECT_EQ(doc.GetFrameTitle(), "Untitled - TOVRA v1.5");
+    d3d->SetRenderMode(4);
+    app->SetDefaultOptions();
+    d3d->GetCamera()->ResetOrientation();
+
+    shell.answers = {dir.File("scene.iwf")};
+    ASSERT_TRUE(doc.OnFileOpen());
+    EXPECT_TRUE(reporter.Entries().empty()) << reporter.Entries()[0].text;
+    const std::vector<ZNBBOX> after = Boxes(doc);
+    ASSERT_EQ(after.size(), before.size());
+    for (size_t i = 0; i < before.size(); ++i) {
+        EXPECT_NEAR(after[i].Min.x, before[i].Min.x, 1e-4);
+        EXPECT_NEAR(after[i].Min.y, before[i].Min.y, 1e-4);
+        EXPECT_NEAR(after[i].Max.z, before[i].Max.z, 1e-4);
+    }
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(doc.GetFrameTitle(), "scene.iwf - TOVRA v1.5");
+    EXPECT_EQ(shell.recent, (std::vector<std::string>{dir.File("scene.iwf"), dir.File("scene.iwf")}));
+    EXPECT_EQ(shell.asked, (std::vector<ZNFILEDIALOG>{ZNFILEDLG_SAVE_AS, ZNFILEDLG_OPEN}));
+
+    EXPECT_EQ(d3d->GetRenderMode(), 2u);
+    EXPECT_EQ(shell.checked, (std::vector<UINT>{32835}));
+    EXPECT_EQ(d3d->IsDefaultLighting(), 0u);
+    EXPECT_EQ(app->Options().m_DrawCamera2D, 0);
+    EXPECT_EQ(app->Options().m_SnapToGrid, 1);
+    EXPECT_FLOAT_EQ(app->GetGridSize(), 16.0f);
+    EXPECT_EQ(app->Options().m_CameraMode, 1);
+    const CZNCAMERA *camera = d3d->GetCamera();
+    EXPECT_NEAR(camera->GetPosition().y, 200.0f, 1e-3);
+    EXPECT_NEAR(camera->GetLook().y, look.y, 1e-5);
+    // The look points down: a positive pitch, the angle below the horizon.
+    EXPECT_NEAR(camera->GetPitchTotal(), std::asin(-look.y) * 180.0 / 3.14159265358979, 1e-3);
+    EXPECT_GT(camera->GetPitchTotal(), 30.0f);
+
+    CZNFileStreamIO stream(dir.File("scene.iwf").c_str(), ZNSTREAM_READ);
+    CZNIWFScene scene;
+    CZNImage thumbnail;
+    ASSERT_TRUE(scene.LoadThumbnail(stream, &thumbnail));
+    EXPECT_EQ(thumbnail.GetWidth(), 106u);
+    EXPECT_EQ(thumbnail.GetHeight(), 106u);
+}
+
+TEST_F(DocFilesTest, AModifiedDocumentAsksBeforeNew)
+{
+    AddCube({0, 0, 0}, {8, 8, 8});
+    reporter.QueueAnswer(IDCANCEL);
+    EXPECT_FALSE(doc.DoFileNew());
+    EXPECT_NE(doc.GetBrushList(), nullptr);
+    reporter.QueueAnswer(IDNO);
+    EXPECT_TRUE(doc.DoFileNew());
+    EXPECT_EQ(doc.GetBrushList(), nullptr);
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"Save changes to Untitled?", "Save changes to Untitled?"}));
+    EXPECT_EQ(reporter.Entries()[0].type, unsigned(MB_YESNOCANCEL | MB_ICONEXCLAMATION));
+}
+
+struct OpenFailure {
+    const char *name;
+    const char *file;     // written into the folder first unless null
+    const char *contents;
+    const char *text;
+};
+
+class OpenFailureTest : public DocFilesTest, public ::testing::WithParamInterface<OpenFailure>
+{
+};
+
+TEST_P(OpenFailureTest, LeavesTheSceneUnchanged)
+{
+    AddCube({0, 0, 0}, {8, 8, 8});
+    const OpenFailure &c = GetParam();
+    std::string path = dir.File("missing.iwf");
+    if (c.file) {
+        path = dir.File(c.file);
+        std::ofstream(path, std::ios::binary) << c.contents;
+    }
+    reporter.QueueAnswer(IDNO); // do not save changes
+    EXPECT_FALSE(doc.OpenDocumentFile(path.c_str()));
+    ASSERT_EQ(reporter.Entries().size(), 2u);
+    EXPECT_EQ(reporter.Entries()[1].text, c.text);
+    EXPECT_EQ(reporter.Entries()[1].type, unsigned(MB_OK));
+    EXPECT_EQ(Boxes(doc).size(), 1u);
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_TRUE(doc.GetPathName().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, OpenFailureTest,
+    ::testing::Values(
+        OpenFailure{"Missing", nullptr, nullptr,
+                    "Cannot open file for reading, either the file does not exist or access has been denied."},
+        OpenFailure{"NotAScene", "notes.iwf", "these are plain words, not a scene file",
+                    "The specified file is not of a valid or currently supported type."},
+        OpenFailure{"Empty", "empty.iwf", "", "The specified file is not of a valid or currently supported type."}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// A save that fails keeps the old file byte for byte, leaves no temporary file and the
+// document modified.
+class FailedSaveTest : public DocFilesTest
+{
+protected:
+    void WriteOldFile()
+    {
+        AddCube({0, 0, 0}, {8, 8, 8});
+        ASSERT_TRUE(doc.OnSaveDocument(target.c_str()));
+        old = ZnReadFile(target);
+        ASSERT_FALSE(old.empty());
+        for (int i = 0; i < 40; ++i)
+            AddCube({i * 20.0f, 0, 0}, {i * 20.0f + 10, 10, 10});
+        reporter.Clear();
+    }
+    void ExpectOldFileKept(const char *text)
+    {
+        EXPECT_EQ(Texts(), (std::vector<std::string>{text}));
+        EXPECT_EQ(ZnReadFile(target), old);
+        EXPECT_TRUE(doc.IsModified());
+        std::vector<std::string> names;
+        for (const auto &entry : std::filesystem::directory_iterator(dir.Path()))
+            names.push_back(entry.path().filename().string());
+        EXPECT_EQ(names, (std::vector<std::string>{"old.iwf"}));
+    }
+
+    std::string target = dir.File("old.iwf");
+    std::string old;
+};
+
+TEST_F(FailedSaveTest, AFolderWithoutWritePermission)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes whatever the permissions say";
+    WriteOldFile();
+    std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
+    EXPECT_FALSE(doc.OnSaveDocument(target.c_str()));
+    std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+    ExpectOldFileKept("Cannot open file for writing, access has been denied.");
+}
+
+TEST_F(FailedSaveTest, AWriteFailingPartWay)
+{
+    WriteOldFile();
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 1024;
+    auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const BOOL result = doc.OnSaveDocument(target.c_str());
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(result);
+    ExpectOldFileKept("Unable to write scene to the specified file.");
+}
+
+TEST_F(DocFilesTest, SavingThroughALinkReplacesTheFileItNames)
+{
+    AddCube({0, 0, 0}, {8, 8, 8});
+    std::filesystem::create_directory(dir.Path() / "real");
+    const std::string real = (dir.Path() / "real" / "scene.iwf").string();
+    std::ofstream(real) << "old";
+    std::filesystem::create_symlink(real, dir.File("link.iwf"));
+    ASSERT_TRUE(doc.OnSaveDocument(dir.File("link.iwf").c_str()));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.File("link.iwf")));
+    EXPECT_NE(ZnReadFile(real), "old");
+    EXPECT_EQ(ZnReadFile(real).substr(0, 4), ZnReadFile(dir.File("link.iwf")).substr(0, 4));
+}
+
+TEST_F(DocFilesTest, LightingColourFollowsDefaultLighting)
+{
+    CZN3D *d3d = GetEditorApp()->Get3D();
+    d3d->SetDefaultLighting(1);
+    doc.ApplySceneLightColour();
+    EXPECT_EQ(d3d->GetAmbientLight(), 0xFF4C4C4Cu);
+    d3d->SetDefaultLighting(0);
+    doc.ApplySceneLightColour();
+    EXPECT_EQ(d3d->GetAmbientLight(), 0u);
+}
+
+} // namespace
