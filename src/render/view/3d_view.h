@@ -68,6 +68,9 @@ public:
     void OnKeyUp(UINT key, UINT repeat, UINT flags);
     void UpdateCursor();
     void OnActivateView(BOOL activate) { m_Active = activate ? 1 : 0; }
+    // The colour frames are cleared to (not saved anywhere).
+    void SetBackground(D3DCOLOR colour) { m_Background = colour; }
+    D3DCOLOR GetBackground() const { return m_Background; }
 
     void RedrawForDocument(int flag) override { Redraw(0, static_cast<BYTE>(flag), 1); }
     void RefreshForDocument() override { Render(0, 0, 1); }

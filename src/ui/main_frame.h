@@ -1,0 +1,116 @@
+#pragma once
+
+// CZNMainFrame: the editor's main window. It holds the 2x2 pane grid (Top, Right, Front, 3D, in
+// the document's view list in that order), the seven toolbars and the menus built from one
+// action table, the status bar (position, grid, snap), the right-docked "Options" dock, and the
+// global commands with their update rules. It is the document's shell: file dialogs, wait
+// cursor, title and recent files. It owns the views and widgets; the document is the caller's
+// and must outlive it. The placement is kept in "WinPos"/"Main"; a malformed value is ignored.
+#include <QMainWindow>
+#include <QUrl>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/window_placement.h"
+#include "editor/doc_shell.h"
+#include "platform/os/win_types.h"
+
+class CZN2DView;
+class CZN3DView;
+class CZNEDITORDoc;
+class CZNSplitterWnd;
+class QAction;
+class QActionGroup;
+class QDockWidget;
+class QLabel;
+class QMenu;
+class QToolBar;
+
+class CZNMainFrame : public QMainWindow, public IZNDocShell
+{
+    Q_OBJECT
+
+public:
+    explicit CZNMainFrame(CZNEDITORDoc *document, QWidget *parent = nullptr);
+    ~CZNMainFrame() override;
+
+    // The action of a command id; null for ids without one.
+    QAction *GetAction(UINT id) const;
+    // The toolbars in the order Main, Edit, Draw, CSG, Grouping, Snap, Render Mode.
+    const std::vector<QToolBar *> &GetToolBars() const { return m_ToolBars; }
+    QDockWidget *GetOptionsBar() const { return m_OptionsBar; }
+    CZNSplitterWnd *GetSplitter() const { return m_Splitter; }
+    CZN3DView *Get3DView() const { return m_3DView.get(); }
+    CZN2DView *Get2DView(int index) const { return m_2DViews[index].get(); }
+    // The pane last focused (the 3D view's widget at first).
+    QWidget *GetActivePane() const { return m_ActivePane; }
+
+    // Runs the command as its menu item or button would, then the update rules.
+    void RunCommand(UINT id);
+    // Every update rule: enabled and checked states and the Undo item's text.
+    void UpdateCommandUI();
+    // Status panes: 0 the position (kept when null), 1 the grid, 2 the snap state.
+    void UpdateStatusBar(const float *position);
+    QString GetStatusText(int pane) const;
+
+    // Placement: read at start-up, applied and shown; written when the window closes.
+    bool ReadWindowPlacement(WINDOWPLACEMENT *placement) const;
+    void WriteWindowPlacement(const WINDOWPLACEMENT &placement) const;
+    void ShowWindowPlaced(int showCmd);
+    void SaveWindowPlacement();
+
+    // Replaces the file dialogs (tests answer with paths) and the help page opener.
+    void SetFileDialog(std::function<bool(ZNFILEDIALOG, std::string *)> dialog) { m_FileDialog = std::move(dialog); }
+    void SetUrlOpener(std::function<void(const QUrl &)> opener) { m_UrlOpener = std::move(opener); }
+    const std::vector<std::string> &GetRecentFiles() const { return m_RecentFiles; }
+
+    // IZNDocShell
+    bool AskFilePath(ZNFILEDIALOG kind, std::string *path) override;
+    void BeginWaitCursor() override;
+    void EndWaitCursor() override;
+    void UpdateStatusBar() override { UpdateStatusBar(nullptr); }
+    void RebuildSceneTree() override {}
+    void RefreshMaterialList() override {}
+    void RefreshActivePage() override {}
+    void RefreshPrefabs() override {}
+    void CheckRenderModeButton(UINT id) override;
+    void DocumentChanged() override;
+    void AddRecentFile(const std::string &path) override;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void CreateActions();
+    void CreateToolBars();
+    void CreateMenus();
+    void CreateClient();
+    // The 3D view's widget (main_frame_3d.cpp: its cursor names clash with the 2D widget's).
+    QWidget *Create3DPane();
+    void FillRecentMenu();
+    bool QtFileDialog(ZNFILEDIALOG kind, std::string *path);
+    void CycleFocus(int step);
+    void OnToggle(UINT id);
+
+    CZNEDITORDoc *m_Document;
+    std::map<UINT, QAction *> m_Actions;
+    std::vector<QToolBar *> m_ToolBars;
+    std::vector<QActionGroup *> m_Groups;
+    QMenu *m_RecentMenu = nullptr;
+    QDockWidget *m_OptionsBar = nullptr;
+    CZNSplitterWnd *m_Splitter = nullptr;
+    std::unique_ptr<CZN2DView> m_2DViews[3];
+    std::unique_ptr<CZN3DView> m_3DView;
+    QWidget *m_Panes[4] = {};
+    QWidget *m_ActivePane = nullptr;
+    QLabel *m_StatusPanes[3] = {};
+    std::string m_UndoText;
+    std::vector<std::string> m_RecentFiles;
+    std::function<bool(ZNFILEDIALOG, std::string *)> m_FileDialog;
+    std::function<void(const QUrl &)> m_UrlOpener;
+    bool m_PlacementSaved = false;
+};
