@@ -6,6 +6,7 @@
 
 #include "app/entity_plugin_manager.h"
 #include "app/primitive_plugin_manager.h"
+#include "editor/selection_band.h"
 #include "fileio/prefab_manager.h"
 #include "platform/os/splash_progress.h"
 #include "render/direct3d.h"
@@ -15,9 +16,15 @@
 CZNEDITORApp::CZNEDITORApp()
     : m_PrimitivePlugins(std::make_unique<CZNPrimitivePluginManager>()),
       m_EntityPlugins(std::make_unique<CZNEntityPluginManager>()), m_3D(std::make_unique<CZN3D>()),
-      m_TextureManager(std::make_unique<CZNTextureManager>()), m_PrefabManager(std::make_unique<CZNPrefabManager>())
+      m_TextureManager(std::make_unique<CZNTextureManager>()), m_PrefabManager(std::make_unique<CZNPrefabManager>()),
+      m_SelectionBand(std::make_unique<CZNSelectionBand>())
 {
     SetDefaultOptions();
+}
+
+int32_t CZNEDITORApp::GetBandDragFlag() const
+{
+    return m_SelectionBand->IsBoxLocked();
 }
 
 CZNEDITORApp::~CZNEDITORApp() = default;

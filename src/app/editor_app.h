@@ -19,7 +19,9 @@ class CZNEntityPluginManager;
 class CZNPrimitivePluginManager;
 class CZNFont;
 class CZNPrefabManager;
+class CZNSelectionBand;
 class CZNTextureManager;
+class IZNShellHooks;
 class IZNSplashProgress;
 class IZNThumbnailRenderer;
 
@@ -106,10 +108,9 @@ public:
     void SetRightButtonMode(int32_t mode) { m_RightButtonMode = mode; }
     BYTE IsSpaceDown() const { return m_SpaceDown; }
     void SetSpaceDown(BYTE down) { m_SpaceDown = down; }
-    // The selection band's drag flag: non-zero while a drag in a 2D view transforms the
-    // selection. Held here until the band exists.
-    int32_t GetBandDragFlag() const { return m_BandDragFlag; }
-    void SetBandDragFlag(int32_t dragging) { m_BandDragFlag = dragging; }
+    // Non-zero while a drag of the selection band transforms the selection: the band's
+    // box-locked flag.
+    int32_t GetBandDragFlag() const;
 
     // The folder of the executable, ending in '/'. Every relative path of the system starts here.
     const std::string &GetProgramDirectory() const { return m_ProgramDirectory; }
@@ -128,6 +129,8 @@ public:
     CZN3D *Get3D() { return m_3D.get(); }
     // Every texture of the editor.
     CZNTextureManager *GetTextureManager() { return m_TextureManager.get(); }
+    // The one selection; never null.
+    CZNSelectionBand *GetSelectionBand() { return m_SelectionBand.get(); }
 
     // The start-up texture scan of the program's "Textures/" tree: sizes the splash window's bar
     // (splash may be null), caches every texture with its preview, numbers equal names and
@@ -149,6 +152,10 @@ public:
     IZNReporter *GetReporter() const;
     void SetReporter(IZNReporter *reporter) { m_Reporter = reporter; }
 
+    // The shell's wait cursor and panel refreshes; null when there is no shell (not owned).
+    IZNShellHooks *GetShellHooks() const { return m_ShellHooks; }
+    void SetShellHooks(IZNShellHooks *hooks) { m_ShellHooks = hooks; }
+
     // What renders scene thumbnails for the writer; null when nothing can (not owned).
     IZNThumbnailRenderer *GetThumbnailRenderer() const { return m_ThumbnailRenderer; }
     void SetThumbnailRenderer(IZNThumbnailRenderer *renderer) { m_ThumbnailRenderer = renderer; }
@@ -160,7 +167,6 @@ private:
     ZNPLACEMENTMODE m_PlacementMode = ZNPLACE_SELECT;
     int32_t m_RightButtonMode = 32775; // pan
     BYTE m_SpaceDown = 0;
-    int32_t m_BandDragFlag = 0;
     ZNAPPOPTIONS m_Options{};
     // Destroyed last, primitives after entities: scene objects may still call their plug-ins.
     std::unique_ptr<CZNPrimitivePluginManager> m_PrimitivePlugins;
@@ -168,9 +174,11 @@ private:
     std::unique_ptr<CZN3D> m_3D;
     std::unique_ptr<CZNTextureManager> m_TextureManager; // destroyed before the device wrapper
     std::unique_ptr<CZNPrefabManager> m_PrefabManager;
+    std::unique_ptr<CZNSelectionBand> m_SelectionBand;
     IZNReporter *m_Reporter = nullptr;
     IZNThumbnailRenderer *m_ThumbnailRenderer = nullptr;
     CZNFont *m_LabelFont = nullptr;
+    IZNShellHooks *m_ShellHooks = nullptr;
 };
 
 // The one application object. Never null.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/editor_app.h"
+#include "editor/selection_band.h"
 #include "render/direct3d.h"
 #include "render/view/view.h"
 #include "scene/brush.h"
@@ -58,7 +59,11 @@ CZNEDITORDoc::CZNEDITORDoc() : m_BrushList(nullptr), m_Modified(FALSE)
 
 CZNEDITORDoc::~CZNEDITORDoc()
 {
+    // The band must not keep naming objects about to go.
+    if (GetEditorApp()->GetDocument() == this)
+        GetEditorApp()->GetSelectionBand()->Clear(0, 0);
     DeleteAllBrushes();
+    FreeUndoList();
     if (GetEditorApp()->GetDocument() == this)
         GetEditorApp()->SetDocument(nullptr);
 }
@@ -73,29 +78,29 @@ ZNBRUSH *CZNEDITORDoc::NewBrush()
 
 void CZNEDITORDoc::AppendBrush(ZNBRUSH *brush)
 {
-    if (!brush)
-        return;
-    ZNBRUSH *last = nullptr;
-    for (ZNBRUSH *b = m_BrushList; b; b = b->m_Next) {
-        if (b == brush)
-            return; // linking it again would close the list into a ring
-        last = b;
-    }
-    // The new brush ends the list, whatever link it carried before.
-    brush->m_Next = nullptr;
-    if (last)
-        last->m_Next = brush;
+    if (!brush || m_BrushIndex.count(brush))
+        return; // linking a listed brush again would close the list into a ring
+    InsertBrushAt(brush, static_cast<DWORD>(m_Brushes.size()));
+    SetModifiedFlag(TRUE);
+}
+
+void CZNEDITORDoc::InsertBrushAt(ZNBRUSH *brush, DWORD index)
+{
+    if (index > m_Brushes.size())
+        index = static_cast<DWORD>(m_Brushes.size());
+    brush->m_Next = index < m_Brushes.size() ? m_Brushes[index] : nullptr;
+    if (index > 0)
+        m_Brushes[index - 1]->m_Next = brush;
     else
         m_BrushList = brush;
-    SetModifiedFlag(TRUE);
+    m_Brushes.insert(m_Brushes.begin() + index, brush);
+    for (DWORD i = index; i < m_Brushes.size(); ++i)
+        m_BrushIndex[m_Brushes[i]] = i;
 }
 
 ZNBRUSH *CZNEDITORDoc::GetLastBrush() const
 {
-    ZNBRUSH *last = m_BrushList;
-    while (last && last->m_Next)
-        last = last->m_Next;
-    return last;
+    return m_Brushes.empty() ? nullptr : m_Brushes.back();
 }
 
 int CZNEDITORDoc::DeleteBrush(ZNBRUSH *brush)
@@ -113,21 +118,15 @@ int CZNEDITORDoc::GetObjectIndex(BYTE category, void *object) const
 {
     if (category != kBrushCategory || !object)
         return -1;
-    int index = 0;
-    for (ZNBRUSH *b = m_BrushList; b; b = b->m_Next, ++index)
-        if (b == object)
-            return index;
-    return -1;
+    const auto it = m_BrushIndex.find(object);
+    return it == m_BrushIndex.end() ? -1 : static_cast<int>(it->second);
 }
 
 void *CZNEDITORDoc::GetObjectByIndex(BYTE category, DWORD index) const
 {
-    if (category != kBrushCategory)
+    if (category != kBrushCategory || index >= m_Brushes.size())
         return nullptr;
-    ZNBRUSH *b = m_BrushList;
-    for (DWORD i = 0; b && i < index; ++i)
-        b = b->m_Next;
-    return b;
+    return m_Brushes[index];
 }
 
 void *CZNEDITORDoc::FindObjectByName(const char *name) const
@@ -156,12 +155,22 @@ int CZNEDITORDoc::CollectGroups(CZNCONTAINER *groups) const
 
 void CZNEDITORDoc::ValidateBrushes()
 {
-    std::vector<ZNBRUSH *> invalid;
-    for (ZNBRUSH *b = m_BrushList; b; b = b->m_Next)
-        if (!b->Validate())
-            invalid.push_back(b);
-    // Removing them is part of the edit that produced them: the modified flag stays as it is.
-    for (ZNBRUSH *brush : invalid) {
+    std::vector<ZNSELECTIONENTRY> entries;
+    for (ZNBRUSH *b : m_Brushes) {
+        if (!b->Validate()) {
+            ZNSELECTIONENTRY e;
+            e.Type = MapObjectTypeToCategory(b->m_ObjectType);
+            e.Object = reinterpret_cast<uintptr_t>(b);
+            entries.push_back(e);
+        }
+    }
+    if (entries.empty())
+        return;
+    // The removal joins the undo level of the command that produced the brushes.
+    WriteUndoData(11, entries, 1, 0);
+    // Removing them is part of that edit: the modified flag stays as it is.
+    for (const ZNSELECTIONENTRY &e : entries) {
+        ZNBRUSH *brush = reinterpret_cast<ZNBRUSH *>(e.Object);
         brush->FreeFromParent();
         Unlink(brush);
         delete brush;
@@ -170,23 +179,28 @@ void CZNEDITORDoc::ValidateBrushes()
 
 void CZNEDITORDoc::Unlink(ZNBRUSH *brush)
 {
-    if (m_BrushList == brush) {
-        m_BrushList = brush->m_Next;
+    const auto it = m_BrushIndex.find(brush);
+    if (it == m_BrushIndex.end())
         return;
-    }
-    for (ZNBRUSH *b = m_BrushList; b; b = b->m_Next) {
-        if (b->m_Next == brush) {
-            b->m_Next = brush->m_Next;
-            return;
-        }
-    }
+    const DWORD index = it->second;
+    m_BrushIndex.erase(it);
+    if (index > 0)
+        m_Brushes[index - 1]->m_Next = brush->m_Next;
+    else
+        m_BrushList = brush->m_Next;
+    brush->m_Next = nullptr;
+    m_Brushes.erase(m_Brushes.begin() + index);
+    for (DWORD i = index; i < m_Brushes.size(); ++i)
+        m_BrushIndex[m_Brushes[i]] = i;
 }
 
 void CZNEDITORDoc::DeleteAllBrushes()
 {
-    while (m_BrushList) {
-        ZNBRUSH *b = m_BrushList;
-        m_BrushList = b->m_Next;
+    std::vector<ZNBRUSH *> brushes;
+    brushes.swap(m_Brushes);
+    m_BrushIndex.clear();
+    m_BrushList = nullptr;
+    for (ZNBRUSH *b : brushes) {
         b->FreeFromParent();
         delete b;
     }
@@ -200,9 +214,11 @@ void CZNEDITORDoc::EmptyRenderBatches()
 
 void CZNEDITORDoc::DeleteContents()
 {
+    GetEditorApp()->GetSelectionBand()->Clear(1, 1);
     // The batches point at faces of the objects about to go.
     EmptyRenderBatches();
     DeleteAllBrushes();
+    FreeUndoList();
     CZN3D *d3d = GetEditorApp()->Get3D();
     d3d->TrimMaterialList();
     d3d->SetDefaultLighting(1);

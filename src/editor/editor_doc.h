@@ -6,20 +6,25 @@
 // hang from their members. It also holds the render batches that the 3D view empties at the
 // start of every frame and the 3D drawing of the objects fills.
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "editor/render_batch.h"
 #include "platform/export.h"
 #include "platform/math/d3dx_math.h"
 #include "platform/os/win_types.h"
+#include "scene/selection_entry.h"
 
 class CZNCONTAINER;
+class CZNIWFScene;
+class CZNStreamIO;
 class IZNDocShell;
 struct IWFEXPORTOPTIONS;
 struct ZNEDITOROPTIONS;
 struct ZNSELECTIONENTRY;
 class CZNView;
 class ZNBRUSH;
+struct ZNUNDORECORD;
 
 // The list category of an object type byte, as selection entries and undo records name them:
 // brush 1, entity 2, face 3, camera 4, overlay 5, overlay face 6, vertex 7, group 8; else 0.
@@ -55,12 +60,48 @@ public:
     void *FindObjectByName(const char *name) const;
     // Adds the outermost group of every grouped object once; 0 for a null container.
     int CollectGroups(CZNCONTAINER *groups) const;
-    // Deletes every brush that fails validation.
+    // Deletes every brush that fails validation, recorded as a removal that continues the
+    // undo level of the command that made them.
     void ValidateBrushes();
 
-    // Clears the scene: the render batches are emptied, every object is deleted, the material list goes back to its built-in
-    // records and the 3D view to its own preview lighting.
+    // Clears the scene: the selection band and the render batches are emptied, every object and
+    // every undo record is deleted, the material list goes back to its built-in records and the
+    // 3D view to its own preview lighting.
     void DeleteContents();
+
+    // Undo. Records are written before the change they take back (type 10 after the objects
+    // were added); 1 when a record was stored.
+    // A record of the selection band's entries (camera left out); 0 for an empty band.
+    int CreateUndoLevel(DWORD type, BYTE continuation, int withGroups);
+    // A record of the given entries; their array is sorted by list index for the types that
+    // store an IWF image or name objects. 0 without entries or when the write fails.
+    int WriteUndoData(DWORD type, std::vector<ZNSELECTIONENTRY> &entries, BYTE continuation, int withGroups);
+    // Names the newest record (a static text); nothing without records.
+    void SetUndoDescription(const char *description);
+    // Drops whole levels, oldest first, while the list is over its cap; the last level only
+    // after the user agrees.
+    void TrimUndoBuffer();
+    // Takes the newest level back; 0 when a record could not be restored, else 1 (also with
+    // nothing to undo).
+    int OnEditUndo();
+    ZNUNDORECORD *GetUndoList() const { return m_UndoList; }
+    // The bytes the cap counts: every record's size plus its charge.
+    uint64_t GetUndoBufferSize() const;
+    void FreeUndoList();
+    static constexpr uint64_t kUndoBufferCap = 10485760;
+
+    // View commands (editor_doc_commands.cpp).
+    void OnHideAll();
+    void OnHideSelected();
+    void OnHideDeselected();
+    void OnUnhideAll();
+    void OnUnhideSelected();
+    void OnUnhideDeselected();
+    void OnSanitizeSelectedBrushes();
+    void OnSceneStatistics();
+    void OnSelectionStatistics();
+    // The enable rules of the commands above, by command id; false for an unknown id.
+    bool IsCommandEnabled(UINT id) const;
 
     // Blended faces, and faces drawn without lighting (sky box, full bright).
     ZNRENDERBATCH &GetBlendedBatch() { return m_BlendedBatch; }
@@ -134,8 +175,22 @@ public:
 private:
     void DeleteAllBrushes();
     void Unlink(ZNBRUSH *brush);
+    // Links a brush in at a list position (at most the brush count).
+    void InsertBrushAt(ZNBRUSH *brush, DWORD index);
+
+    // Undo pieces (editor_doc_undo.cpp).
+    void WriteUndoEntries(CZNStreamIO &stream, const std::vector<ZNSELECTIONENTRY> &entries);
+    void WriteUndoProperties(DWORD type, CZNStreamIO &stream, const std::vector<ZNSELECTIONENTRY> &entries);
+    void RestoreUndoRecord(ZNUNDORECORD *record);
+    void RestoreUndoObjects(DWORD type, CZNStreamIO &stream);
+    void RestoreUndoProperties(DWORD type, CZNStreamIO &stream);
+    void RestoreAddedObjects(CZNStreamIO &stream);
+    void Hide(int which, bool hide);
 
     ZNBRUSH *m_BrushList;
+    std::vector<ZNBRUSH *> m_Brushes;                     // the list in order
+    std::unordered_map<const void *, DWORD> m_BrushIndex; // each listed brush's position
+    ZNUNDORECORD *m_UndoList = nullptr;
     std::vector<CZNView *> m_Views;
     D3DXVECTOR3 m_CursorPoint{50.0f, 50.0f, 50.0f};
     ZNRENDERBATCH m_BlendedBatch;

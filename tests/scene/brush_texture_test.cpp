@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/editor_app.h"
+#include "editor/selection_band.h"
 #include "scene/brush.h"
 #include "scene_test_support.h"
 #include "support/shapes.h"
@@ -399,9 +400,9 @@ TEST(TextureMapping, WhileTheBandDragsOnlyFaceAlignedFacesFollow)
     };
     for (DWORD i = 0; i < brush.GetFaceCount(); ++i)
         MarkCoordinates(*brush.GetFace(i));
-    GetEditorApp()->SetBandDragFlag(1);
+    GetEditorApp()->GetSelectionBand()->SetBoxLocked(1);
     EXPECT_EQ(brush.CalculateWorldTextureCoords(), 1);
-    GetEditorApp()->SetBandDragFlag(0);
+    GetEditorApp()->GetSelectionBand()->SetBoxLocked(0);
     EXPECT_EQ(marked(), "-mmmmm");
     EXPECT_EQ(brush.CalculateWorldTextureCoords(), 1);
     EXPECT_EQ(marked(), "-----m");

@@ -1,0 +1,247 @@
+// The document's view commands: hide and unhide, the weld of the selected brushes, the scene
+// and selection statistics, and their enable rules.
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "app/editor_app.h"
+#include "editor/editor_doc.h"
+#include "editor/selection_band.h"
+#include "editor/undo_record.h"
+#include "platform/os/shell_hooks.h"
+#include "scene/brush.h"
+#include "scene/face.h"
+
+namespace
+{
+
+constexpr const char *kCaption = "TOVRA";
+
+enum HideScope { kAll, kSelected, kDeselected };
+
+// Within 0.01 on every axis, exclusive.
+bool Near(const ZNVERTEX &a, const ZNVERTEX &b)
+{
+    return std::fabs(a.x - b.x) < 0.01f && std::fabs(a.y - b.y) < 0.01f && std::fabs(a.z - b.z) < 0.01f;
+}
+
+void SetHidden(ZNBRUSH *brush, bool hide)
+{
+    if (hide)
+        brush->m_Flags |= ZNBRUSH_HIDDEN;
+    else
+        brush->m_Flags &= ~static_cast<DWORD>(ZNBRUSH_HIDDEN);
+}
+
+// Vertex snapping, duplicate and degenerate face removal, then the derived data.
+void Weld(ZNBRUSH *brush)
+{
+    brush->RemoveTJunctions();
+    const DWORD faces = brush->GetFaceCount();
+    for (DWORD a = 0; a < faces; ++a) {
+        ZNFACE *fa = brush->GetFace(a);
+        for (short i = 0; i < fa->GetVertexCount(); ++i) {
+            const ZNVERTEX &va = fa->GetVertices()[i];
+            for (DWORD b = 0; b < faces; ++b) {
+                if (b == a)
+                    continue;
+                ZNFACE *fb = brush->GetFace(b);
+                for (short j = 0; j < fb->GetVertexCount(); ++j) {
+                    ZNVERTEX &vb = fb->GetVertices()[j];
+                    if (Near(va, vb)) {
+                        vb.x = va.x;
+                        vb.y = va.y;
+                        vb.z = va.z;
+                    }
+                }
+            }
+        }
+    }
+    for (DWORD f = 0; f < brush->GetFaceCount(); ++f) {
+        ZNFACE *face = brush->GetFace(f);
+        for (short i = 0; i < face->GetVertexCount();) {
+            bool duplicate = false;
+            for (short j = 0; j < face->GetVertexCount() && !duplicate; ++j)
+                duplicate = j != i && Near(face->GetVertices()[i], face->GetVertices()[j]);
+            if (duplicate && face->DeleteVertex(i))
+                continue; // the next vertex has moved into this place
+            ++i;
+        }
+    }
+    for (DWORD f = 0; f < brush->GetFaceCount();) {
+        ZNFACE *face = brush->GetFace(f);
+        if ((face->GetVertexCount() < 3 || face->CalculateArea() <= 0.01f) && brush->DeleteFace(face))
+            continue;
+        ++f;
+    }
+    brush->UpdateSharedFaceInfo();
+    brush->UpdateBoundingBox();
+    brush->CalculateFaceCenterPoints();
+    brush->CalculateFaceNormals();
+    brush->CalculateVertexNormals(1);
+    brush->CalculateWorldTextureCoords();
+}
+
+struct Statistics {
+    int brushes = 0, faces = 0, vertices = 0;
+    void Add(ZNBRUSH *brush)
+    {
+        ++brushes;
+        faces += static_cast<int>(brush->GetFaceCount());
+        for (DWORD i = 0; i < brush->GetFaceCount(); ++i)
+            vertices += brush->GetFace(i)->GetVertexCount();
+    }
+};
+
+void ShowStatistics(const char *format, const Statistics &s)
+{
+    // Overlays and entities are counted with their own lists; none exist in this scene yet.
+    char text[1024];
+    std::snprintf(text, sizeof(text), format, s.brushes, s.faces, s.vertices, 0, 0, 0, 0, 0);
+    GetEditorApp()->GetReporter()->Message(text, kCaption, MB_ICONINFORMATION);
+}
+
+} // namespace
+
+void CZNEDITORDoc::Hide(int which, bool hide)
+{
+    CZNSelectionBand *band = GetEditorApp()->GetSelectionBand();
+    const char *description = hide ? "Hide Object(s)" : "Unhide Object(s)";
+    std::vector<ZNBRUSH *> targets;
+    if (which == kSelected) {
+        if (CreateUndoLevel(ZNUNDO_FLAGS, 0, 0)) {
+            SetUndoDescription(description);
+            TrimUndoBuffer();
+        }
+        for (const ZNSELECTIONENTRY &e : band->Entries())
+            if (e.Type == ZNSELECT_BRUSH)
+                targets.push_back(reinterpret_cast<ZNBRUSH *>(e.Object));
+    } else {
+        std::vector<ZNSELECTIONENTRY> entries;
+        for (ZNBRUSH *b : m_Brushes) {
+            if (which == kDeselected && b->IsBrushSelected())
+                continue;
+            ZNSELECTIONENTRY e;
+            e.Type = MapObjectTypeToCategory(b->m_ObjectType);
+            e.Object = reinterpret_cast<uintptr_t>(b);
+            entries.push_back(e);
+            targets.push_back(b);
+        }
+        if (entries.empty())
+            return;
+        if (WriteUndoData(ZNUNDO_FLAGS, entries, 0, 0)) {
+            SetUndoDescription(description);
+            TrimUndoBuffer();
+        }
+    }
+    for (ZNBRUSH *b : targets)
+        SetHidden(b, hide);
+    if (IZNShellHooks *hooks = GetEditorApp()->GetShellHooks()) {
+        hooks->RebuildSceneTree();
+        hooks->RefreshActivePage();
+    }
+    RedrawAllViews(nullptr, 0);
+    SetModifiedFlag(TRUE);
+}
+
+void CZNEDITORDoc::OnHideAll()
+{
+    Hide(kAll, true);
+}
+
+void CZNEDITORDoc::OnHideSelected()
+{
+    Hide(kSelected, true);
+}
+
+void CZNEDITORDoc::OnHideDeselected()
+{
+    Hide(kDeselected, true);
+}
+
+void CZNEDITORDoc::OnUnhideAll()
+{
+    Hide(kAll, false);
+}
+
+void CZNEDITORDoc::OnUnhideSelected()
+{
+    Hide(kSelected, false);
+}
+
+void CZNEDITORDoc::OnUnhideDeselected()
+{
+    Hide(kDeselected, false);
+}
+
+void CZNEDITORDoc::OnSanitizeSelectedBrushes()
+{
+    if (CreateUndoLevel(ZNUNDO_MOVEVERTICES, 0, 0)) {
+        SetUndoDescription("Sanitize selected objects");
+        TrimUndoBuffer();
+    }
+    bool welded = false;
+    for (const ZNSELECTIONENTRY &e : GetEditorApp()->GetSelectionBand()->Entries()) {
+        if (e.Type != ZNSELECT_BRUSH || !e.Object)
+            continue;
+        Weld(reinterpret_cast<ZNBRUSH *>(e.Object));
+        welded = true;
+    }
+    if (welded) {
+        // The weld is an edit like any other: saved on close and shown at once.
+        GetEditorApp()->GetSelectionBand()->Update();
+        SetModifiedFlag(TRUE);
+        RedrawAllViews(nullptr, 0);
+    }
+    GetEditorApp()->GetReporter()->Message("Sanitization process completed successfully.", kCaption,
+                                           MB_ICONINFORMATION);
+}
+
+void CZNEDITORDoc::OnSceneStatistics()
+{
+    Statistics s;
+    for (ZNBRUSH *b : m_Brushes)
+        s.Add(b);
+    ShowStatistics("The currently loaded scene is made up of\r\nthe following items:\r\n\r\nBrushes : %i\r\nFaces : "
+                   "%i\r\nVertices : %i\r\n\r\nOverlays : %i\r\nOverlay Surfaces : %i\r\nOverlay Vertices : "
+                   "%i\r\n\r\nEntities : %i\r\nEntity Data Size : %ikb",
+                   s);
+}
+
+void CZNEDITORDoc::OnSelectionStatistics()
+{
+    Statistics s;
+    for (const ZNSELECTIONENTRY &e : GetEditorApp()->GetSelectionBand()->Entries())
+        if (e.Type == ZNSELECT_BRUSH && e.Object)
+            s.Add(reinterpret_cast<ZNBRUSH *>(e.Object));
+    ShowStatistics("The currently selected portion of the scene is made\r\nup of the following items:\r\n\r\nBrushes "
+                   ": %i\r\nFaces : %i\r\nVertices : %i\r\n\r\nOverlays : %i\r\nOverlay Surfaces : %i\r\nOverlay "
+                   "Vertices : %i\r\n\r\nEntities : %i\r\nEntity Data Size : %ikb",
+                   s);
+}
+
+bool CZNEDITORDoc::IsCommandEnabled(UINT id) const
+{
+    const bool objectMode = GetEditorApp()->GetEditMode() == ZNEDITMODE_BRUSH;
+    const bool selection = GetEditorApp()->GetSelectionBand()->HasSelection();
+    const bool anyObject = !m_Brushes.empty();
+    switch (id) {
+    case 32869: // Hide All
+    case 32875: // Hide Deselected
+    case 32872: // Unhide All
+    case 32876: // Unhide Deselected
+        return objectMode && anyObject;
+    case 32870: // Hide Selected
+    case 32873: // Unhide Selected
+    case 32868: // Sanitize
+    case 32867: // Selection statistics
+        return objectMode && selection;
+    case 32866: // Scene statistics
+        return anyObject;
+    case 32858: // Centre on Selected
+    case 32861: // Zoom into Selected
+        return selection;
+    default:
+        return false;
+    }
+}

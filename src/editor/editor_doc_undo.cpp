@@ -1,0 +1,677 @@
+// The document's undo list: writing records, the memory cap and restoring.
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <unordered_set>
+
+#include "app/editor_app.h"
+#include "editor/editor_doc.h"
+#include "editor/selection_band.h"
+#include "editor/undo_record.h"
+#include "fileio/iwf_scene.h"
+#include "fileio/memory_stream_io.h"
+#include "platform/os/shell_hooks.h"
+#include "render/direct3d.h"
+#include "render/texture.h"
+#include "render/texture_manager.h"
+#include "scene/brush.h"
+#include "scene/container.h"
+#include "scene/group.h"
+
+namespace
+{
+
+constexpr const char *kCaption = "TOVRA";
+constexpr const char *kWriteFailed = "Failed to write undo data.";
+constexpr const char *kRestoreFailed = "Failed to read or restore undo data.";
+constexpr const char *kTrimQuestion =
+    "Warning : The most recent undo level exceeds the maximum amount of memory allowed for any single "
+    "operation.\r\nDo you wish to release the most recent undo level?\r\n\r\nNote : Pressing yes will result in an "
+    "inability to undo the most recent operation\r\nbut will free up a significant amount of memory.";
+constexpr DWORD kHeaderSize = 8;
+constexpr DWORD kEntrySize = 5;
+constexpr BYTE kBrushCategory = 1;
+
+// A failed read or write, or a record that does not fit the scene, ends the whole write or
+// restore.
+struct UndoFailure {
+};
+
+void Put(CZNStreamIO &stream, const void *data, DWORD size)
+{
+    if (!stream.Write(data, size))
+        throw UndoFailure{};
+}
+
+template <typename T> void PutValue(CZNStreamIO &stream, T value)
+{
+    Put(stream, &value, sizeof(T));
+}
+
+void Get(CZNStreamIO &stream, void *data, DWORD size)
+{
+    if (stream.Read(data, size) != size)
+        throw UndoFailure{};
+}
+
+template <typename T> T GetValue(CZNStreamIO &stream)
+{
+    T value;
+    Get(stream, &value, sizeof(T));
+    return value;
+}
+
+// Bytes left from the stream's position.
+uint64_t Remaining(CZNStreamIO &stream)
+{
+    const int64_t length = stream.GetLength(), at = stream.Tell();
+    return length >= at && at >= 0 ? static_cast<uint64_t>(length - at) : 0;
+}
+
+// A count read from a record, checked against the bytes that must follow it.
+DWORD GetCount(CZNStreamIO &stream, uint64_t bytesEach)
+{
+    const DWORD count = GetValue<DWORD>(stream);
+    if (static_cast<uint64_t>(count) * bytesEach > Remaining(stream))
+        throw UndoFailure{};
+    return count;
+}
+
+struct StoredEntry {
+    BYTE category;
+    int32_t index;
+};
+
+std::vector<StoredEntry> ReadEntries(CZNStreamIO &stream)
+{
+    const DWORD count = GetCount(stream, kEntrySize);
+    std::vector<StoredEntry> entries(count);
+    for (StoredEntry &e : entries) {
+        e.category = GetValue<BYTE>(stream);
+        e.index = GetValue<int32_t>(stream);
+    }
+    return entries;
+}
+
+bool StoresImage(DWORD type)
+{
+    return (type >= ZNUNDO_ROTATE && type <= ZNUNDO_SCALEVERTICES) || type == ZNUNDO_REMOVE ||
+           type == ZNUNDO_CSGINPLACE || type == ZNUNDO_REBUILDSURFACES || type == ZNUNDO_BANDMOVE;
+}
+
+bool IsPropertyType(DWORD type)
+{
+    return (type >= ZNUNDO_TEXTURE && type <= ZNUNDO_TEXTURECOORDS) ||
+           (type >= ZNUNDO_MATERIAL && type <= ZNUNDO_ALPHAMODES) || type == ZNUNDO_OVERLAYLOCKED ||
+           type == ZNUNDO_ZBIAS || type == ZNUNDO_FLAGS || type == ZNUNDO_MAPPINGORIGIN;
+}
+
+LONG TexturePosition(const CZNTexture *texture)
+{
+    if (!texture)
+        return -1;
+    LONG position = 0;
+    for (CZNTexture *t = GetEditorApp()->GetTextureManager()->GetFirstTexture(); t; t = t->GetNext(), ++position)
+        if (t == texture)
+            return position;
+    return -1;
+}
+
+CZNTexture *TextureAt(LONG position)
+{
+    if (position < 0)
+        return nullptr;
+    CZNTexture *t = GetEditorApp()->GetTextureManager()->GetFirstTexture();
+    for (LONG i = 0; t && i < position; ++i)
+        t = t->GetNext();
+    return t;
+}
+
+DWORD MaterialCount()
+{
+    return GetEditorApp()->Get3D()->GetMaterialList()->GetElementCount();
+}
+
+class WaitCursor
+{
+public:
+    WaitCursor() : m_Hooks(GetEditorApp()->GetShellHooks())
+    {
+        if (m_Hooks)
+            m_Hooks->BeginWaitCursor();
+    }
+    ~WaitCursor()
+    {
+        if (m_Hooks)
+            m_Hooks->EndWaitCursor();
+    }
+
+private:
+    IZNShellHooks *m_Hooks;
+};
+
+// The faces and vertices a property entry covers.
+struct PropertyTarget {
+    ZNBRUSH *brush = nullptr;
+    std::vector<ZNFACE *> faces;
+    std::vector<ZNVERTEX *> vertices;
+};
+
+} // namespace
+
+uint64_t CZNEDITORDoc::GetUndoBufferSize() const
+{
+    uint64_t total = 0;
+    for (const ZNUNDORECORD *r = m_UndoList; r; r = r->Next)
+        total += static_cast<uint64_t>(r->Size) + ZNUNDORECORD::kRecordCharge;
+    return total;
+}
+
+void CZNEDITORDoc::FreeUndoList()
+{
+    while (m_UndoList) {
+        ZNUNDORECORD *r = m_UndoList;
+        m_UndoList = r->Next;
+        delete r;
+    }
+}
+
+int CZNEDITORDoc::CreateUndoLevel(DWORD type, BYTE continuation, int withGroups)
+{
+    std::vector<ZNSELECTIONENTRY> entries;
+    if (!GetEditorApp()->GetSelectionBand()->GetEntries(entries) || entries.empty())
+        return 0;
+    return WriteUndoData(type, entries, continuation, withGroups);
+}
+
+void CZNEDITORDoc::WriteUndoEntries(CZNStreamIO &stream, const std::vector<ZNSELECTIONENTRY> &entries)
+{
+    PutValue<DWORD>(stream, static_cast<DWORD>(entries.size()));
+    for (const ZNSELECTIONENTRY &e : entries) {
+        PutValue<BYTE>(stream, e.Type);
+        const bool listed = e.Type == ZNSELECT_BRUSH || e.Type == ZNSELECT_ENTITY || e.Type == ZNSELECT_OVERLAY;
+        PutValue<int32_t>(stream, listed ? GetObjectIndex(e.Type, reinterpret_cast<void *>(e.Object)) : -1);
+    }
+}
+
+int CZNEDITORDoc::WriteUndoData(DWORD type, std::vector<ZNSELECTIONENTRY> &entries, BYTE continuation,
+                                int withGroups)
+{
+    if (entries.empty())
+        return 0;
+    auto record = std::make_unique<ZNUNDORECORD>();
+    CZNMemoryStreamIO stream;
+    if (!stream.Open(nullptr, 0, ZNSTREAM_WRITE, false) || !stream.Write("UNDO", 4) ||
+        !stream.Write(&type, sizeof(type)))
+        return 0;
+
+    WaitCursor wait;
+    try {
+        auto byIndex = [this](const ZNSELECTIONENTRY &a, const ZNSELECTIONENTRY &b) {
+            return GetObjectIndex(a.Type, reinterpret_cast<void *>(a.Object)) <
+                   GetObjectIndex(b.Type, reinterpret_cast<void *>(b.Object));
+        };
+        if (type == ZNUNDO_MOVE) {
+            const D3DXVECTOR3 move = GetEditorApp()->GetSelectionBand()->GetMoveTotal();
+            Put(stream, &move, sizeof(move));
+            WriteUndoEntries(stream, entries);
+        } else if (StoresImage(type)) {
+            std::stable_sort(entries.begin(), entries.end(), byIndex);
+            CZNIWFScene scene;
+            scene.SaveObjects(stream, entries, withGroups ? IWFSAVE_ALL : (IWFSAVE_ALL & ~IWFSAVE_GROUPS), nullptr);
+            WriteUndoEntries(stream, entries);
+        } else if (type == ZNUNDO_ADD || type == ZNUNDO_GROUP || type == ZNUNDO_UNGROUP) {
+            std::stable_sort(entries.begin(), entries.end(), byIndex);
+            WriteUndoEntries(stream, entries);
+        } else if (IsPropertyType(type)) {
+            WriteUndoProperties(type, stream, entries);
+        }
+        if (!stream.Compact())
+            throw UndoFailure{};
+    } catch (...) {
+        // A failed stream write, a failed IWF save (its code) or memory.
+        GetEditorApp()->GetReporter()->Message(kWriteFailed, kCaption, MB_OK);
+        return 0;
+    }
+    record->Size = static_cast<DWORD>(stream.GetLength());
+    record->Data = stream.GetBuffer();
+    stream.SetOwnsBuffer(false);
+    stream.Close();
+    record->Type = type;
+    record->Continuation = continuation;
+    record->Next = m_UndoList;
+    m_UndoList = record.release();
+    return 1;
+}
+
+void CZNEDITORDoc::SetUndoDescription(const char *description)
+{
+    if (m_UndoList)
+        m_UndoList->Description = description;
+}
+
+void CZNEDITORDoc::TrimUndoBuffer()
+{
+    while (m_UndoList && GetUndoBufferSize() > kUndoBufferCap) {
+        std::vector<ZNUNDORECORD *> records; // newest first
+        int levels = 0;
+        for (ZNUNDORECORD *r = m_UndoList; r; r = r->Next) {
+            records.push_back(r);
+            levels += r->Continuation == 0;
+        }
+        if (levels <= 1 &&
+            GetEditorApp()->GetReporter()->Message(kTrimQuestion, kCaption, MB_YESNO | MB_ICONWARNING) != IDYES)
+            return;
+        // The oldest level goes whole: the oldest record and the newer ones continuing it.
+        size_t keep = records.size() - 1;
+        while (keep > 0 && records[keep - 1]->Continuation != 0)
+            --keep;
+        for (size_t i = keep; i < records.size(); ++i)
+            delete records[i];
+        if (keep == 0)
+            m_UndoList = nullptr;
+        else
+            records[keep - 1]->Next = nullptr;
+    }
+}
+
+int CZNEDITORDoc::OnEditUndo()
+{
+    while (ZNUNDORECORD *record = m_UndoList) {
+        const DWORD materialsBefore = MaterialCount();
+        try {
+            WaitCursor wait;
+            RestoreUndoRecord(record);
+        } catch (...) {
+            GetEditorApp()->GetReporter()->Message(kRestoreFailed, kCaption, MB_OK);
+            return 0;
+        }
+        m_UndoList = record->Next;
+        const BYTE continuation = record->Continuation;
+        delete record;
+        SetModifiedFlag(TRUE);
+        if (continuation != 0)
+            continue; // the level goes on with the next older record
+        GetEditorApp()->GetSelectionBand()->ResetPivotAndOrigin();
+        RedrawAllViews(nullptr, 0);
+        const DWORD materialsAfter = MaterialCount();
+        IZNShellHooks *hooks = GetEditorApp()->GetShellHooks();
+        if (materialsAfter > materialsBefore) {
+            const DWORD added = materialsAfter - materialsBefore;
+            if (hooks)
+                hooks->RefreshMaterialList();
+            char text[256];
+            if (added == 1)
+                std::snprintf(text, sizeof(text),
+                              "Info : 1 non-existant material utilised by the data stored within the undo buffer\r\n"
+                              "has been automatically added to the scene.");
+            else
+                std::snprintf(text, sizeof(text),
+                              "Info : %i non-existant materials utilised by the data stored within the undo "
+                              "buffer\r\nhave been automatically added to the scene.",
+                              static_cast<int>(added));
+            GetEditorApp()->GetReporter()->Message(text, kCaption, MB_ICONINFORMATION);
+        }
+        if (hooks)
+            hooks->RebuildSceneTree();
+        break;
+    }
+    return 1;
+}
+
+void CZNEDITORDoc::RestoreUndoRecord(ZNUNDORECORD *record)
+{
+    if (!record->Data || record->Size < kHeaderSize)
+        throw UndoFailure{};
+    // The stream reads the record's bytes in place and never frees them.
+    CZNMemoryStreamIO stream(record->Data, record->Size, ZNSTREAM_READ, false);
+    if (!stream.IsOpen() || !stream.SeekTo(kHeaderSize))
+        throw UndoFailure{};
+    CZNSelectionBand *band = GetEditorApp()->GetSelectionBand();
+    const DWORD type = record->Type;
+    if (type == ZNUNDO_MOVE) {
+        D3DXVECTOR3 move;
+        Get(stream, &move, sizeof(move));
+        const std::vector<StoredEntry> entries = ReadEntries(stream);
+        D3DXVECTOR3 back = -move;
+        for (const StoredEntry &e : entries) {
+            if (e.category != kBrushCategory || e.index < 0)
+                continue;
+            ZNBRUSH *brush = static_cast<ZNBRUSH *>(GetObjectByIndex(e.category, static_cast<DWORD>(e.index)));
+            if (!brush)
+                continue; // objects gone since are skipped
+            brush->MoveBrush(&back, 0);
+            // As the move did: box, face-aligned texture coordinates and face centres follow.
+            brush->UpdateBoundingBox();
+            brush->CalculateWorldTextureCoords();
+            brush->CalculateFaceCenterPoints();
+        }
+        band->Update();
+    } else if (StoresImage(type)) {
+        const DWORD mode = band->GetBandMode();
+        const bool faceType = type == ZNUNDO_MOVEFACES || type == ZNUNDO_ROTATEFACES ||
+                              type == ZNUNDO_SCALEFACES || type == ZNUNDO_BANDMOVE;
+        const bool vertexType = (type >= ZNUNDO_MOVEFACES && type <= ZNUNDO_SCALEVERTICES) || type == ZNUNDO_BANDMOVE;
+        if ((faceType && mode == ZNBAND_FACES) || (vertexType && mode == ZNBAND_VERTICES))
+            band->Clear(1, 0);
+        RestoreUndoObjects(type, stream);
+    } else if (type == ZNUNDO_ADD) {
+        RestoreAddedObjects(stream);
+    } else if (IsPropertyType(type)) {
+        // Checked whole first, then applied: a damaged record changes nothing.
+        RestoreUndoProperties(type, stream);
+    }
+    // Grouping records are restored with the grouping commands; other types hold nothing.
+}
+
+void CZNEDITORDoc::RestoreUndoObjects(DWORD type, CZNStreamIO &stream)
+{
+    CZNIWFScene scene;
+    // Whatever is left of the loaded copies (and their groups) goes with the scene object.
+    struct Cleanup {
+        CZNIWFScene &scene;
+        ~Cleanup() { scene.Clear(IWFSAVE_GROUPS | IWFSAVE_BRUSHES | IWFSAVE_MATERIALS); }
+    } cleanup{scene};
+    scene.Load(stream, false);
+    const std::vector<StoredEntry> entries = ReadEntries(stream);
+
+    // Every entry is paired with its copy and its place before anything changes.
+    struct Step {
+        ZNBRUSH *copy;
+        DWORD index;
+    };
+    std::vector<Step> steps;
+    size_t nextCopy = 0;
+    DWORD listSize = static_cast<DWORD>(m_Brushes.size());
+    for (const StoredEntry &e : entries) {
+        if (e.category == ZNSELECT_ENTITY || e.category == ZNSELECT_OVERLAY)
+            throw UndoFailure{}; // no such objects in this scene
+        if (e.category != kBrushCategory)
+            continue;
+        if (nextCopy >= scene.m_Brushes.size() || !scene.m_Brushes[nextCopy] || e.index < 0)
+            throw UndoFailure{};
+        const DWORD index = static_cast<DWORD>(e.index);
+        if (type == ZNUNDO_REMOVE) {
+            if (index > listSize)
+                throw UndoFailure{};
+            ++listSize;
+        } else if (index >= listSize) {
+            throw UndoFailure{};
+        }
+        steps.push_back({scene.m_Brushes[nextCopy++], index});
+    }
+
+    if (type == ZNUNDO_REMOVE) {
+        std::unordered_set<CZNGROUP *> roots;
+        for (const Step &s : steps) {
+            // The copy goes back into the list with the groups it was loaded with.
+            std::replace(scene.m_Brushes.begin(), scene.m_Brushes.end(), s.copy, static_cast<ZNBRUSH *>(nullptr));
+            InsertBrushAt(s.copy, s.index);
+            if (CZNGROUP *g = s.copy->GetParent())
+                roots.insert(g->GetRootGroup());
+        }
+        for (CZNGROUP *&g : scene.m_Groups)
+            if (g && roots.count(g->GetRootGroup()))
+                g = nullptr;
+        return;
+    }
+    for (const Step &s : steps) {
+        ZNBRUSH *live = m_Brushes[s.index];
+        live->ReleaseFaces();
+        live->m_Bounds = s.copy->m_Bounds;
+        live->m_Faces = s.copy->m_Faces;
+        live->m_FaceCount = s.copy->m_FaceCount;
+        s.copy->m_Faces = nullptr;
+        s.copy->m_FaceCount = 0;
+        // The faces' adjacency belongs to the brush that holds them now.
+        live->m_SharedFaceInfo.Reset();
+        live->UpdateSharedFaceInfo();
+    }
+    GetEditorApp()->GetSelectionBand()->Update();
+}
+
+void CZNEDITORDoc::RestoreAddedObjects(CZNStreamIO &stream)
+{
+    GetEditorApp()->GetSelectionBand()->Clear(1, 0);
+    const std::vector<StoredEntry> entries = ReadEntries(stream);
+    std::vector<ZNBRUSH *> added;
+    for (const StoredEntry &e : entries) {
+        void *object = e.index >= 0 ? GetObjectByIndex(e.category, static_cast<DWORD>(e.index)) : nullptr;
+        if (!object)
+            throw UndoFailure{};
+        if (std::find(added.begin(), added.end(), object) == added.end())
+            added.push_back(static_cast<ZNBRUSH *>(object));
+    }
+    for (ZNBRUSH *brush : added)
+        DeleteBrush(brush);
+}
+
+void CZNEDITORDoc::WriteUndoProperties(DWORD type, CZNStreamIO &stream,
+                                       const std::vector<ZNSELECTIONENTRY> &entries)
+{
+    PutValue<DWORD>(stream, static_cast<DWORD>(entries.size()));
+    for (const ZNSELECTIONENTRY &e : entries) {
+        PutValue<BYTE>(stream, e.Type);
+        ZNBRUSH *brush = reinterpret_cast<ZNBRUSH *>(e.Object);
+        PropertyTarget target;
+        switch (e.Type) {
+        case ZNSELECT_BRUSH:
+            PutValue<int32_t>(stream, GetObjectIndex(kBrushCategory, brush));
+            for (DWORD i = 0; i < brush->GetFaceCount(); ++i) {
+                ZNFACE *face = brush->GetFace(i);
+                target.faces.push_back(face);
+                for (short v = 0; v < face->GetVertexCount(); ++v)
+                    target.vertices.push_back(face->GetVertices() + v);
+            }
+            break;
+        case ZNSELECT_FACE: {
+            PutValue<int32_t>(stream, GetObjectIndex(kBrushCategory, brush));
+            PutValue<int32_t>(stream, static_cast<int32_t>(e.Face));
+            ZNFACE *face = brush ? brush->GetFace(static_cast<DWORD>(e.Face)) : nullptr;
+            if (!face)
+                throw UndoFailure{};
+            target.faces.push_back(face);
+            for (short v = 0; v < face->GetVertexCount(); ++v)
+                target.vertices.push_back(face->GetVertices() + v);
+            break;
+        }
+        case ZNSELECT_VERTEX: {
+            PutValue<int32_t>(stream, GetObjectIndex(kBrushCategory, brush));
+            PutValue<int32_t>(stream, static_cast<int32_t>(e.Face));
+            PutValue<int32_t>(stream, static_cast<int32_t>(e.Vertex & 0xFFFF));
+            ZNFACE *face = brush ? brush->GetFace(static_cast<DWORD>(e.Face)) : nullptr;
+            const short v = static_cast<short>(e.Vertex & 0xFFFF);
+            if (!face || v < 0 || v >= face->GetVertexCount())
+                throw UndoFailure{};
+            target.faces.push_back(face);
+            target.vertices.push_back(face->GetVertices() + v);
+            break;
+        }
+        default: // entities and overlays write their indices with their own lists
+            continue;
+        }
+        for (ZNFACE *face : target.faces) {
+            switch (type) {
+            case ZNUNDO_TEXTURE:
+                PutValue<int32_t>(stream, TexturePosition(face->GetTexture()));
+                break;
+            case ZNUNDO_TEXTUREPOS:
+                PutValue<float>(stream, face->m_UPos);
+                PutValue<float>(stream, face->m_VPos);
+                break;
+            case ZNUNDO_TEXTUREWRAP:
+                PutValue<float>(stream, face->m_UWrap);
+                PutValue<float>(stream, face->m_VWrap);
+                break;
+            case ZNUNDO_TEXTUREROTATION:
+                Put(stream, &face->m_Rotation, 16);
+                break;
+            case ZNUNDO_TEXTUREMODE:
+                PutValue<BYTE>(stream, face->m_MappingMode);
+                break;
+            case ZNUNDO_MATERIAL:
+                PutValue<int32_t>(stream, face->m_Material);
+                break;
+            case ZNUNDO_FACESTYLE:
+                PutValue<DWORD>(stream, face->m_Style);
+                break;
+            case ZNUNDO_ALPHAMODES:
+                PutValue<int8_t>(stream, face->m_SrcBlend);
+                PutValue<int8_t>(stream, face->m_DestBlend);
+                break;
+            case ZNUNDO_MAPPINGORIGIN:
+                Put(stream, &face->m_MappingOrigin, 12);
+                break;
+            default:
+                break;
+            }
+        }
+        if (type == ZNUNDO_TEXTURECOORDS)
+            for (ZNVERTEX *v : target.vertices) {
+                PutValue<float>(stream, v->tu);
+                PutValue<float>(stream, v->tv);
+            }
+        if (type == ZNUNDO_FLAGS && e.Type == ZNSELECT_BRUSH)
+            PutValue<DWORD>(stream, brush->m_Flags);
+    }
+}
+
+void CZNEDITORDoc::RestoreUndoProperties(DWORD type, CZNStreamIO &stream)
+{
+    const int64_t start = stream.Tell();
+    // Two passes over the block: the first only reads and checks, the second stores.
+    for (int apply = 0; apply < 2; ++apply) {
+        if (!stream.SeekTo(start))
+            throw UndoFailure{};
+        const DWORD count = GetCount(stream, 1);
+        for (DWORD n = 0; n < count; ++n) {
+            const BYTE category = GetValue<BYTE>(stream);
+            PropertyTarget target;
+            auto brushAt = [this](int32_t index) {
+                ZNBRUSH *b = index >= 0 ? static_cast<ZNBRUSH *>(GetObjectByIndex(kBrushCategory, index)) : nullptr;
+                if (!b)
+                    throw UndoFailure{};
+                return b;
+            };
+            auto faceAt = [](ZNBRUSH *b, int32_t index) {
+                ZNFACE *f = index >= 0 ? b->GetFace(static_cast<DWORD>(index)) : nullptr;
+                if (!f)
+                    throw UndoFailure{};
+                return f;
+            };
+            switch (category) {
+            case ZNSELECT_BRUSH:
+                target.brush = brushAt(GetValue<int32_t>(stream));
+                for (DWORD i = 0; i < target.brush->GetFaceCount(); ++i) {
+                    ZNFACE *face = target.brush->GetFace(i);
+                    target.faces.push_back(face);
+                    for (short v = 0; v < face->GetVertexCount(); ++v)
+                        target.vertices.push_back(face->GetVertices() + v);
+                }
+                break;
+            case ZNSELECT_FACE: {
+                target.brush = brushAt(GetValue<int32_t>(stream));
+                ZNFACE *face = faceAt(target.brush, GetValue<int32_t>(stream));
+                target.faces.push_back(face);
+                for (short v = 0; v < face->GetVertexCount(); ++v)
+                    target.vertices.push_back(face->GetVertices() + v);
+                break;
+            }
+            case ZNSELECT_VERTEX: {
+                target.brush = brushAt(GetValue<int32_t>(stream));
+                ZNFACE *face = faceAt(target.brush, GetValue<int32_t>(stream));
+                const int32_t v = GetValue<int32_t>(stream);
+                if (v < 0 || v >= face->GetVertexCount())
+                    throw UndoFailure{};
+                target.faces.push_back(face);
+                target.vertices.push_back(face->GetVertices() + v);
+                break;
+            }
+            default:
+                // Nothing of other categories is written, so nothing can follow them.
+                throw UndoFailure{};
+            }
+            for (ZNFACE *face : target.faces) {
+                switch (type) {
+                case ZNUNDO_TEXTURE: {
+                    const int32_t position = GetValue<int32_t>(stream);
+                    if (apply)
+                        face->SetTexture(TextureAt(position));
+                    break;
+                }
+                case ZNUNDO_TEXTUREPOS:
+                case ZNUNDO_TEXTUREWRAP: {
+                    const float u = GetValue<float>(stream), v = GetValue<float>(stream);
+                    if (apply) {
+                        (type == ZNUNDO_TEXTUREPOS ? face->m_UPos : face->m_UWrap) = u;
+                        (type == ZNUNDO_TEXTUREPOS ? face->m_VPos : face->m_VWrap) = v;
+                    }
+                    break;
+                }
+                case ZNUNDO_TEXTUREROTATION: {
+                    D3DXVECTOR4 rotation;
+                    Get(stream, &rotation, 16);
+                    if (apply)
+                        face->m_Rotation = rotation;
+                    break;
+                }
+                case ZNUNDO_TEXTUREMODE: {
+                    const BYTE mode = GetValue<BYTE>(stream);
+                    if (apply)
+                        face->m_MappingMode = mode;
+                    break;
+                }
+                case ZNUNDO_MATERIAL: {
+                    const int32_t material = GetValue<int32_t>(stream);
+                    if (apply)
+                        face->SetMaterial(material);
+                    break;
+                }
+                case ZNUNDO_FACESTYLE: {
+                    const DWORD style = GetValue<DWORD>(stream);
+                    if (apply)
+                        face->m_Style = style;
+                    break;
+                }
+                case ZNUNDO_ALPHAMODES: {
+                    const int8_t source = GetValue<int8_t>(stream), destination = GetValue<int8_t>(stream);
+                    if (apply) {
+                        face->m_SrcBlend = source;
+                        face->m_DestBlend = destination;
+                    }
+                    break;
+                }
+                case ZNUNDO_MAPPINGORIGIN: {
+                    D3DXVECTOR3 origin;
+                    Get(stream, &origin, 12);
+                    if (apply)
+                        face->m_MappingOrigin = origin;
+                    break;
+                }
+                default:
+                    break;
+                }
+            }
+            if (type == ZNUNDO_TEXTURECOORDS)
+                for (ZNVERTEX *v : target.vertices) {
+                    const float u = GetValue<float>(stream), t = GetValue<float>(stream);
+                    if (apply) {
+                        v->tu = u;
+                        v->tv = t;
+                    }
+                }
+            if (type == ZNUNDO_FLAGS && category == ZNSELECT_BRUSH) {
+                const DWORD flags = GetValue<DWORD>(stream);
+                if (apply)
+                    target.brush->m_Flags = flags;
+            }
+            const bool remaps = (type >= ZNUNDO_TEXTURE && type <= ZNUNDO_TEXTUREMODE) || type == ZNUNDO_MAPPINGORIGIN;
+            if (apply && remaps)
+                target.brush->CalculateWorldTextureCoords();
+        }
+    }
+    if (IZNShellHooks *hooks = GetEditorApp()->GetShellHooks())
+        hooks->RefreshActivePage();
+}

@@ -1,0 +1,150 @@
+#pragma once
+
+// CZNSelectionBand: the editor's one selection, held by the application object for the whole
+// run. It keeps the selected items as a list of ZNSELECTIONENTRY records and the items' own
+// selected flags in step with it, and an oriented box around them with eight handle points per
+// 2D view type, a pivot and a placement origin. It owns its entry list, the list of brushes that
+// own selected faces or vertices ("touched") and its pen; the scene objects it names belong to
+// the document.
+//
+// Entry words: word 1 (Object) is the object, or for a face or vertex entry the brush that owns
+// it; word 2 (Face) the face index; word 3 (Vertex) the vertex index. Brushes, faces, vertices
+// and the camera are taken; entities and overlays are refused until they exist.
+//
+// Failure rules: a refused add returns 0 and changes nothing but the dragged and box-locked
+// flags; null entries and objects, and indices past the end, are ignored.
+#include <vector>
+
+#include "platform/export.h"
+#include "platform/gdi/gdi_types.h"
+#include "platform/gdi/pen.h"
+#include "platform/math/d3dx_math.h"
+#include "platform/os/win_types.h"
+#include "scene/selection_entry.h"
+
+class CZN2DView;
+class CZNCONTAINER;
+class CZNGROUP;
+
+// What the band holds.
+enum ZNBANDMODE : DWORD {
+    ZNBAND_EMPTY = 0,
+    ZNBAND_OBJECTS = 1,
+    ZNBAND_FACES = 2,
+    ZNBAND_VERTICES = 3,
+    ZNBAND_OVERLAYFACES = 4,
+};
+
+// Which handles the band shows.
+enum ZNHANDLEMODE : DWORD {
+    ZNHANDLE_SCALE = 0,
+    ZNHANDLE_ROTATE = 1,
+    ZNHANDLE_EXTRUDE = 2,
+};
+
+class ZN_API CZNSelectionBand
+{
+public:
+    static constexpr float kDefaultHalfExtent = 50.0f;
+
+    CZNSelectionBand();
+    // Clears the band (deselecting what it holds).
+    ~CZNSelectionBand();
+    CZNSelectionBand(const CZNSelectionBand &) = delete;
+    CZNSelectionBand &operator=(const CZNSelectionBand &) = delete;
+
+    // Adds an item as the edit mode and the band mode allow; 1 when added, 0 when refused. A
+    // grouped object brings its whole outermost group. Without append the band is cleared first.
+    int AddToSelection(const ZNSELECTIONENTRY *entry, int append, int redraw);
+    // Appends with the words normalised; no other checks. 0 for null.
+    int AppendEntry(const ZNSELECTIONENTRY *entry);
+    // Removes the first entry equal in category and all three words; flags are not touched.
+    int RemoveMatchingEntry(const ZNSELECTIONENTRY *entry);
+    int FindEntry(const ZNSELECTIONENTRY *entry) const;
+    // Every member of the group, nested groups included, selected and appended (objects mode).
+    void AddGroupMembers(CZNGROUP *group);
+    // Every entry whose outermost group is group leaves the band, deselected; 0 when refused.
+    int RemoveGroupMembers(CZNGROUP *group);
+    // Empties the band; deselects its items when asked.
+    void Clear(int deselect, int refreshPanel);
+    // Bounds (unless locked by the rotate tool), box corners and handle points.
+    void Update();
+    // The box over all entries; nothing for an empty band.
+    void CalculateBounds();
+    // The band in one 2D view.
+    void Draw2D(CDC *dc, CZN2DView *view);
+    // Appends every entry but the camera, in band order; 0 when the band is empty.
+    int GetEntries(std::vector<ZNSELECTIONENTRY> &list) const;
+    // Replaces the grouped objects of the list by one group entry per outermost group.
+    static int CollapseToTopGroups(std::vector<ZNSELECTIONENTRY> &list);
+    // The objects of an objects band, in band order; 0 otherwise.
+    int AddSelectedToContainer(CZNCONTAINER *container) const;
+    // Removes one entry and deselects its item; without the delete flag a grouped object takes
+    // its whole group along.
+    void RemoveEntry(DWORD index, int deleteFlag);
+    // Removes the first entry naming the object (type byte given).
+    void RemoveObject(void *object, BYTE type);
+    void AddTouchedBrush(void *object);
+    void RemoveTouchedBrush(void *object);
+
+    const std::vector<ZNSELECTIONENTRY> &Entries() const { return m_Entries; }
+    DWORD GetEntryCount() const { return static_cast<DWORD>(m_Entries.size()); }
+    const std::vector<void *> &TouchedList() const { return m_Touched; }
+    DWORD GetBandMode() const { return m_BandMode; }
+    DWORD GetHandleMode() const { return m_HandleMode; }
+    void SetHandleMode(DWORD mode) { m_HandleMode = mode; }
+    // A selection the commands can act on: active and holding entries.
+    bool HasSelection() const { return m_Active && !m_Entries.empty(); }
+    BYTE IsActive() const { return m_Active; }
+    BYTE GetShowHandles() const { return m_ShowHandles; }
+    // Set while a drag tool transforms the selection; brush texturing reads it.
+    BYTE IsBoxLocked() const { return m_BoxLocked; }
+    void SetBoxLocked(BYTE locked) { m_BoxLocked = locked; }
+    BYTE IsDragged() const { return m_Dragged; }
+    BYTE IsClickConsumed() const { return m_ClickConsumed; }
+
+    const D3DXVECTOR3 &GetCentre() const { return m_Centre; }
+    const D3DXVECTOR3 &GetHalfExtents() const { return m_HalfExtents; }
+    const D3DXVECTOR3 &GetLookAxis() const { return m_Look; }
+    const D3DXVECTOR3 &GetUpAxis() const { return m_Up; }
+    const D3DXVECTOR3 &GetRightAxis() const { return m_Right; }
+    const D3DXVECTOR3 &GetPivot() const { return m_Pivot; }
+    void SetPivot(const D3DXVECTOR3 &p) { m_Pivot = p; }
+    const D3DXVECTOR3 &GetPlacementOrigin() const { return m_PlacementOrigin; }
+    void SetPlacementOrigin(const D3DXVECTOR3 &p) { m_PlacementOrigin = p; }
+    // pivot := centre, placement origin := centre - up half extent * up axis.
+    void ResetPivotAndOrigin();
+    // The handle points of a 2D view type (0 to 2): four corners, then the edge midpoints.
+    const D3DXVECTOR3 *GetHandlePoints(DWORD viewType) const { return m_Handles[viewType < 3 ? viewType : 2]; }
+    const D3DXVECTOR3 *GetCorners() const { return m_Corners; }
+    // The last move of the selection; type-1 undo records store it.
+    const D3DXVECTOR3 &GetMoveTotal() const { return m_MoveTotal; }
+    void SetMoveTotal(const D3DXVECTOR3 &v) { m_MoveTotal = v; }
+
+private:
+    // Deselects one entry's item by band mode and frees its drag cache.
+    void DeselectEntry(const ZNSELECTIONENTRY &entry);
+    void RedrawViews();
+    bool OtherEntryNames(DWORD skip, uintptr_t object, uintptr_t face, bool sameFace) const;
+
+    std::vector<ZNSELECTIONENTRY> m_Entries;
+    D3DXVECTOR3 m_Centre;
+    D3DXVECTOR3 m_Look, m_Up, m_Right;
+    D3DXVECTOR3 m_HalfExtents; // along right, up and look
+    D3DXVECTOR3 m_Handles[3][8];
+    D3DXVECTOR3 m_Corners[8];
+    D3DXVECTOR3 m_Pivot, m_PivotStart;
+    D3DXVECTOR3 m_PlacementOrigin, m_PlacementOriginStart;
+    BYTE m_Active;
+    BYTE m_ShowHandles;
+    BYTE m_BoxLocked;
+    DWORD m_Handle;
+    CZNPen m_Pen;
+    DWORD m_HandleMode;
+    DWORD m_BandMode;
+    D3DXVECTOR3 m_MoveTotal;
+    BYTE m_FirstStep;
+    BYTE m_Dragged;
+    std::vector<void *> m_Touched;
+    BYTE m_ClickConsumed;
+};

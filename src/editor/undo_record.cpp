@@ -1,0 +1,8 @@
+#include "editor/undo_record.h"
+
+#include <cstdlib>
+
+ZNUNDORECORD::~ZNUNDORECORD()
+{
+    std::free(Data);
+}
