@@ -85,6 +85,8 @@ public:
     // nothing to undo).
     int OnEditUndo();
     ZNUNDORECORD *GetUndoList() const { return m_UndoList; }
+    // Takes over a record made elsewhere as the newest (null is ignored).
+    void PushUndoRecord(ZNUNDORECORD *record);
     // The bytes the cap counts: every record's size plus its charge.
     uint64_t GetUndoBufferSize() const;
     void FreeUndoList();
@@ -180,6 +182,8 @@ private:
 
     // Undo pieces (editor_doc_undo.cpp).
     void WriteUndoEntries(CZNStreamIO &stream, const std::vector<ZNSELECTIONENTRY> &entries);
+    // The entry list of a record with an IWF image, one entry per image object in its order.
+    void WriteImageEntries(CZNStreamIO &stream, const std::vector<ZNSELECTIONENTRY> &entries, bool withGroups);
     void WriteUndoProperties(DWORD type, CZNStreamIO &stream, const std::vector<ZNSELECTIONENTRY> &entries);
     void RestoreUndoRecord(ZNUNDORECORD *record);
     void RestoreUndoObjects(DWORD type, CZNStreamIO &stream);

@@ -19,6 +19,7 @@
 #include "scene/brush.h"
 #include "scene/container.h"
 #include "scene/group.h"
+#include "scene/object_type.h"
 
 namespace
 {
@@ -169,6 +170,14 @@ uint64_t CZNEDITORDoc::GetUndoBufferSize() const
     return total;
 }
 
+void CZNEDITORDoc::PushUndoRecord(ZNUNDORECORD *record)
+{
+    if (!record)
+        return;
+    record->Next = m_UndoList;
+    m_UndoList = record;
+}
+
 void CZNEDITORDoc::FreeUndoList()
 {
     while (m_UndoList) {
@@ -192,6 +201,65 @@ void CZNEDITORDoc::WriteUndoEntries(CZNStreamIO &stream, const std::vector<ZNSEL
     for (const ZNSELECTIONENTRY &e : entries) {
         PutValue<BYTE>(stream, e.Type);
         const bool listed = e.Type == ZNSELECT_BRUSH || e.Type == ZNSELECT_ENTITY || e.Type == ZNSELECT_OVERLAY;
+        PutValue<int32_t>(stream, listed ? GetObjectIndex(e.Type, reinterpret_cast<void *>(e.Object)) : -1);
+    }
+}
+
+void CZNEDITORDoc::WriteImageEntries(CZNStreamIO &stream, const std::vector<ZNSELECTIONENTRY> &entries,
+                                     bool withGroups)
+{
+    // The writer puts the members of every outermost group first (whole groups, in their own
+    // order), then the ungrouped brushes. Entry k names image object k, so a restore pairs them
+    // without guessing; a member the caller did not name gets index -1 and is not restored.
+    std::vector<ZNBRUSH *> order;
+    std::vector<ZNSELECTIONENTRY> others;
+    std::vector<CZNGROUP *> roots;
+    for (const ZNSELECTIONENTRY &e : entries) {
+        if (e.Type != ZNSELECT_BRUSH || !e.Object) {
+            others.push_back(e);
+            continue;
+        }
+        ZNBRUSH *brush = reinterpret_cast<ZNBRUSH *>(e.Object);
+        if (withGroups && brush->GetParent()) {
+            CZNGROUP *root = brush->GetParent()->GetRootGroup();
+            if (std::find(roots.begin(), roots.end(), root) == roots.end())
+                roots.push_back(root);
+        }
+    }
+    for (CZNGROUP *root : roots) {
+        // Depth first, children in order, as the writer nests them.
+        struct Walk {
+            static void Members(CZNGROUP *g, std::vector<ZNBRUSH *> &out)
+            {
+                for (DWORD i = 0; i < g->GetChildCount(); ++i) {
+                    void *child = g->GetChild(i);
+                    if (!child)
+                        continue;
+                    if (GetObjectType(child) == ZNOBJECT_BRUSH)
+                        out.push_back(static_cast<ZNBRUSH *>(child));
+                    else if (GetObjectType(child) == ZNOBJECT_GROUP)
+                        Members(static_cast<CZNGROUP *>(child), out);
+                }
+            }
+        };
+        Walk::Members(root, order);
+    }
+    for (const ZNSELECTIONENTRY &e : entries)
+        if (e.Type == ZNSELECT_BRUSH && e.Object &&
+            !(withGroups && reinterpret_cast<ZNBRUSH *>(e.Object)->GetParent()))
+            order.push_back(reinterpret_cast<ZNBRUSH *>(e.Object));
+
+    PutValue<DWORD>(stream, static_cast<DWORD>(order.size() + others.size()));
+    for (ZNBRUSH *brush : order) {
+        const bool named = std::any_of(entries.begin(), entries.end(), [brush](const ZNSELECTIONENTRY &e) {
+            return e.Type == ZNSELECT_BRUSH && e.Object == reinterpret_cast<uintptr_t>(brush);
+        });
+        PutValue<BYTE>(stream, ZNSELECT_BRUSH);
+        PutValue<int32_t>(stream, named ? GetObjectIndex(kBrushCategory, brush) : -1);
+    }
+    for (const ZNSELECTIONENTRY &e : others) {
+        PutValue<BYTE>(stream, e.Type);
+        const bool listed = e.Type == ZNSELECT_ENTITY || e.Type == ZNSELECT_OVERLAY;
         PutValue<int32_t>(stream, listed ? GetObjectIndex(e.Type, reinterpret_cast<void *>(e.Object)) : -1);
     }
 }
@@ -221,7 +289,7 @@ int CZNEDITORDoc::WriteUndoData(DWORD type, std::vector<ZNSELECTIONENTRY> &entri
             std::stable_sort(entries.begin(), entries.end(), byIndex);
             CZNIWFScene scene;
             scene.SaveObjects(stream, entries, withGroups ? IWFSAVE_ALL : (IWFSAVE_ALL & ~IWFSAVE_GROUPS), nullptr);
-            WriteUndoEntries(stream, entries);
+            WriteImageEntries(stream, entries, withGroups != 0);
         } else if (type == ZNUNDO_ADD || type == ZNUNDO_GROUP || type == ZNUNDO_UNGROUP) {
             std::stable_sort(entries.begin(), entries.end(), byIndex);
             WriteUndoEntries(stream, entries);
@@ -384,23 +452,34 @@ void CZNEDITORDoc::RestoreUndoObjects(DWORD type, CZNStreamIO &stream)
     };
     std::vector<Step> steps;
     size_t nextCopy = 0;
-    DWORD listSize = static_cast<DWORD>(m_Brushes.size());
     for (const StoredEntry &e : entries) {
         if (e.category == ZNSELECT_ENTITY || e.category == ZNSELECT_OVERLAY)
             throw UndoFailure{}; // no such objects in this scene
         if (e.category != kBrushCategory)
             continue;
-        if (nextCopy >= scene.m_Brushes.size() || !scene.m_Brushes[nextCopy] || e.index < 0)
+        if (nextCopy >= scene.m_Brushes.size() || !scene.m_Brushes[nextCopy])
             throw UndoFailure{};
-        const DWORD index = static_cast<DWORD>(e.index);
+        ZNBRUSH *copy = scene.m_Brushes[nextCopy++];
+        if (e.index == -1)
+            continue; // a group member the record does not restore
+        if (e.index < 0)
+            throw UndoFailure{};
+        steps.push_back({copy, static_cast<DWORD>(e.index)});
+    }
+    // Every image object is paired with an entry.
+    if (nextCopy != scene.m_Brushes.size())
+        throw UndoFailure{};
+    // Removed objects go back in ascending order, so each lands where it was.
+    std::stable_sort(steps.begin(), steps.end(), [](const Step &a, const Step &b) { return a.index < b.index; });
+    DWORD listSize = static_cast<DWORD>(m_Brushes.size());
+    for (size_t i = 0; i < steps.size(); ++i) {
         if (type == ZNUNDO_REMOVE) {
-            if (index > listSize)
+            if (steps[i].index > listSize || (i > 0 && steps[i].index == steps[i - 1].index))
                 throw UndoFailure{};
             ++listSize;
-        } else if (index >= listSize) {
+        } else if (steps[i].index >= listSize) {
             throw UndoFailure{};
         }
-        steps.push_back({scene.m_Brushes[nextCopy++], index});
     }
 
     if (type == ZNUNDO_REMOVE) {
