@@ -6,6 +6,7 @@
 #include "editor/editor_doc.h"
 #include "platform/gdi/brush.h"
 #include "platform/gdi/dc.h"
+#include "platform/gdi/font.h"
 #include "platform/os/shell_hooks.h"
 #include "render/camera.h"
 #include "render/view/2d_view.h"
@@ -618,12 +619,17 @@ void CZNSelectionBand::Draw2D(CDC *dc, CZN2DView *view)
         dc->MoveTo(m.x + 3, m.y - 3);
         dc->LineTo(m.x - 3, m.y + 3);
         if (space) {
+            // The application's font is the shell's default GUI font.
+            CZNFont *oldFont = dc->GetCurrentFont();
+            dc->SelectStockObject(DEFAULT_GUI_FONT);
             const int oldMode = dc->SetBkMode(TRANSPARENT);
             const COLORREF oldColour = dc->SetTextColor(RGB(255, 180, 0));
             dc->TextOut(m.x - 23, m.y - 18, "Placement", 9);
             dc->TextOut(m.x - 12, m.y + 5, "Origin", 6);
             dc->SetTextColor(oldColour);
             dc->SetBkMode(oldMode);
+            if (oldFont)
+                dc->SelectObject(oldFont);
         }
         dc->SelectObject(&black);
     }
