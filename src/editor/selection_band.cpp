@@ -619,9 +619,12 @@ void CZNSelectionBand::Draw2D(CDC *dc, CZN2DView *view)
         dc->MoveTo(m.x + 3, m.y - 3);
         dc->LineTo(m.x - 3, m.y + 3);
         if (space) {
-            // The application's font is the shell's default GUI font.
+            // The application's label font; the default GUI font until the shell sets one.
             CZNFont *oldFont = dc->GetCurrentFont();
-            dc->SelectStockObject(DEFAULT_GUI_FONT);
+            if (CZNFont *font = GetEditorApp()->GetLabelFont())
+                dc->SelectObject(font);
+            else
+                dc->SelectStockObject(DEFAULT_GUI_FONT);
             const int oldMode = dc->SetBkMode(TRANSPARENT);
             const COLORREF oldColour = dc->SetTextColor(RGB(255, 180, 0));
             dc->TextOut(m.x - 23, m.y - 18, "Placement", 9);

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "editor/selection_band.h"
 #include "platform/os/input.h"
 #include "render/view2d_fixture.h"
 #include "scene/brush.h"
@@ -210,9 +211,9 @@ TEST_F(View2DInputTest, PlacementModesLeaveTheCrosshair)
 TEST_F(View2DInputTest, CursorStaysWhileTheBandDrags)
 {
     view->SetCursorOverAxes(0, 40, 15);
-    GetEditorApp()->SetBandDragFlag(1);
+    GetEditorApp()->GetSelectionBand()->SetBoxLocked(1);
     view->UpdateCursor(0, CPoint(5, 5));
-    GetEditorApp()->SetBandDragFlag(0);
+    GetEditorApp()->GetSelectionBand()->SetBoxLocked(0);
     EXPECT_EQ(view->GetCursorId(), ZNCURSOR_SIZEALL);
     view->UpdateCursor(0, CPoint(5, 5));
     EXPECT_EQ(view->GetCursorId(), ZNCURSOR_ARROW);

@@ -1,0 +1,220 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "undo_fixture.h"
+
+using ViewCommandsTest = UndoTest;
+
+TEST_F(ViewCommandsTest, HideSelectedSetsTheHiddenBitAndUndoPutsTheFlagsBack)
+{
+    std::vector<ZNBRUSH *> b = Boxes(3);
+    for (ZNBRUSH *brush : b)
+        brush->m_Flags = ZNBRUSH_DETAIL;
+    ZNSELECTIONENTRY e = EntryOf(b[1]);
+    ASSERT_EQ(Band()->AddToSelection(&e, 0, 0), 1);
+    doc->SetModifiedFlag(FALSE);
+    doc->OnHideSelected();
+    EXPECT_EQ(b[1]->m_Flags, 6u);
+    EXPECT_EQ(b[0]->m_Flags, 2u);
+    EXPECT_TRUE(doc->IsModified());
+    ASSERT_NE(doc->GetUndoList(), nullptr);
+    EXPECT_STREQ(doc->GetUndoList()->Description, "Hide Object(s)");
+    EXPECT_EQ(b[1]->IsBrushSelected(), 1); // hiding keeps the selection
+
+    EXPECT_EQ(doc->OnEditUndo(), 1);
+    EXPECT_EQ(b[1]->m_Flags, 2u);
+    EXPECT_EQ(doc->GetUndoList(), nullptr);
+}
+
+TEST_F(ViewCommandsTest, HideAndUnhideOfAllAndTheDeselected)
+{
+    std::vector<ZNBRUSH *> b = Boxes(3);
+    ZNSELECTIONENTRY e = EntryOf(b[0]);
+    ASSERT_EQ(Band()->AddToSelection(&e, 0, 0), 1);
+    doc->OnHideDeselected();
+    EXPECT_EQ(b[0]->m_Flags, 0u);
+    EXPECT_EQ(b[1]->m_Flags, ZNBRUSH_HIDDEN);
+    EXPECT_EQ(b[2]->m_Flags, ZNBRUSH_HIDDEN);
+    doc->OnHideAll();
+    EXPECT_EQ(b[0]->m_Flags, ZNBRUSH_HIDDEN);
+    doc->OnUnhideSelected();
+    EXPECT_EQ(b[0]->m_Flags, 0u);
+    EXPECT_STREQ(doc->GetUndoList()->Description, "Unhide Object(s)");
+    doc->OnUnhideAll();
+    for (ZNBRUSH *brush : b)
+        EXPECT_EQ(brush->m_Flags, 0u);
+    // Four levels, each undone by itself, back to the start.
+    EXPECT_EQ(RecordCount(), 4u);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(doc->OnEditUndo(), 1);
+    for (ZNBRUSH *brush : b)
+        EXPECT_EQ(brush->m_Flags, 0u);
+
+    // With everything selected, Hide Deselected has nothing to do and records nothing.
+    Band()->Clear(1, 0);
+    for (ZNBRUSH *brush : b) {
+        ZNSELECTIONENTRY all = EntryOf(brush);
+        Band()->AddToSelection(&all, 1, 0);
+    }
+    doc->OnHideDeselected();
+    EXPECT_EQ(doc->GetUndoList(), nullptr);
+}
+
+TEST_F(ViewCommandsTest, HideAllOnAnEmptySceneDoesNothing)
+{
+    doc->SetModifiedFlag(FALSE);
+    doc->OnHideAll();
+    doc->OnUnhideAll();
+    EXPECT_EQ(doc->GetUndoList(), nullptr);
+    EXPECT_FALSE(doc->IsModified());
+}
+
+// Two boxes meeting at x = 10 would share corners; face 1 of a single box has one corner moved
+// by d on every axis away from the matching corner of face 0.
+struct WeldCase {
+    const char *name;
+    float offset;
+    bool welded;
+};
+
+class WeldTest : public UndoTest, public ::testing::WithParamInterface<WeldCase>
+{
+};
+
+TEST_P(WeldTest, NearCornersTakeTheLowerFacesPosition)
+{
+    ZNBRUSH *b = Box({0, 0, 0}, {10, 10, 10});
+    // Face 2 (y = 0) shares corner (0, 0, 0) with face 0 (x = 0).
+    ZNFACE *face = b->GetFace(2);
+    short corner = -1;
+    for (short i = 0; i < face->GetVertexCount(); ++i)
+        if (face->GetVector(i) == D3DXVECTOR3(0, 0, 0))
+            corner = i;
+    ASSERT_GE(corner, 0);
+    const float d = GetParam().offset;
+    face->SetVertex(corner, D3DXVECTOR3(d, d, d));
+    ZNSELECTIONENTRY e = EntryOf(b);
+    ASSERT_EQ(Band()->AddToSelection(&e, 0, 0), 1);
+    const IwfBytes before = SceneImage();
+    doc->SetModifiedFlag(FALSE);
+
+    doc->OnSanitizeSelectedBrushes();
+    bool found = false, moved = false;
+    for (short i = 0; i < b->GetFace(2)->GetVertexCount(); ++i) {
+        found |= b->GetFace(2)->GetVector(i) == D3DXVECTOR3(0, 0, 0);
+        moved |= b->GetFace(2)->GetVector(i) == D3DXVECTOR3(d, d, d);
+    }
+    EXPECT_EQ(found, GetParam().welded);
+    EXPECT_EQ(moved, !GetParam().welded);
+    EXPECT_EQ(b->GetFaceCount(), 6u);
+    EXPECT_TRUE(doc->IsModified());
+    ASSERT_EQ(reporter.Entries().size(), 1u);
+    EXPECT_EQ(reporter.Entries()[0].text, "Sanitization process completed successfully.");
+    EXPECT_EQ(reporter.Entries()[0].type, MB_ICONINFORMATION);
+    EXPECT_STREQ(doc->GetUndoList()->Description, "Sanitize selected objects");
+
+    EXPECT_EQ(doc->OnEditUndo(), 1);
+    EXPECT_EQ(SceneImage(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Offsets, WeldTest,
+                         ::testing::Values(WeldCase{"Below", 0.009f, true}, WeldCase{"AtTheLimit", 0.01f, false}),
+                         [](const ::testing::TestParamInfo<WeldCase> &info) { return std::string(info.param.name); });
+
+// A brush of one flat triangle with legs a and 0.02, area a * 0.01.
+struct AreaCase {
+    const char *name;
+    float leg;
+    bool kept;
+};
+
+class WeldAreaTest : public UndoTest, public ::testing::WithParamInterface<AreaCase>
+{
+};
+
+TEST_P(WeldAreaTest, DegenerateFacesAreDeleted)
+{
+    ZNBRUSH *b = Box({0, 0, 0}, {1, 1, 1});
+    ZNFACE *triangle = b->AddFace(static_cast<short>(3));
+    triangle->SetVertex(0, D3DXVECTOR3(5, 0, 0));
+    triangle->SetVertex(1, D3DXVECTOR3(5 + GetParam().leg, 0, 0));
+    triangle->SetVertex(2, D3DXVECTOR3(5, 0.02f, 0));
+    b->CalculateFaceNormals();
+    const float area = triangle->CalculateArea();
+    ZNSELECTIONENTRY e = EntryOf(b);
+    ASSERT_EQ(Band()->AddToSelection(&e, 0, 0), 1);
+    doc->OnSanitizeSelectedBrushes();
+    EXPECT_EQ(b->GetFaceCount(), GetParam().kept ? 7u : 6u) << "area " << area;
+    EXPECT_EQ(doc->OnEditUndo(), 1);
+    EXPECT_EQ(b->GetFaceCount(), 7u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Areas, WeldAreaTest,
+                         ::testing::Values(AreaCase{"HundredthDeleted", 1.0f, false},
+                                           AreaCase{"AboveKept", 1.01f, true}),
+                         [](const ::testing::TestParamInfo<AreaCase> &info) { return std::string(info.param.name); });
+
+TEST_F(ViewCommandsTest, StatisticsTexts)
+{
+    std::vector<ZNBRUSH *> b = Boxes(2);
+    ZnBuildWedge(*doc->NewBrush(), {20, 0, 0}, {21, 1, 1});
+    ZNSELECTIONENTRY e = EntryOf(b[1]);
+    ASSERT_EQ(Band()->AddToSelection(&e, 0, 0), 1);
+    doc->OnSelectionStatistics();
+    doc->OnSceneStatistics();
+    ASSERT_EQ(reporter.Entries().size(), 2u);
+    EXPECT_EQ(reporter.Entries()[0].text,
+              "The currently selected portion of the scene is made\r\nup of the following items:\r\n\r\nBrushes : "
+              "1\r\nFaces : 6\r\nVertices : 24\r\n\r\nOverlays : 0\r\nOverlay Surfaces : 0\r\nOverlay Vertices : "
+              "0\r\n\r\nEntities : 0\r\nEntity Data Size : 0kb");
+    EXPECT_EQ(reporter.Entries()[1].text,
+              "The currently loaded scene is made up of\r\nthe following items:\r\n\r\nBrushes : 3\r\nFaces : "
+              "17\r\nVertices : 66\r\n\r\nOverlays : 0\r\nOverlay Surfaces : 0\r\nOverlay Vertices : "
+              "0\r\n\r\nEntities : 0\r\nEntity Data Size : 0kb");
+    EXPECT_EQ(reporter.Entries()[0].type, MB_ICONINFORMATION);
+}
+
+// Enable rules: (edit mode, brushes in the scene, a selection) -> the ids enabled.
+struct EnableCase {
+    const char *name;
+    ZNEDITMODE mode;
+    bool scene, selection;
+    std::vector<UINT> enabled;
+};
+
+class EnableTest : public UndoTest, public ::testing::WithParamInterface<EnableCase>
+{
+};
+
+TEST_P(EnableTest, CommandsFollowModeSceneAndSelection)
+{
+    const EnableCase &c = GetParam();
+    if (c.scene) {
+        ZNBRUSH *b = Box({0, 0, 0}, {1, 1, 1});
+        if (c.selection) {
+            ZNSELECTIONENTRY e = EntryOf(b);
+            ASSERT_EQ(Band()->AddToSelection(&e, 0, 0), 1);
+        }
+    }
+    GetEditorApp()->SetEditMode(c.mode);
+    std::vector<UINT> enabled;
+    for (UINT id : {32869u, 32870u, 32875u, 32872u, 32873u, 32876u, 32868u, 32866u, 32867u, 32858u, 32861u})
+        if (doc->IsCommandEnabled(id))
+            enabled.push_back(id);
+    EXPECT_EQ(enabled, c.enabled);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, EnableTest,
+    ::testing::Values(
+        EnableCase{"EmptyScene", ZNEDITMODE_BRUSH, false, false, {}},
+        EnableCase{"SceneWithoutSelection", ZNEDITMODE_BRUSH, true, false, {32869, 32875, 32872, 32876, 32866}},
+        EnableCase{"Selection",
+                   ZNEDITMODE_BRUSH,
+                   true,
+                   true,
+                   {32869, 32870, 32875, 32872, 32873, 32876, 32868, 32866, 32867, 32858, 32861}},
+        EnableCase{"SelectionInFaceMode", ZNEDITMODE_FACE, true, true, {32866, 32858, 32861}}),
+    [](const ::testing::TestParamInfo<EnableCase> &info) { return std::string(info.param.name); });
