@@ -80,6 +80,9 @@ void Weld(ZNBRUSH *brush)
     brush->CalculateFaceNormals();
     brush->CalculateVertexNormals(1);
     brush->CalculateWorldTextureCoords();
+    // Faces that gained or lost corners dropped their triangle lists; drawing, saving and a later
+    // undo all expect one.
+    brush->BuildTriIndices();
 }
 
 struct Statistics {
