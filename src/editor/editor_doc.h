@@ -102,6 +102,9 @@ public:
     void OnSanitizeSelectedBrushes();
     void OnSceneStatistics();
     void OnSelectionStatistics();
+    // Every view centres on the selection band's box; Zoom into Selected also fits it.
+    void OnCentreOnSelected();
+    void OnZoomIntoSelected();
     // The enable rules of the commands above, by command id; false for an unknown id.
     bool IsCommandEnabled(UINT id) const;
 
@@ -190,6 +193,7 @@ private:
     void RestoreUndoProperties(DWORD type, CZNStreamIO &stream);
     void RestoreAddedObjects(CZNStreamIO &stream);
     void Hide(int which, bool hide);
+    void CentreOnSelection(bool zoom);
 
     ZNBRUSH *m_BrushList;
     std::vector<ZNBRUSH *> m_Brushes;                     // the list in order

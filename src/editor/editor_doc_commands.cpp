@@ -9,6 +9,9 @@
 #include "editor/selection_band.h"
 #include "editor/undo_record.h"
 #include "platform/os/shell_hooks.h"
+#include "render/view/2d_view.h"
+#include "render/view/3d_view.h"
+#include "scene/bbox.h"
 #include "scene/brush.h"
 #include "scene/face.h"
 
@@ -221,6 +224,37 @@ void CZNEDITORDoc::OnSelectionStatistics()
                    ": %i\r\nFaces : %i\r\nVertices : %i\r\n\r\nOverlays : %i\r\nOverlay Surfaces : %i\r\nOverlay "
                    "Vertices : %i\r\n\r\nEntities : %i\r\nEntity Data Size : %ikb",
                    s);
+}
+
+void CZNEDITORDoc::CentreOnSelection(bool zoom)
+{
+    const CZNSelectionBand *band = GetEditorApp()->GetSelectionBand();
+    ZNBBOX box;
+    box.Min = band->GetCentre() - band->GetHalfExtents();
+    box.Max = band->GetCentre() + band->GetHalfExtents();
+    const std::vector<CZNView *> views = m_Views;
+    for (CZNView *view : views) {
+        if (view->GetViewType() == ZNVIEWTYPE_3D) {
+            CZN3DView::ZoomCameraToBounds(&box, zoom ? 1 : 0);
+            view->RedrawForDocument(0);
+        }
+    }
+    for (CZNView *view : views) {
+        if (view->GetViewType() != ZNVIEWTYPE_3D) {
+            static_cast<CZN2DView *>(view)->ZoomToBox(&box, zoom ? TRUE : FALSE);
+            view->RedrawForDocument(0);
+        }
+    }
+}
+
+void CZNEDITORDoc::OnCentreOnSelected()
+{
+    CentreOnSelection(false);
+}
+
+void CZNEDITORDoc::OnZoomIntoSelected()
+{
+    CentreOnSelection(true);
 }
 
 bool CZNEDITORDoc::IsCommandEnabled(UINT id) const

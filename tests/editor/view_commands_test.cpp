@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
+#include "render/view/2d_view.h"
 #include "undo_fixture.h"
 
 using ViewCommandsTest = UndoTest;
@@ -218,3 +220,32 @@ INSTANTIATE_TEST_SUITE_P(
                    {32869, 32870, 32875, 32872, 32873, 32876, 32868, 32866, 32867, 32858, 32861}},
         EnableCase{"SelectionInFaceMode", ZNEDITMODE_FACE, true, true, {32866, 32858, 32861}}),
     [](const ::testing::TestParamInfo<EnableCase> &info) { return std::string(info.param.name); });
+
+TEST_F(ViewCommandsTest, CentreAndZoomOnSelectedMoveEveryTwoDView)
+{
+    CZN2DView top, front;
+    top.SetViewType(ZN2DVIEW_TOP);
+    front.SetViewType(ZN2DVIEW_FRONT);
+    for (CZN2DView *view : {&top, &front}) {
+        view->SetClientSize(200, 100);
+        view->SetZoom(1);
+        doc->AddView(view);
+    }
+    ZNSELECTIONENTRY e = EntryOf(Box({10, 0, -40}, {30, 20, -20}));
+    ASSERT_EQ(Band()->AddToSelection(&e, 0, 0), 1);
+
+    doc->OnCentreOnSelected();
+    EXPECT_EQ(top.GetCentre(), D3DXVECTOR2(20, 30));
+    EXPECT_EQ(front.GetCentre(), D3DXVECTOR2(20, -10));
+    EXPECT_EQ(top.GetZoom(), 1.0f);
+    EXPECT_EQ(front.GetZoom(), 1.0f);
+
+    top.SetCentre(0, 0);
+    doc->OnZoomIntoSelected();
+    EXPECT_EQ(top.GetCentre(), D3DXVECTOR2(20, 30));
+    // A 20 x 20 box in 200 x 100 pixels: 1 / |(0.1, 0.2)|.
+    EXPECT_NEAR(top.GetZoom(), 1.0f / std::sqrt(0.05f), 1e-4f);
+    EXPECT_NEAR(front.GetZoom(), 1.0f / std::sqrt(0.05f), 1e-4f);
+    doc->RemoveView(&top);
+    doc->RemoveView(&front);
+}

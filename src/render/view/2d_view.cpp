@@ -262,7 +262,7 @@ void CZN2DView::QuickRefresh()
         return;
     if (m_MemoryDC)
         dc.BitBlt(0, 0, m_BackBufferWidth, m_BackBufferHeight, m_MemoryDC.get(), 0, 0, SRCCOPY);
-    // The selection band draws here too once it exists.
+    DrawSelectionBand(&dc);
     if (CZNCAMERA *camera = Camera())
         camera->Draw2D(this, &dc);
     dc.DeleteDC();
@@ -362,7 +362,7 @@ void CZN2DView::OnDraw(CDC *dc)
     }
     if (doubleBuffer)
         dc->BitBlt(0, 0, m_BackBufferWidth, m_BackBufferHeight, m_MemoryDC.get(), 0, 0, SRCCOPY);
-    // The selection band draws here once it exists.
+    DrawSelectionBand(dc);
     if (options.m_DrawCamera2D)
         if (CZNCAMERA *camera = Camera())
             camera->Draw2D(this, dc);
@@ -529,7 +529,7 @@ void CZN2DView::DrawVertexHints(CPoint point)
         return;
     CBitmap *previousBitmap = memory.SelectObject(&bitmap);
     memory.BitBlt(0, 0, m_BackBufferWidth, m_BackBufferHeight, m_MemoryDC.get(), 0, 0, SRCCOPY);
-    // The selection band draws here too once it exists.
+    DrawSelectionBand(&memory);
     if (app->Options().m_DrawCamera2D)
         if (CZNCAMERA *camera = Camera())
             camera->Draw2D(this, &memory);

@@ -3,7 +3,8 @@
 // CZN2DView: an orthographic editing view of two world axes ("Top", "Right", "Front"), with its
 // own centre and zoom. It maps world positions to view pixels (every 2D drawing and picking
 // routine of the scene objects goes through WorldToScreen), paints background, grid, axes, the
-// document's 3D-cursor crosshair, the scene and the camera with a drawing context, and turns plain
+// document's 3D-cursor crosshair, the scene, the selection band and the camera
+// with a drawing context, and turns plain
 // mouse and key input (MK_ flags, client pixels, key flags) into crosshair drags, pans and zooms.
 // It owns its back buffer (a memory context and its bitmap, re-created on a size change); its
 // window is borrowed and may be null, in which case painting and cursor calls do nothing. Setters
@@ -151,11 +152,14 @@ public:
 
 protected:
     // The document's side (2d_view_document.cpp), each doing nothing without a document: its 3D
-    // cursor point (false when there is none), its first brush, a redraw of all its views.
+    // cursor point (false when there is none), its first brush, a redraw of all its views; and
+    // the selection band.
     static bool GetDocumentCursorPoint(D3DXVECTOR3 *point);
     static void SetDocumentCursorPoint(const D3DXVECTOR3 &point);
     static ZNBRUSH *DocumentBrushes();
     static void RedrawDocumentViews();
+    // The application's selection band drawn into dc over this view's picture.
+    void DrawSelectionBand(CDC *dc);
 
     void ReadClientSize();
     void ReleaseBackBuffer();

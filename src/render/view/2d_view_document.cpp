@@ -1,7 +1,8 @@
 // CZN2DView's reach into the document: the 3D cursor it draws and drags, the brushes it paints,
-// and the redraw of every view after a crosshair drag or a key.
+// the redraw of every view after a crosshair drag or a key, and the selection band it shows.
 #include "app/editor_app.h"
 #include "editor/editor_doc.h"
+#include "editor/selection_band.h"
 #include "render/view/2d_view.h"
 
 bool CZN2DView::GetDocumentCursorPoint(D3DXVECTOR3 *point)
@@ -29,4 +30,9 @@ void CZN2DView::RedrawDocumentViews()
 {
     if (CZNEDITORDoc *document = GetEditorApp()->GetDocument())
         document->RedrawAllViews(nullptr, 0);
+}
+
+void CZN2DView::DrawSelectionBand(CDC *dc)
+{
+    GetEditorApp()->GetSelectionBand()->Draw2D(dc, this);
 }
