@@ -431,7 +431,7 @@ void CZNSelectionBand::RemoveObject(void *object, BYTE type)
             match = e.Object == reinterpret_cast<uintptr_t>(object);
         else if (m_BandMode == ZNBAND_FACES && type == ZNOBJECT_FACE)
             match = e.Type == ZNSELECT_FACE && FaceOf(e) == object;
-        else if (m_BandMode == ZNBAND_VERTICES && type == 5) {
+        else if (m_BandMode == ZNBAND_VERTICES && type == ZNOBJECT_VERTEX) {
             ZNFACE *face = FaceOf(e);
             match = face && face->GetVertices() + VertexIndexOf(e) == object;
         }

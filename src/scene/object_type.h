@@ -9,6 +9,7 @@ enum ZNOBJECTTYPE : BYTE {
     ZNOBJECT_GROUP = 2,
     ZNOBJECT_FACE = 3,
     ZNOBJECT_ENTITY = 4,
+    ZNOBJECT_VERTEX = 5, // names a face's vertex record in pick and band lookups
     ZNOBJECT_OVERLAY = 6,
     ZNOBJECT_OVERLAYFACE = 8,
     ZNOBJECT_CAMERA = 9,

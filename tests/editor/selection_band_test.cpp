@@ -335,3 +335,23 @@ TEST_F(BandDrawTest, SpaceHeldMarksThePlacementOriginWithLabels)
     EXPECT_GT(below, 20); // "Origin"
     EXPECT_EQ(canvas.Dc().GetBkMode(), OPAQUE);
 }
+
+TEST_F(SelectionBandTest, VerticesLeaveByTheirRecordsAndTheFaceWithTheLast)
+{
+    ZNBRUSH *b = Box({0, 0, 0}, {2, 2, 2});
+    GetEditorApp()->SetEditMode(ZNEDITMODE_VERTEX);
+    ZNSELECTIONENTRY v0 = Vertex(b, 1, 0), v2 = Vertex(b, 1, 2), other = Vertex(b, 3, 1);
+    for (ZNSELECTIONENTRY *e : {&v0, &v2, &other})
+        ASSERT_EQ(Band()->AddToSelection(e, 1, 0), 1);
+    ZNFACE *face = b->GetFace(1);
+    EXPECT_EQ(Band()->GetCentre(), D3DXVECTOR3(2, 1, 1));
+
+    Band()->RemoveObject(face->GetVertices() + 2, ZNOBJECT_VERTEX);
+    EXPECT_EQ(face->IsVertexSelected(2), 0);
+    EXPECT_EQ(face->IsFaceSelected(), 1); // vertex 0 is still on it
+    Band()->RemoveObject(face->GetVertices() + 0, ZNOBJECT_VERTEX);
+    EXPECT_EQ(face->IsFaceSelected(), 0);
+    EXPECT_EQ(b->IsBrushSelected(), 1); // a vertex of face 3 is still selected
+    EXPECT_EQ(Band()->GetEntryCount(), 1u);
+    EXPECT_EQ(Band()->GetBandMode(), ZNBAND_VERTICES);
+}
