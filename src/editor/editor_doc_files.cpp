@@ -18,6 +18,7 @@
 #include "fileio/editor_option_bits.h"
 #include "fileio/file_stream_io.h"
 #include "fileio/iwf_scene.h"
+#include "fileio/x_scene.h"
 #include "platform/os/reporter.h"
 #include "render/camera.h"
 #include "render/direct3d.h"
@@ -46,7 +47,8 @@ void Report(const char *text, unsigned type = MB_OK)
 // when none does. The stream is back at its start.
 std::unique_ptr<CZNSceneFile> PickReader(CZNStreamIO &stream)
 {
-    std::unique_ptr<CZNSceneFile> readers[] = {std::make_unique<CZNIWFScene>(), std::make_unique<CZN3DSImport>()};
+    std::unique_ptr<CZNSceneFile> readers[] = {std::make_unique<CZNIWFScene>(), std::make_unique<CZN3DSImport>(),
+                                               std::make_unique<CZNXScene>()};
     for (std::unique_ptr<CZNSceneFile> &reader : readers) {
         stream.SeekTo(0);
         if (reader->IsValidFile(stream)) {
@@ -358,7 +360,24 @@ int CZNEDITORDoc::ExportScene(const char *path, const std::vector<ZNSELECTIONENT
             return 0;
         path = chosen.c_str();
     }
-    // Only IWF is written until the .X writer exists.
+    if (fileType == 2) {
+        // DirectX: the whole scene (every part) or the entries, straight to the path.
+        WaitCursor wait(m_Shell);
+        CZNXScene scene;
+        try {
+            if (!entries)
+                scene.ExportScene(path, 0x3F);
+            else
+                scene.ExportSelection(path, *entries, 0x3F);
+        } catch (LONG) {
+            Report(kCannotWrite);
+            return 0;
+        } catch (const std::bad_alloc &) {
+            Report(kCannotWrite);
+            return 0;
+        }
+        return 1;
+    }
     if (fileType != 1)
         return 0;
 

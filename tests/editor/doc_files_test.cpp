@@ -331,3 +331,32 @@ TEST_F(DocFilesTest, LightingColourFollowsDefaultLighting)
 }
 
 } // namespace
+
+namespace
+{
+
+TEST_F(DocFilesTest, DirectXExportOpensAgainAsTheThirdFormat)
+{
+    AddCube({0, 0, 0}, {64, 32, 16});
+    const std::string path = dir.File("scene.x");
+    ASSERT_EQ(doc.ExportScene(path.c_str(), nullptr, nullptr, 2), 1);
+    ASSERT_TRUE(std::filesystem::exists(path));
+
+    doc.SetModifiedFlag(FALSE);
+    ASSERT_TRUE(doc.DoFileNew());
+    shell.answers = {path};
+    ASSERT_TRUE(doc.OnFileOpen());
+    EXPECT_TRUE(reporter.Entries().empty()) << reporter.Entries()[0].text;
+    ASSERT_NE(doc.GetBrushList(), nullptr);
+    const ZNBBOX box = doc.GetBrushList()->GetBoundingBox(1);
+    EXPECT_NEAR(box.Min.x, 0.0f, 1e-4f);
+    EXPECT_NEAR(box.Max.x, 64.0f, 1e-4f);
+    EXPECT_NEAR(box.Max.y, 32.0f, 1e-4f);
+    EXPECT_NEAR(box.Max.z, 16.0f, 1e-4f);
+
+    // A folder that does not exist cannot take the export.
+    EXPECT_EQ(doc.ExportScene(dir.File("missing/scene.x").c_str(), nullptr, nullptr, 2), 0);
+    EXPECT_EQ(Texts().back(), "Unable to write scene to the specified file.");
+}
+
+} // namespace
