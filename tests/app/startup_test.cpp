@@ -1,0 +1,303 @@
+// Start-up of the application object against a fake shell, in a temporary program folder with the
+// shipped Cube plug-in, a real texture and a real "Material.sys".
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <set>
+#include <tuple>
+
+#include "app/app_shell.h"
+#include "app/primitive_plugin_manager.h"
+#include "platform/d3d9/offscreen_gl_context.h"
+#include "platform/os/recent_file_list.h"
+#include "platform/os/settings.h"
+#include "platform/os/splash_progress.h"
+#include "render/direct3d.h"
+#include "render/texture.h"
+#include "scene/brush.h"
+#include "scene/face.h"
+#include "support/gl_test_support.h"
+#include "support/picture_writers.h"
+#include "plugin_fixture.h"
+
+namespace
+{
+
+// Every call of the shell and of its splash window, in order, as readable entries.
+struct FakeSplash : IZNSplashProgress {
+    explicit FakeSplash(std::vector<std::string> &journal) : journal(journal) {}
+    void SetOverallTask(const char *label, int steps) override
+    {
+        journal.push_back("overall '" + std::string(label) + "' " + std::to_string(steps));
+    }
+    void StepOverall() override { journal.push_back("step overall"); }
+    void SetCurrentTask(const char *label, int steps) override
+    {
+        journal.push_back("current '" + std::string(label) + "' " + std::to_string(steps));
+    }
+    void StepCurrent() override { ++currentSteps; }
+    std::vector<std::string> &journal;
+    int currentSteps = 0;
+};
+
+enum class Failing { Nothing, MainFrame, OptionsBar, Splash, Device };
+
+class FakeShell : public IZNAppShell
+{
+public:
+    explicit FakeShell(CZNOffscreenGLContext *context) : m_Context(context) {}
+
+    void LoadCursors() override { journal.push_back("cursors"); }
+    BOOL CreateMainFrame() override
+    {
+        journal.push_back("main frame");
+        return failing != Failing::MainFrame;
+    }
+    void ShowMainFrame() override { journal.push_back("show"); }
+    BOOL CreateOptionsBar() override
+    {
+        journal.push_back("options bar");
+        return failing != Failing::OptionsBar;
+    }
+    IZNSplashProgress *CreateSplash() override
+    {
+        journal.push_back("splash");
+        if (failing == Failing::Splash)
+            return nullptr;
+        splash = std::make_unique<FakeSplash>(journal);
+        return splash.get();
+    }
+    void DestroySplash() override
+    {
+        journal.push_back("destroy splash");
+        splash.reset();
+    }
+    HWND Get3DViewWindow() override
+    {
+        journal.push_back("3D window");
+        if (failing == Failing::Device)
+            m_Context->DoneCurrent(); // no GL context: the device cannot start
+        return &window;
+    }
+    BOOL OpenDocumentFile(const char *path) override
+    {
+        journal.push_back("open");
+        opened = path;
+        initializedAtOpen = GetEditorApp()->IsInitialized();
+        splashAliveAtOpen = splash != nullptr;
+        return TRUE;
+    }
+    void UpdateAllViews() override { journal.push_back("update views"); }
+    void RebuildSceneTree() override { journal.push_back("scene tree"); }
+    void ReturnToSelectMode() override { journal.push_back("select mode"); }
+
+    Failing failing = Failing::Nothing;
+    std::vector<std::string> journal;
+    std::unique_ptr<FakeSplash> splash;
+    ZnRecordingWindow window{64, 64};
+    std::string opened;
+    bool initializedAtOpen = false;
+    bool splashAliveAtOpen = true;
+
+private:
+    CZNOffscreenGLContext *m_Context;
+};
+
+std::vector<uint8_t> Checker(uint32_t size)
+{
+    std::vector<uint8_t> rgb(size_t{size} * size * 3);
+    for (uint32_t y = 0; y < size; ++y)
+        for (uint32_t x = 0; x < size; ++x) {
+            const uint8_t v = ((x / 4 + y / 4) % 2) ? 220 : 40;
+            uint8_t *p = &rgb[(size_t{y} * size + x) * 3];
+            p[0] = v;
+            p[1] = static_cast<uint8_t>(255 - v);
+            p[2] = 128;
+        }
+    return rgb;
+}
+
+void WriteFile(const fs::path &path, const std::string &bytes)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
+}
+
+} // namespace
+
+class StartupTest : public PluginFolderTest
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_context = new CZNOffscreenGLContext();
+        ASSERT_TRUE(s_context->Create());
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_context;
+        s_context = nullptr;
+    }
+    void SetUp() override
+    {
+        PluginFolderTest::SetUp();
+        ASSERT_TRUE(s_context->MakeCurrent());
+        // Settings of this test only, never the user's.
+        CZNSettings::SetUserFolder((m_Root / "settings").c_str());
+        Copy(Shipped("Primitives", "cube.so"), Primitives() / "cube.so");
+        fs::create_directories(m_Root / "Textures");
+        WriteFile(m_Root / "Textures" / "checker.png", ZnWriteRgbPng(16, 16, Checker(16)));
+        WriteFile(m_Root / "Material.sys", ZnWriteRgbPng(32, 32, Checker(32)));
+        m_StartFolder = fs::current_path();
+    }
+    void TearDown() override
+    {
+        s_context->MakeCurrent();
+        GetEditorApp()->ReleaseInstance();
+        fs::current_path(m_StartFolder);
+        PluginFolderTest::TearDown();
+    }
+
+    BOOL Start(std::vector<const char *> args = {"zneditor"})
+    {
+        return GetEditorApp()->InitInstance(&shell, static_cast<int>(args.size()), args.data());
+    }
+    // The journal without the per-file steps of the current bar.
+    std::vector<std::string> Journal() const { return shell.journal; }
+
+    static inline CZNOffscreenGLContext *s_context = nullptr;
+    FakeShell shell{s_context};
+    fs::path m_StartFolder;
+};
+
+TEST_F(StartupTest, RunsTheStepsInOrder)
+{
+    ASSERT_EQ(Start(), TRUE);
+    const std::vector<std::string> expected = {
+        "cursors",
+        "main frame",
+        "show",
+        "options bar",
+        "splash",
+        "overall 'Overall Progress' 6",
+        "current 'Initializing Direct3D Components' 2",
+        "step overall",
+        "3D window",
+        "step overall",
+        "current 'Initializing Primitive Plugin Manager' 1",
+        "step overall",
+        "current 'Initializing Entity Plugin Manager' 0",
+        "step overall",
+        "current ' Searching for Valid Texture Formats and Caching Previews ' 1",
+        "step overall",
+        "current ' Searching for IWF prefabs ' 0",
+        "destroy splash",
+        "update views",
+        "scene tree",
+    };
+    EXPECT_EQ(Journal(), expected);
+    EXPECT_EQ(std::count(expected.begin(), expected.end(), "step overall"), 5);
+
+    const std::vector<std::string> log = LogLines("AppInit Debug.txt");
+    const std::vector<std::string> expectedLog = {
+        "TOVRA v1.0a Debug Information",
+        "--------------------------------",
+        "Debug Session Opened",
+        "--------------------",
+        "1 Textures were located and loaded",
+        "WARNING : No prefabs could be located. There will be no prefabs on the prefabs tab",
+        "Application initialized Successfully",
+        "--------------------",
+        "Debug Session Closed",
+    };
+    EXPECT_EQ(log, expectedLog);
+
+    CZNEDITORApp *app = GetEditorApp();
+    EXPECT_TRUE(app->IsInitialized());
+    EXPECT_EQ(app->GetShell(), &shell);
+    EXPECT_NE(app->Get3D()->GetDevice(), nullptr);
+    EXPECT_EQ(app->GetPrimitivePluginManager()->GetPluginCount(), 1);
+    EXPECT_EQ(app->GetEditMode(), ZNEDITMODE_BRUSH);
+    EXPECT_EQ(app->GetGridSize(), 10.0f);
+    EXPECT_TRUE(m_Reporter.Entries().empty());
+    EXPECT_EQ(fs::current_path(), m_StartFolder);
+    EXPECT_TRUE(shell.opened.empty());
+}
+
+TEST_F(StartupTest, CommandLineSceneOpensAfterStartUp)
+{
+    // Relative to the folder the user started in, whatever the program folder is.
+    ASSERT_EQ(Start({"zneditor", "-verbose", "scenes/level.iwf", "other.iwf"}), TRUE);
+    EXPECT_EQ(shell.opened, (m_StartFolder / "scenes" / "level.iwf").string());
+    EXPECT_TRUE(shell.initializedAtOpen);
+    EXPECT_FALSE(shell.splashAliveAtOpen);
+    const std::vector<std::string> &j = shell.journal;
+    const auto open = std::find(j.begin(), j.end(), "open");
+    ASSERT_NE(open, j.end());
+    EXPECT_EQ(std::count(j.begin(), j.end(), "open"), 1);
+    EXPECT_LT(std::find(j.begin(), j.end(), "destroy splash"), open);
+    EXPECT_LT(open, std::find(j.begin(), j.end(), "update views"));
+    EXPECT_EQ(fs::current_path(), m_StartFolder);
+}
+
+struct ShellFailureCase {
+    const char *name;
+    Failing failing;
+    bool removePrimitives;
+    const char *abortLine;
+    const char *lastShellCall;
+};
+
+class StartupFailureTest : public StartupTest, public ::testing::WithParamInterface<ShellFailureCase>
+{
+};
+
+TEST_P(StartupFailureTest, StopsWithItsAbortLine)
+{
+    const ShellFailureCase &c = GetParam();
+    shell.failing = c.failing;
+    if (c.removePrimitives)
+        fs::remove(Primitives() / "cube.so");
+    ASSERT_EQ(Start({"zneditor", "level.iwf"}), FALSE);
+    ASSERT_TRUE(s_context->MakeCurrent());
+
+    const std::vector<std::string> log = LogLines("AppInit Debug.txt");
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(log[log.size() - 3], c.abortLine);
+    EXPECT_EQ(log.back(), "Debug Session Closed");
+    EXPECT_FALSE(PluginFolderTest::HasLine(log, "Application initialized Successfully"));
+
+    EXPECT_FALSE(GetEditorApp()->IsInitialized());
+    EXPECT_TRUE(shell.opened.empty());
+    EXPECT_EQ(shell.splash, nullptr); // a splash that was shown is gone
+    // Nothing after the failing call but closing the splash; no texture scan after a plug-in failure.
+    std::vector<std::string> j = shell.journal;
+    if (!j.empty() && j.back() == "destroy splash")
+        j.pop_back();
+    while (!j.empty() && j.back().rfind("current 'Initializing Primitive", 0) == 0)
+        j.pop_back();
+    while (!j.empty() && j.back() == "step overall")
+        j.pop_back();
+    ASSERT_FALSE(j.empty());
+    EXPECT_EQ(j.back(), c.lastShellCall);
+    for (const std::string &entry : shell.journal)
+        EXPECT_EQ(entry.find("Searching"), std::string::npos) << entry;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Shell, StartupFailureTest,
+    ::testing::Values(
+        ShellFailureCase{"MainFrame", Failing::MainFrame, false, " Failed to process Shell Commands", "main frame"},
+        ShellFailureCase{"OptionsBar", Failing::OptionsBar, false,
+                         "ABORT LEVEL ERROR: Failed to Create the Options Property Sheet", "options bar"},
+        ShellFailureCase{"Splash", Failing::Splash, false, "ABORT LEVEL ERROR: Failed to Create the Splash Loading Screen",
+                         "splash"},
+        ShellFailureCase{"Device", Failing::Device, false, "ABORT LEVEL ERROR: Failed to initialize the D3D Wrapper",
+                         "3D window"},
+        ShellFailureCase{"NoPrimitives", Failing::Nothing, true,
+                         "ABORT LEVEL ERROR : No Primtive Plugins could be located. Application will Abort",
+                         "3D window"}),
+    [](const ::testing::TestParamInfo<ShellFailureCase> &info) { return std::string(info.param.name); });
