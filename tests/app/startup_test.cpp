@@ -2,12 +2,12 @@
 // shipped Cube plug-in, a real texture and a real "Material.sys".
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <algorithm>
+#include <clocale>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <set>
-#include <tuple>
 
 #include "app/app_shell.h"
 #include "app/primitive_plugin_manager.h"
@@ -165,7 +165,7 @@ protected:
     {
         return GetEditorApp()->InitInstance(&shell, static_cast<int>(args.size()), args.data());
     }
-    // The journal without the per-file steps of the current bar.
+    // The shell's and the splash's calls; the per-file steps of the current bar are only counted.
     std::vector<std::string> Journal() const { return shell.journal; }
 
     static inline CZNOffscreenGLContext *s_context = nullptr;
@@ -301,3 +301,143 @@ INSTANTIATE_TEST_SUITE_P(
                          "ABORT LEVEL ERROR : No Primtive Plugins could be located. Application will Abort",
                          "3D window"}),
     [](const ::testing::TestParamInfo<ShellFailureCase> &info) { return std::string(info.param.name); });
+
+// The material preview: a sphere of radius 30 with 18 segments and 17 rings, and its texture.
+TEST_F(StartupTest, MaterialPreviewSphere)
+{
+    ASSERT_EQ(Start(), TRUE);
+    const ZNBRUSH *brush = GetEditorApp()->GetMaterialPreviewBrush();
+    ASSERT_NE(brush, nullptr);
+    CZNTexture *texture = GetEditorApp()->GetMaterialPreviewTexture();
+    ASSERT_NE(texture, nullptr);
+    EXPECT_TRUE(texture->IsLoaded());
+
+    ASSERT_EQ(brush->GetFaceCount(), 324u);
+    int triangles = 0, quads = 0;
+    std::set<std::tuple<long, long, long>> positions;
+    float smallestRadius = 1e9f, largestRadius = 0.0f;
+    for (DWORD i = 0; i < brush->GetFaceCount(); ++i) {
+        ZNFACE *face = brush->GetFace(i);
+        triangles += face->GetVertexCount() == 3;
+        quads += face->GetVertexCount() == 4;
+        EXPECT_EQ(face->m_UWrap, 2.0f);
+        EXPECT_EQ(face->m_VWrap, 2.0f);
+        EXPECT_EQ(face->m_Rotation.x, 0.0f);
+        EXPECT_EQ(face->m_Rotation.y, 1.5707f);
+        EXPECT_EQ(face->m_Rotation.z, 0.0f);
+        EXPECT_EQ(face->m_Rotation.w, 0.0f);
+        EXPECT_EQ(face->m_MappingMode, 2);
+        EXPECT_EQ(face->GetTexture(), texture);
+        D3DXVECTOR3 centre(0, 0, 0);
+        for (short k = 0; k < face->GetVertexCount(); ++k) {
+            const D3DXVECTOR3 p = face->GetVector(k);
+            centre += p;
+            // Positions rounded to a thousandth, so the copies each face holds count once.
+            positions.emplace(std::lround(p.x * 1000), std::lround(p.y * 1000), std::lround(p.z * 1000));
+            const float radius = D3DXVec3Length(&p);
+            smallestRadius = std::min(smallestRadius, radius);
+            largestRadius = std::max(largestRadius, radius);
+            // Smooth normals point away from the centre.
+            const D3DXVECTOR3 n = face->GetVertexNormal(k);
+            EXPECT_GT(D3DXVec3Dot(&n, &p), 0.9f * radius) << "face " << i << " vertex " << k;
+        }
+        // Every face is wound with its normal facing out.
+        EXPECT_GT(D3DXVec3Dot(&face->m_Normal, &centre), 0.0f) << "face " << i;
+    }
+    EXPECT_EQ(triangles, 36);
+    EXPECT_EQ(quads, 288);
+    EXPECT_EQ(positions.size(), 308u);
+    EXPECT_NEAR(smallestRadius, 30.0f, 1e-3f);
+    EXPECT_NEAR(largestRadius, 30.0f, 1e-3f);
+    EXPECT_TRUE(positions.count({0, 30000, 0}));
+    EXPECT_TRUE(positions.count({0, -30000, 0}));
+}
+
+TEST_F(StartupTest, MissingMaterialPictureLeavesAnUntexturedSphere)
+{
+    // Not there, and a file that is no picture: both give the message once and no texture.
+    for (const bool present : {false, true}) {
+        SCOPED_TRACE(present ? "not a picture" : "missing");
+        fs::remove(m_Root / "Material.sys");
+        if (present)
+            WriteFile(m_Root / "Material.sys", "not a picture at all");
+        m_Reporter.Clear();
+        ASSERT_EQ(Start(), TRUE);
+        ASSERT_EQ(m_Reporter.Entries().size(), 1u);
+        EXPECT_EQ(m_Reporter.Entries()[0].text, "The file Material.sys could not be found. Please reinstall Tovra\n The "
+                                                 "Application will continue but may not work correctly.");
+        EXPECT_EQ(m_Reporter.Entries()[0].type, static_cast<unsigned>(MB_OK));
+        EXPECT_EQ(GetEditorApp()->GetMaterialPreviewTexture(), nullptr);
+        const ZNBRUSH *brush = GetEditorApp()->GetMaterialPreviewBrush();
+        ASSERT_NE(brush, nullptr);
+        ASSERT_EQ(brush->GetFaceCount(), 324u);
+        for (DWORD i = 0; i < brush->GetFaceCount(); ++i)
+            EXPECT_EQ(brush->GetFace(i)->GetTexture(), nullptr);
+        EXPECT_TRUE(GetEditorApp()->IsInitialized());
+        GetEditorApp()->ReleaseInstance();
+        shell.journal.clear();
+    }
+}
+
+// Start-up reads the four-entry recent-file list from the settings; shut-down writes it back.
+TEST_F(StartupTest, RecentFileListRoundTrip)
+{
+    {
+        CZNSettings settings;
+        settings.WriteProfileString("Recent File List", "File1", "/levels/a.iwf");
+        settings.WriteProfileString("Recent File List", "File2", "");
+        settings.WriteProfileString("Recent File List", "File3", "/levels/c.iwf");
+        settings.WriteProfileString("Recent File List", "File5", "/levels/ignored.iwf");
+        settings.Flush();
+    }
+    ASSERT_EQ(Start(), TRUE);
+    CZNRecentFileList *list = GetEditorApp()->GetRecentFileList();
+    EXPECT_EQ(list->GetSize(), 4);
+    ASSERT_EQ(list->GetCount(), 2);
+    EXPECT_EQ(list->Get(0), "/levels/a.iwf");
+    EXPECT_EQ(list->Get(1), "/levels/c.iwf");
+    EXPECT_EQ(list->Get(2), "");
+
+    for (const char *path : {"/levels/d.iwf", "/levels/e.iwf", "/levels/c.iwf", "/levels/f.iwf", ""})
+        list->Add(path);
+    GetEditorApp()->ReleaseInstance();
+
+    CZNSettings settings;
+    EXPECT_EQ(settings.GetProfileString("Recent File List", "File1"), "/levels/f.iwf");
+    EXPECT_EQ(settings.GetProfileString("Recent File List", "File2"), "/levels/c.iwf");
+    EXPECT_EQ(settings.GetProfileString("Recent File List", "File3"), "/levels/e.iwf");
+    EXPECT_EQ(settings.GetProfileString("Recent File List", "File4"), "/levels/d.iwf");
+    EXPECT_EQ(settings.GetProfileString("Recent File List", "File5", "none"), "/levels/ignored.iwf");
+    EXPECT_EQ(settings.GetProfileInt("Recent File List", "File1", -7), -7);
+}
+
+// A user locale with a decimal comma is in force when start-up begins (the windowing toolkit
+// sets it); numbers are written with a point afterwards.
+TEST_F(StartupTest, CommaLocaleDoesNotReachNumbers)
+{
+    const fs::path locales = m_Root / "locales";
+    fs::create_directories(locales);
+    const std::string command = "localedef -f UTF-8 -i de_DE '" + (locales / "de_DE.UTF-8").string() + "' 2>/dev/null";
+    if (std::system(command.c_str()) != 0 && !fs::exists(locales / "de_DE.UTF-8" / "LC_NUMERIC"))
+        GTEST_SKIP() << "localedef cannot build de_DE here";
+    const char *saved = std::getenv("LOCPATH");
+    const std::string savedLocpath = saved ? saved : "";
+    setenv("LOCPATH", locales.c_str(), 1);
+    const bool set = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
+    char before[32];
+    std::snprintf(before, sizeof before, "%g", 1.5);
+
+    const BOOL started = Start();
+    char after[32];
+    std::snprintf(after, sizeof after, "%g", 1.5);
+
+    std::setlocale(LC_ALL, "C");
+    if (saved)
+        setenv("LOCPATH", savedLocpath.c_str(), 1);
+    else
+        unsetenv("LOCPATH");
+    ASSERT_TRUE(set);
+    EXPECT_STREQ(before, "1,5"); // the locale really was in force
+    ASSERT_EQ(started, TRUE);
+    EXPECT_STREQ(after, "1.5");
+}
