@@ -17,6 +17,7 @@
 #include "platform/os/splash_progress.h"
 #include "render/direct3d.h"
 #include "render/texture.h"
+#include "render/texture_manager.h"
 #include "scene/brush.h"
 #include "scene/face.h"
 #include "support/gl_test_support.h"
@@ -225,6 +226,20 @@ TEST_F(StartupTest, RunsTheStepsInOrder)
     EXPECT_TRUE(m_Reporter.Entries().empty());
     EXPECT_EQ(fs::current_path(), m_StartFolder);
     EXPECT_TRUE(shell.opened.empty());
+
+    // Shut-down lets go of everything start-up took, and the object can start again.
+    app->ReleaseInstance();
+    EXPECT_FALSE(app->IsInitialized());
+    EXPECT_EQ(app->GetShell(), nullptr);
+    EXPECT_EQ(app->GetMaterialPreviewBrush(), nullptr);
+    EXPECT_EQ(app->GetMaterialPreviewTexture(), nullptr);
+    EXPECT_EQ(app->Get3D()->GetDevice(), nullptr);
+    EXPECT_EQ(app->GetPrimitivePluginManager()->GetPluginCount(), 0);
+    EXPECT_EQ(app->GetTextureManager()->GetTextureCount(), 0u);
+    shell.journal.clear();
+    ASSERT_EQ(Start(), TRUE);
+    EXPECT_EQ(Journal(), expected);
+    EXPECT_EQ(app->GetTextureManager()->GetTextureCount(), 1u);
 }
 
 TEST_F(StartupTest, CommandLineSceneOpensAfterStartUp)
@@ -249,6 +264,7 @@ struct ShellFailureCase {
     bool removePrimitives;
     const char *abortLine;
     const char *lastShellCall;
+    size_t messages; // the device and the plug-in manager report their own failures
 };
 
 class StartupFailureTest : public StartupTest, public ::testing::WithParamInterface<ShellFailureCase>
@@ -271,6 +287,7 @@ TEST_P(StartupFailureTest, StopsWithItsAbortLine)
     EXPECT_FALSE(PluginFolderTest::HasLine(log, "Application initialized Successfully"));
 
     EXPECT_FALSE(GetEditorApp()->IsInitialized());
+    EXPECT_EQ(m_Reporter.Entries().size(), c.messages);
     EXPECT_TRUE(shell.opened.empty());
     EXPECT_EQ(shell.splash, nullptr); // a splash that was shown is gone
     // Nothing after the failing call but closing the splash; no texture scan after a plug-in failure.
@@ -290,16 +307,16 @@ TEST_P(StartupFailureTest, StopsWithItsAbortLine)
 INSTANTIATE_TEST_SUITE_P(
     Shell, StartupFailureTest,
     ::testing::Values(
-        ShellFailureCase{"MainFrame", Failing::MainFrame, false, " Failed to process Shell Commands", "main frame"},
+        ShellFailureCase{"MainFrame", Failing::MainFrame, false, " Failed to process Shell Commands", "main frame", 0},
         ShellFailureCase{"OptionsBar", Failing::OptionsBar, false,
-                         "ABORT LEVEL ERROR: Failed to Create the Options Property Sheet", "options bar"},
+                         "ABORT LEVEL ERROR: Failed to Create the Options Property Sheet", "options bar", 0},
         ShellFailureCase{"Splash", Failing::Splash, false, "ABORT LEVEL ERROR: Failed to Create the Splash Loading Screen",
-                         "splash"},
+                         "splash", 0},
         ShellFailureCase{"Device", Failing::Device, false, "ABORT LEVEL ERROR: Failed to initialize the D3D Wrapper",
-                         "3D window"},
+                         "3D window", 1},
         ShellFailureCase{"NoPrimitives", Failing::Nothing, true,
                          "ABORT LEVEL ERROR : No Primtive Plugins could be located. Application will Abort",
-                         "3D window"}),
+                         "3D window", 1}),
     [](const ::testing::TestParamInfo<ShellFailureCase> &info) { return std::string(info.param.name); });
 
 // The material preview: a sphere of radius 30 with 18 segments and 17 rings, and its texture.
