@@ -3,7 +3,9 @@
 // CZNEDITORApp: the one application object, reached from everywhere through GetEditorApp().
 // It holds the editor's global state: program directory, current document, edit and placement
 // modes, the 28 option words and the reporter that stands for message boxes. It owns the Direct3D
-// wrapper and the managers; this header only names them, so every layer may include it cheaply.
+// wrapper, the managers, the recent-file list and the material-preview sphere with its texture;
+// this header only names them, so every layer may include it cheaply. InitInstance starts the
+// editor against a shell (not owned); ReleaseInstance lets go of everything in shut-down order.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -13,6 +15,10 @@
 #include "platform/os/win_types.h"
 
 class CZN3D;
+class CZNRecentFileList;
+class CZNTexture;
+class IZNAppShell;
+class ZNBRUSH;
 class CZNDebugLog;
 class CZNEDITORDoc;
 class CZNEntityPluginManager;
@@ -85,6 +91,33 @@ public:
     ~CZNEDITORApp();
     CZNEDITORApp(const CZNEDITORApp &) = delete;
     CZNEDITORApp &operator=(const CZNEDITORApp &) = delete;
+
+    // Start-up. Makes LC_NUMERIC "C", takes the executable's folder as the program directory
+    // unless one was set before (tests and tools lay out their own program folder), writes
+    // "Debug Logs/AppInit Debug.txt" there and runs the steps against the shell: windows, splash,
+    // device on the 3D view, plug-ins, textures, prefabs, the material preview. argv[1..] is the
+    // command line; its first argument that is not an option names a scene, resolved against the
+    // current folder (start-up never changes it) and opened once start-up has finished.
+    // FALSE after one log line when a window, the device or every primitive plug-in is missing;
+    // the caller then ends the program (after ReleaseInstance).
+    BOOL InitInstance(IZNAppShell *shell, int argc, const char *const *argv);
+    // Builds the material-preview sphere and gives it "Material.sys" from the program directory.
+    // A picture that does not load is reported once and the preview stays untextured.
+    void CreateMaterialPreviewObject();
+    // Shut-down while the windowing system is alive: saves the recent-file list and frees, in
+    // order, the preview sphere, its texture, the device (whose GL context must be current),
+    // the prefabs, the textures, the entity and the primitive plug-ins. Call it after the shell
+    // has destroyed its document and views. The object can be started again afterwards.
+    void ReleaseInstance();
+
+    // The shell start-up ran against; null before InitInstance and after ReleaseInstance.
+    IZNAppShell *GetShell() const { return m_Shell; }
+    // The sphere the material previews draw; null before start-up.
+    ZNBRUSH *GetMaterialPreviewBrush() const { return m_MaterialPreviewBrush; }
+    // The sphere's texture; null when "Material.sys" did not load.
+    CZNTexture *GetMaterialPreviewTexture() const { return m_MaterialPreviewTexture; }
+    // The four most recent scenes ("Recent File List" in the settings), read at start-up.
+    CZNRecentFileList *GetRecentFileList() { return m_RecentFiles.get(); }
 
     // Start values of the option words (the values at the end of start-up, word 8 excepted:
     // it stays 0 until start-up has finished; words 22 and 23 are left to the device).
@@ -179,6 +212,11 @@ private:
     IZNThumbnailRenderer *m_ThumbnailRenderer = nullptr;
     CZNFont *m_LabelFont = nullptr;
     IZNShellHooks *m_ShellHooks = nullptr;
+    IZNAppShell *m_Shell = nullptr;
+    ZNBRUSH *m_MaterialPreviewBrush = nullptr;
+    CZNTexture *m_MaterialPreviewTexture = nullptr;
+    std::unique_ptr<CZNRecentFileList> m_RecentFiles;
+    bool m_RecentFilesRead = false;
 };
 
 // The one application object. Never null.
