@@ -1,11 +1,10 @@
-// zneditor: the editor's executable. Builds the application's shell around the one document.
+// zneditor: the editor's executable. Start-up runs in the application object against the Qt
+// shell; the message loop is Qt's.
 #include <QApplication>
 
 #include "app/editor_app.h"
-#include "editor/editor_doc.h"
-#include "ui/main_frame.h"
+#include "ui/qt_app_shell.h"
 #include "ui/qt_reporter.h"
-#include "app/window_placement.h"
 
 int main(int argc, char **argv)
 {
@@ -14,22 +13,17 @@ int main(int argc, char **argv)
     QCoreApplication::setApplicationName(QStringLiteral("TOVRA"));
 
     CZNEDITORApp *app = GetEditorApp();
-    app->SetProgramDirectory(CZNEDITORApp::LocateExecutableDirectory());
-    app->SetDefaultOptions();
     CZNQtReporter reporter;
     app->SetReporter(&reporter);
 
-    CZNEDITORDoc document;
-    CZNMainFrame frame(&document);
-    reporter.SetParent(&frame);
-    document.OnNewDocument();
-    frame.resize(1024, 768);
-    frame.ShowWindowPlaced(SW_SHOWNORMAL);
-    const QStringList arguments = QCoreApplication::arguments();
-    if (arguments.size() > 1)
-        document.OpenDocumentFile(arguments[1].toUtf8().constData());
-
-    const int result = QApplication::exec();
+    int result = 1;
+    {
+        CZNQtAppShell shell(&reporter);
+        if (app->InitInstance(&shell, argc, argv))
+            result = QApplication::exec();
+        shell.DestroyWindows();
+        app->ReleaseInstance();
+    }
     app->SetReporter(nullptr);
     return result;
 }
