@@ -620,8 +620,12 @@ void CZN2DView::SetCursorOverAxes(UINT, int x, int y)
 void CZN2DView::OnLButtonDown(UINT flags, CPoint point)
 {
     const ZNPLACEMENTMODE mode = GetEditorApp()->GetPlacementMode();
+    if (mode == ZNPLACE_PRIMITIVE) {
+        AddPrimitive(point.x, point.y);
+        return;
+    }
     if (mode != ZNPLACE_SELECT)
-        // Placing primitives, entities, overlays and prefabs comes with those objects.
+        // Placing entities, overlays and prefabs comes with those objects.
         return;
     // The band's press and the pick come first once they exist; a press that picks nothing
     // falls through to the crosshair.

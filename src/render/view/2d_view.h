@@ -132,6 +132,9 @@ public:
 
     // Grabs the crosshair lines within 2 pixels of the press (bits 1 x, 2 y, 4 z).
     BOOL HitTestCursor(UINT flags, int x, int y);
+    // Places a primitive of the active plug-in at the snapped click: six grid units a side, named
+    // from the plug-in, one "Add Primitive" undo level; a null or invalid brush leaves nothing.
+    void AddPrimitive(int x, int y);
     void UpdateCursor(UINT flags, CPoint point);
     void SetCursorOverAxes(UINT flags, int x, int y);
 

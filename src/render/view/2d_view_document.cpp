@@ -1,9 +1,20 @@
 // CZN2DView's reach into the document: the 3D cursor it draws and drags, the brushes it paints,
+// the primitives its clicks place through the active primitive plug-in,
 // the redraw of every view after a crosshair drag or a key, and the selection band it shows.
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "app/app_shell.h"
 #include "app/editor_app.h"
+#include "app/primitive_plugin_manager.h"
 #include "editor/editor_doc.h"
 #include "editor/selection_band.h"
+#include "editor/undo_record.h"
 #include "render/view/2d_view.h"
+#include "scene/brush.h"
+#include "scene/geometry.h"
+#include "scene/selection_entry.h"
 
 bool CZN2DView::GetDocumentCursorPoint(D3DXVECTOR3 *point)
 {
@@ -35,4 +46,57 @@ void CZN2DView::RedrawDocumentViews()
 void CZN2DView::DrawSelectionBand(CDC *dc)
 {
     GetEditorApp()->GetSelectionBand()->Draw2D(dc, this);
+}
+
+void CZN2DView::AddPrimitive(int x, int y)
+{
+    CZNEDITORApp *app = GetEditorApp();
+    CZNEDITORDoc *document = app->GetDocument();
+    CZNPrimitivePluginManager *plugins = app->GetPrimitivePluginManager();
+    if (!document || !plugins || !plugins->m_BuildBrush)
+        return;
+    PRIMITIVEPLUGINRECORD *record = plugins->GetPlugin(plugins->GetActivePlugin());
+    if (!record || !record->Info.Name)
+        return;
+
+    D3DXVECTOR3 p;
+    ScreenToWorld(&p, static_cast<float>(x), static_cast<float>(y), TRUE);
+    const float grid = app->GetGridSize();
+    p = SnapVectorToGrid(p.x, p.y, p.z, grid, app->Options().m_SnapToGrid);
+    ZNBRUSH *brush = plugins->m_BuildBrush(p, 6.0f * grid, 6.0f * grid, 6.0f * grid);
+    if (!brush)
+        return;
+    if (!brush->Validate()) {
+        document->DeleteBrush(brush);
+        return;
+    }
+    brush->UpdateBoundingBox();
+    brush->CalculateFaceNormals();
+    brush->UpdateSharedFaceInfo();
+    brush->CalculateVertexNormals(1);
+
+    // Placement lasts one click.
+    if (IZNAppShell *shell = app->GetShell())
+        shell->ReturnToSelectMode();
+    else
+        app->SetPlacementMode(ZNPLACE_SELECT);
+
+    char name[300];
+    for (int n = 1;; ++n) {
+        std::snprintf(name, sizeof name, "%s%02i", record->Info.Name, n);
+        if (!document->FindObjectByName(name))
+            break;
+    }
+    delete[] brush->m_Name;
+    brush->m_Name = new char[std::strlen(name) + 1];
+    std::strcpy(brush->m_Name, name);
+
+    document->RedrawAllViews(nullptr, 0);
+    std::vector<ZNSELECTIONENTRY> entries(1);
+    entries[0].Type = ZNSELECT_BRUSH;
+    entries[0].Object = reinterpret_cast<uintptr_t>(brush);
+    if (document->WriteUndoData(ZNUNDO_ADD, entries, 0, 0)) {
+        document->SetUndoDescription("Add Primitive");
+        document->TrimUndoBuffer();
+    }
 }
