@@ -6,6 +6,7 @@
 #include "scene/brush.h"
 #include "scene/geometry.h"
 #include "scene/object_type.h"
+#include "scene/overlay.h"
 
 CZNGROUP::CZNGROUP()
     : m_ObjectType(ZNOBJECT_GROUP), m_Name(nullptr), m_Parent(nullptr), m_Children(nullptr), m_ChildCount(0)
@@ -36,6 +37,9 @@ bool CZNGROUP::SetChildParent(void *object, CZNGROUP *parent)
         return true;
     case ZNOBJECT_BRUSH:
         static_cast<ZNBRUSH *>(object)->SetParent(parent);
+        return true;
+    case ZNOBJECT_OVERLAY:
+        static_cast<CZNOverlay *>(object)->SetGroup(parent);
         return true;
     default:
         return false;
@@ -118,6 +122,10 @@ int CZNGROUP::IsSelected() const
             if (static_cast<const ZNBRUSH *>(child)->IsBrushSelected())
                 return 1;
             break;
+        case ZNOBJECT_OVERLAY:
+            if (static_cast<const CZNOverlay *>(child)->IsSelected())
+                return 1;
+            break;
         default:
             break;
         }
@@ -135,6 +143,9 @@ void CZNGROUP::MergeChildBounds(ZNBBOX *box, int flag) const
             break;
         case ZNOBJECT_BRUSH:
             *box = MergeBounds(*box, static_cast<ZNBRUSH *>(child)->GetBoundingBox(flag));
+            break;
+        case ZNOBJECT_OVERLAY:
+            *box = MergeBounds(*box, static_cast<CZNOverlay *>(child)->GetBounds(flag));
             break;
         default:
             break;

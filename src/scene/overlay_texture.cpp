@@ -1,0 +1,194 @@
+// CZNOverlay's face settings and texture mapping: the per-face setters of the options panel, the
+// selection band and the plug-ins, with the brush's rules, and coordinates generated against the
+// box of all generated faces. The mapping reads the size of the face's device texture, so this
+// file reaches into the render layer.
+#include <cmath>
+
+#include "app/editor_app.h"
+#include "render/texture.h"
+#include "scene/face_mapping.h"
+#include "scene/overlay.h"
+
+namespace
+{
+
+constexpr float kMaxRotation = 6.28f;
+
+bool IsLocked(const ZNFACE *face)
+{
+    return (face->m_Style & ZNFACESTYLE_LOCKUV) != 0;
+}
+
+float ClampRotation(float angle)
+{
+    if (!(angle >= 0.0f)) // negative or NaN
+        return 0.0f;
+    return angle > kMaxRotation ? kMaxRotation : angle;
+}
+
+} // namespace
+
+int CZNOverlay::CalculateFaceTextureCoords(DWORD i)
+{
+    ZNFACE *face = GetFace(i);
+    if (!face || IsLocked(face) || !face->m_Texture)
+        return 0;
+    unsigned short width = 0, height = 0;
+    if (!face->m_Texture->GetTextureDimensions(&width, &height))
+        return 0;
+    const ZNBBOX extents = GetExtents();
+    ZnMapFaceTexture(face, static_cast<float>(width), static_cast<float>(height), extents, extents);
+    return 1;
+}
+
+int CZNOverlay::CalculateWorldTextureCoords()
+{
+    const bool dragging = GetEditorApp()->GetBandDragFlag() != 0;
+    for (DWORD i = 0; i < m_FaceCount; ++i) {
+        const ZNFACE *face = m_Faces[i];
+        if (IsLocked(face) || (dragging && face->m_MappingMode != 1))
+            continue;
+        CalculateFaceTextureCoords(i);
+    }
+    return 1;
+}
+
+int CZNOverlay::SetFaceMappingMode(DWORD i, DWORD mode)
+{
+    ZNFACE *face = GetFace(i);
+    const BYTE low = static_cast<BYTE>(mode & 0xFF);
+    if (!face || low < 1 || low > 7 || IsLocked(face))
+        return 0;
+    face->m_MappingMode = low;
+    CalculateFaceTextureCoords(i);
+    return 1;
+}
+
+namespace
+{
+
+// The offset and repeat setters store their value even on a locked face, which then refuses.
+template <typename Store>
+int StoreThenMap(CZNOverlay &overlay, DWORD i, Store store)
+{
+    ZNFACE *face = overlay.GetFace(i);
+    if (!face)
+        return 0;
+    store(*face);
+    if (IsLocked(face))
+        return 0;
+    overlay.CalculateFaceTextureCoords(i);
+    return 1;
+}
+
+} // namespace
+
+int CZNOverlay::SetFaceTextureUPos(DWORD i, float value)
+{
+    return StoreThenMap(*this, i, [&](ZNFACE &f) { f.m_UPos = value; });
+}
+
+int CZNOverlay::SetFaceTextureVPos(DWORD i, float value)
+{
+    return StoreThenMap(*this, i, [&](ZNFACE &f) { f.m_VPos = value; });
+}
+
+int CZNOverlay::SetFaceTextureUWrap(DWORD i, float value)
+{
+    return StoreThenMap(*this, i, [&](ZNFACE &f) { f.m_UWrap = value; });
+}
+
+int CZNOverlay::SetFaceTextureVWrap(DWORD i, float value)
+{
+    return StoreThenMap(*this, i, [&](ZNFACE &f) { f.m_VWrap = value; });
+}
+
+int CZNOverlay::SetFaceTextureRotate(DWORD i, float a, float b, float c, float d)
+{
+    ZNFACE *face = GetFace(i);
+    if (!face || IsLocked(face))
+        return 0;
+    face->m_Rotation = D3DXVECTOR4(ClampRotation(a), ClampRotation(b), ClampRotation(c), ClampRotation(d));
+    CalculateFaceTextureCoords(i);
+    return 1;
+}
+
+int CZNOverlay::SetFaceStyle(DWORD i, DWORD style)
+{
+    ZNFACE *face = GetFace(i);
+    if (!face)
+        return 0;
+    face->m_Style = style;
+    return 1;
+}
+
+int CZNOverlay::SetFaceAlphaBlend(DWORD i, int8_t source, int8_t destination)
+{
+    ZNFACE *face = GetFace(i);
+    if (!face)
+        return 0;
+    if (source >= 0 && source <= 9 && destination >= 0 && destination <= 9) {
+        face->m_SrcBlend = source;
+        face->m_DestBlend = destination;
+        return 1;
+    }
+    face->m_SrcBlend = -1;
+    face->m_DestBlend = -1;
+    return 0;
+}
+
+int CZNOverlay::SetFaceTexture(DWORD i, CZNTexture *texture, int recalc)
+{
+    ZNFACE *face = GetFace(i);
+    if (!face || IsLocked(face))
+        return 0;
+    face->SetTexture(texture);
+    if (recalc)
+        CalculateFaceTextureCoords(i);
+    return 1;
+}
+
+int CZNOverlay::SetTexture(CZNTexture *texture, int recalc)
+{
+    for (DWORD i = 0; i < m_FaceCount; ++i)
+        if (!IsLocked(m_Faces[i]))
+            SetFaceTexture(i, texture, recalc);
+    return 1;
+}
+
+void CZNOverlay::SetMaterial(LONG material)
+{
+    for (DWORD i = 0; i < m_FaceCount; ++i)
+        m_Faces[i]->SetMaterial(material);
+}
+
+void CZNOverlay::CalculateFacePlanes()
+{
+    for (DWORD f = 0; f < m_FaceCount; ++f) {
+        ZNFACE *face = m_Faces[f];
+        const short count = face->GetVertexCount();
+        if (count < 3)
+            continue; // no triangle: the face keeps its normal
+        float best = 99999.0f;
+        D3DXVECTOR3 normal = face->m_Normal;
+        auto consider = [&](int a, int b, int c) {
+            if (a >= count || b >= count || c >= count)
+                return;
+            const D3DXVECTOR3 p0 = face->GetVector(static_cast<short>(a));
+            const D3DXVECTOR3 e1 = ZnNormalized(face->GetVector(static_cast<short>(b)) - p0);
+            const D3DXVECTOR3 e2 = ZnNormalized(face->GetVector(static_cast<short>(c)) - p0);
+            const float score = std::fabs(ZnDot(e1, e2));
+            if (score < best) {
+                best = score;
+                normal = ZnNormalized(ZnCross(e1, e2));
+            }
+        };
+        for (int k = 0; k + 2 < count; ++k) {
+            if (face->m_TriIndices)
+                consider(face->m_TriIndices[3 * k], face->m_TriIndices[3 * k + 1], face->m_TriIndices[3 * k + 2]);
+            else
+                consider(0, k + 1, k + 2);
+        }
+        face->m_Normal = normal;
+    }
+}
