@@ -11,6 +11,7 @@
 #include "render/texture.h"
 #include "render/view/2d_view.h"
 #include "scene/brush.h"
+#include "scene/face_outline.h"
 #include "scene/geometry.h"
 #include "scene/material.h"
 #include "sdk/override_data.h"
@@ -22,27 +23,6 @@ namespace
 constexpr DWORD kPlainMaterial = 0;
 constexpr DWORD kHighlightMaterial = 1;
 constexpr DWORD kBoxMaterial = 3;
-
-POINT Project(const CZN2DView &view, D3DXVECTOR3 p, const D3DXMATRIX *matrix)
-{
-    if (matrix)
-        D3DXVec3TransformCoord(&p, &p, matrix);
-    POINT pixel;
-    view.WorldToScreen(&pixel, &p);
-    return pixel;
-}
-
-// The closed outline of a face in the current pen.
-void Outline(const CZN2DView &view, CDC &dc, const ZNFACE &face, const D3DXMATRIX *matrix)
-{
-    const short count = face.GetVertexCount();
-    if (count <= 0)
-        return;
-    dc.MoveTo(Project(view, face.GetVector(0), matrix));
-    for (short i = 1; i < count; ++i)
-        dc.LineTo(Project(view, face.GetVector(i), matrix));
-    dc.LineTo(Project(view, face.GetVector(0), matrix));
-}
 
 // Corner k of a box: bit 0 picks the x side, bit 1 the y side, bit 2 the z side.
 D3DXVECTOR3 Corner(const ZNBBOX &box, int k)
@@ -114,11 +94,32 @@ void DrawFace(CZN3D *d3d, const ZNFACE &face)
 
 } // namespace
 
+POINT ZnProjectToView(const CZN2DView &view, D3DXVECTOR3 p, const D3DXMATRIX *matrix)
+{
+    if (matrix)
+        D3DXVec3TransformCoord(&p, &p, matrix);
+    POINT pixel;
+    view.WorldToScreen(&pixel, &p);
+    return pixel;
+}
+
+// The closed outline of a face in the current pen.
+void ZnDrawFaceOutline(const CZN2DView &view, CDC &dc, const ZNFACE &face, const D3DXMATRIX *matrix)
+{
+    const short count = face.GetVertexCount();
+    if (count <= 0)
+        return;
+    dc.MoveTo(ZnProjectToView(view, face.GetVector(0), matrix));
+    for (short i = 1; i < count; ++i)
+        dc.LineTo(ZnProjectToView(view, face.GetVector(i), matrix));
+    dc.LineTo(ZnProjectToView(view, face.GetVector(0), matrix));
+}
+
 void ZNBRUSH::Draw2D(void *view, DWORD faceIndex, CDC *dc)
 {
     if (!view || !dc || faceIndex >= m_FaceCount || (m_Flags & ZNBRUSH_HIDDEN))
         return;
-    Outline(*static_cast<const CZN2DView *>(view), *dc, *m_Faces[faceIndex], nullptr);
+    ZnDrawFaceOutline(*static_cast<const CZN2DView *>(view), *dc, *m_Faces[faceIndex], nullptr);
 }
 
 void ZNBRUSH::Draw2D(void *view, CDC *dc, const D3DXMATRIX *matrix, OVERRIDEDATA *over)
@@ -136,7 +137,7 @@ void ZNBRUSH::Draw2D(void *view, CDC *dc, const D3DXMATRIX *matrix, OVERRIDEDATA
     }
     const CZN2DView &projection = *static_cast<const CZN2DView *>(view);
     for (DWORD i = 0; i < m_FaceCount; ++i)
-        Outline(projection, *dc, *m_Faces[i], matrix);
+        ZnDrawFaceOutline(projection, *dc, *m_Faces[i], matrix);
     if (previous)
         dc->SelectObject(previous);
 }
@@ -151,7 +152,7 @@ void ZNBRUSH::DrawBBOX2D(void *view, CDC *dc, const D3DXMATRIX *matrix)
     CGdiObject *oldBrush = dc->SelectStockObject(NULL_BRUSH);
     POINT corners[8];
     for (int k = 0; k < 8; ++k)
-        corners[k] = Project(projection, Corner(m_Bounds, k), matrix);
+        corners[k] = ZnProjectToView(projection, Corner(m_Bounds, k), matrix);
     for (const auto &edge : kBoxEdges) {
         dc->MoveTo(corners[edge[0]]);
         dc->LineTo(corners[edge[1]]);

@@ -4,6 +4,7 @@
 #include "editor/vertex_pick_desc.h"
 #include "render/view/2d_view.h"
 #include "scene/brush.h"
+#include "scene/face_outline.h"
 #include "scene/geometry.h"
 #include "sdk/override_data.h"
 #include "sdk/pick3d_info.h"
@@ -27,9 +28,23 @@ D3DXVECTOR3 Pixel(const CZN2DView &view, const D3DXVECTOR3 &p)
     return D3DXVECTOR3(static_cast<float>(pixel.x), static_cast<float>(pixel.y), 0.0f);
 }
 
+// The edges of one face hit by the click, in order; stops at the first when all is false.
+template <typename OnHit>
+void ForEachEdgeHit(const CZN2DView &view, const ZNFACE &face, const CPoint &click, OnHit onHit)
+{
+    const short count = face.GetVertexCount();
+    for (short k = 0; k < count; ++k) {
+        const short next = static_cast<short>(k + 1 == count ? 0 : k + 1);
+        if (ZnEdgeNearClick(view, face.GetVector(k), face.GetVector(next), click) && !onHit())
+            return;
+    }
+}
+
+} // namespace
+
 // True when the foot of the perpendicular from the click on the projected edge a-b lies on the
 // edge and, cut to whole pixels, near the click.
-bool EdgeHit(const CZN2DView &view, const D3DXVECTOR3 &a, const D3DXVECTOR3 &b, const CPoint &click)
+bool ZnEdgeNearClick(const CZN2DView &view, const D3DXVECTOR3 &a, const D3DXVECTOR3 &b, const CPoint &click)
 {
     const D3DXVECTOR3 pa = Pixel(view, a);
     const D3DXVECTOR3 pb = Pixel(view, b);
@@ -41,20 +56,6 @@ bool EdgeHit(const CZN2DView &view, const D3DXVECTOR3 &a, const D3DXVECTOR3 &b, 
         return false;
     return Near(static_cast<LONG>(foot.x), click.x, kEdgeReach) && Near(static_cast<LONG>(foot.y), click.y, kEdgeReach);
 }
-
-// The edges of one face hit by the click, in order; stops at the first when all is false.
-template <typename OnHit>
-void ForEachEdgeHit(const CZN2DView &view, const ZNFACE &face, const CPoint &click, OnHit onHit)
-{
-    const short count = face.GetVertexCount();
-    for (short k = 0; k < count; ++k) {
-        const short next = static_cast<short>(k + 1 == count ? 0 : k + 1);
-        if (EdgeHit(view, face.GetVector(k), face.GetVector(next), click) && !onHit())
-            return;
-    }
-}
-
-} // namespace
 
 int ZNBRUSH::Pick3D(D3DXVECTOR3 *origin, D3DXVECTOR3 *direction, float length, PICK3DINFO *info, int backFaces,
                     OVERRIDEDATA *over)
