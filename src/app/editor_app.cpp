@@ -23,12 +23,14 @@
 #include "scene/crc32.h"
 #include "scene/debug_log.h"
 #include "scene/face.h"
+#include "scene/overlay.h"
 
 CZNEDITORApp::CZNEDITORApp()
     : m_PrimitivePlugins(std::make_unique<CZNPrimitivePluginManager>()),
       m_EntityPlugins(std::make_unique<CZNEntityPluginManager>()), m_3D(std::make_unique<CZN3D>()),
       m_TextureManager(std::make_unique<CZNTextureManager>()), m_PrefabManager(std::make_unique<CZNPrefabManager>()),
       m_SelectionBand(std::make_unique<CZNSelectionBand>()),
+      m_DefaultOverlay(std::make_unique<CZNOverlay>()),
       m_RecentFiles(std::make_unique<CZNRecentFileList>("Recent File List", 4))
 {
     SetDefaultOptions();

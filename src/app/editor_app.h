@@ -23,6 +23,7 @@ class CZNDebugLog;
 class CZNEDITORDoc;
 class CZNEntityPluginManager;
 class CZNPrimitivePluginManager;
+class CZNOverlay;
 class CZNFont;
 class CZNPrefabManager;
 class CZNSelectionBand;
@@ -160,6 +161,8 @@ public:
 
     // The 3D device wrapper and, through it, the material list.
     CZN3D *Get3D() { return m_3D.get(); }
+    // The overlay whose face flag and auto-rebuild setting new placed overlays copy; never null.
+    CZNOverlay *GetDefaultOverlay() { return m_DefaultOverlay.get(); }
     // Every texture of the editor.
     CZNTextureManager *GetTextureManager() { return m_TextureManager.get(); }
     // The one selection; never null.
@@ -208,6 +211,7 @@ private:
     std::unique_ptr<CZNTextureManager> m_TextureManager; // destroyed before the device wrapper
     std::unique_ptr<CZNPrefabManager> m_PrefabManager;
     std::unique_ptr<CZNSelectionBand> m_SelectionBand;
+    std::unique_ptr<CZNOverlay> m_DefaultOverlay;
     IZNReporter *m_Reporter = nullptr;
     IZNThumbnailRenderer *m_ThumbnailRenderer = nullptr;
     CZNFont *m_LabelFont = nullptr;

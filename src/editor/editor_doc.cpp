@@ -15,11 +15,13 @@
 #include "scene/container.h"
 #include "scene/group.h"
 #include "scene/object_type.h"
+#include "scene/overlay.h"
 
 namespace
 {
 
 constexpr BYTE kBrushCategory = 1;
+constexpr BYTE kOverlayCategory = 5;
 
 bool NameIs(const char *objectName, const char *name)
 {
@@ -64,6 +66,7 @@ CZNEDITORDoc::~CZNEDITORDoc()
         GetEditorApp()->GetSelectionBand()->Clear(0, 0);
     DeleteAllBrushes();
     FreeUndoList();
+    DeleteAllOverlays();
     if (GetEditorApp()->GetDocument() == this)
         GetEditorApp()->SetDocument(nullptr);
 }
@@ -114,19 +117,119 @@ int CZNEDITORDoc::DeleteBrush(ZNBRUSH *brush)
     return 1;
 }
 
+namespace
+{
+
+template <typename T>
+int IndexInList(T *list, const void *object)
+{
+    int index = 0;
+    for (T *o = list; o; o = o->m_Next, ++index)
+        if (o == object)
+            return index;
+    return -1;
+}
+
+template <typename T>
+T *AtIndex(T *list, DWORD index)
+{
+    T *o = list;
+    for (DWORD i = 0; o && i < index; ++i)
+        o = o->m_Next;
+    return o;
+}
+
+} // namespace
+
 int CZNEDITORDoc::GetObjectIndex(BYTE category, void *object) const
 {
-    if (category != kBrushCategory || !object)
+    if (!object)
         return -1;
-    const auto it = m_BrushIndex.find(object);
-    return it == m_BrushIndex.end() ? -1 : static_cast<int>(it->second);
+    if (category == kBrushCategory) {
+        const auto it = m_BrushIndex.find(object);
+        return it == m_BrushIndex.end() ? -1 : static_cast<int>(it->second);
+    }
+    if (category == kOverlayCategory)
+        return IndexInList(m_OverlayList, object);
+    return -1;
 }
 
 void *CZNEDITORDoc::GetObjectByIndex(BYTE category, DWORD index) const
 {
-    if (category != kBrushCategory || index >= m_Brushes.size())
-        return nullptr;
-    return m_Brushes[index];
+    if (category == kBrushCategory)
+        return index < m_Brushes.size() ? m_Brushes[index] : nullptr;
+    if (category == kOverlayCategory)
+        return AtIndex(m_OverlayList, index);
+    return nullptr;
+}
+
+CZNOverlay *CZNEDITORDoc::NewOverlay(const D3DXVECTOR3 &point)
+{
+    CZNOverlay *overlay = new (std::nothrow) CZNOverlay(&point);
+    if (overlay)
+        AppendOverlay(overlay);
+    return overlay;
+}
+
+void CZNEDITORDoc::AppendOverlay(CZNOverlay *overlay)
+{
+    if (!overlay)
+        return;
+    CZNOverlay *last = nullptr;
+    for (CZNOverlay *o = m_OverlayList; o; o = o->m_Next) {
+        if (o == overlay)
+            return; // linking it again would close the list into a ring
+        last = o;
+    }
+    overlay->m_Next = nullptr;
+    if (last)
+        last->m_Next = overlay;
+    else
+        m_OverlayList = overlay;
+    SetModifiedFlag(TRUE);
+}
+
+CZNOverlay *CZNEDITORDoc::GetLastOverlay() const
+{
+    CZNOverlay *last = m_OverlayList;
+    while (last && last->m_Next)
+        last = last->m_Next;
+    return last;
+}
+
+int CZNEDITORDoc::DeleteOverlay(CZNOverlay *overlay)
+{
+    if (GetObjectIndex(kOverlayCategory, overlay) < 0)
+        return 0;
+    overlay->FreeFromParent();
+    Unlink(overlay);
+    delete overlay;
+    SetModifiedFlag(TRUE);
+    return 1;
+}
+
+void CZNEDITORDoc::Unlink(CZNOverlay *overlay)
+{
+    if (m_OverlayList == overlay) {
+        m_OverlayList = overlay->m_Next;
+        return;
+    }
+    for (CZNOverlay *o = m_OverlayList; o; o = o->m_Next) {
+        if (o->m_Next == overlay) {
+            o->m_Next = overlay->m_Next;
+            return;
+        }
+    }
+}
+
+void CZNEDITORDoc::DeleteAllOverlays()
+{
+    while (m_OverlayList) {
+        CZNOverlay *o = m_OverlayList;
+        m_OverlayList = o->m_Next;
+        o->FreeFromParent();
+        delete o;
+    }
 }
 
 void *CZNEDITORDoc::FindObjectByName(const char *name) const
@@ -137,9 +240,16 @@ void *CZNEDITORDoc::FindObjectByName(const char *name) const
         for (CZNGROUP *g = b->GetParent(); g; g = g->GetParent())
             if (NameIs(g->GetName(), name))
                 return g;
+    for (CZNOverlay *o = m_OverlayList; o; o = o->m_Next)
+        for (CZNGROUP *g = o->GetGroup(); g; g = g->GetParent())
+            if (NameIs(g->GetName(), name))
+                return g;
     for (ZNBRUSH *b = m_BrushList; b; b = b->m_Next)
         if (NameIs(b->m_Name, name))
             return b;
+    for (CZNOverlay *o = m_OverlayList; o; o = o->m_Next)
+        if (NameIs(o->m_Name, name))
+            return o;
     return nullptr;
 }
 
@@ -149,6 +259,9 @@ int CZNEDITORDoc::CollectGroups(CZNCONTAINER *groups) const
         return 0;
     for (ZNBRUSH *b = m_BrushList; b; b = b->m_Next)
         if (CZNGROUP *g = b->GetParent())
+            groups->AddElementUnique(g->GetRootGroup());
+    for (CZNOverlay *o = m_OverlayList; o; o = o->m_Next)
+        if (CZNGROUP *g = o->GetGroup())
             groups->AddElementUnique(g->GetRootGroup());
     return 1;
 }
@@ -219,6 +332,7 @@ void CZNEDITORDoc::DeleteContents()
     EmptyRenderBatches();
     DeleteAllBrushes();
     FreeUndoList();
+    DeleteAllOverlays();
     CZN3D *d3d = GetEditorApp()->Get3D();
     d3d->TrimMaterialList();
     d3d->SetDefaultLighting(1);

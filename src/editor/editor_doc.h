@@ -23,6 +23,7 @@ struct IWFEXPORTOPTIONS;
 struct ZNEDITOROPTIONS;
 struct ZNSELECTIONENTRY;
 class CZNView;
+class CZNOverlay;
 class ZNBRUSH;
 struct ZNUNDORECORD;
 
@@ -51,12 +52,25 @@ public:
     // Takes the brush out of its group and the list and destroys it; 0 when it is not listed.
     int DeleteBrush(ZNBRUSH *brush);
 
-    // Position of the object in the list of its category; -1 when it is not there.
+    // An overlay around point (the default box moved there) appended to the overlay list; null
+    // when it cannot be allocated.
+    CZNOverlay *NewOverlay(const D3DXVECTOR3 &point);
+    // Links the overlay behind the last one and marks the document modified. An overlay already
+    // listed is left where it is.
+    void AppendOverlay(CZNOverlay *overlay);
+    CZNOverlay *GetOverlayList() const { return m_OverlayList; }
+    // The last overlay; null when the list is empty.
+    CZNOverlay *GetLastOverlay() const;
+    // Takes the overlay out of its group and the list and destroys it; 0 when it is not listed.
+    int DeleteOverlay(CZNOverlay *overlay);
+
+    // Position of the object in the list of its category (1 brushes, 5 overlays); -1 when it is
+    // not there.
     int GetObjectIndex(BYTE category, void *object) const;
     // The object at that position of the category's list; null past the end.
     void *GetObjectByIndex(BYTE category, DWORD index) const;
-    // The group or object of that name, letter case ignored: groups (reached through their
-    // members) first, then brushes. Null when nothing matches.
+    // The group or object of that name, letter case ignored: groups (reached through the brushes,
+    // then through the overlays) first, then brushes, then overlays. Null when nothing matches.
     void *FindObjectByName(const char *name) const;
     // Adds the outermost group of every grouped object once; 0 for a null container.
     int CollectGroups(CZNCONTAINER *groups) const;
@@ -65,8 +79,9 @@ public:
     void ValidateBrushes();
 
     // Clears the scene: the selection band and the render batches are emptied, every object and
-    // every undo record is deleted, the material list goes back to its built-in records and the
-    // 3D view to its own preview lighting.
+    // every undo record is deleted (overlays after leaving their groups, so groups reached only
+    // through overlays go too), the material list goes back to its built-in records and the 3D
+    // view to its own preview lighting.
     void DeleteContents();
 
     // Undo. Records are written before the change they take back (type 10 after the objects
@@ -180,6 +195,8 @@ public:
 private:
     void DeleteAllBrushes();
     void Unlink(ZNBRUSH *brush);
+    void DeleteAllOverlays();
+    void Unlink(CZNOverlay *overlay);
     // Links a brush in at a list position (at most the brush count).
     void InsertBrushAt(ZNBRUSH *brush, DWORD index);
 
@@ -199,6 +216,7 @@ private:
     std::vector<ZNBRUSH *> m_Brushes;                     // the list in order
     std::unordered_map<const void *, DWORD> m_BrushIndex; // each listed brush's position
     ZNUNDORECORD *m_UndoList = nullptr;
+    CZNOverlay *m_OverlayList = nullptr;
     std::vector<CZNView *> m_Views;
     D3DXVECTOR3 m_CursorPoint{50.0f, 50.0f, 50.0f};
     ZNRENDERBATCH m_BlendedBatch;
