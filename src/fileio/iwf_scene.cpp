@@ -13,6 +13,7 @@
 #include "scene/group.h"
 #include "scene/material.h"
 #include "scene/object_type.h"
+#include "scene/overlay.h"
 
 namespace
 {
@@ -194,9 +195,17 @@ void CZNIWFScene::Clear(DWORD flags)
         }
         m_Brushes.clear();
     }
-    // Overlays and entities are not made by this reader yet: their lists are only emptied.
-    if (flags & IWFSAVE_OVERLAYS)
+    if (flags & IWFSAVE_OVERLAYS) {
+        for (CZNOverlay *overlay : m_Overlays) {
+            if (!overlay)
+                continue;
+            if (CZNGROUP *group = overlay->GetGroup())
+                group->RemoveChild(overlay);
+            delete overlay;
+        }
         m_Overlays.clear();
+    }
+    // Entities are not made by this reader yet: their list is only emptied.
     if (flags & IWFSAVE_ENTITIES)
         m_Entities.clear();
     if (flags & IWFSAVE_MATERIALS) {
@@ -327,6 +336,12 @@ void CZNIWFScene::ProcessChunk(IWFCHUNK *chunk, void *data)
     case CHUNK_MESH:
         ReadMesh(chunk, context);
         break;
+    case CHUNK_DECALMESH:
+        ReadDecalMesh(chunk, context);
+        break;
+    case CHUNK_EXTRA_OVERLAY_INFO:
+        ReadExtraOverlayInfo(chunk, context);
+        break;
     case CHUNK_SURFACE:
         ReadSurface(chunk, context);
         break;
@@ -356,7 +371,7 @@ void CZNIWFScene::ProcessChunk(IWFCHUNK *chunk, void *data)
         ReadEditorOptions(chunk, context);
         break;
     default:
-        // Entities (0x80), decal meshes (0x21, 0x2003) and unknown chunks are skipped whole.
+        // Entities (0x80) and unknown chunks are skipped whole.
         break;
     }
 }

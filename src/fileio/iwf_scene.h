@@ -3,7 +3,7 @@
 // CZNIWFScene: the editor's IWF scene file. Saving turns the document, a selection or another
 // scene file's lists into IWF chunks (thumbnail, signature, texture and material tables,
 // groups, meshes with their surfaces, editor options); loading turns an IWF image back into new
-// groups and brushes in the lists, matches textures against the texture manager and materials
+// groups, brushes and overlays in the lists, matches textures against the texture manager and materials
 // against the shared material list, and reads the editor options.
 //
 // Ownership: the lists point to objects the scene file does not own. A save never deletes
@@ -28,6 +28,7 @@ class CZN3D;
 class CZNMemoryStreamIO;
 class CZNImage;
 class CZNGROUP;
+class CZNOverlay;
 class ZNBRUSH;
 class ZNFACE;
 class CZNTexture;
@@ -87,7 +88,7 @@ struct ZNMESHREADSTATE {
 // What a chunk reader hands to the readers of its children (null at the top level).
 struct IWFPARENTCONTEXT {
     WORD ParentId = 0;                     // the chunk whose children are read
-    void *Object = nullptr;                // CZNGROUP (0x10), ZNBRUSH (0x20), face array (0x30); null otherwise
+    void *Object = nullptr;                // CZNGROUP (0x10), ZNBRUSH (0x20), CZNOverlay (0x21), face array (0x30)
     DWORD Count = 0;                       // faces of a surface; records of a 0x90 or 0xA0
     D3DXMATRIX *Matrix = nullptr;          // transform of the children's coordinates, or null
     DWORD First = 0;                       // first record of a 0x90 or 0xA0 in the scene's lists
@@ -114,7 +115,7 @@ public:
     void ExportFromScene(CZNStreamIO &stream, CZNSceneFile &source, const IWFEXPORTOPTIONS &options,
                          CZNImage *thumbnail);
     // Deletes the objects of the chosen lists (0x08 groups with their nested groups, 0x01 brushes,
-    // 0x20 owned materials) and empties the chosen lists.
+    // 0x02 overlays, 0x20 owned materials) and empties the chosen lists.
     void Clear(DWORD flags) override;
 
     void ProcessChunk(IWFCHUNK *chunk, void *context) override;
@@ -151,6 +152,9 @@ protected:
     void WriteEditorOptions();
     void WriteGroup(CZNGROUP *group);
     void WriteMesh(ZNBRUSH *brush);
+    // The overlay's box as a matrix and extents, its extra information when saved, and its faces
+    // in the box's frame.
+    void WriteDecalMesh(CZNOverlay *overlay);
     void WriteSurface(ZNFACE **faces, DWORD count, BYTE overlayFaces, const D3DXMATRIX *matrix);
     void WriteExtraFaceInfo(ZNFACE **faces, DWORD count);
     void WriteVertexComponents(ZNFACE **faces, DWORD count, DWORD vertexTotal, const D3DXMATRIX *matrix);
@@ -167,6 +171,10 @@ protected:
     void ReadExtraMaterialInfo(IWFCHUNK *chunk, IWFPARENTCONTEXT *context);
     void ReadGroup(IWFCHUNK *chunk, IWFPARENTCONTEXT *context);
     void ReadMesh(IWFCHUNK *chunk, IWFPARENTCONTEXT *context);
+    // A new overlay with the faces as stored (not built again); one that fails before it is
+    // listed leaves its group and is deleted before the error is thrown.
+    void ReadDecalMesh(IWFCHUNK *chunk, IWFPARENTCONTEXT *context);
+    void ReadExtraOverlayInfo(IWFCHUNK *chunk, IWFPARENTCONTEXT *context);
     void ReadSurface(IWFCHUNK *chunk, IWFPARENTCONTEXT *context);
     void ReadExtraFaceInfo(IWFCHUNK *chunk, IWFPARENTCONTEXT *context);
     void ReadVertexComponents(IWFCHUNK *chunk, IWFPARENTCONTEXT *context);

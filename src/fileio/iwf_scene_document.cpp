@@ -6,6 +6,7 @@
 #include "render/direct3d.h"
 #include "scene/brush.h"
 #include "scene/container.h"
+#include "scene/overlay.h"
 
 void CZNIWFScene::SaveScene(CZNStreamIO &stream, DWORD flags, CZNImage *thumbnail)
 {
@@ -14,7 +15,10 @@ void CZNIWFScene::SaveScene(CZNStreamIO &stream, DWORD flags, CZNImage *thumbnai
         if (flags & IWFSAVE_BRUSHES)
             for (ZNBRUSH *brush = document->GetBrushList(); brush; brush = brush->m_Next)
                 m_Brushes.push_back(brush);
-        // The document lists no overlays or entities yet.
+        if (flags & IWFSAVE_OVERLAYS)
+            for (CZNOverlay *overlay = document->GetOverlayList(); overlay; overlay = overlay->m_Next)
+                m_Overlays.push_back(overlay);
+        // The document lists no entities yet.
     }
     if (flags & IWFSAVE_GROUPS)
         CollectGroups();

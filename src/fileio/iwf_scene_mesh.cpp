@@ -1,6 +1,7 @@
-// The geometry chunks of the IWF scene: groups, meshes (one brush each), the surface holding a
-// brush's faces, and the surface's extra face information, vertex components and triangle
-// index lists.
+// The geometry chunks of the IWF scene: groups, meshes (one brush each), decal meshes (one
+// overlay each, its faces stored in the frame of its box) with their extra overlay information,
+// the surface holding a brush's or an overlay's faces, and the surface's extra face information,
+// vertex components and triangle index lists.
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +15,7 @@
 #include "scene/face.h"
 #include "scene/group.h"
 #include "scene/object_type.h"
+#include "scene/overlay.h"
 
 namespace
 {
@@ -30,6 +32,11 @@ constexpr DWORD kIndexBlockMin = 4;           // index count, flags, kind
 constexpr DWORD kMeshStyleDetail = 0x01;
 constexpr DWORD kMeshStyleHidden = 0x08;
 constexpr DWORD kMaxFaceVertices = 0x7FFF;
+constexpr DWORD kDecalMaskWritten = 0x07;     // matrix, extents and style flags
+constexpr float kDefaultHalfExtent = 30.0f;   // a decal mesh without extents gets the default box
+// Corner k of an overlay's box in the box's own frame, as signs of the half extents.
+constexpr float kCornerSigns[8][3] = {{-1, 1, 1},  {1, 1, 1},  {1, -1, 1},  {-1, -1, 1},
+                                      {-1, 1, -1}, {1, 1, -1}, {1, -1, -1}, {-1, -1, -1}};
 
 void PutName(CZNIWFBodyWriter &out, const char *name)
 {
@@ -88,8 +95,13 @@ void CZNIWFScene::WriteGroup(CZNGROUP *group)
         void *child = group->GetChild(i);
         if (!child)
             continue;
-        // Entities and overlays have no chunk writers yet; such members are skipped.
+        // Entities have no chunk writer yet; such members are skipped.
         switch (GetObjectType(child)) {
+        case ZNOBJECT_OVERLAY:
+            BeginChunk(CHUNK_DECALMESH);
+            WriteDecalMesh(static_cast<CZNOverlay *>(child));
+            EndChunk();
+            break;
         case ZNOBJECT_BRUSH:
             BeginChunk(CHUNK_MESH);
             WriteMesh(static_cast<ZNBRUSH *>(child));
@@ -127,6 +139,61 @@ void CZNIWFScene::WriteMesh(ZNBRUSH *brush)
         WriteSurface(brush->GetFaces(), brush->GetFaceCount(), 0, nullptr);
         EndChunk();
     }
+}
+
+void CZNIWFScene::WriteDecalMesh(CZNOverlay *overlay)
+{
+    PutName(m_Out, overlay->m_Name);
+    m_Out.U32(0);
+    m_Out.U32(0);
+    m_Out.U32(kDecalMaskWritten);
+    // The box frame spans from corner 7; its centre is that of the bounds as they are now.
+    const ZNBBOX bounds = overlay->GetBounds(1);
+    const D3DXVECTOR3 centre = (bounds.Min + bounds.Max) * 0.5f;
+    const D3DXVECTOR3 &origin = overlay->GetCorner(7);
+    D3DXVECTOR3 axes[3] = {overlay->GetCorner(6) - origin, overlay->GetCorner(4) - origin,
+                           overlay->GetCorner(3) - origin};
+    D3DXVECTOR3 half;
+    half.x = ZnLength(axes[0]) * 0.5f;
+    half.y = ZnLength(axes[1]) * 0.5f;
+    half.z = ZnLength(axes[2]) * 0.5f;
+    D3DXMATRIX box;
+    D3DXMatrixIdentity(&box);
+    for (int a = 0; a < 3; ++a) {
+        D3DXVec3Normalize(&axes[a], &axes[a]);
+        box.m[a][0] = axes[a].x;
+        box.m[a][1] = axes[a].y;
+        box.m[a][2] = axes[a].z;
+        box.m[a][3] = 0.0f;
+    }
+    box.m[3][0] = centre.x;
+    box.m[3][1] = centre.y;
+    box.m[3][2] = centre.z;
+    box.m[3][3] = 1.0f;
+    for (const auto &row : box.m)
+        for (float value : row)
+            m_Out.F32(value);
+    PutVector(m_Out, -half);
+    PutVector(m_Out, half);
+    m_Out.U32(overlay->IsHidden() ? kMeshStyleHidden : 0);
+    FlushBody();
+    if (m_SaveFlags & IWFSAVE_EXTRA_OVERLAY_INFO) {
+        BeginChunk(CHUNK_EXTRA_OVERLAY_INFO);
+        m_Out.U8(overlay->m_AutoRebuild);
+        m_Out.U8(overlay->m_SurfacesOff);
+        FlushBody();
+        EndChunk();
+    }
+    if (!overlay->GetFaceCount())
+        return;
+    // A box with an edge of no length has no inverse: its faces are then stored relative to its
+    // centre.
+    D3DXMATRIX inverse;
+    if (half.x <= 0.0f || half.y <= 0.0f || half.z <= 0.0f || !D3DXMatrixInverse(&inverse, nullptr, &box))
+        D3DXMatrixTranslation(&inverse, -centre.x, -centre.y, -centre.z);
+    BeginChunk(CHUNK_SURFACE);
+    WriteSurface(overlay->m_Faces, overlay->GetFaceCount(), 1, &inverse);
+    EndChunk();
 }
 
 void CZNIWFScene::WriteSurface(ZNFACE **faces, DWORD count, BYTE overlayFaces, const D3DXMATRIX *matrix)
@@ -350,22 +417,142 @@ void CZNIWFScene::ReadMesh(IWFCHUNK *, IWFPARENTCONTEXT *context)
         brush->CalculateWorldTextureCoords();
 }
 
+void CZNIWFScene::ReadDecalMesh(IWFCHUNK *, IWFPARENTCONTEXT *context)
+{
+    CZNIWFBodyReader in = ReadBody();
+    CZNOverlay *overlay = new (std::nothrow) CZNOverlay;
+    if (!overlay)
+        Throw(ZNERR_OUT_OF_MEMORY);
+    CZNGROUP *group = nullptr;
+    try {
+        if (context) {
+            switch (context->ParentId) {
+            case CHUNK_GROUP:
+                group = static_cast<CZNGROUP *>(context->Object);
+                if (!group->AddChild(overlay)) {
+                    group = nullptr;
+                    Throw(ZNERR_OUT_OF_MEMORY);
+                }
+                break;
+            case CHUNK_MESH:
+            case CHUNK_DECALMESH:
+                break;
+            default:
+                Throw(ZNERR_IWF_NO_CHUNK);
+            }
+        }
+        overlay->m_Name = TakeName(in);
+        m_Overlays.push_back(overlay);
+    } catch (...) {
+        // Not listed yet: the overlay leaves the group it joined and goes.
+        if (group)
+            group->RemoveChild(overlay);
+        delete overlay;
+        throw;
+    }
+
+    in.Skip(8);
+    const DWORD mask = in.U32();
+    D3DXMATRIX *inherited = context ? context->Matrix : nullptr;
+    D3DXMATRIX matrix;
+    D3DXMatrixIdentity(&matrix);
+    bool hasMatrix = false;
+    if (mask & 0x01) {
+        D3DXMATRIX own;
+        for (auto &row : own.m)
+            for (float &value : row)
+                value = in.F32();
+        if (inherited)
+            D3DXMatrixMultiply(&matrix, &own, inherited);
+        else
+            matrix = own;
+        hasMatrix = true;
+    } else if (inherited) {
+        matrix = *inherited;
+        hasMatrix = true;
+    }
+    D3DXVECTOR3 half(kDefaultHalfExtent, kDefaultHalfExtent, kDefaultHalfExtent);
+    if (mask & 0x02) {
+        const D3DXVECTOR3 lo = GetVector(in);
+        const D3DXVECTOR3 hi = GetVector(in);
+        half = (hi - lo) * 0.5f;
+    }
+    if (mask & 0x04) {
+        if (in.U32() & kMeshStyleHidden)
+            overlay->m_Flags |= ZNOVERLAY_HIDDEN;
+    }
+    for (int k = 0; k < 8; ++k) {
+        D3DXVECTOR3 p(kCornerSigns[k][0] * half.x, kCornerSigns[k][1] * half.y, kCornerSigns[k][2] * half.z);
+        D3DXVec3TransformCoord(&p, &p, &matrix);
+        overlay->SetCorner(k, p);
+    }
+    if (mask & 0x08)
+        in.Skip(in.U16());
+
+    ZNMESHREADSTATE state;
+    IWFPARENTCONTEXT children;
+    children.ParentId = CHUNK_DECALMESH;
+    children.Object = overlay;
+    children.Matrix = hasMatrix ? &matrix : nullptr;
+    children.ReadState = &state;
+    ReadChunks(&children);
+
+    // The faces are taken as stored; the overlay is not built again from the brushes.
+    overlay->GetBounds(1);
+    overlay->UpdateSharedFaceInfo();
+    overlay->CalculateFaceCenterPoints();
+    for (DWORD i = 0; i < overlay->GetFaceCount(); ++i)
+        if (!state.IndicesLoaded || !overlay->GetFace(i)->m_TriIndices)
+            overlay->GetFace(i)->BuildTriIndices();
+    if (!state.NormalsPresent)
+        overlay->SmoothVertexNormals();
+    if (!state.TexCoordsPresent)
+        overlay->CalculateWorldTextureCoords();
+}
+
+void CZNIWFScene::ReadExtraOverlayInfo(IWFCHUNK *, IWFPARENTCONTEXT *context)
+{
+    if (!context || context->ParentId != CHUNK_DECALMESH || !context->Object)
+        Throw(ZNERR_IWF_NO_CHUNK);
+    CZNIWFBodyReader in = ReadBody();
+    CZNOverlay *overlay = static_cast<CZNOverlay *>(context->Object);
+    // Stored as they stand: the setter would build the overlay from the document mid-load.
+    overlay->m_AutoRebuild = in.U8();
+    overlay->m_SurfacesOff = in.U8();
+}
+
 void CZNIWFScene::ReadSurface(IWFCHUNK *, IWFPARENTCONTEXT *context)
 {
-    if (!context || !context->Object || context->ParentId != CHUNK_MESH)
+    if (!context || !context->Object || (context->ParentId != CHUNK_MESH && context->ParentId != CHUNK_DECALMESH))
         Throw(ZNERR_IWF_NO_CHUNK);
-    ZNBRUSH *brush = static_cast<ZNBRUSH *>(context->Object);
+    const bool decal = context->ParentId == CHUNK_DECALMESH;
+    ZNBRUSH *brush = decal ? nullptr : static_cast<ZNBRUSH *>(context->Object);
+    CZNOverlay *overlay = decal ? static_cast<CZNOverlay *>(context->Object) : nullptr;
     CZNIWFBodyReader in = ReadBody();
     const DWORD count = in.U32();
     in.CheckCount(count, kFaceRecordMin);
-    // A second surface in the same mesh appends its own faces.
-    const DWORD first = brush->GetFaceCount();
-    if (count && brush->AddFaces(count, 0) < 0)
+    // A second surface in the same mesh appends its own faces. A brush makes its faces in one
+    // block; an overlay's are made one by one as their records are read.
+    const DWORD first = decal ? overlay->GetFaceCount() : brush->GetFaceCount();
+    if (!decal && count && brush->AddFaces(count, 0) < 0)
         Throw(ZNERR_OUT_OF_MEMORY);
     const D3DXMATRIX *matrix = context->Matrix;
 
     for (DWORD i = 0; i < count; ++i) {
-        ZNFACE *face = brush->GetFace(first + i);
+        ZNFACE *face = nullptr;
+        if (decal) {
+            face = new (std::nothrow) ZNFACE;
+            if (!face)
+                Throw(ZNERR_OUT_OF_MEMORY);
+            face->m_ObjectType = ZNOBJECT_OVERLAYFACE;
+            face->m_FaceFlag = 1;
+            if (!overlay->AppendFace(face)) {
+                delete face;
+                Throw(ZNERR_OUT_OF_MEMORY);
+            }
+        } else {
+            face = brush->GetFace(first + i);
+        }
         const DWORD mask = in.U32();
         if (mask & 0x01) {
             D3DXVECTOR3 normal = GetVector(in);
@@ -373,8 +560,11 @@ void CZNIWFScene::ReadSurface(IWFCHUNK *, IWFPARENTCONTEXT *context)
                 D3DXVec3TransformNormal(&normal, &normal, matrix);
             face->m_Normal = normal;
         }
-        if (mask & 0x02)
-            in.U8(); // the face flag of overlay faces
+        if (mask & 0x02) {
+            const BYTE flag = in.U8(); // the face flag of overlay faces
+            if (decal)
+                face->m_FaceFlag = flag;
+        }
         if (mask & 0x08)
             face->m_Style = FileStyleToFace(in.U32());
         if (mask & 0x04) {
@@ -427,7 +617,8 @@ void CZNIWFScene::ReadSurface(IWFCHUNK *, IWFPARENTCONTEXT *context)
 
     IWFPARENTCONTEXT children;
     children.ParentId = CHUNK_SURFACE;
-    children.Object = count ? brush->GetFaces() + first : nullptr;
+    ZNFACE **faces = decal ? overlay->m_Faces : brush->GetFaces();
+    children.Object = count ? faces + first : nullptr;
     children.Count = count;
     children.Matrix = context->Matrix;
     children.ReadState = context->ReadState;

@@ -20,6 +20,7 @@
 #include "scene/group.h"
 #include "scene/material.h"
 #include "scene/object_type.h"
+#include "scene/overlay.h"
 #include "scene/path_utils.h"
 #include "scene/selection_entry.h"
 
@@ -28,7 +29,7 @@ namespace
 
 constexpr DWORD kThumbnailSize = 106;
 
-// Calls visit(face) for every face of the brushes of a group and its nested groups.
+// Calls visit(face) for every face of the brushes and overlays of a group and its nested groups.
 template <class Visit> void VisitGroupFaces(CZNGROUP *group, Visit &visit)
 {
     for (DWORD i = 0; i < group->GetChildCount(); ++i) {
@@ -39,16 +40,25 @@ template <class Visit> void VisitGroupFaces(CZNGROUP *group, Visit &visit)
             ZNBRUSH *brush = static_cast<ZNBRUSH *>(child);
             for (DWORD f = 0; f < brush->GetFaceCount(); ++f)
                 visit(brush->GetFace(f));
+        } else if (GetObjectType(child) == ZNOBJECT_OVERLAY) {
+            CZNOverlay *overlay = static_cast<CZNOverlay *>(child);
+            for (DWORD f = 0; f < overlay->GetFaceCount(); ++f)
+                visit(overlay->GetFace(f));
         } else if (GetObjectType(child) == ZNOBJECT_GROUP) {
             VisitGroupFaces(static_cast<CZNGROUP *>(child), visit);
         }
     }
 }
 
-// The faces of everything being saved: groups (recursively), then brushes.
+// The faces of everything being saved: groups (recursively), then brushes, then overlays.
 template <class Visit>
-void VisitSavedFaces(const std::vector<CZNGROUP *> &groups, const std::vector<ZNBRUSH *> &brushes, Visit visit)
+void VisitSavedFaces(const std::vector<CZNGROUP *> &groups, const std::vector<ZNBRUSH *> &brushes,
+                     const std::vector<CZNOverlay *> &overlays, Visit visit)
 {
+    for (CZNOverlay *overlay : overlays)
+        if (overlay)
+            for (DWORD f = 0; f < overlay->GetFaceCount(); ++f)
+                visit(overlay->GetFace(f));
     for (CZNGROUP *group : groups)
         if (group)
             VisitGroupFaces(group, visit);
@@ -96,9 +106,11 @@ void CZNIWFScene::AppendSelection(const std::vector<ZNSELECTIONENTRY> &entries, 
     for (const ZNSELECTIONENTRY &entry : entries) {
         if (!entry.Object)
             continue;
-        // Entities and overlays have no objects of their own yet; their entries are skipped.
+        // Entities have no objects of their own yet; their entries are skipped.
         if (entry.Type == ZNSELECT_BRUSH && (flags & IWFSAVE_BRUSHES))
             m_Brushes.push_back(reinterpret_cast<ZNBRUSH *>(entry.Object));
+        if (entry.Type == ZNSELECT_OVERLAY && (flags & IWFSAVE_OVERLAYS))
+            m_Overlays.push_back(reinterpret_cast<CZNOverlay *>(entry.Object));
     }
 }
 
@@ -191,6 +203,19 @@ void CZNIWFScene::CollectGroups()
             m_Groups.push_back(root);
     }
     m_Brushes.swap(kept);
+    std::vector<CZNOverlay *> keptOverlays;
+    keptOverlays.reserve(m_Overlays.size());
+    for (CZNOverlay *overlay : m_Overlays) {
+        CZNGROUP *parent = overlay ? overlay->GetGroup() : nullptr;
+        if (!parent) {
+            keptOverlays.push_back(overlay);
+            continue;
+        }
+        CZNGROUP *root = parent->GetRootGroup();
+        if (std::find(m_Groups.begin(), m_Groups.end(), root) == m_Groups.end())
+            m_Groups.push_back(root);
+    }
+    m_Overlays.swap(keptOverlays);
 }
 
 void CZNIWFScene::BuildMaterialTable()
@@ -216,7 +241,7 @@ void CZNIWFScene::BuildTables(bool materials, bool textures)
         if (texture && FindTextureRecord(texture) < 0)
             m_TextureRefs.push_back(MakeTextureRecord(texture));
     };
-    VisitSavedFaces(m_Groups, m_Brushes, [&](ZNFACE *face) {
+    VisitSavedFaces(m_Groups, m_Brushes, m_Overlays, [&](ZNFACE *face) {
         if (materials) {
             const LONG index = face->GetMaterial();
             // An index outside the list has no record and adds nothing.
@@ -336,8 +361,14 @@ void CZNIWFScene::WriteFile()
         WriteMesh(brush);
         EndChunk();
     }
-    // Overlays and entities have no chunk writers yet (entities would be written with the
-    // author id cleared); their lists stay empty.
+    for (CZNOverlay *overlay : m_Overlays) {
+        if (!overlay)
+            continue;
+        BeginChunk(CHUNK_DECALMESH);
+        WriteDecalMesh(overlay);
+        EndChunk();
+    }
+    // Entities have no chunk writer yet (they would be written with the author id cleared).
     if (m_EditorOptionsPresent) {
         BeginChunk(CHUNK_EDITOR_OPTIONS);
         WriteEditorOptions();

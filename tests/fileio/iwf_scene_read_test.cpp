@@ -591,7 +591,7 @@ TEST_F(ReaderTest, ForeignAuthorsContainersAndSkippedChunks)
     tri.children.push_back(IwfChunk(0x2001, face.bytes, {}, "OTHER"));
     IwfBytes bytes = IwfBuild({IwfSignature(), IwfChunk(0x3000, IwfBody().U32(1).bytes, {}, "OTHER"),
                                IwfChunk(0x80, IwfBody().U32(0).bytes, {}, "PLUGIN"),
-                               IwfChunk(0x21, IwfBody().U8(0).bytes), IwfChunk(0x61, {}),
+                               IwfChunk(0x2003, IwfBody().U8(1).U8(1).bytes, {}, "OTHER"), IwfChunk(0x61, {}),
                                IwfChunk(0x02, {}, {IwfChunk(0x20, MeshBody(0).bytes, {tri})})});
     CZNIWFScene scene;
     ASSERT_EQ(Load(scene, bytes, false), 0);
