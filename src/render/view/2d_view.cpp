@@ -16,6 +16,7 @@
 #include "scene/brush.h"
 #include "scene/face.h"
 #include "scene/geometry.h"
+#include "scene/overlay.h"
 
 class QImage;
 
@@ -462,9 +463,40 @@ void CZN2DView::DrawBrushes(CDC *dc, CPen *unselected, CPen *selected, bool boxe
     }
 }
 
+void CZN2DView::DrawOverlays(CDC *dc, CPen *unselected, CPen *selected, bool overlayMode)
+{
+    if (!overlayMode) {
+        int current = 0;
+        for (CZNOverlay *overlay = DocumentOverlays(); overlay; overlay = overlay->m_Next) {
+            if (overlay->IsHidden() || !IsBoxVisible(&overlay->m_Bounds))
+                continue;
+            const int isSelected = overlay->IsSelected();
+            if (isSelected != current) {
+                dc->SelectObject(isSelected ? selected : unselected);
+                current = isSelected;
+            }
+            for (DWORD i = 0; i < overlay->GetFaceCount(); ++i)
+                overlay->DrawFace2D(this, dc, i);
+        }
+        return;
+    }
+    for (int pass = 0; pass < 2; ++pass) {
+        dc->SelectObject(pass ? selected : unselected);
+        for (CZNOverlay *overlay = DocumentOverlays(); overlay; overlay = overlay->m_Next) {
+            if (overlay->IsHidden() || !IsBoxVisible(&overlay->m_Bounds))
+                continue;
+            if (!pass)
+                overlay->DrawBox2D(this, dc);
+            for (DWORD i = 0; i < overlay->GetFaceCount(); ++i)
+                if (overlay->GetFace(i)->IsFaceSelected() == pass)
+                    overlay->DrawFace2D(this, dc, i);
+        }
+    }
+}
+
 void CZN2DView::DrawScene(CDC *dc)
 {
-    if (!dc || !DocumentBrushes())
+    if (!dc || (!DocumentBrushes() && !DocumentOverlays()))
         return;
     CPen unselected(PS_SOLID, 1, RGB(255, 255, 255));
     CPen selected(PS_SOLID, 1, RGB(255, 100, 100));
@@ -513,7 +545,14 @@ void CZN2DView::DrawScene(CDC *dc)
         DrawBrushes(dc, &unselected, &selected, false);
         break;
     }
-    // Overlays and entities join here with their objects.
+    // Overlays in dotted pens, after the brushes.
+    if (previous)
+        dc->SelectObject(previous);
+    CPen overlayUnselected(PS_DOT, 1, RGB(0, 155, 0));
+    CPen overlaySelected(PS_DOT, 1, RGB(255, 100, 100));
+    dc->SelectObject(&overlayUnselected);
+    DrawOverlays(dc, &overlayUnselected, &overlaySelected, mode == ZNEDITMODE_OVERLAY);
+    // Entities join here with their objects.
     if (previous)
         dc->SelectObject(previous);
 }

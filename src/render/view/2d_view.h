@@ -20,6 +20,7 @@
 #include "render/view/view.h"
 
 class IZNViewWindow;
+class CZNOverlay;
 class ZNBRUSH;
 struct ZNBBOX;
 
@@ -160,6 +161,7 @@ protected:
     static bool GetDocumentCursorPoint(D3DXVECTOR3 *point);
     static void SetDocumentCursorPoint(const D3DXVECTOR3 &point);
     static ZNBRUSH *DocumentBrushes();
+    static CZNOverlay *DocumentOverlays();
     static void RedrawDocumentViews();
     // The application's selection band drawn into dc over this view's picture.
     void DrawSelectionBand(CDC *dc);
@@ -167,6 +169,10 @@ protected:
     void ReadClientSize();
     void ReleaseBackBuffer();
     void DrawBrushes(CDC *dc, CPen *unselected, CPen *selected, bool boxesAllowed);
+    // Every visible overlay that is not hidden: all its faces, in the selected pen when the
+    // overlay is selected (brush, face and vertex modes); or its box and unselected faces in the
+    // first pen, then its selected faces in the second (overlay mode).
+    void DrawOverlays(CDC *dc, CPen *unselected, CPen *selected, bool overlayMode);
     void DrawVertexHints(CPoint point);
     void DragCursorPoint(int x, int y);
     void DragView(POINT screen);

@@ -1,4 +1,4 @@
-// CZN2DView's reach into the document: the 3D cursor it draws and drags, the brushes it paints,
+// CZN2DView's reach into the document: the 3D cursor it draws and drags, the brushes and overlays it paints,
 // the primitives its clicks place through the active primitive plug-in,
 // the redraw of every view after a crosshair drag or a key, and the selection band it shows.
 #include <cstdio>
@@ -35,6 +35,12 @@ ZNBRUSH *CZN2DView::DocumentBrushes()
 {
     const CZNEDITORDoc *document = GetEditorApp()->GetDocument();
     return document ? document->GetBrushList() : nullptr;
+}
+
+CZNOverlay *CZN2DView::DocumentOverlays()
+{
+    const CZNEDITORDoc *document = GetEditorApp()->GetDocument();
+    return document ? document->GetOverlayList() : nullptr;
 }
 
 void CZN2DView::RedrawDocumentViews()

@@ -1,0 +1,98 @@
+// A 2D view paints the document's overlays in dotted pens after the brushes: their faces in every
+// edit mode, their boxes too in overlay mode, selected ones in the selected colour.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <string>
+
+#include "render/view2d_fixture.h"
+#include "scene/brush.h"
+#include "scene/overlay.h"
+#include "support/shapes.h"
+
+namespace
+{
+
+constexpr QRgb kGreen = qRgb(0, 155, 0);
+constexpr QRgb kRed = qRgb(255, 100, 100);
+
+// A 40-wide wall whose front lies at z = 0 and a default overlay over it, seen from the front in
+// a 100 x 100 window: the overlay's faces outline the square +-20, its box the square +-30.
+class View2DOverlayTest : public View2DTest
+{
+protected:
+    void SetUp() override
+    {
+        View2DTest::SetUp();
+        GetEditorApp()->Options().m_Initialized = 1;
+        GetEditorApp()->Options().m_DrawCamera2D = 0;
+        GetEditorApp()->SetGridSize(1000.0f);
+        document->SetCursorPoint(D3DXVECTOR3(1000, 1000, 1000));
+        ZnBuildBox(*document->NewBrush(), {-20, -20, 0}, {20, 20, 40});
+        overlay = document->NewOverlay({0, 0, 0});
+        overlay->Rebuild();
+        ASSERT_EQ(overlay->GetFaceCount(), 5u); // the front and the four sides as far as z = 30
+        MakeView(ZN2DVIEW_FRONT, 100, 100);
+    }
+    void TearDown() override
+    {
+        GetEditorApp()->SetEditMode(ZNEDITMODE_BRUSH);
+        View2DTest::TearDown();
+    }
+    // Pixels of that colour along the top edge of a square of half size h about the origin.
+    int OnTopEdge(float h, QRgb colour)
+    {
+        POINT a, b;
+        const D3DXVECTOR3 left(-h, h, 0), right(h, h, 0);
+        view->WorldToScreen(&a, &left);
+        view->WorldToScreen(&b, &right);
+        int n = 0;
+        for (LONG x = a.x + 1; x < b.x; ++x)
+            n += (window->Image().pixel(x, a.y) & 0xFFFFFF) == (colour & 0xFFFFFF);
+        return n;
+    }
+    CZNOverlay *overlay = nullptr;
+};
+
+} // namespace
+
+TEST_F(View2DOverlayTest, BrushModeDrawsTheFacesDotted)
+{
+    view->Redraw(FALSE);
+    EXPECT_GT(OnTopEdge(20, kGreen), 5);
+    EXPECT_LT(OnTopEdge(20, kGreen), 38); // dotted: the white brush edge shows between the dots
+    EXPECT_EQ(OnTopEdge(30, kGreen), 0);  // no box outside overlay mode
+
+    overlay->SetSelected(1);
+    view->Redraw(FALSE);
+    EXPECT_EQ(OnTopEdge(20, kGreen), 0);
+    EXPECT_GT(OnTopEdge(20, kRed), 5);
+}
+
+TEST_F(View2DOverlayTest, OverlayModeDrawsTheBoxAndSelectedFaces)
+{
+    GetEditorApp()->SetEditMode(ZNEDITMODE_OVERLAY);
+    view->Redraw(FALSE);
+    EXPECT_GT(OnTopEdge(30, kGreen), 5);
+    EXPECT_GT(OnTopEdge(20, kGreen), 5);
+    for (DWORD i = 0; i < overlay->GetFaceCount(); ++i)
+        overlay->GetFace(i)->SelectFace(1);
+    view->Redraw(FALSE);
+    EXPECT_GT(OnTopEdge(30, kGreen), 5);
+    EXPECT_GT(OnTopEdge(20, kRed), 5);
+}
+
+TEST_F(View2DOverlayTest, HiddenOverlaysAndTheOptionsLeaveThemOut)
+{
+    GetEditorApp()->SetEditMode(ZNEDITMODE_OVERLAY);
+    overlay->m_Flags |= ZNOVERLAY_HIDDEN;
+    view->Redraw(FALSE);
+    EXPECT_EQ(OnTopEdge(30, kGreen), 0);
+    EXPECT_EQ(OnTopEdge(20, kGreen), 0);
+    overlay->m_Flags = 0;
+    GetEditorApp()->Options().m_DrawOverlayBoxes2D = 0;
+    GetEditorApp()->Options().m_DrawOverlays2D = 0;
+    view->Redraw(FALSE);
+    EXPECT_EQ(OnTopEdge(30, kGreen), 0);
+    EXPECT_EQ(OnTopEdge(20, kGreen), 0);
+}
