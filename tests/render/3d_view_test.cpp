@@ -13,6 +13,7 @@
 #include "platform/os/pointer_host.h"
 #include "render/view3d_fixture.h"
 #include "scene/object_type.h"
+#include "scene/overlay.h"
 #include "sdk/pick3d_info.h"
 #include "support/shapes.h"
 
@@ -239,6 +240,45 @@ TEST_F(View3DFrameTest, OverlayFacesAreDrawnWithTheirLayersDepthBias)
     EXPECT_EQ(std::memcmp(&before, &after, sizeof before), 0);
 }
 
+TEST_F(View3DFrameTest, ADecalOnABrushFaceShowsOverIt)
+{
+    // A white cube whose front lies at depth 10 and a decal over the middle of that front.
+    ZNBRUSH *cube = Brush();
+    ZnBuildBox(*cube, {-8, -4, 10}, {8, 4, 20});
+    cube->SetMaterial(Material(kWhite));
+    const D3DXVECTOR3 centre(0, 0, 10);
+    CZNOverlay *decal = document->NewOverlay(centre);
+    for (int k = 0; k < 8; ++k) // a box of +-2 across and +-1 deep
+        decal->SetCorner(k, centre + D3DXVECTOR3(decal->GetCorner(k).x > 0 ? 2.0f : -2.0f,
+                                                 decal->GetCorner(k).y > 0 ? 2.0f : -2.0f,
+                                                 decal->GetCorner(k).z > 10 ? 1.0f : -1.0f));
+    decal->GetBounds(1);
+    decal->Rebuild();
+    ASSERT_EQ(decal->GetFaceCount(), 1u);
+    decal->SetMaterial(Material(0x00FF00));
+    GetEditorApp()->Options().m_DrawOverlayWireframe3D = 0;
+    GetEditorApp()->Options().m_DrawOverlayBoxes3D = 0;
+    D3DXMATRIX before, after;
+    D3D().GetProjection(&before);
+    view.Render(0, 0, 1);
+    D3D().GetProjection(&after);
+    const std::vector<D3DCOLOR> frame = Presented();
+    EXPECT_EQ(At(frame, Pixel(0, 0, 10)), 0x00FF00u);
+    EXPECT_EQ(At(frame, Pixel(5, 0, 10)), kWhite);
+    EXPECT_EQ(std::memcmp(&before, &after, sizeof before), 0);
+
+    // Its box is drawn when the option is on; hidden, it shows nothing.
+    GetEditorApp()->Options().m_DrawOverlayBoxes3D = 1;
+    view.Render(0, 0, 1);
+    EXPECT_EQ(At(Presented(), Pixel(2, 0, 9)) & 0xFF00FF, 0u) << std::hex << At(Presented(), Pixel(2, 0, 9));
+    decal->m_Flags |= ZNOVERLAY_HIDDEN;
+    GetEditorApp()->Options().m_DrawOverlayBoxes3D = 0;
+    view.Render(0, 0, 1);
+    EXPECT_EQ(At(Presented(), Pixel(0, 0, 10)), kWhite);
+    GetEditorApp()->SetDefaultOptions();
+    GetEditorApp()->Options().m_Initialized = 1;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Picking
 
@@ -292,8 +332,28 @@ TEST_F(View3DPickTest, HiddenBrushesNeitherTakeNorBlockTheClick)
     const PICK3DINFO hit = view.Pick3D(kWidth / 2, kHeight / 2, 0);
     EXPECT_EQ(hit.Object, behind);
     EXPECT_NEAR(hit.Distance, 18.0f, 1e-3f);
-    // Overlay picking has no overlays to find yet.
+    // Overlay picking finds no brushes.
     EXPECT_EQ(view.Pick3D(kWidth / 2, kHeight / 2, 1).Distance, CZN3DView::kNoHit);
+}
+
+TEST_F(View3DPickTest, OverlayModePicksVisibleOverlayFaces)
+{
+    Cube({0, 0, 20}, 8);
+    CZNOverlay *decal = document->NewOverlay({0, 0, 12});
+    decal->Rebuild();
+    ASSERT_GT(decal->GetFaceCount(), 0u);
+    const PICK3DINFO hit = view.Pick3D(kWidth / 2, kHeight / 2, 1);
+    ASSERT_EQ(hit.Object, decal);
+    EXPECT_NEAR(hit.Distance, 12.0f, 1e-3f);
+    EXPECT_EQ(decal->GetFace(hit.Face)->m_Normal.z, -1.0f);
+    // Brush mode never sees overlays; hidden overlays and the option off are not picked.
+    EXPECT_NE(view.Pick3D(kWidth / 2, kHeight / 2, 0).Object, decal);
+    decal->m_Flags |= ZNOVERLAY_HIDDEN;
+    EXPECT_EQ(view.Pick3D(kWidth / 2, kHeight / 2, 1).Distance, CZN3DView::kNoHit);
+    decal->m_Flags = 0;
+    GetEditorApp()->Options().m_DrawOverlays3D = 0;
+    EXPECT_EQ(view.Pick3D(kWidth / 2, kHeight / 2, 1).Distance, CZN3DView::kNoHit);
+    GetEditorApp()->Options().m_DrawOverlays3D = 1;
 }
 
 TEST_F(View3DPickTest, AnEmptyClientAreaPicksNothing)

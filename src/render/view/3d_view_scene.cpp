@@ -1,5 +1,5 @@
-// CZN3DView's work on the document: a frame of its brushes and render batches, the pick of its
-// brushes into the plug-ins' pick record, and the redraw of the document's views after camera
+// CZN3DView's work on the document: a frame of its brushes, overlays and render batches, the pick
+// of its brushes or overlays into the plug-ins' pick record, and the redraw of the document's views after camera
 // moves and key changes.
 #include <algorithm>
 
@@ -15,6 +15,7 @@
 #include "scene/brush.h"
 #include "scene/material.h"
 #include "scene/object_type.h"
+#include "scene/overlay.h"
 #include "sdk/override_data.h"
 #include "sdk/pick3d_info.h"
 
@@ -27,6 +28,8 @@ constexpr D3DCOLOR kUnlitHighlight = 0xFFFF5555;
 // Depth bias of overlay faces per layer, taken off the projection's third-row, third-column term.
 constexpr float kLayerBias = 0.00003f;
 constexpr float kPickLength = 50000.0f;
+// Depth bias of the overlay pass (its wireframe), taken off the same projection term.
+constexpr float kOverlayPassBias = 0.004f;
 
 CZNEDITORDoc *Document()
 {
@@ -110,6 +113,25 @@ void CZN3DView::Render(int, int selectedOnly, int present)
             }
         }
         d3d->FlushBatch();
+        // Overlay boxes, then overlay surfaces with a depth bias so they show over the brushes.
+        for (CZNOverlay *overlay = document->GetOverlayList(); overlay; overlay = overlay->m_Next) {
+            if (selectedOnly && !overlay->IsSelected())
+                continue;
+            const ZNBBOX box = overlay->GetBounds(0);
+            if (camera->IsBoxInFrustum(&box.Min, &box.Max))
+                overlay->DrawBox3D(d3d, selectedOnly, nullptr);
+        }
+        D3DXMATRIX biased = projection;
+        biased._33 -= kOverlayPassBias;
+        d3d->SetProjection(&biased);
+        for (CZNOverlay *overlay = document->GetOverlayList(); overlay; overlay = overlay->m_Next) {
+            if (selectedOnly && !overlay->IsSelected())
+                continue;
+            const ZNBBOX box = overlay->GetBounds(0);
+            if (camera->IsBoxInFrustum(&box.Min, &box.Max))
+                overlay->DrawFaces3D(d3d, selectedOnly);
+        }
+        d3d->SetProjection(&projection);
         d3d->SetTexture(0, nullptr);
         DrawUnlitFaces();
         DrawTransparentFaces();
@@ -254,6 +276,12 @@ PICK3DINFO CZN3DView::Pick3D(int x, int y, int overlayMode)
         for (ZNBRUSH *brush = document->GetBrushList(); brush; brush = brush->m_Next) {
             brush->Pick3D(&origin, &direction, kPickLength, &result, 0, &visibleOnly);
         }
+    }
+    if (overlayMode != 0 && document && GetEditorApp()->Options().m_DrawOverlays3D) {
+        // Hidden overlays are skipped as hidden brushes are.
+        OVERRIDEDATA visibleOnly = {};
+        for (CZNOverlay *overlay = document->GetOverlayList(); overlay; overlay = overlay->m_Next)
+            overlay->Pick3D(&origin, &direction, kPickLength, &result, &visibleOnly);
     }
     return result;
 }
