@@ -20,6 +20,7 @@
 #include "scene/container.h"
 #include "scene/group.h"
 #include "scene/object_type.h"
+#include "scene/overlay.h"
 
 namespace
 {
@@ -515,16 +516,21 @@ void CZNEDITORDoc::RestoreAddedObjects(CZNStreamIO &stream)
 {
     GetEditorApp()->GetSelectionBand()->Clear(1, 0);
     const std::vector<StoredEntry> entries = ReadEntries(stream);
-    std::vector<ZNBRUSH *> added;
+    std::vector<void *> added;
     for (const StoredEntry &e : entries) {
         void *object = e.index >= 0 ? GetObjectByIndex(e.category, static_cast<DWORD>(e.index)) : nullptr;
         if (!object)
             throw UndoFailure{};
         if (std::find(added.begin(), added.end(), object) == added.end())
-            added.push_back(static_cast<ZNBRUSH *>(object));
+            added.push_back(object);
     }
-    for (ZNBRUSH *brush : added)
-        DeleteBrush(brush);
+    // Brushes and overlays are told apart by their type byte.
+    for (void *object : added) {
+        if (GetObjectType(object) == ZNOBJECT_OVERLAY)
+            DeleteOverlay(static_cast<CZNOverlay *>(object));
+        else
+            DeleteBrush(static_cast<ZNBRUSH *>(object));
+    }
 }
 
 void CZNEDITORDoc::WriteUndoProperties(DWORD type, CZNStreamIO &stream,

@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <cstring>
 #include <string>
+#include <vector>
 
+#include "platform/os/input.h"
 #include "render/view2d_fixture.h"
+#include "editor/undo_record.h"
 #include "scene/brush.h"
 #include "scene/overlay.h"
 #include "support/shapes.h"
@@ -95,4 +99,78 @@ TEST_F(View2DOverlayTest, HiddenOverlaysAndTheOptionsLeaveThemOut)
     view->Redraw(FALSE);
     EXPECT_EQ(OnTopEdge(30, kGreen), 0);
     EXPECT_EQ(OnTopEdge(20, kGreen), 0);
+}
+
+// Placement: the Front view of 100 x 100 shows x = 0, y = 0 at pixel (50, 50), one unit a pixel.
+class View2DPlaceOverlayTest : public View2DTest
+{
+protected:
+    void SetUp() override
+    {
+        View2DTest::SetUp();
+        GetEditorApp()->Options().m_Initialized = 1;
+        GetEditorApp()->SetGridSize(16.0f);
+        GetEditorApp()->Options().m_SnapToGrid = 1;
+        document->SetCursorPoint(D3DXVECTOR3(1000, 1000, 40));
+        MakeView(ZN2DVIEW_FRONT, 100, 100);
+    }
+    void TearDown() override
+    {
+        CZNOverlay *defaults = GetEditorApp()->GetDefaultOverlay();
+        defaults->SetFaceFlag(1);
+        defaults->m_AutoRebuild = 0;
+        View2DTest::TearDown();
+    }
+};
+
+TEST_F(View2DPlaceOverlayTest, AClickPlacesANamedOverlayAtTheSnappedPoint)
+{
+    GetEditorApp()->SetPlacementMode(ZNPLACE_OVERLAY);
+    // x = 7, y = 10 and the cursor's depth 40 snap to 0, 16 and 32 (a half goes down).
+    view->OnLButtonDown(MK_LBUTTON, CPoint(57, 40));
+    view->OnLButtonUp(0, CPoint(57, 40));
+    CZNOverlay *overlay = document->GetLastOverlay();
+    ASSERT_NE(overlay, nullptr);
+    EXPECT_STREQ(overlay->m_Name, "Overlay01");
+    const ZNBBOX bounds = overlay->GetBounds(0);
+    EXPECT_EQ(bounds.Min, D3DXVECTOR3(-30, -14, 2));
+    EXPECT_EQ(bounds.Max, D3DXVECTOR3(30, 46, 62));
+    EXPECT_EQ(overlay->GetFaceCount(), 0u); // the default overlay has no auto rebuild
+    EXPECT_EQ(GetEditorApp()->GetPlacementMode(), ZNPLACE_SELECT);
+
+    // In select mode a click places nothing.
+    view->OnLButtonDown(MK_LBUTTON, CPoint(57, 40));
+    EXPECT_EQ(document->GetLastOverlay(), overlay);
+
+    // The placement is one undo level, which takes the overlay away again.
+    ASSERT_NE(document->GetUndoList(), nullptr);
+    EXPECT_STREQ(document->GetUndoList()->Description, "Add Overlay");
+    document->OnEditUndo();
+    EXPECT_EQ(document->GetOverlayList(), nullptr);
+}
+
+TEST_F(View2DPlaceOverlayTest, NamesSkipTakenNumbersAndTheDefaultsAreCopied)
+{
+    // "overlay02" is taken by a brush, in another letter case.
+    ZNBRUSH *wall = document->NewBrush();
+    ZnBuildBox(*wall, {-64, -64, 40}, {64, 64, 80});
+    wall->m_Name = new char[10];
+    std::strcpy(wall->m_Name, "overlay02");
+    CZNOverlay *defaults = GetEditorApp()->GetDefaultOverlay();
+    defaults->SetFaceFlag(4);
+    defaults->m_AutoRebuild = 1;
+    std::vector<std::string> names;
+    for (int i = 0; i < 2; ++i) {
+        GetEditorApp()->SetPlacementMode(ZNPLACE_OVERLAY);
+        view->AddOverlay(50, 50);
+        names.push_back(document->GetLastOverlay()->m_Name);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"Overlay01", "Overlay03"}));
+    CZNOverlay *overlay = document->GetLastOverlay();
+    EXPECT_EQ(overlay->GetFaceFlag(), 4);
+    EXPECT_EQ(overlay->GetAutoRebuildFlag(), 1);
+    // Built at once from the wall's front, with the default's face flag.
+    ASSERT_GT(overlay->GetFaceCount(), 0u);
+    for (DWORD i = 0; i < overlay->GetFaceCount(); ++i)
+        EXPECT_EQ(overlay->GetFace(i)->m_FaceFlag, 4);
 }

@@ -663,8 +663,12 @@ void CZN2DView::OnLButtonDown(UINT flags, CPoint point)
         AddPrimitive(point.x, point.y);
         return;
     }
+    if (mode == ZNPLACE_OVERLAY) {
+        AddOverlay(point.x, point.y);
+        return;
+    }
     if (mode != ZNPLACE_SELECT)
-        // Placing entities, overlays and prefabs comes with those objects.
+        // Placing entities and prefabs comes with those objects.
         return;
     // The band's press and the pick come first once they exist; a press that picks nothing
     // falls through to the crosshair.

@@ -131,6 +131,10 @@ public:
     // Whether the box's projection touches the back buffer; a box one pixel thin counts.
     BOOL IsBoxVisible(const ZNBBOX *box) const;
 
+    // The placement click of overlay mode: a new overlay of the document at the snapped click
+    // (depth from the 3D cursor) with the default overlay's face flag and auto rebuild, named
+    // "OverlayNN" with the first free number; then back to select mode and every view redrawn.
+    void AddOverlay(int x, int y);
     // Grabs the crosshair lines within 2 pixels of the press (bits 1 x, 2 y, 4 z).
     BOOL HitTestCursor(UINT flags, int x, int y);
     // Places a primitive of the active plug-in at the snapped click: six grid units a side, named

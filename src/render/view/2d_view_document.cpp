@@ -1,5 +1,5 @@
-// CZN2DView's reach into the document: the 3D cursor it draws and drags, the brushes and overlays it paints,
-// the primitives its clicks place through the active primitive plug-in,
+// CZN2DView's reach into the document: the 3D cursor it draws and drags, the brushes and overlays
+// it paints, the primitives (through the active primitive plug-in) and overlays its clicks place,
 // the redraw of every view after a crosshair drag or a key, and the selection band it shows.
 #include <cstdio>
 #include <cstring>
@@ -14,6 +14,7 @@
 #include "render/view/2d_view.h"
 #include "scene/brush.h"
 #include "scene/geometry.h"
+#include "scene/overlay.h"
 #include "scene/selection_entry.h"
 
 bool CZN2DView::GetDocumentCursorPoint(D3DXVECTOR3 *point)
@@ -103,6 +104,39 @@ void CZN2DView::AddPrimitive(int x, int y)
     entries[0].Object = reinterpret_cast<uintptr_t>(brush);
     if (document->WriteUndoData(ZNUNDO_ADD, entries, 0, 0)) {
         document->SetUndoDescription("Add Primitive");
+
+void CZN2DView::AddOverlay(int x, int y)
+{
+    CZNEDITORApp *app = GetEditorApp();
+    CZNEDITORDoc *document = app->GetDocument();
+    if (!document)
+        return;
+    D3DXVECTOR3 p;
+    ScreenToWorld(&p, static_cast<float>(x), static_cast<float>(y), TRUE);
+    p = SnapVectorToGrid(p.x, p.y, p.z, app->GetGridSize(), app->Options().m_SnapToGrid);
+    CZNOverlay *overlay = document->NewOverlay(p);
+    if (!overlay)
+        return;
+    // The face flag first, so that a build started by auto rebuild gives its faces that flag.
+    const CZNOverlay *defaults = app->GetDefaultOverlay();
+    overlay->SetFaceFlag(defaults->GetFaceFlag());
+    overlay->SetAutoRebuildFlag(defaults->GetAutoRebuildFlag());
+    char name[32];
+    for (int n = 1;; ++n) {
+        std::snprintf(name, sizeof name, "Overlay%02i", n);
+        if (!document->FindObjectByName(name))
+            break;
+    }
+    overlay->m_Name = new char[std::strlen(name) + 1];
+    std::strcpy(overlay->m_Name, name);
+    // Placement lasts one click.
+    app->SetPlacementMode(ZNPLACE_SELECT);
+    document->RedrawAllViews(nullptr, 0);
+    std::vector<ZNSELECTIONENTRY> entries(1);
+    entries[0].Type = ZNSELECT_OVERLAY;
+    entries[0].Object = reinterpret_cast<uintptr_t>(overlay);
+    if (document->WriteUndoData(ZNUNDO_ADD, entries, 0, 0)) {
+        document->SetUndoDescription("Add Overlay");
         document->TrimUndoBuffer();
     }
 }
