@@ -76,6 +76,30 @@ D3DXVECTOR3 GetVector(CZNIWFBodyReader &in)
     return v;
 }
 
+// The matrix of a mesh or decal mesh: its own (mask bit 0x01) followed by the inherited one, or
+// the inherited one alone; false when there is neither.
+bool ReadPlacement(CZNIWFBodyReader &in, DWORD mask, const IWFPARENTCONTEXT *context, D3DXMATRIX &matrix)
+{
+    const D3DXMATRIX *inherited = context ? context->Matrix : nullptr;
+    if (mask & 0x01) {
+        D3DXMATRIX own;
+        for (auto &row : own.m)
+            for (float &value : row)
+                value = in.F32();
+        // A point goes through the mesh's own matrix first, then through the inherited one.
+        if (inherited)
+            D3DXMatrixMultiply(&matrix, &own, inherited);
+        else
+            matrix = own;
+        return true;
+    }
+    if (inherited) {
+        matrix = *inherited;
+        return true;
+    }
+    return false;
+}
+
 // The children of a surface need its face array (none is needed for an empty surface).
 bool IsSurfaceContext(const IWFPARENTCONTEXT *context)
 {
@@ -361,24 +385,8 @@ void CZNIWFScene::ReadMesh(IWFCHUNK *, IWFPARENTCONTEXT *context)
 
     in.Skip(8);
     const DWORD mask = in.U32();
-    D3DXMATRIX *inherited = context ? context->Matrix : nullptr;
     D3DXMATRIX matrix;
-    bool hasMatrix = false;
-    if (mask & 0x01) {
-        D3DXMATRIX own;
-        for (auto &row : own.m)
-            for (float &value : row)
-                value = in.F32();
-        // A point goes through the mesh's own matrix first, then through the inherited one.
-        if (inherited)
-            D3DXMatrixMultiply(&matrix, &own, inherited);
-        else
-            matrix = own;
-        hasMatrix = true;
-    } else if (inherited) {
-        matrix = *inherited;
-        hasMatrix = true;
-    }
+    const bool hasMatrix = ReadPlacement(in, mask, context, matrix);
     if (mask & 0x02)
         in.Skip(24); // bounds: recomputed from the vertices
     if (mask & 0x04) {
@@ -453,24 +461,10 @@ void CZNIWFScene::ReadDecalMesh(IWFCHUNK *, IWFPARENTCONTEXT *context)
 
     in.Skip(8);
     const DWORD mask = in.U32();
-    D3DXMATRIX *inherited = context ? context->Matrix : nullptr;
     D3DXMATRIX matrix;
-    D3DXMatrixIdentity(&matrix);
-    bool hasMatrix = false;
-    if (mask & 0x01) {
-        D3DXMATRIX own;
-        for (auto &row : own.m)
-            for (float &value : row)
-                value = in.F32();
-        if (inherited)
-            D3DXMatrixMultiply(&matrix, &own, inherited);
-        else
-            matrix = own;
-        hasMatrix = true;
-    } else if (inherited) {
-        matrix = *inherited;
-        hasMatrix = true;
-    }
+    const bool hasMatrix = ReadPlacement(in, mask, context, matrix);
+    if (!hasMatrix)
+        D3DXMatrixIdentity(&matrix);
     D3DXVECTOR3 half(kDefaultHalfExtent, kDefaultHalfExtent, kDefaultHalfExtent);
     if (mask & 0x02) {
         const D3DXVECTOR3 lo = GetVector(in);

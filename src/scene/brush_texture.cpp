@@ -6,30 +6,10 @@
 #include "scene/brush.h"
 #include "scene/face_mapping.h"
 
-namespace
-{
-
-// The largest stored rotation angle.
-constexpr float kMaxRotation = 6.28f;
-
-bool IsLocked(const ZNFACE *face)
-{
-    return (face->m_Style & ZNFACESTYLE_LOCKUV) != 0;
-}
-
-float ClampRotation(float angle)
-{
-    if (!(angle >= 0.0f)) // negative or NaN
-        return 0.0f;
-    return angle > kMaxRotation ? kMaxRotation : angle;
-}
-
-} // namespace
-
 int ZNBRUSH::CalculateWorldTextureCoords(DWORD faceIndex)
 {
     ZNFACE *face = GetFace(faceIndex);
-    if (!face || IsLocked(face) || !face->m_Texture)
+    if (!face || ZnIsFaceLocked(face) || !face->m_Texture)
         return 0;
     unsigned short width = 0, height = 0;
     if (!face->m_Texture->GetTextureDimensions(&width, &height))
@@ -52,7 +32,7 @@ int ZNBRUSH::CalculateWorldTextureCoords()
     const bool dragging = GetEditorApp()->GetBandDragFlag() != 0;
     for (DWORD i = 0; i < m_FaceCount; ++i) {
         const ZNFACE *face = m_Faces[i];
-        if (IsLocked(face) || (dragging && face->m_MappingMode != 1))
+        if (ZnIsFaceLocked(face) || (dragging && face->m_MappingMode != 1))
             continue;
         CalculateWorldTextureCoords(i);
     }
@@ -65,7 +45,7 @@ int ZNBRUSH::SetFaceTextureUPos(DWORD faceIndex, float value)
     if (!face)
         return 0;
     face->m_UPos = value;
-    if (IsLocked(face))
+    if (ZnIsFaceLocked(face))
         return 0;
     CalculateWorldTextureCoords(faceIndex);
     return 1;
@@ -77,7 +57,7 @@ int ZNBRUSH::SetFaceTextureVPos(DWORD faceIndex, float value)
     if (!face)
         return 0;
     face->m_VPos = value;
-    if (IsLocked(face))
+    if (ZnIsFaceLocked(face))
         return 0;
     CalculateWorldTextureCoords(faceIndex);
     return 1;
@@ -89,7 +69,7 @@ int ZNBRUSH::SetFaceTextureUWrap(DWORD faceIndex, float value)
     if (!face)
         return 0;
     face->m_UWrap = value;
-    if (IsLocked(face))
+    if (ZnIsFaceLocked(face))
         return 0;
     CalculateWorldTextureCoords(faceIndex);
     return 1;
@@ -101,7 +81,7 @@ int ZNBRUSH::SetFaceTextureVWrap(DWORD faceIndex, float value)
     if (!face)
         return 0;
     face->m_VWrap = value;
-    if (IsLocked(face))
+    if (ZnIsFaceLocked(face))
         return 0;
     CalculateWorldTextureCoords(faceIndex);
     return 1;
@@ -110,10 +90,10 @@ int ZNBRUSH::SetFaceTextureVWrap(DWORD faceIndex, float value)
 int ZNBRUSH::SetFaceTextureRotate(DWORD faceIndex, D3DXVECTOR4 rotation)
 {
     ZNFACE *face = GetFace(faceIndex);
-    if (!face || IsLocked(face))
+    if (!face || ZnIsFaceLocked(face))
         return 0;
-    face->m_Rotation = D3DXVECTOR4(ClampRotation(rotation.x), ClampRotation(rotation.y), ClampRotation(rotation.z),
-                                   ClampRotation(rotation.w));
+    face->m_Rotation = D3DXVECTOR4(ZnClampRotation(rotation.x), ZnClampRotation(rotation.y), ZnClampRotation(rotation.z),
+                                   ZnClampRotation(rotation.w));
     CalculateWorldTextureCoords(faceIndex);
     return 1;
 }
@@ -121,7 +101,7 @@ int ZNBRUSH::SetFaceTextureRotate(DWORD faceIndex, D3DXVECTOR4 rotation)
 int ZNBRUSH::SetFaceMappingMode(DWORD faceIndex, BYTE mode)
 {
     ZNFACE *face = GetFace(faceIndex);
-    if (!face || mode < 1 || mode > 7 || IsLocked(face))
+    if (!face || mode < 1 || mode > 7 || ZnIsFaceLocked(face))
         return 0;
     face->m_MappingMode = mode;
     CalculateWorldTextureCoords(faceIndex);
@@ -155,7 +135,7 @@ int ZNBRUSH::SetFaceStyle(DWORD faceIndex, DWORD style)
 int ZNBRUSH::SetTexture(DWORD faceIndex, CZNTexture *texture, int calculate)
 {
     ZNFACE *face = GetFace(faceIndex);
-    if (!face || IsLocked(face))
+    if (!face || ZnIsFaceLocked(face))
         return 0;
     face->SetTexture(texture);
     if (calculate)
@@ -166,7 +146,7 @@ int ZNBRUSH::SetTexture(DWORD faceIndex, CZNTexture *texture, int calculate)
 int ZNBRUSH::SetTexture(CZNTexture *texture, int calculate)
 {
     for (DWORD i = 0; i < m_FaceCount; ++i)
-        if (!IsLocked(m_Faces[i]))
+        if (!ZnIsFaceLocked(m_Faces[i]))
             SetTexture(i, texture, calculate);
     return 1;
 }

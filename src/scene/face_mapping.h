@@ -9,4 +9,18 @@
 #include "scene/bbox.h"
 #include "scene/face.h"
 
+// A face whose style has ZNFACESTYLE_LOCKUV keeps its texture coordinates.
+inline bool ZnIsFaceLocked(const ZNFACE *face)
+{
+    return (face->m_Style & ZNFACESTYLE_LOCKUV) != 0;
+}
+
+// A texture rotation angle held within 0 to 6.28; NaN becomes 0.
+inline float ZnClampRotation(float angle)
+{
+    if (!(angle >= 0.0f)) // negative or NaN
+        return 0.0f;
+    return angle > 6.28f ? 6.28f : angle;
+}
+
 ZN_API void ZnMapFaceTexture(ZNFACE *face, float width, float height, const ZNBBOX &sizeBox, const ZNBBOX &box);

@@ -9,29 +9,10 @@
 #include "scene/face_mapping.h"
 #include "scene/overlay.h"
 
-namespace
-{
-
-constexpr float kMaxRotation = 6.28f;
-
-bool IsLocked(const ZNFACE *face)
-{
-    return (face->m_Style & ZNFACESTYLE_LOCKUV) != 0;
-}
-
-float ClampRotation(float angle)
-{
-    if (!(angle >= 0.0f)) // negative or NaN
-        return 0.0f;
-    return angle > kMaxRotation ? kMaxRotation : angle;
-}
-
-} // namespace
-
 int CZNOverlay::CalculateFaceTextureCoords(DWORD i)
 {
     ZNFACE *face = GetFace(i);
-    if (!face || IsLocked(face) || !face->m_Texture)
+    if (!face || ZnIsFaceLocked(face) || !face->m_Texture)
         return 0;
     unsigned short width = 0, height = 0;
     if (!face->m_Texture->GetTextureDimensions(&width, &height))
@@ -46,7 +27,7 @@ int CZNOverlay::CalculateWorldTextureCoords()
     const bool dragging = GetEditorApp()->GetBandDragFlag() != 0;
     for (DWORD i = 0; i < m_FaceCount; ++i) {
         const ZNFACE *face = m_Faces[i];
-        if (IsLocked(face) || (dragging && face->m_MappingMode != 1))
+        if (ZnIsFaceLocked(face) || (dragging && face->m_MappingMode != 1))
             continue;
         CalculateFaceTextureCoords(i);
     }
@@ -57,7 +38,7 @@ int CZNOverlay::SetFaceMappingMode(DWORD i, DWORD mode)
 {
     ZNFACE *face = GetFace(i);
     const BYTE low = static_cast<BYTE>(mode & 0xFF);
-    if (!face || low < 1 || low > 7 || IsLocked(face))
+    if (!face || low < 1 || low > 7 || ZnIsFaceLocked(face))
         return 0;
     face->m_MappingMode = low;
     CalculateFaceTextureCoords(i);
@@ -75,7 +56,7 @@ int StoreThenMap(CZNOverlay &overlay, DWORD i, Store store)
     if (!face)
         return 0;
     store(*face);
-    if (IsLocked(face))
+    if (ZnIsFaceLocked(face))
         return 0;
     overlay.CalculateFaceTextureCoords(i);
     return 1;
@@ -106,9 +87,9 @@ int CZNOverlay::SetFaceTextureVWrap(DWORD i, float value)
 int CZNOverlay::SetFaceTextureRotate(DWORD i, float a, float b, float c, float d)
 {
     ZNFACE *face = GetFace(i);
-    if (!face || IsLocked(face))
+    if (!face || ZnIsFaceLocked(face))
         return 0;
-    face->m_Rotation = D3DXVECTOR4(ClampRotation(a), ClampRotation(b), ClampRotation(c), ClampRotation(d));
+    face->m_Rotation = D3DXVECTOR4(ZnClampRotation(a), ZnClampRotation(b), ZnClampRotation(c), ZnClampRotation(d));
     CalculateFaceTextureCoords(i);
     return 1;
 }
@@ -140,7 +121,7 @@ int CZNOverlay::SetFaceAlphaBlend(DWORD i, int8_t source, int8_t destination)
 int CZNOverlay::SetFaceTexture(DWORD i, CZNTexture *texture, int recalc)
 {
     ZNFACE *face = GetFace(i);
-    if (!face || IsLocked(face))
+    if (!face || ZnIsFaceLocked(face))
         return 0;
     face->SetTexture(texture);
     if (recalc)
@@ -151,7 +132,7 @@ int CZNOverlay::SetFaceTexture(DWORD i, CZNTexture *texture, int recalc)
 int CZNOverlay::SetTexture(CZNTexture *texture, int recalc)
 {
     for (DWORD i = 0; i < m_FaceCount; ++i)
-        if (!IsLocked(m_Faces[i]))
+        if (!ZnIsFaceLocked(m_Faces[i]))
             SetFaceTexture(i, texture, recalc);
     return 1;
 }
