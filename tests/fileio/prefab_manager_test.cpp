@@ -1,6 +1,7 @@
 // The prefab manager: scans of a folder tree written by the test, duplicate numbering, the log,
 // and a thumbnail drawn into a drawing context.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -36,10 +37,11 @@ struct CountingProgress : IZNSplashProgress {
     int stepped = 0;
 };
 
-// One program folder for the process: the log is opened there by the first scan and stays open.
+// One program folder for the process (tests run as parallel processes, each its own folder): the
+// log is opened there by the first scan and stays open.
 const fs::path &ProgramFolder()
 {
-    static const fs::path folder = fs::path(ZN_TEST_TMP_DIR) / "prefab_program";
+    static const fs::path folder = fs::path(ZN_TEST_TMP_DIR) / ("prefab_program_" + std::to_string(getpid()));
     static bool made = [] {
         fs::remove_all(folder);
         fs::create_directories(folder / "Debug Logs");

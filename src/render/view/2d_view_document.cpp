@@ -104,6 +104,9 @@ void CZN2DView::AddPrimitive(int x, int y)
     entries[0].Object = reinterpret_cast<uintptr_t>(brush);
     if (document->WriteUndoData(ZNUNDO_ADD, entries, 0, 0)) {
         document->SetUndoDescription("Add Primitive");
+        document->TrimUndoBuffer();
+    }
+}
 
 void CZN2DView::AddOverlay(int x, int y)
 {
