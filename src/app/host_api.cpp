@@ -6,6 +6,7 @@
 
 #include "app/editor_app.h"
 #include "editor/editor_doc.h"
+#include "editor/selection_band.h"
 #include "platform/d3d9/direct3d_device9.h"
 #include "render/direct3d.h"
 #include "render/view/2d_view.h"
@@ -245,6 +246,12 @@ int32_t IsRenderingEntities2D() { return GetEditorApp()->Options().m_DrawEntitie
 int32_t IsRenderingEntities3D() { return GetEditorApp()->Options().m_DrawEntities3D; }
 
 uint32_t TOVRA_GetVersion() { return 0x01050000u; }
+
+void TOVRA_UpdateSelectionBand()
+{
+    if (CZNSelectionBand *band = GetEditorApp()->GetSelectionBand())
+        band->Update();
+}
 
 IDirect3DDevice9 *TOVRA_GetD3DDevice()
 {

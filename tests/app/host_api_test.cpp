@@ -3,7 +3,9 @@
 #include "app/editor_app.h"
 #include "sdk/host_api.h"
 #include "editor/editor_doc.h"
+#include "editor/selection_band.h"
 #include "scene/brush.h"
+#include "scene/selection_entry.h"
 
 TEST(HostApi, AllocNewBrushAppendsToTheCurrentDocument)
 {
@@ -179,4 +181,24 @@ TEST_F(HostApiScene, CountsAndNames)
     ASSERT_TRUE(TOVRA_GetGroupName(1, buffer, 15));
     EXPECT_STREQ(buffer, "Inner");
     EXPECT_FALSE(TOVRA_GetGroupName(2, buffer, 15));
+}
+
+TEST(HostApi, UpdateSelectionBandFollowsAMovedSelection)
+{
+    CZNEDITORDoc doc;
+    ZNBRUSH *brush = doc.NewBrush();
+    ZnBuildBox(*brush, D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(10, 10, 10));
+    CZNSelectionBand *band = GetEditorApp()->GetSelectionBand();
+    ZNSELECTIONENTRY entry{};
+    entry.Type = ZNSELECT_BRUSH;
+    entry.Object = reinterpret_cast<uintptr_t>(brush);
+    ASSERT_TRUE(band->AddToSelection(&entry, 0, 0));
+    const D3DXVECTOR3 before = band->GetCentre();
+
+    D3DXVECTOR3 offset(10, 0, 0);
+    brush->MoveBrush(&offset, 0);
+    TOVRA_UpdateSelectionBand();
+    EXPECT_EQ(band->GetCentre(), before + offset);
+    band->Clear(0, 0);
+    doc.DeleteContents();
 }
