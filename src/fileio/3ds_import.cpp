@@ -78,15 +78,7 @@ void CZN3DSImport::Clear(DWORD flags)
         m_Groups.clear();
     }
     if (flags & ZN3DS_CLEAR_BRUSHES) {
-        for (ZNBRUSH *brush : m_Brushes) {
-            if (!brush)
-                continue;
-            // A group that is kept must not point at a deleted member.
-            if (CZNGROUP *parent = brush->GetParent())
-                parent->RemoveChild(brush);
-            delete brush;
-        }
-        m_Brushes.clear();
+        DeleteListedBrushes();
     }
     // This importer makes no overlays or entities: their lists are only emptied.
     if (flags & ZN3DS_CLEAR_OVERLAYS)
@@ -94,10 +86,7 @@ void CZN3DSImport::Clear(DWORD flags)
     if (flags & ZN3DS_CLEAR_ENTITIES)
         m_Entities.clear();
     if (flags & ZN3DS_CLEAR_MATERIALS) {
-        for (ZNMATERIALREF &ref : m_MaterialRefs)
-            if (ref.Owned)
-                delete ref.Material;
-        m_MaterialRefs.clear();
+        DeleteMaterialRefs();
     }
     if (flags & ZN3DS_CLEAR_TEXTURES)
         m_TextureRefs.clear();

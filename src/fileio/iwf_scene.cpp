@@ -185,15 +185,7 @@ void CZNIWFScene::Clear(DWORD flags)
         m_Groups.clear();
     }
     if (flags & IWFSAVE_BRUSHES) {
-        for (ZNBRUSH *brush : m_Brushes) {
-            if (!brush)
-                continue;
-            // A group that is kept must not point at a deleted member.
-            if (CZNGROUP *parent = brush->GetParent())
-                parent->RemoveChild(brush);
-            delete brush;
-        }
-        m_Brushes.clear();
+        DeleteListedBrushes();
     }
     if (flags & IWFSAVE_OVERLAYS) {
         for (CZNOverlay *overlay : m_Overlays) {
@@ -209,10 +201,7 @@ void CZNIWFScene::Clear(DWORD flags)
     if (flags & IWFSAVE_ENTITIES)
         m_Entities.clear();
     if (flags & IWFSAVE_MATERIALS) {
-        for (ZNMATERIALREF &ref : m_MaterialRefs)
-            if (ref.Owned)
-                delete ref.Material;
-        m_MaterialRefs.clear();
+        DeleteMaterialRefs();
     }
     if (flags & IWFSAVE_TEXTURES)
         m_TextureRefs.clear();

@@ -75,6 +75,15 @@ public:
     // Releases the storage of the six lists without deleting any object or material.
     void FreeLists();
 
+protected:
+    // Deletes every listed brush, taking it out of a group that is kept first, and empties the
+    // list. For the readers' Clear.
+    void DeleteListedBrushes();
+    // Deletes the material records the file owns and empties the list.
+    void DeleteMaterialRefs();
+
+public:
+
     std::vector<CZNGROUP *> m_Groups;
     std::vector<ZNBRUSH *> m_Brushes;
     std::vector<CZNOverlay *> m_Overlays;
