@@ -14,6 +14,7 @@
 #include "app/editor_app.h"
 #include "editor/doc_shell.h"
 #include "editor/editor_doc.h"
+#include "editor/undo_record.h"
 #include "fileio/3ds_import.h"
 #include "fileio/editor_option_bits.h"
 #include "fileio/file_stream_io.h"
@@ -25,6 +26,7 @@
 #include "render/image/image.h"
 #include "scene/bbox.h"
 #include "scene/brush.h"
+#include "scene/overlay.h"
 #include "scene/selection_entry.h"
 
 namespace
@@ -322,27 +324,52 @@ int CZNEDITORDoc::ImportScene(const char *path, const D3DXVECTOR3 *placement, BO
         return 0;
     }
 
+    // The document takes over every object; an import collects an entry for each, in order.
+    std::vector<ZNSELECTIONENTRY> entries;
     ZNBBOX bounds{{9999999.0f, 9999999.0f, 9999999.0f}, {-9999999.0f, -9999999.0f, -9999999.0f}};
+    auto collect = [&](BYTE objectType, const void *object) {
+        if (!import)
+            return;
+        ZNSELECTIONENTRY entry{};
+        entry.Type = MapObjectTypeToCategory(objectType);
+        entry.Object = reinterpret_cast<uintptr_t>(object);
+        entries.push_back(entry);
+    };
     for (ZNBRUSH *brush : reader->m_Brushes) {
         AppendBrush(brush);
+        collect(brush->m_ObjectType, brush);
         if (placement) {
             const ZNBBOX box = brush->GetBoundingBox(1);
             MergePoint(bounds, box.Min);
             MergePoint(bounds, box.Max);
         }
     }
-    // Overlays and entities join the scene with their issues; the readers list none yet.
-    if (placement && !reader->m_Brushes.empty()) {
+    for (CZNOverlay *overlay : reader->m_Overlays) {
+        AppendOverlay(overlay);
+        collect(overlay->m_ObjectType, overlay);
+        if (placement) {
+            const ZNBBOX box = overlay->GetBounds(1);
+            MergePoint(bounds, box.Min);
+            MergePoint(bounds, box.Max);
+        }
+    }
+    if (placement && !(reader->m_Brushes.empty() && reader->m_Overlays.empty())) {
         D3DXVECTOR3 offset((bounds.Min.x + bounds.Max.x) * 0.5f, (bounds.Min.y + bounds.Max.y) * 0.5f,
                            (bounds.Min.z + bounds.Max.z) * 0.5f);
         offset = *placement - offset;
         for (ZNBRUSH *brush : reader->m_Brushes)
             brush->MoveBrush(&offset, 0);
+        for (CZNOverlay *overlay : reader->m_Overlays)
+            overlay->Move(&offset, 0);
     }
     if (m_Shell)
         m_Shell->RefreshMaterialList();
     if (!import && reader->m_EditorOptionsPresent)
         ApplyEditorOptions(reader->m_EditorOptions);
+    if (import && !entries.empty() && WriteUndoData(ZNUNDO_ADD, entries, 0, 0)) {
+        SetUndoDescription("Import Objects");
+        TrimUndoBuffer();
+    }
     reader->FreeLists();
     if (m_Shell)
         m_Shell->UpdateStatusBar();

@@ -190,7 +190,7 @@ void CZN3DViewWidget::ShowCursor(bool show)
 void CZN3DViewWidget::ApplyCursor()
 {
     const Qt::CursorShape shape =
-        m_CursorHidden ? Qt::BlankCursor : (m_Shape == ZNCURSOR_PLACEMENT ? Qt::CrossCursor : Qt::ArrowCursor);
+        m_CursorHidden ? Qt::BlankCursor : (m_Shape == ZNCURSOR_PLACE ? Qt::CrossCursor : Qt::ArrowCursor);
     if (cursor().shape() != shape)
         setCursor(shape);
 }

@@ -21,6 +21,7 @@
 
 #include "app/editor_app.h"
 #include "editor/editor_doc.h"
+#include "editor/undo_record.h"
 #include "fileio/prefab_manager.h"
 #include "render/camera.h"
 #include "render/direct3d.h"
@@ -562,6 +563,10 @@ void CZNMainFrame::RunCommand(UINT id)
             if (m_Document)
                 m_Document->OnFileImport();
             break;
+        case 57643:
+            if (m_Document)
+                m_Document->OnEditUndo();
+            break;
         case 57665:
             close();
             break;
@@ -631,10 +636,14 @@ void CZNMainFrame::UpdateCommandUI()
     for (const auto &[id, index] : kBars)
         check(id, m_ToolBars[static_cast<size_t>(index)]->isVisible());
 
-    // No undo record can exist until the undo buffer lands.
-    m_UndoText = "&Undo\tCtrl+Z";
+    // The newest undo record names the level Undo takes back.
+    const ZNUNDORECORD *newest = m_Document ? m_Document->GetUndoList() : nullptr;
+    if (newest && newest->Description)
+        m_UndoText = std::string("&Undo ") + newest->Description + "\tCtrl + Z";
+    else
+        m_UndoText = "&Undo\tCtrl+Z";
     m_Actions[57643]->setText(QString::fromStdString(m_UndoText));
-    m_Actions[57643]->setEnabled(false);
+    m_Actions[57643]->setEnabled(newest != nullptr);
 }
 
 void CZNMainFrame::UpdateStatusBar(const float *position)

@@ -5,6 +5,7 @@
 #include "app/editor_app.h"
 #include "editor/editor_doc.h"
 #include "platform/d3d9/offscreen_gl_context.h"
+#include "render/direct3d.h"
 #include "ui/3d_view_widget.h"
 #include "ui/main_frame.h"
 #include "ui/qt_reporter.h"
@@ -24,6 +25,9 @@ void CZNQtAppShell::LoadCursors()
 
 BOOL CZNQtAppShell::CreateMainFrame()
 {
+    // The Render Mode toolbar starts with Solid checked; the device starts in that mode, so the
+    // button tells the truth.
+    GetEditorApp()->Get3D()->SetRenderMode(3);
     m_Document = std::make_unique<CZNEDITORDoc>();
     m_Frame = std::make_unique<CZNMainFrame>(m_Document.get());
     if (m_Reporter)

@@ -14,6 +14,7 @@
 #include "app/editor_app.h"
 #include "editor/doc_shell.h"
 #include "editor/editor_doc.h"
+#include "editor/undo_record.h"
 #include "fileio/file_stream_io.h"
 #include "fileio/iwf_scene.h"
 #include "platform/os/recording_reporter.h"
@@ -360,3 +361,58 @@ TEST_F(DocFilesTest, DirectXExportOpensAgainAsTheThirdFormat)
 }
 
 } // namespace
+
+// Import asks whether to clear the scene: Yes replaces it without a record, No appends the
+// file's objects unselected as one "Import Objects" level, Cancel changes nothing.
+TEST_F(DocFilesTest, ImportReplacesOrAppendsAsOneUndoLevel)
+{
+    const std::string path = dir.File("two.iwf");
+    AddCube({0, 0, 0}, {8, 8, 8});
+    AddCube({20, 0, 0}, {28, 8, 8});
+    ASSERT_TRUE(doc.OnSaveDocument(path.c_str()));
+    doc.DeleteContents();
+    AddCube({-50, 0, 0}, {-40, 8, 8});
+    ASSERT_EQ(Boxes(doc).size(), 1u);
+
+    reporter.QueueAnswer(IDCANCEL);
+    doc.OnFileImport();
+    EXPECT_EQ(Boxes(doc).size(), 1u);
+    EXPECT_TRUE(shell.asked.empty()) << "Cancel asks for no file";
+
+    shell.answers = {path};
+    reporter.QueueAnswer(IDNO);
+    doc.OnFileImport();
+    ASSERT_EQ(Boxes(doc).size(), 3u);
+    for (ZNBRUSH *b = doc.GetBrushList(); b; b = b->m_Next)
+        EXPECT_FALSE(b->IsBrushSelected());
+    ASSERT_NE(doc.GetUndoList(), nullptr);
+    EXPECT_STREQ(doc.GetUndoList()->Description, "Import Objects");
+    EXPECT_TRUE(doc.OnEditUndo());
+    EXPECT_EQ(Boxes(doc).size(), 1u);
+    EXPECT_EQ(doc.GetUndoList(), nullptr) << "the import was one level";
+
+    shell.answers = {path};
+    reporter.QueueAnswer(IDYES);
+    doc.OnFileImport();
+    const std::vector<ZNBBOX> boxes = Boxes(doc);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_FLOAT_EQ(boxes[0].Min.x, 0.0f);
+    EXPECT_FLOAT_EQ(boxes[1].Min.x, 20.0f);
+    EXPECT_EQ(doc.GetUndoList(), nullptr) << "replacing the scene records nothing";
+}
+
+// A placement point centres what is imported on it (the prefab click's path).
+TEST_F(DocFilesTest, ImportWithAPlacementPointCentresTheObjects)
+{
+    const std::string path = dir.File("one.iwf");
+    AddCube({0, 0, 0}, {10, 20, 30});
+    ASSERT_TRUE(doc.OnSaveDocument(path.c_str()));
+    doc.DeleteContents();
+    const D3DXVECTOR3 at(100, 50, -40);
+    ASSERT_EQ(doc.ImportScene(path.c_str(), &at, TRUE), 1);
+    const std::vector<ZNBBOX> boxes = Boxes(doc);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_FLOAT_EQ(boxes[0].Min.x, 95.0f);
+    EXPECT_FLOAT_EQ(boxes[0].Max.y, 60.0f);
+    EXPECT_FLOAT_EQ(boxes[0].Min.z, -55.0f);
+}

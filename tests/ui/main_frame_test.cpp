@@ -13,8 +13,12 @@
 
 #include "app/editor_app.h"
 #include "editor/editor_doc.h"
+#include "editor/undo_record.h"
 #include "platform/os/recording_reporter.h"
 #include "render/direct3d.h"
+#include "scene/brush.h"
+#include "scene/selection_entry.h"
+#include "support/shapes.h"
 #include "support/temp_dir.h"
 #include "support/widget_app.h"
 #include "ui/main_frame.h"
@@ -127,6 +131,26 @@ TEST_F(MainFrameTest, ClosingWritesThePlacement)
     ASSERT_TRUE(CZNWindowPlacement::Parse(text, &placement)) << text;
     EXPECT_EQ(placement.showCmd, 1u);
     EXPECT_EQ(placement.rcNormalPosition.right - placement.rcNormalPosition.left, 1024);
+}
+
+// The Undo item names the newest level, and the command takes it back.
+TEST_F(MainFrameTest, UndoItemNamesTheNewestLevel)
+{
+    ZNBRUSH *brush = doc->NewBrush();
+    ZnBuildBox(*brush, {0, 0, 0}, {64, 64, 64});
+    std::vector<ZNSELECTIONENTRY> entries(1);
+    entries[0].Type = ZNSELECT_BRUSH;
+    entries[0].Object = reinterpret_cast<uintptr_t>(brush);
+    ASSERT_TRUE(doc->WriteUndoData(ZNUNDO_ADD, entries, 0, 0));
+    doc->SetUndoDescription("Add Primitive");
+    frame->UpdateCommandUI();
+    EXPECT_EQ(frame->GetAction(57643)->text().toStdString(), "&Undo Add Primitive\tCtrl + Z");
+    EXPECT_TRUE(Enabled(57643));
+
+    frame->RunCommand(57643);
+    EXPECT_EQ(doc->GetBrushList(), nullptr);
+    EXPECT_EQ(frame->GetAction(57643)->text().toStdString(), "&Undo\tCtrl+Z");
+    EXPECT_FALSE(Enabled(57643));
 }
 
 } // namespace

@@ -3,12 +3,11 @@
 // IZNPointerHost: what a view asks of the window that hands it mouse input: the cursor's shape
 // and visibility, mouse capture and moving the cursor. The 3D view's widget implements it; tests
 // record the calls. Every call may be refused by the platform; only WarpCursor says so.
+#include "platform/os/view_window.h"
 #include "platform/os/win_types.h"
 
-enum ZNCURSORSHAPE : int {
-    ZNCURSOR_ARROW = 0,
-    ZNCURSOR_PLACEMENT = 1,
-};
+// The views share one set of cursor ids; the 3D view uses the arrow and the placement cursor.
+using ZNCURSORSHAPE = ZNCURSORID;
 
 class IZNPointerHost
 {

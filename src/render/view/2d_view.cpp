@@ -667,8 +667,12 @@ void CZN2DView::OnLButtonDown(UINT flags, CPoint point)
         AddOverlay(point.x, point.y);
         return;
     }
+    if (mode == ZNPLACE_PREFAB) {
+        PlacePrefab(point.x, point.y);
+        return;
+    }
     if (mode != ZNPLACE_SELECT)
-        // Placing entities and prefabs comes with those objects.
+        // Placing entities comes with those objects.
         return;
     // The band's press and the pick come first once they exist; a press that picks nothing
     // falls through to the crosshair.

@@ -140,6 +140,10 @@ public:
     // Places a primitive of the active plug-in at the snapped click: six grid units a side, named
     // from the plug-in, one "Add Primitive" undo level; a null or invalid brush leaves nothing.
     void AddPrimitive(int x, int y);
+    // Imports the prefab manager's current prefab centred on the snapped click, as one "Import
+    // Objects" undo level; then back to select mode and every view redrawn. Nothing without a
+    // current prefab.
+    void PlacePrefab(int x, int y);
     void UpdateCursor(UINT flags, CPoint point);
     void SetCursorOverAxes(UINT flags, int x, int y);
 
