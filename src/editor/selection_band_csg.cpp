@@ -134,6 +134,33 @@ ZNBRUSH *PieceOf(CZNEDITORDoc *doc, const ZNBRUSH *model, const CZNBSPPOLYGON *l
     return piece;
 }
 
+// A brush the carvers may cut: the requested one (any, when null), neither selected nor a
+// detail brush.
+bool CarveTarget(ZNBRUSH *brush, const ZNBRUSH *only)
+{
+    return (!only || brush == only) && !brush->IsBrushSelected() && !IsDetail(brush);
+}
+
+// Runs carve for every selected brush that is not a detail brush, with its tree. 0 when a tree
+// could not be allocated or carve gave 0; a carver whose tree cannot be built is passed over.
+template <class Carve> int ForEachCarver(std::vector<ZNSELECTIONENTRY> entries, Carve carve)
+{
+    int result = 1;
+    for (const ZNSELECTIONENTRY &entry : entries) {
+        ZNBRUSH *carver = BrushOf(entry.Object);
+        if (!carver || IsDetail(carver))
+            continue;
+        TreePtr tree = NewTree();
+        if (!tree) {
+            result = 0;
+            continue;
+        }
+        if (tree->BuildFromBrush(carver) && !carve(carver, *tree))
+            result = 0;
+    }
+    return result;
+}
+
 } // namespace
 
 int CZNSelectionBand::UnionOrIntersect(int unionFlag)
@@ -353,34 +380,21 @@ int CZNSelectionBand::CarveSplit(ZNBRUSH *only)
     CZNEDITORDoc *doc = GetEditorApp()->GetDocument();
     if (!doc || m_Entries.empty() || m_BandMode != ZNBAND_OBJECTS)
         return 0;
-    int result = 1;
     CommandRecords records(doc);
-    const std::vector<ZNSELECTIONENTRY> carvers = m_Entries;
-    for (const ZNSELECTIONENTRY &entry : carvers) {
-        ZNBRUSH *carver = BrushOf(entry.Object);
-        if (!carver || IsDetail(carver))
-            continue;
-        TreePtr tree = NewTree();
-        if (!tree) {
-            result = 0;
-            continue;
-        }
-        if (!tree->BuildFromBrush(carver))
-            continue;
+    const int result = ForEachCarver(m_Entries, [&](ZNBRUSH *carver, CZNBSPTREE &tree) {
         const ZNBBOX box = carver->GetBoundingBox(1);
+        // Only the brushes that were there when the walk began; the pieces come after them.
         ZNBRUSH *last = doc->GetLastBrush();
         std::vector<ZNBRUSH *> pieces;
         for (ZNBRUSH *brush = doc->GetBrushList(), *next = nullptr; brush; brush = next) {
             next = brush == last ? nullptr : brush->m_Next;
-            if ((only && brush != only) || brush->IsBrushSelected() || IsDetail(brush) ||
-                !BoxesMeet(box, brush->GetBoundingBox(1)))
+            if (!CarveTarget(brush, only) || !BoxesMeet(box, brush->GetBoundingBox(1)))
                 continue;
             records.Write(ZNUNDO_REMOVE, brush, 0);
-            CarveBrush(brush, tree.get(), 1, tree->m_RootNode, brush == last, &pieces);
+            CarveBrush(brush, &tree, 1, tree.m_RootNode, brush == last, &pieces);
         }
-        tree.reset();
         if (pieces.empty())
-            continue;
+            return 1;
         auto *group = new (std::nothrow) CZNGROUP;
         std::vector<ZNSELECTIONENTRY> added;
         for (ZNBRUSH *piece : pieces) {
@@ -390,7 +404,8 @@ int CZNSelectionBand::CarveSplit(ZNBRUSH *only)
             added.push_back(EntryOf(piece));
         }
         records.Write(ZNUNDO_ADD, added, 0);
-    }
+        return 1;
+    });
     records.Finish(this, "Carve Objects");
     return result;
 }
@@ -400,41 +415,30 @@ int CZNSelectionBand::CarveInPlace(ZNBRUSH *only)
     CZNEDITORDoc *doc = GetEditorApp()->GetDocument();
     if (!doc || m_Entries.empty() || m_BandMode != ZNBAND_OBJECTS)
         return 0;
-    int result = 1;
     CommandRecords records(doc);
-    const std::vector<ZNSELECTIONENTRY> carvers = m_Entries;
-    for (const ZNSELECTIONENTRY &entry : carvers) {
-        ZNBRUSH *carver = BrushOf(entry.Object);
-        if (!carver || IsDetail(carver))
-            continue;
-        TreePtr tree = NewTree();
-        if (!tree) {
-            result = 0;
-            continue;
-        }
-        if (!tree->BuildFromBrush(carver))
-            continue;
-        const ZNBSPCARVER tool{tree.get(), carver->GetBoundingBox(1)};
+    const int result = ForEachCarver(m_Entries, [&](ZNBRUSH *carver, CZNBSPTREE &tree) {
+        int carved = 1;
+        const ZNBSPCARVER tool{&tree, carver->GetBoundingBox(1)};
         for (ZNBRUSH *brush = doc->GetBrushList(), *next = nullptr; brush; brush = next) {
             next = brush->m_Next;
-            if ((only && brush != only) || brush->IsBrushSelected() || IsDetail(brush))
+            if (!CarveTarget(brush, only))
                 continue;
             const ZNBBOX box = brush->GetBoundingBox(1);
             if (!BoxesMeet(tool.Box, box))
                 continue;
             TreePtr target = NewTree();
             if (!target || !target->BuildFromBrush(brush)) {
-                result = 0;
+                carved = 0;
                 continue;
             }
             // Left alone unless the solids meet; a brush wholly inside the carver meets it too.
-            if (!target->AnyPolygonInside(tree.get()) && !tree->AnyPolygonInside(target.get()))
+            if (!target->AnyPolygonInside(&tree) && !tree.AnyPolygonInside(target.get()))
                 continue;
             // The brush's polygons inside the carver go; the carver's polygons inside the brush
             // come in turned over, facing into the hole.
             CZNBSPCARVE cut(target.get(), box);
             if (!cut.Carve(tool)) {
-                result = 0;
+                carved = 0;
                 continue;
             }
             if (!HasSurvivors(*target)) {
@@ -447,7 +451,8 @@ int CZNSelectionBand::CarveInPlace(ZNBRUSH *only)
             brush->BuildBrushFromBSPTree(target.get(), 0);
             RebuildDerived(brush);
         }
-    }
+        return carved;
+    });
     records.Finish(this, "Carve Objects");
     return result;
 }
