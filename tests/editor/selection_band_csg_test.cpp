@@ -130,6 +130,40 @@ TEST_F(CsgTest, IntersectOfThreeCubesIsTheirCommonPart)
     ExpectOneUndoRestores(before);
 }
 
+TEST_F(CsgTest, IntersectTakesTheFirstBrushWithATreeAsItsBase)
+{
+    ZNBRUSH *detail = Box({40, 10, 10}, {50, 20, 20});
+    detail->m_Flags |= ZNBRUSH_DETAIL;
+    ZNBRUSH *a = Box(kALo, kAHi);
+    ZNBRUSH *b = Box(kBLo, kBHi);
+    const Snapshot before = Take();
+    Select({detail, a, b});
+    ASSERT_EQ(Band()->UnionOrIntersect(0), 1);
+    const std::vector<ZNBRUSH *> after = Listed();
+    ASSERT_EQ(after.size(), 2u);
+    EXPECT_EQ(after[0], detail);
+    EXPECT_EQ(Take()[0], before[0]);
+    ExpectBox(after[1], kBLo, kAHi);
+    EXPECT_NEAR(Volume(after[1]), 32 * kSlab, 1.0);
+    Band()->Clear(1, 0);
+    ExpectOneUndoRestores(before);
+}
+
+TEST_F(CsgTest, UnionOfBrushesApartHoldsTheFacesOfBoth)
+{
+    ZNBRUSH *a = Box(kALo, kAHi);
+    ZNBRUSH *d = Box({200, 0, 0}, {210, 10, 10});
+    const Snapshot before = Take();
+    Select({a, d});
+    ASSERT_EQ(Band()->UnionOrIntersect(1), 1);
+    ASSERT_EQ(Listed().size(), 1u);
+    ZNBRUSH *r = Listed()[0];
+    EXPECT_EQ(r->GetFaceCount(), 12u);
+    EXPECT_NEAR(Volume(r), 64 * kSlab + 1000.0, 1.0);
+    Band()->Clear(1, 0);
+    ExpectOneUndoRestores(before);
+}
+
 TEST_F(CsgTest, AnEmptyCommonPartLeavesNoBrushAndRemovesTheInputs)
 {
     ZNBRUSH *keep = Box({-50, 0, 0}, {-40, 10, 10});
