@@ -431,8 +431,22 @@ void CZNEDITORDoc::RestoreUndoRecord(ZNUNDORECORD *record)
     } else if (IsPropertyType(type)) {
         // Checked whole first, then applied: a damaged record changes nothing.
         RestoreUndoProperties(type, stream);
+    } else if (type == ZNUNDO_GROUP || type == ZNUNDO_UNGROUP) {
+        // The named objects leave the group made for them, or are grouped again.
+        CZNCONTAINER objects;
+        for (const StoredEntry &e : ReadEntries(stream)) {
+            void *object = e.index >= 0 ? GetObjectByIndex(e.category, static_cast<DWORD>(e.index)) : nullptr;
+            if (!object)
+                throw UndoFailure{};
+            objects.AddElement(object);
+        }
+        if (type == ZNUNDO_GROUP)
+            CZNSelectionBand::UngroupObjects(&objects);
+        else
+            CZNSelectionBand::GroupObjects(&objects);
+        band->Clear(1, 0);
     }
-    // Grouping records are restored with the grouping commands; other types hold nothing.
+    // Other types hold nothing.
 }
 
 void CZNEDITORDoc::RestoreUndoObjects(DWORD type, CZNStreamIO &stream)

@@ -371,8 +371,9 @@ void CZNSelectionBand::RemoveEntry(DWORD index, int deleteFlag)
     if (m_BandMode == ZNBAND_EMPTY || index >= m_Entries.size())
         return;
     if (m_Entries.size() == 1) {
-        // Deleting the only entry is the Delete command's, which comes with grouping.
-        if (!deleteFlag)
+        if (deleteFlag)
+            DeleteSelected();
+        else
             Clear(1, 1);
         return;
     }

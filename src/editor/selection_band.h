@@ -23,8 +23,10 @@
 #include "scene/selection_entry.h"
 
 class CZN2DView;
+class CZNBSPTREE;
 class CZNCONTAINER;
 class CZNGROUP;
+class ZNBRUSH;
 
 // What the band holds.
 enum ZNBANDMODE : DWORD {
@@ -120,6 +122,45 @@ public:
     // The last move of the selection; type-1 undo records store it.
     const D3DXVECTOR3 &GetMoveTotal() const { return m_MoveTotal; }
     void SetMoveTotal(const D3DXVECTOR3 &v) { m_MoveTotal = v; }
+
+    // Grouping and deleting (selection_band_group.cpp). The commands act on an objects band of
+    // at least two entries (Delete: any entries) and return 0 when refused.
+    // A new group over the selected objects' outermost groups, with its undo level; refused with
+    // the camera selected (a message says so).
+    int GroupSelection();
+    // Dissolves the outermost groups of the selection, one undo record per group.
+    int UngroupSelection();
+    // A new group named "GroupNN" over the objects' outermost groups (or the objects); 1 when
+    // made, 0 when they already share one outermost group or fewer than two would join.
+    static int GroupObjects(CZNCONTAINER *objects);
+    // Clears and deletes the distinct outermost groups of the objects; always 1.
+    static int UngroupObjects(CZNCONTAINER *objects);
+    // Deletes the selected brushes and overlays from the document and empties the band; a
+    // selected camera stays in the scene, deselected. The caller records the undo level first.
+    int DeleteSelected();
+
+    // CSG on the selected brushes (selection_band_csg.cpp). Each needs an objects band; detail
+    // brushes are never a tool or a target. A result of 0 reports a failed allocation or build;
+    // what was done before it stays done and undoable.
+    // unionFlag 1: the brushes' union, 0: their common part; one new selected brush replaces
+    // them. Too few brushes give a message (or a question) and 1.
+    int UnionOrIntersect(int unionFlag);
+    // The one selected brush cuts every scene brush it meets down to their common part, and
+    // goes.
+    int IntersectWithScene();
+    // Every selected brush cuts the scene's brushes (only `only` when given) into convex pieces
+    // outside it, grouped per carver.
+    int CarveSplit(ZNBRUSH *only);
+    // Cuts one brush into pieces outside the carving tree below node; the brush is deleted, the
+    // pieces kept appended to the document (and to pieces). Returns the brush that followed it
+    // when lastBrush is set, else null (also when the brush could not be cut and is kept).
+    ZNBRUSH *CarveBrush(ZNBRUSH *brush, CZNBSPTREE *tree, int carve, LONG node, int lastBrush,
+                        std::vector<ZNBRUSH *> *pieces = nullptr);
+    // Every selected brush carves the scene's brushes (only `only` when given) in place: each
+    // keeps its list position and gains the carver's faces, turned to face into the hole.
+    int CarveInPlace(ZNBRUSH *only);
+    // Not settled what it should make: does nothing, returns 1.
+    int Hollow();
 
 private:
     // Deselects one entry's item by band mode and frees its drag cache.

@@ -130,11 +130,12 @@ constexpr ZNACTIONDEF kActions[] = {
     {57664, "&About Tovra...", "", "Display program information, version number and copyright\nAbout"},
     {57680, "Next Pane", "F6", ""},
     {57681, "Previous Pane", "Shift+F6", ""},
+    {32793, "Hollow", "", "Hollows the Selected Brushes by the thickness set in the General properties Tag. If Brush splitting is set, the hollow will create multiple brushes."},
 };
 
 // Commands whose issues have not landed: shown, disabled.
-constexpr UINT kLaterCommands[] = {32838, 32839, 32860, 57635, 57634, 57637, 32784, 57642, 32788, 32789, 32790,
-                                   32795, 32796, 32869, 32870, 32875, 32872, 32873, 32876, 32868, 32866, 32867};
+constexpr UINT kLaterCommands[] = {32838, 32839, 32860, 57635, 57634, 57637, 57642,
+                                   32869, 32870, 32875, 32872, 32873, 32876, 32868, 32866, 32867};
 
 // The toggles: the option word, what follows, and the update rule.
 enum ZNFOLLOWUP { FOLLOW_NONE, FOLLOW_ALL_VIEWS, FOLLOW_STATUS, FOLLOW_REFRESH };
@@ -488,6 +489,8 @@ void CZNMainFrame::RunCommand(UINT id)
 
     if (FindToggle(id)) {
         OnToggle(id);
+    } else if (RunSelectionCommand(id)) {
+        // Delete, CSG and grouping ran.
     } else if (auto p = placements.find(id); p != placements.end()) {
         app->SetPlacementMode(p->second);
     } else if (auto e = editModes.find(id); e != editModes.end()) {
@@ -635,6 +638,8 @@ void CZNMainFrame::UpdateCommandUI()
                                                  {32844, 6}, {32845, 4}, {32846, 5}};
     for (const auto &[id, index] : kBars)
         check(id, m_ToolBars[static_cast<size_t>(index)]->isVisible());
+
+    UpdateSelectionCommandUI();
 
     // The newest undo record names the level Undo takes back.
     const ZNUNDORECORD *newest = m_Document ? m_Document->GetUndoList() : nullptr;

@@ -113,4 +113,8 @@ private:
     std::function<bool(ZNFILEDIALOG, std::string *)> m_FileDialog;
     std::function<void(const QUrl &)> m_UrlOpener;
     bool m_PlacementSaved = false;
+
+    // Delete, the CSG commands and grouping (main_frame_selection.cpp): false for other ids.
+    bool RunSelectionCommand(UINT id);
+    void UpdateSelectionCommandUI();
 };
