@@ -168,30 +168,27 @@ void CZNSelectionBand::AddGroupMembers(CZNGROUP *group)
 {
     if (m_BandMode != ZNBAND_OBJECTS || !group || group->GetChildCount() == 0)
         return;
+    // A member already listed is not listed twice.
+    auto list = [this](BYTE type, void *member) {
+        ZNSELECTIONENTRY e;
+        e.Type = type;
+        e.Object = reinterpret_cast<uintptr_t>(member);
+        if (!FindEntry(&e))
+            AppendEntry(&e);
+    };
     for (DWORD i = 0; i < group->GetChildCount(); ++i) {
         void *child = group->GetChild(i);
         if (!child)
             continue;
         switch (GetObjectType(child)) {
-        case ZNOBJECT_BRUSH: {
+        case ZNOBJECT_BRUSH:
             static_cast<ZNBRUSH *>(child)->SelectBrush(1);
-            ZNSELECTIONENTRY e;
-            e.Type = ZNSELECT_BRUSH;
-            e.Object = reinterpret_cast<uintptr_t>(child);
-            // A member already listed is not listed twice.
-            if (!FindEntry(&e))
-                AppendEntry(&e);
+            list(ZNSELECT_BRUSH, child);
             break;
-        }
-        case ZNOBJECT_OVERLAY: {
+        case ZNOBJECT_OVERLAY:
             static_cast<CZNOverlay *>(child)->SetSelected(1);
-            ZNSELECTIONENTRY e;
-            e.Type = ZNSELECT_OVERLAY;
-            e.Object = reinterpret_cast<uintptr_t>(child);
-            if (!FindEntry(&e))
-                AppendEntry(&e);
+            list(ZNSELECT_OVERLAY, child);
             break;
-        }
         case ZNOBJECT_GROUP:
             AddGroupMembers(static_cast<CZNGROUP *>(child));
             break;
