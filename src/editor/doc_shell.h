@@ -9,6 +9,8 @@
 #include "platform/export.h"
 #include "platform/os/win_types.h"
 
+class CZNView;
+
 // The file dialogs of the document's commands.
 enum ZNFILEDIALOG : int {
     ZNFILEDLG_OPEN = 0,    // File Open
@@ -38,4 +40,8 @@ public:
     // The document's path or modified state changed: title and recent files follow.
     virtual void DocumentChanged() = 0;
     virtual void AddRecentFile(const std::string &path) = 0;
+    // The view that last had the focus; null when none is known.
+    virtual CZNView *GetActiveView() { return nullptr; }
+    // The options panel's scene tree shows the selection again (a no-op without it).
+    virtual void UpdateSceneTree() {}
 };

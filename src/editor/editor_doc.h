@@ -192,6 +192,22 @@ public:
     // The wrapper's ambient colour: 0xFF4C4C4C with default lighting on, else 0 (no light).
     void ApplySceneLightColour();
 
+    // Clipboard commands and Select All (editor_doc_clipboard.cpp). The clipboard (GetClipboard)
+    // carries objects in the format "IIWF - v2.0.0": a u32 length n, then n bytes of an IWF image.
+    // Copy: 1 when the clipboard was set; the scene is unchanged. Paste: 1 when objects were
+    // pasted, centred on the active 2D view and selected, as one undo step; data that is short,
+    // whose length word overruns it or whose image does not read changes nothing. Select All
+    // selects what the edit mode can select, without an undo record; always 1.
+    // Copy, then the selection removed as one "Cut Selected" level; nothing removed when the
+    // copy fails.
+    int OnEditCut();
+    int OnEditCopy();
+    int OnEditPaste();
+    int OnEditSelectAll();
+    // The enable rules of Cut, Copy, Paste and Select All, by command id; false for other ids.
+    bool IsClipboardCommandEnabled(UINT id) const;
+    static constexpr const char *kClipboardFormat = "IIWF - v2.0.0";
+
 private:
     void DeleteAllBrushes();
     void Unlink(ZNBRUSH *brush);

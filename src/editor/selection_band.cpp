@@ -15,6 +15,7 @@
 #include "scene/face.h"
 #include "scene/group.h"
 #include "scene/object_type.h"
+#include "scene/overlay.h"
 
 namespace
 {
@@ -33,13 +34,31 @@ CZNCAMERA *CameraOf(uintptr_t word)
     return object && GetObjectType(object) == ZNOBJECT_CAMERA ? static_cast<CZNCAMERA *>(object) : nullptr;
 }
 
-// The outermost group of a grouped brush; null for anything else.
+CZNOverlay *OverlayOf(uintptr_t word)
+{
+    void *object = reinterpret_cast<void *>(word);
+    return object && GetObjectType(object) == ZNOBJECT_OVERLAY ? static_cast<CZNOverlay *>(object) : nullptr;
+}
+
+// The outermost group of a grouped brush or overlay; null for anything else.
 CZNGROUP *RootGroupOf(const ZNSELECTIONENTRY &entry)
 {
-    if (entry.Type != ZNSELECT_BRUSH)
-        return nullptr;
-    ZNBRUSH *brush = BrushOf(entry.Object);
-    return brush && brush->GetParent() ? brush->GetParent()->GetRootGroup() : nullptr;
+    CZNGROUP *group = nullptr;
+    if (entry.Type == ZNSELECT_BRUSH) {
+        if (ZNBRUSH *brush = BrushOf(entry.Object))
+            group = brush->GetParent();
+    } else if (entry.Type == ZNSELECT_OVERLAY) {
+        if (CZNOverlay *overlay = OverlayOf(entry.Object))
+            group = overlay->GetGroup();
+    }
+    return group ? group->GetRootGroup() : nullptr;
+}
+
+// The generated face an overlay-face entry names; null when there is none.
+ZNFACE *OverlayFaceOf(const ZNSELECTIONENTRY &entry)
+{
+    CZNOverlay *overlay = OverlayOf(entry.Object);
+    return overlay ? overlay->GetFace(static_cast<DWORD>(entry.Face)) : nullptr;
 }
 
 ZNFACE *FaceOf(const ZNSELECTIONENTRY &entry)
@@ -149,25 +168,31 @@ void CZNSelectionBand::AddGroupMembers(CZNGROUP *group)
 {
     if (m_BandMode != ZNBAND_OBJECTS || !group || group->GetChildCount() == 0)
         return;
+    // A member already listed is not listed twice.
+    auto list = [this](BYTE type, void *member) {
+        ZNSELECTIONENTRY e;
+        e.Type = type;
+        e.Object = reinterpret_cast<uintptr_t>(member);
+        if (!FindEntry(&e))
+            AppendEntry(&e);
+    };
     for (DWORD i = 0; i < group->GetChildCount(); ++i) {
         void *child = group->GetChild(i);
         if (!child)
             continue;
         switch (GetObjectType(child)) {
-        case ZNOBJECT_BRUSH: {
+        case ZNOBJECT_BRUSH:
             static_cast<ZNBRUSH *>(child)->SelectBrush(1);
-            ZNSELECTIONENTRY e;
-            e.Type = ZNSELECT_BRUSH;
-            e.Object = reinterpret_cast<uintptr_t>(child);
-            // A member already listed is not listed twice.
-            if (!FindEntry(&e))
-                AppendEntry(&e);
+            list(ZNSELECT_BRUSH, child);
             break;
-        }
+        case ZNOBJECT_OVERLAY:
+            static_cast<CZNOverlay *>(child)->SetSelected(1);
+            list(ZNSELECT_OVERLAY, child);
+            break;
         case ZNOBJECT_GROUP:
             AddGroupMembers(static_cast<CZNGROUP *>(child));
             break;
-        default: // entities and overlays join with their own lists
+        default: // entities join with their own list
             break;
         }
     }
@@ -212,10 +237,20 @@ int CZNSelectionBand::AddToSelection(const ZNSELECTIONENTRY *entry, int append, 
 
     // What the entry names, checked before anything is selected.
     ZNBRUSH *brush = BrushOf(entry->Object);
+    CZNOverlay *overlay = OverlayOf(entry->Object);
     ZNFACE *face = nullptr;
     switch (entry->Type) {
     case ZNSELECT_BRUSH:
         if (!brush)
+            return 0;
+        break;
+    case ZNSELECT_OVERLAY:
+        if (!overlay)
+            return 0;
+        break;
+    case ZNSELECT_OVERLAYFACE:
+        face = OverlayFaceOf(*entry);
+        if (!face)
             return 0;
         break;
     case ZNSELECT_CAMERA:
@@ -232,7 +267,7 @@ int CZNSelectionBand::AddToSelection(const ZNSELECTIONENTRY *entry, int append, 
         if (!face || VertexIndexOf(*entry) < 0 || VertexIndexOf(*entry) >= face->GetVertexCount())
             return 0;
         break;
-    default: // entities, overlays and overlay faces join with their own lists
+    default: // entities join with their own list
         return 0;
     }
 
@@ -248,13 +283,16 @@ int CZNSelectionBand::AddToSelection(const ZNSELECTIONENTRY *entry, int append, 
         case ZNEDITMODE_VERTEX:
             mode = ZNBAND_VERTICES;
             break;
+        case ZNEDITMODE_OVERLAY:
+            mode = ZNBAND_OVERLAYFACES;
+            break;
         default:
             return 0;
         }
     }
     switch (mode) {
     case ZNBAND_OBJECTS:
-        if (entry->Type != ZNSELECT_BRUSH && entry->Type != ZNSELECT_CAMERA)
+        if (entry->Type != ZNSELECT_BRUSH && entry->Type != ZNSELECT_CAMERA && entry->Type != ZNSELECT_OVERLAY)
             return 0;
         m_BandMode = mode;
         if (CZNGROUP *root = RootGroupOf(*entry)) {
@@ -270,10 +308,19 @@ int CZNSelectionBand::AddToSelection(const ZNSELECTIONENTRY *entry, int append, 
         }
         if (brush)
             brush->SelectBrush(1);
+        else if (overlay)
+            overlay->SetSelected(1);
         else
             CameraOf(entry->Object)->Select(1);
         break;
     case ZNBAND_FACES:
+        if (entry->Type == ZNSELECT_OVERLAY) {
+            // An overlay is taken whole in face mode.
+            m_BandMode = mode;
+            overlay->SetSelected(1);
+            AddTouchedBrush(overlay);
+            break;
+        }
         if (entry->Type != ZNSELECT_FACE)
             return 0;
         m_BandMode = mode;
@@ -289,6 +336,13 @@ int CZNSelectionBand::AddToSelection(const ZNSELECTIONENTRY *entry, int append, 
         face->SelectFace(1);
         brush->SelectBrush(1);
         AddTouchedBrush(brush);
+        break;
+    case ZNBAND_OVERLAYFACES:
+        if (entry->Type != ZNSELECT_OVERLAYFACE)
+            return 0;
+        m_BandMode = mode;
+        face->SelectFace(1);
+        AddTouchedBrush(overlay);
         break;
     default:
         return 0;
@@ -309,6 +363,12 @@ int CZNSelectionBand::AddToSelection(const ZNSELECTIONENTRY *entry, int append, 
 void CZNSelectionBand::DeselectEntry(const ZNSELECTIONENTRY &entry)
 {
     ZNBRUSH *brush = BrushOf(entry.Object);
+    CZNOverlay *overlay = OverlayOf(entry.Object);
+    if (overlay && entry.Type == ZNSELECT_OVERLAY) {
+        overlay->SetSelected(0);
+        overlay->ClearCache();
+        return;
+    }
     switch (m_BandMode) {
     case ZNBAND_OBJECTS:
         if (brush) {
@@ -330,6 +390,13 @@ void CZNSelectionBand::DeselectEntry(const ZNSELECTIONENTRY &entry)
             brush->SelectBrush(0);
             brush->ClearCache();
         }
+        break;
+    case ZNBAND_OVERLAYFACES:
+        // The overlay's own selected flag is left.
+        if (ZNFACE *face = OverlayFaceOf(entry))
+            face->SelectFace(0);
+        if (overlay)
+            overlay->ClearCache();
         break;
     default:
         break;
@@ -388,11 +455,19 @@ void CZNSelectionBand::RemoveEntry(DWORD index, int deleteFlag)
             return;
         }
         DeselectEntry(entry);
-        if (deleteFlag && brush)
-            if (CZNEDITORDoc *doc = GetEditorApp()->GetDocument())
+        if (CZNEDITORDoc *doc = GetEditorApp()->GetDocument(); doc && deleteFlag) {
+            if (brush)
                 doc->DeleteBrush(brush);
+            else if (CZNOverlay *overlay = OverlayOf(entry.Object))
+                doc->DeleteOverlay(overlay);
+        }
         break;
     case ZNBAND_FACES:
+        if (entry.Type == ZNSELECT_OVERLAY) {
+            DeselectEntry(entry);
+            RemoveTouchedBrush(OverlayOf(entry.Object));
+            break;
+        }
         if (ZNFACE *face = FaceOf(entry))
             face->SelectFace(0);
         if (brush && !OtherEntryNames(index, entry.Object, 0, false)) {
@@ -413,6 +488,15 @@ void CZNSelectionBand::RemoveEntry(DWORD index, int deleteFlag)
             RemoveTouchedBrush(brush);
         }
         break;
+    case ZNBAND_OVERLAYFACES:
+        if (ZNFACE *face = OverlayFaceOf(entry))
+            face->SelectFace(0);
+        if (CZNOverlay *overlay = OverlayOf(entry.Object); overlay && !OtherEntryNames(index, entry.Object, 0, false)) {
+            overlay->SetSelected(0);
+            overlay->ClearCache();
+            RemoveTouchedBrush(overlay);
+        }
+        break;
     default:
         break;
     }
@@ -428,10 +512,15 @@ void CZNSelectionBand::RemoveObject(void *object, BYTE type)
     for (DWORD i = 0; i < m_Entries.size(); ++i) {
         const ZNSELECTIONENTRY &e = m_Entries[i];
         bool match = false;
-        if (m_BandMode == ZNBAND_OBJECTS && (type == ZNOBJECT_BRUSH || type == ZNOBJECT_CAMERA))
+        if (m_BandMode == ZNBAND_OBJECTS &&
+            (type == ZNOBJECT_BRUSH || type == ZNOBJECT_CAMERA || type == ZNOBJECT_OVERLAY))
             match = e.Object == reinterpret_cast<uintptr_t>(object);
         else if (m_BandMode == ZNBAND_FACES && type == ZNOBJECT_FACE)
             match = e.Type == ZNSELECT_FACE && FaceOf(e) == object;
+        else if (m_BandMode == ZNBAND_FACES && type == ZNOBJECT_OVERLAY)
+            match = e.Type == ZNSELECT_OVERLAY && e.Object == reinterpret_cast<uintptr_t>(object);
+        else if (m_BandMode == ZNBAND_OVERLAYFACES && type == ZNOBJECT_OVERLAYFACE)
+            match = OverlayFaceOf(e) == object;
         else if (m_BandMode == ZNBAND_VERTICES && type == ZNOBJECT_VERTEX) {
             ZNFACE *face = FaceOf(e);
             match = face && face->GetVertices() + VertexIndexOf(e) == object;
@@ -454,7 +543,11 @@ void CZNSelectionBand::CalculateBounds()
     };
     for (const ZNSELECTIONENTRY &e : m_Entries) {
         ZNBRUSH *brush = BrushOf(e.Object);
-        if (m_BandMode == ZNBAND_OBJECTS) {
+        if (CZNOverlay *overlay = OverlayOf(e.Object)) {
+            const ZNBBOX box = e.Type == ZNSELECT_OVERLAYFACE ? overlay->GetFaceExtents(static_cast<DWORD>(e.Face))
+                                                              : overlay->GetBounds(1);
+            merge(box.Min, box.Max);
+        } else if (m_BandMode == ZNBAND_OBJECTS) {
             if (brush) {
                 // Recomputed from the vertices: moves leave the stored box behind.
                 const ZNBBOX box = brush->GetBoundingBox(1);

@@ -8,8 +8,9 @@
 // the document.
 //
 // Entry words: word 1 (Object) is the object, or for a face or vertex entry the brush that owns
-// it; word 2 (Face) the face index; word 3 (Vertex) the vertex index. Brushes, faces, vertices
-// and the camera are taken; entities and overlays are refused until they exist.
+// it (the overlay for an overlay face); word 2 (Face) the face index; word 3 (Vertex) the vertex
+// index. Brushes, overlays, faces, vertices, overlay faces and the camera are taken; entities
+// are refused until they exist.
 //
 // Failure rules: a refused add returns 0 and changes nothing but the dragged and box-locked
 // flags; null entries and objects, and indices past the end, are ignored.
@@ -25,8 +26,12 @@
 class CZN2DView;
 class CZNBSPTREE;
 class CZNCONTAINER;
+class CZNEntity;
 class CZNGROUP;
+class CZNOverlay;
+class CZNTexture;
 class ZNBRUSH;
+class ZNFACE;
 
 // What the band holds.
 enum ZNBANDMODE : DWORD {
@@ -122,6 +127,64 @@ public:
     // The last move of the selection; type-1 undo records store it.
     const D3DXVECTOR3 &GetMoveTotal() const { return m_MoveTotal; }
     void SetMoveTotal(const D3DXVECTOR3 &v) { m_MoveTotal = v; }
+    // Set by a placement click of a 2D view, cleared by Select All.
+    BYTE GetPlacementFlag() const { return m_PlacementFlag; }
+    void SetPlacementFlag(BYTE flag) { m_PlacementFlag = flag; }
+
+    // Queries of the options pages (selection_band_setters.cpp); none changes anything.
+    // The overlay the Overlays page shows: the first selected overlay (objects), the first
+    // touched one (faces, overlay faces), else the application's default overlay. Never null.
+    CZNOverlay *GetActiveOverlay() const;
+    // Objects band only, else null: the first brush, entity or overlay decides: its outermost
+    // group when it has one, else the object itself.
+    void *GetFirstGroup() const;
+    // Objects band only, else null: the first entry of that object type.
+    ZNBRUSH *GetFirstBrush() const;
+    CZNEntity *GetFirstEntity() const;
+    CZNOverlay *GetFirstOverlay() const;
+    // The first selected face, or null. Both outputs (when given) are -1 unless the band holds
+    // exactly one face, vertex or overlay-face entry: then its face index (and vertex index).
+    ZNFACE *GetFirstFaceInfo(int *faceIndex, int *vertexIndex) const;
+    // Objects band only: appends every selected entity.
+    void GetSelectedEntities(CZNCONTAINER *container) const;
+    // The data container of that entity plug-in's record, refilled with the data blocks of the
+    // selected entities of the plug-in, or with its template's block when there are none. Null
+    // for an index without a record (selection_band_entities.cpp).
+    CZNCONTAINER *GetSelectedEntitiesOfPlugin(int plugin) const;
+
+    // Setters of the options pages (selection_band_setters.cpp): one value onto every selected
+    // object, face or vertex as the band mode says; they write no undo record (the page does).
+    // Face setters do nothing (and do not redraw) with an empty band; afterwards the 3D view is
+    // redrawn. Faces with "Lock UV's" keep their texture coordinates.
+    void SetTextureUPos(float value);
+    void SetTextureVPos(float value);
+    void SetTextureUWrap(float value);
+    void SetTextureVWrap(float value);
+    void SetTextureRotate(const D3DXVECTOR4 &rotation);
+    void SetFaceStyle(DWORD style);
+    void SetMappingMode(BYTE mode);
+    void SetAlphaBlend(int8_t source, int8_t destination);
+    void SetTexture(CZNTexture *texture);
+    void SetMaterial(LONG material);
+    // Texture coordinates of vertices; nothing (and no redraw) for overlay faces.
+    void SetTexCoordU(float value);
+    void SetTexCoordV(float value);
+    // Each face's mapping origin becomes the pivot (useOrigin) or "none", and its coordinates
+    // are computed again; nothing (and no redraw) for overlay faces.
+    void CalculateWorldTextureCoords(int useOrigin);
+    // Flag words: only the bits of mask change (all bits by default); the entries are walked
+    // whatever the band mode, and the 3D view is redrawn even when nothing changed.
+    void SetBrushProperty(DWORD flags, DWORD mask = 0xFFFFFFFF);
+    void SetEntityProperty(DWORD flags, DWORD mask = 0xFFFFFFFF);
+    void SetOverlayProperty(DWORD flags, DWORD mask = 0xFFFFFFFF);
+    // The selected overlays' automatic rebuild, or the default overlay's when none is selected;
+    // all views redraw.
+    void SetOverlayLocked(int flag);
+    // The selected overlays' z-bias (or the selected overlay faces'), else the default overlay's.
+    void SetOverlayZBias(BYTE value);
+    // Rebuilds (or clears) the surfaces of the selected overlays as one undo level "Rebuild
+    // Surfaces"; all views redraw.
+    void RebuildSurfaces(int rebuild);
 
     // Grouping and deleting (selection_band_group.cpp). The commands act on an objects band of
     // at least two entries (Delete: any entries) and return 0 when refused.
@@ -163,6 +226,12 @@ public:
     int Hollow();
 
 private:
+    // Calls brushFace(brush, face index) and overlayFace(overlay, face index) for every face the
+    // band names; false (nothing called) for an empty band.
+    template <typename BrushFace, typename OverlayFace>
+    bool ForEachSelectedFace(BrushFace brushFace, OverlayFace overlayFace) const;
+    void SetFlagWord(BYTE category, DWORD flags, DWORD mask);
+
     // Deselects one entry's item by band mode and frees its drag cache.
     void DeselectEntry(const ZNSELECTIONENTRY &entry);
     void RedrawViews();
@@ -188,4 +257,5 @@ private:
     BYTE m_Dragged;
     std::vector<void *> m_Touched;
     BYTE m_ClickConsumed;
+    BYTE m_PlacementFlag = 0;
 };

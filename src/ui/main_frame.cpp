@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDockWidget>
@@ -134,8 +135,7 @@ constexpr ZNACTIONDEF kActions[] = {
 };
 
 // Commands whose issues have not landed: shown, disabled.
-constexpr UINT kLaterCommands[] = {32838, 32839, 32860, 57635, 57634, 57637, 57642,
-                                   32869, 32870, 32875, 32872, 32873, 32876, 32868, 32866, 32867};
+constexpr UINT kLaterCommands[] = {32838, 32839, 32860, 32869, 32870, 32875, 32872, 32873, 32876, 32868, 32866, 32867};
 
 // The toggles: the option word, what follows, and the update rule.
 enum ZNFOLLOWUP { FOLLOW_NONE, FOLLOW_ALL_VIEWS, FOLLOW_STATUS, FOLLOW_REFRESH };
@@ -272,6 +272,8 @@ CZNMainFrame::CZNMainFrame(CZNEDITORDoc *document, QWidget *parent) : QMainWindo
     UpdateStatusBar(nullptr);
     DocumentChanged();
     UpdateCommandUI();
+    // Paste follows what other programs put on the clipboard.
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &CZNMainFrame::UpdateCommandUI);
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
         for (QWidget *pane : m_Panes)
             if (pane && pane == now)
@@ -573,6 +575,22 @@ void CZNMainFrame::RunCommand(UINT id)
         case 57665:
             close();
             break;
+        case 57635:
+            if (m_Document)
+                m_Document->OnEditCut();
+            break;
+        case 57634:
+            if (m_Document)
+                m_Document->OnEditCopy();
+            break;
+        case 57637:
+            if (m_Document)
+                m_Document->OnEditPaste();
+            break;
+        case 57642:
+            if (m_Document)
+                m_Document->OnEditSelectAll();
+            break;
         case 57680:
         case 57681:
             CycleFocus(id == 57680 ? 1 : -1);
@@ -582,6 +600,14 @@ void CZNMainFrame::RunCommand(UINT id)
         }
     }
     UpdateCommandUI();
+}
+
+CZNView *CZNMainFrame::GetActiveView()
+{
+    for (int i = 0; i < 3; ++i)
+        if (m_Panes[i] && m_Panes[i] == m_ActivePane)
+            return m_2DViews[i].get();
+    return m_ActivePane && m_ActivePane == m_Panes[3] ? m_3DView.get() : nullptr;
 }
 
 void CZNMainFrame::CycleFocus(int step)
@@ -640,6 +666,8 @@ void CZNMainFrame::UpdateCommandUI()
         check(id, m_ToolBars[static_cast<size_t>(index)]->isVisible());
 
     UpdateSelectionCommandUI();
+    for (UINT id : {57635u, 57634u, 57637u, 57642u})
+        m_Actions[id]->setEnabled(m_Document && m_Document->IsClipboardCommandEnabled(id));
 
     // The newest undo record names the level Undo takes back.
     const ZNUNDORECORD *newest = m_Document ? m_Document->GetUndoList() : nullptr;

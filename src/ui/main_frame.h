@@ -22,6 +22,7 @@
 class CZN2DView;
 class CZN3DView;
 class CZNEDITORDoc;
+class CZNView;
 class CZNSplitterWnd;
 class QAction;
 class QActionGroup;
@@ -80,6 +81,8 @@ public:
     void CheckRenderModeButton(UINT id) override;
     void DocumentChanged() override;
     void AddRecentFile(const std::string &path) override;
+    // The view of the active pane: a 2D view or the 3D view.
+    CZNView *GetActiveView() override;
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -13,9 +13,12 @@
 
 #include "app/editor_app.h"
 #include "editor/editor_doc.h"
+#include "editor/selection_band.h"
 #include "editor/undo_record.h"
+#include "platform/os/memory_clipboard.h"
 #include "platform/os/recording_reporter.h"
 #include "render/direct3d.h"
+#include "render/view/3d_view.h"
 #include "scene/brush.h"
 #include "scene/selection_entry.h"
 #include "support/shapes.h"
@@ -154,3 +157,30 @@ TEST_F(MainFrameTest, UndoItemNamesTheNewestLevel)
 }
 
 } // namespace
+
+TEST_F(MainFrameTest, EditItemsRunTheClipboardCommandsUnderTheirRules)
+{
+    CZNMemoryClipboard clipboard;
+    SetClipboard(&clipboard);
+    ZnBuildBox(*doc->NewBrush(), {0, 0, 0}, {10, 10, 10});
+    frame->UpdateCommandUI();
+    EXPECT_FALSE(Enabled(57634));
+    EXPECT_FALSE(Enabled(57637));
+    EXPECT_TRUE(Enabled(57642));
+
+    frame->RunCommand(57642);
+    EXPECT_EQ(GetEditorApp()->GetSelectionBand()->GetEntryCount(), 1u);
+    EXPECT_TRUE(Enabled(57634));
+    frame->RunCommand(57634);
+    EXPECT_TRUE(Enabled(57637));
+
+    // The 3D pane is active at first: the copy lands centred on the origin.
+    EXPECT_EQ(frame->GetActiveView(), static_cast<CZNView *>(frame->Get3DView()));
+    frame->RunCommand(57637);
+    ZNBRUSH *pasted = doc->GetLastBrush();
+    ASSERT_NE(pasted, doc->GetBrushList());
+    const ZNBBOX box = pasted->GetBoundingBox(1);
+    EXPECT_EQ(box.Min, D3DXVECTOR3(-5, -5, -5));
+    GetEditorApp()->GetSelectionBand()->Clear(1, 0);
+    SetClipboard(nullptr);
+}
