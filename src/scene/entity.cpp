@@ -13,8 +13,11 @@ CZNEntity::CZNEntity()
 
 CZNEntity::~CZNEntity()
 {
-    if (m_Data)
+    if (m_Data) {
         NotifyPluginDestroy();
+        LeavePluginContainer();
+    }
+    ApplyLight(0);
     delete[] m_Data;
     delete[] m_SavedHead;
     delete[] m_Name;
@@ -25,6 +28,8 @@ BYTE *CZNEntity::AllocData(DWORD size)
     BYTE *block = new (std::nothrow) BYTE[size == 0 ? 1 : size]();
     if (!block)
         return nullptr;
+    if (m_Data)
+        LeavePluginContainer();
     delete[] m_Data;
     m_Data = block;
     m_BlockSize = size;
@@ -33,6 +38,8 @@ BYTE *CZNEntity::AllocData(DWORD size)
 
 void CZNEntity::FreeData()
 {
+    if (m_Data)
+        LeavePluginContainer();
     delete[] m_Data;
     m_Data = nullptr;
     m_BlockSize = 0;
