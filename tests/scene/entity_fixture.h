@@ -1,7 +1,8 @@
 #pragma once
 
 // The shipped entity plug-ins (light, fog, reference) and the protocol test plug-ins loaded into
-// the application's entity plug-in manager from the test's own program folder, and entities
+// the application's entity plug-in manager from the test's own program folder (the application's
+// program directory while the test runs), and entities
 // made from their templates as the document makes them: the template's data, then the head set
 // to the identity at the given place (a fog entity's head is left alone).
 #include <gtest/gtest.h>
@@ -17,24 +18,44 @@
 #include "app/plugin_fixture.h"
 #include "scene/entity.h"
 
-class ZnEntityPluginTest : public PluginFolderTest
+// Base is the test fixture the entity tests stand on (a plain test, or one with a device).
+template <class Base> class ZnEntityTest : public Base
 {
 protected:
     void SetUp() override
     {
-        PluginFolderTest::SetUp();
-        for (const char *shipped : {"light", "fog", "reference"})
-            Copy(Shipped("Entities", (std::string(shipped) + ".so").c_str()), Entities() / (std::string(shipped) + ".so"));
+        Base::SetUp();
+        if (this->HasFatalFailure())
+            return;
+        const auto *info = ::testing::UnitTest::GetInstance()->current_test_info();
+        std::string name = std::string(info->test_suite_name()) + "_" + info->name();
+        for (char &c : name)
+            if (c == '/')
+                c = '_';
+        m_Root = fs::path(ZN_TEST_TMP_DIR) / "entities" / name;
+        fs::remove_all(m_Root);
+        fs::create_directories(m_Root / "Debug Logs");
+        fs::create_directories(Entities());
+        m_SavedDirectory = GetEditorApp()->GetProgramDirectory();
+        GetEditorApp()->SetProgramDirectory(m_Root.string());
+        const fs::path shipped = fs::path(ZN_SHIPPED_PLUGIN_DIR) / "Entities";
+        for (const char *plugin : {"light", "fog", "reference"})
+            fs::copy_file(shipped / (std::string(plugin) + ".so"), Entities() / (std::string(plugin) + ".so"));
         for (const char *built : {"ent_protocol", "ent_light_other_vendor", "ent_fog_other_vendor", "ent_kind_b"})
-            Copy(TestBuilt(built), Entities() / (std::string(built) + ".so"));
-        ASSERT_EQ(Manager()->LoadPlugins(nullptr, Folder(Entities()).c_str(), "*.so"), 1);
+            fs::copy_file(fs::path(ZN_TEST_PLUGIN_DIR) / (std::string(built) + ".so"),
+                          Entities() / (std::string(built) + ".so"));
+        ASSERT_EQ(Manager()->LoadPlugins(nullptr, (Entities().string() + "/").c_str(), "*.so"), 1);
     }
     void TearDown() override
     {
         entities.clear();
         Manager()->UnloadPlugins();
-        PluginFolderTest::TearDown();
+        if (!m_Root.empty())
+            GetEditorApp()->SetProgramDirectory(m_SavedDirectory);
+        Base::TearDown();
     }
+    fs::path Entities() const { return m_Root / "Plugins" / "Entities"; }
+
     static CZNEntityPluginManager *Manager() { return GetEditorApp()->GetEntityPluginManager(); }
 
     // The index of the plug-in loaded from the file of this name (without ".so").
@@ -92,4 +113,8 @@ protected:
     }
 
     std::vector<std::unique_ptr<CZNEntity>> entities;
+    fs::path m_Root;
+    std::string m_SavedDirectory;
 };
+
+using ZnEntityPluginTest = ZnEntityTest<::testing::Test>;
