@@ -173,14 +173,7 @@ void CZNEntity::Scale(const ZNBBOX *newBox, const ZNBBOX *oldBox, int fromSaved)
 
 void CZNEntity::FreeFromParent()
 {
-    if (!m_Group)
-        return;
-    CZNGROUP *root = m_Group->GetRootGroup();
-    m_Group->RemoveChild(this);
-    // The group may go below; a pointer to it must not stay behind.
+    CZNGROUP::FreeFromParent(m_Group, this);
+    // The group may have gone; a pointer to it must not stay behind.
     m_Group = nullptr;
-    if (root && root->RemoveEmptyGroups() == 0) {
-        root->Clear();
-        delete root;
-    }
 }
