@@ -25,6 +25,7 @@
 #include "render/image/image.h"
 #include "scene/bbox.h"
 #include "scene/brush.h"
+#include "scene/entity.h"
 #include "scene/selection_entry.h"
 
 namespace
@@ -473,6 +474,14 @@ void CZNEDITORDoc::ApplyEditorOptions(const ZNEDITOROPTIONS &options)
 void CZNEDITORDoc::ApplySceneLightColour()
 {
     CZN3D *d3d = GetEditorApp()->Get3D();
-    // Light entities give the colour with default lighting off once entities exist.
-    d3d->SetAmbientLight(d3d->IsDefaultLighting() ? 0xFF4C4C4C : 0);
+    if (d3d->IsDefaultLighting()) {
+        d3d->SetAmbientLight(CZN3D::kDefaultAmbient);
+        return;
+    }
+    // The first ambient light entity gives the colour; without one it is 0.
+    D3DCOLOR colour = 0;
+    for (const CZNEntity *entity = GetEntityList(); entity; entity = entity->m_Next)
+        if (entity->GetAmbientColour(&colour))
+            break;
+    d3d->SetAmbientLight(colour);
 }

@@ -13,6 +13,7 @@
 
 #include "platform/export.h"
 #include "platform/math/d3dx_math.h"
+#include "platform/d3d9/d3d9_types.h"
 #include "platform/gdi/gdi_types.h"
 #include "platform/os/win_types.h"
 #include "scene/bbox.h"
@@ -106,6 +107,9 @@ public:
     void ApplyLight(int enable);
     // The device's fog states from a fog entity's fields.
     void ApplyFog();
+    // A light entity of the ambient kind gives its ambient colour: each component × 255, held
+    // within 0..255, alpha highest. False for every other entity.
+    bool GetAmbientColour(D3DCOLOR *colour) const;
 
     // Fields, in the order of the record.
     BYTE m_ObjectType; // ZNOBJECT_ENTITY

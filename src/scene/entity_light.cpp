@@ -86,8 +86,9 @@ void CZNEntity::ApplyLight(int enable)
             d3d->SetAmbientLight(CZN3D::kDefaultAmbient);
             return;
         }
-        const D3DCOLORVALUE a = ColourAt(m_Data, 100);
-        d3d->SetAmbientLight((Component(a.a) << 24) | (Component(a.r) << 16) | (Component(a.g) << 8) | Component(a.b));
+        D3DCOLOR colour = 0;
+        GetAmbientColour(&colour);
+        d3d->SetAmbientLight(colour);
         return;
     }
     D3DLIGHT9 light{};
@@ -108,6 +109,19 @@ void CZNEntity::ApplyLight(int enable)
         d3d->SetLight(static_cast<WORD>(m_LightIndex), &light);
     else
         m_LightIndex = d3d->AddLight(&light);
+}
+
+bool CZNEntity::GetAmbientColour(D3DCOLOR *colour) const
+{
+    if (!colour || !m_Data || m_BlockSize < kLightBlockSize || !IsLightEntity())
+        return false;
+    int32_t kind;
+    std::memcpy(&kind, m_Data + 64, sizeof(kind));
+    if (kind != kAmbient)
+        return false;
+    const D3DCOLORVALUE a = ColourAt(m_Data, 100);
+    *colour = (Component(a.a) << 24) | (Component(a.r) << 16) | (Component(a.g) << 8) | Component(a.b);
+    return true;
 }
 
 void CZNEntity::ApplyFog()
