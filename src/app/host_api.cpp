@@ -75,19 +75,24 @@ bool IsExcluded(const CZNEntity *entity)
     return g_ExcludedEntity && entity->GetData() == g_ExcludedEntity;
 }
 
+// Grows box by the eight corners of own under m (null: as they are).
+void GrowByBox(ZNBBOX &box, const ZNBBOX &own, const D3DXMATRIX *m)
+{
+    for (int i = 0; i < 8; ++i) {
+        D3DXVECTOR3 corner(i & 1 ? own.Max.x : own.Min.x, i & 2 ? own.Max.y : own.Min.y, i & 4 ? own.Max.z : own.Min.z);
+        if (m)
+            D3DXVec3TransformCoord(&corner, &corner, m);
+        GrowByPoint(box, corner);
+    }
+}
+
 // Grows box by the object's box corners under m (null: as they are).
 void GrowByObject(ZNBBOX &box, void *object, const D3DXMATRIX *m)
 {
     switch (GetObjectType(object)) {
     case ZNOBJECT_BRUSH: {
         const ZNBBOX own = static_cast<ZNBRUSH *>(object)->m_Bounds;
-        for (int i = 0; i < 8; ++i) {
-            D3DXVECTOR3 corner(i & 1 ? own.Max.x : own.Min.x, i & 2 ? own.Max.y : own.Min.y,
-                               i & 4 ? own.Max.z : own.Min.z);
-            if (m)
-                D3DXVec3TransformCoord(&corner, &corner, m);
-            GrowByPoint(box, corner);
-        }
+        GrowByBox(box, own, m);
         break;
     }
     case ZNOBJECT_GROUP: {
@@ -102,20 +107,13 @@ void GrowByObject(ZNBBOX &box, void *object, const D3DXMATRIX *m)
         if (IsExcluded(entity))
             break;
         const ZNBBOX own = entity->GetBounds(0, nullptr);
-        for (int i = 0; i < 8; ++i) {
-            D3DXVECTOR3 corner(i & 1 ? own.Max.x : own.Min.x, i & 2 ? own.Max.y : own.Min.y,
-                               i & 4 ? own.Max.z : own.Min.z);
-            if (m)
-                D3DXVec3TransformCoord(&corner, &corner, m);
-            GrowByPoint(box, corner);
-        }
+        GrowByBox(box, own, m);
         break;
     }
     default:
         break;
     }
 }
-
 
 // The named object with its placement: M = T(-centre of its own box) x matrix x the override's
 // matrix. While it lives, the override's matrix points to M; the caller's value comes back after.

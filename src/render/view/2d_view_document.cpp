@@ -20,6 +20,22 @@
 #include "scene/overlay.h"
 #include "scene/selection_entry.h"
 
+namespace
+{
+// After a placement click: every view redrawn, then one undo level that adds the new object.
+void RedrawAndRecordAdded(CZNEDITORDoc *document, ZNSELECTIONTYPE type, void *object, const char *description)
+{
+    document->RedrawAllViews(nullptr, 0);
+    std::vector<ZNSELECTIONENTRY> entries(1);
+    entries[0].Type = type;
+    entries[0].Object = reinterpret_cast<uintptr_t>(object);
+    if (document->WriteUndoData(ZNUNDO_ADD, entries, 0, 0)) {
+        document->SetUndoDescription(description);
+        document->TrimUndoBuffer();
+    }
+}
+} // namespace
+
 bool CZN2DView::GetDocumentCursorPoint(D3DXVECTOR3 *point)
 {
     const CZNEDITORDoc *document = GetEditorApp()->GetDocument();
@@ -107,14 +123,7 @@ void CZN2DView::AddPrimitive(int x, int y)
     brush->m_Name = new char[std::strlen(name) + 1];
     std::strcpy(brush->m_Name, name);
 
-    document->RedrawAllViews(nullptr, 0);
-    std::vector<ZNSELECTIONENTRY> entries(1);
-    entries[0].Type = ZNSELECT_BRUSH;
-    entries[0].Object = reinterpret_cast<uintptr_t>(brush);
-    if (document->WriteUndoData(ZNUNDO_ADD, entries, 0, 0)) {
-        document->SetUndoDescription("Add Primitive");
-        document->TrimUndoBuffer();
-    }
+    RedrawAndRecordAdded(document, ZNSELECT_BRUSH, brush, "Add Primitive");
 }
 
 void CZN2DView::AddOverlay(int x, int y)
@@ -143,14 +152,7 @@ void CZN2DView::AddOverlay(int x, int y)
     std::strcpy(overlay->m_Name, name);
     // Placement lasts one click.
     app->SetPlacementMode(ZNPLACE_SELECT);
-    document->RedrawAllViews(nullptr, 0);
-    std::vector<ZNSELECTIONENTRY> entries(1);
-    entries[0].Type = ZNSELECT_OVERLAY;
-    entries[0].Object = reinterpret_cast<uintptr_t>(overlay);
-    if (document->WriteUndoData(ZNUNDO_ADD, entries, 0, 0)) {
-        document->SetUndoDescription("Add Overlay");
-        document->TrimUndoBuffer();
-    }
+    RedrawAndRecordAdded(document, ZNSELECT_OVERLAY, overlay, "Add Overlay");
 }
 
 void CZN2DView::AddEntity(int x, int y)
@@ -173,12 +175,5 @@ void CZN2DView::AddEntity(int x, int y)
         shell->ReturnToSelectMode();
     else
         app->SetPlacementMode(ZNPLACE_SELECT);
-    document->RedrawAllViews(nullptr, 0);
-    std::vector<ZNSELECTIONENTRY> entries(1);
-    entries[0].Type = ZNSELECT_ENTITY;
-    entries[0].Object = reinterpret_cast<uintptr_t>(entity);
-    if (document->WriteUndoData(ZNUNDO_ADD, entries, 0, 0)) {
-        document->SetUndoDescription("Add Entity");
-        document->TrimUndoBuffer();
-    }
+    RedrawAndRecordAdded(document, ZNSELECT_ENTITY, entity, "Add Entity");
 }
