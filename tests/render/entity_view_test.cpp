@@ -134,6 +134,44 @@ TEST_F(EntityViewTest, TheFogEntitysFogReachesTheDevice)
     EXPECT_EQ(AppState(D3DRS_FOGTABLEMODE), static_cast<DWORD>(D3DFOG_NONE));
 }
 
+TEST_F(EntityViewTest, APlacedAndMovedFogEntityKeepsItsFogValues)
+{
+    CZNEntity *fog = New("fog", 40, 50, 60);
+    BYTE defaults[64];
+    std::memcpy(defaults, Manager()->GetPlugin(Plugin("fog"))->TemplateEntity.GetData(), 64);
+    EXPECT_EQ(std::memcmp(fog->GetData(), defaults, 64), 0);
+    const D3DXVECTOR3 d(10, 0, 0);
+    fog->Move(&d, 1);
+    fog->Move(&d, 1);
+    fog->FreeSavedData();
+    EXPECT_EQ(std::memcmp(fog->GetData(), defaults, 64), 0);
+    view.Render(0, 0, 1);
+    EXPECT_EQ(AppState(D3DRS_FOGSTART), ZNFloatToDWORD(2000.0f));
+    EXPECT_EQ(AppState(D3DRS_FOGEND), ZNFloatToDWORD(9900.0f));
+}
+
+TEST_F(EntityViewTest, KindBIsDrawnOnceInTheFirstPassAndSelectedOnlyFramesSkipTheRest)
+{
+    auto kindB = Probe("ent_kind_b");
+    auto other = Probe("ent_protocol");
+    New("ent_kind_b", 0, 0, 20);
+    CZNEntity *probe = New("ent_protocol", 0, 0, 20);
+    ZnAppOptions().m_DrawEntities3D = 1;
+    view.Render(0, 0, 1);
+    EXPECT_EQ(*kindB->Symbol<int>("g_Render3DCalls"), 1);
+    EXPECT_EQ(*other->Symbol<int>("g_Render3DCalls"), 1);
+    view.Render(0, 1, 0); // selected only: nothing is selected
+    EXPECT_EQ(*kindB->Symbol<int>("g_Render3DCalls"), 1);
+    EXPECT_EQ(*other->Symbol<int>("g_Render3DCalls"), 1);
+    probe->SetSelected(1);
+    view.Render(0, 1, 0);
+    EXPECT_EQ(*other->Symbol<int>("g_Render3DCalls"), 2);
+    ZnAppOptions().m_DrawEntities3D = 0;
+    view.Render(0, 0, 1);
+    EXPECT_EQ(*kindB->Symbol<int>("g_Render3DCalls"), 1);
+    EXPECT_EQ(*other->Symbol<int>("g_Render3DCalls"), 2);
+}
+
 TEST_F(EntityViewTest, ThePickFindsTheNearestEntityInObjectMode)
 {
     auto probe = Probe("ent_protocol");
