@@ -14,8 +14,9 @@ CZNEntity::CZNEntity()
 CZNEntity::~CZNEntity()
 {
     if (m_Data) {
-        NotifyPluginDestroy();
+        // The block leaves the plug-in's working blocks first, so no call of it sees it freed.
         LeavePluginContainer();
+        NotifyPluginDestroy();
     }
     ApplyLight(0);
     delete[] m_Data;
