@@ -1,20 +1,39 @@
 // Loads an arbitrary byte image as an IWF scene: silent and not (the reporter answers with its
 // default buttons), and as a thumbnail; every load is followed by Clear(0x7FFF). A hostile image
-// may only end in a thrown code, and no material of the shared list may be freed.
+// may only end in a thrown code, and no material of the shared list may be freed. Entity chunks
+// reach the shipped entity plug-ins and the test-built ones that save their own form or use the
+// string layout.
 #include <cstddef>
 #include <cstdint>
 
 #include "app/editor_app.h"
+#include "app/entity_plugin_manager.h"
 #include "fileio/iwf_scene.h"
 #include "fileio/memory_stream_io.h"
 #include "platform/os/recording_reporter.h"
 #include "render/direct3d.h"
 #include "render/image/image.h"
 
+namespace
+{
+
+bool LoadEntityPlugins()
+{
+    CZNEntityPluginManager *manager = GetEditorApp()->GetEntityPluginManager();
+    manager->LoadPlugins(nullptr, ZN_SHIPPED_PLUGIN_DIR "/Entities/", "*.so");
+    for (const char *name : {"ent_io_a.so", "ent_io_b.so", "ent_string.so", "ent_protocol.so"})
+        manager->LoadPlugins(nullptr, ZN_TEST_PLUGIN_DIR "/", name);
+    return manager->GetPluginCount() > 0;
+}
+
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size > 0xFFFFFFFFu)
         return 0;
+    static const bool pluginsLoaded = LoadEntityPlugins();
+    (void)pluginsLoaded;
     static CZNRecordingReporter reporter;
     reporter.Clear();
     GetEditorApp()->SetReporter(&reporter);

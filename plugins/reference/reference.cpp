@@ -109,7 +109,7 @@ ZN_API int32_t GetEntityBounds(void *data, ZNBBOX *box, void *)
 }
 
 ZN_API int32_t PickEntity3D(void *data, const D3DXVECTOR3 *origin, const D3DXVECTOR3 *direction, float maxDistance,
-                            PICK3DINFO *pick, int32_t, void *)
+                            PICK3DINFO *pick, int32_t, int32_t)
 {
     REFERENCEDATA *block;
     const char *name = ReferencedName(data, &block);

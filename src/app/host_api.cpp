@@ -12,6 +12,7 @@
 #include "render/view/2d_view.h"
 #include "scene/brush.h"
 #include "scene/container.h"
+#include "scene/entity.h"
 #include "scene/group.h"
 #include "scene/object_type.h"
 #include "sdk/pick3d_info.h"
@@ -68,25 +69,45 @@ void GrowByPoint(ZNBBOX &box, const D3DXVECTOR3 &p)
     box.Max.z = std::max(box.Max.z, p.z);
 }
 
+// The entity whose data block the running call was made for.
+bool IsExcluded(const CZNEntity *entity)
+{
+    return g_ExcludedEntity && entity->GetData() == g_ExcludedEntity;
+}
+
+// Grows box by the eight corners of own under m (null: as they are).
+void GrowByBox(ZNBBOX &box, const ZNBBOX &own, const D3DXMATRIX *m)
+{
+    for (int i = 0; i < 8; ++i) {
+        D3DXVECTOR3 corner(i & 1 ? own.Max.x : own.Min.x, i & 2 ? own.Max.y : own.Min.y, i & 4 ? own.Max.z : own.Min.z);
+        if (m)
+            D3DXVec3TransformCoord(&corner, &corner, m);
+        GrowByPoint(box, corner);
+    }
+}
+
 // Grows box by the object's box corners under m (null: as they are).
 void GrowByObject(ZNBBOX &box, void *object, const D3DXMATRIX *m)
 {
     switch (GetObjectType(object)) {
     case ZNOBJECT_BRUSH: {
         const ZNBBOX own = static_cast<ZNBRUSH *>(object)->m_Bounds;
-        for (int i = 0; i < 8; ++i) {
-            D3DXVECTOR3 corner(i & 1 ? own.Max.x : own.Min.x, i & 2 ? own.Max.y : own.Min.y,
-                               i & 4 ? own.Max.z : own.Min.z);
-            if (m)
-                D3DXVec3TransformCoord(&corner, &corner, m);
-            GrowByPoint(box, corner);
-        }
+        GrowByBox(box, own, m);
         break;
     }
     case ZNOBJECT_GROUP: {
         const CZNGROUP *group = static_cast<CZNGROUP *>(object);
         for (DWORD i = 0; i < group->GetChildCount(); ++i)
             GrowByObject(box, group->GetChild(i), m);
+        break;
+    }
+    case ZNOBJECT_ENTITY: {
+        const CZNEntity *entity = static_cast<CZNEntity *>(object);
+        // The calling entity's own bounds would ask for this box again.
+        if (IsExcluded(entity))
+            break;
+        const ZNBBOX own = entity->GetBounds(0, nullptr);
+        GrowByBox(box, own, m);
         break;
     }
     default:
@@ -151,6 +172,16 @@ void Draw3DObject(CZN3D *d3d, void *object, const D3DXMATRIX &m, OVERRIDEDATA *o
             Draw3DObject(d3d, group->GetChild(i), m, over);
         break;
     }
+    case ZNOBJECT_ENTITY: {
+        // Lights and the built-in kind B are not shown through another object.
+        CZNEntity *entity = static_cast<CZNEntity *>(object);
+        if (IsExcluded(entity) || !GetEditorApp()->Options().m_DrawEntities3D || entity->GetLightIndex() != -1 ||
+            entity->IsBuiltInKindB())
+            break;
+        d3d->GetDevice()->SetTransform(D3DTS_WORLD, &m);
+        entity->Draw3D(d3d, 0, over);
+        break;
+    }
     default:
         break;
     }
@@ -166,6 +197,12 @@ void Draw2DObject(CZN2DView *view, CDC *dc, void *object, const D3DXMATRIX &m, O
         const CZNGROUP *group = static_cast<CZNGROUP *>(object);
         for (DWORD i = 0; i < group->GetChildCount(); ++i)
             Draw2DObject(view, dc, group->GetChild(i), m, over);
+        break;
+    }
+    case ZNOBJECT_ENTITY: {
+        CZNEntity *entity = static_cast<CZNEntity *>(object);
+        if (!IsExcluded(entity))
+            entity->Draw2D(view, dc, over);
         break;
     }
     default:
@@ -189,6 +226,15 @@ bool PickObject(void *object, const D3DXMATRIX &inverse, const D3DXVECTOR3 &orig
         for (DWORD i = 0; i < group->GetChildCount(); ++i)
             hit = PickObject(group->GetChild(i), inverse, origin, direction, pick, over) || hit;
         return hit;
+    }
+    case ZNOBJECT_ENTITY: {
+        CZNEntity *entity = static_cast<CZNEntity *>(object);
+        if (IsExcluded(entity))
+            return false;
+        D3DXVECTOR3 o, d;
+        D3DXVec3TransformCoord(&o, &origin, &inverse);
+        D3DXVec3TransformNormal(&d, &direction, &inverse);
+        return entity->Pick3D(&o, &d, kNoHit, pick, 0, 0) != 0;
     }
     default:
         return false;
@@ -348,9 +394,13 @@ bool TOVRA_IntersectObject(const char *name, const D3DXMATRIX *matrix, const D3D
     return hit;
 }
 
-bool TOVRA_IsEntitySelected(void *)
+bool TOVRA_IsEntitySelected(void *data)
 {
-    return false; // the document lists no entities yet
+    CZNEDITORDoc *document = GetEditorApp()->GetDocument();
+    for (CZNEntity *entity = document ? document->GetEntityList() : nullptr; entity; entity = entity->m_Next)
+        if (data && entity->GetData() == data)
+            return entity->IsSelected();
+    return false;
 }
 
 uint32_t TOVRA_GetBrushCount()
@@ -362,7 +412,14 @@ uint32_t TOVRA_GetBrushCount()
     return count;
 }
 
-uint32_t TOVRA_GetEntityCount() { return 0; }
+uint32_t TOVRA_GetEntityCount()
+{
+    CZNEDITORDoc *document = GetEditorApp()->GetDocument();
+    uint32_t count = 0;
+    for (CZNEntity *entity = document ? document->GetEntityList() : nullptr; entity; entity = entity->m_Next)
+        ++count;
+    return count;
+}
 uint32_t TOVRA_GetOverlayCount() { return 0; }
 
 uint32_t TOVRA_GetGroupCount()
@@ -379,7 +436,14 @@ bool TOVRA_GetBrushName(uint32_t index, char *buffer, uint32_t length)
     return brush && CopyName(brush->m_Name, buffer, length);
 }
 
-bool TOVRA_GetEntityName(uint32_t, char *, uint32_t) { return false; }
+bool TOVRA_GetEntityName(uint32_t index, char *buffer, uint32_t length)
+{
+    CZNEDITORDoc *document = GetEditorApp()->GetDocument();
+    CZNEntity *entity = document ? document->GetEntityList() : nullptr;
+    for (; entity && index > 0; --index)
+        entity = entity->m_Next;
+    return entity && CopyName(entity->GetName(), buffer, length);
+}
 bool TOVRA_GetOverlayName(uint32_t, char *, uint32_t) { return false; }
 
 bool TOVRA_GetGroupName(uint32_t index, char *buffer, uint32_t length)

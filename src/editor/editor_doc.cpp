@@ -13,6 +13,7 @@
 #include "render/view/view.h"
 #include "scene/brush.h"
 #include "scene/container.h"
+#include "scene/entity.h"
 #include "scene/group.h"
 #include "scene/object_type.h"
 #include "scene/overlay.h"
@@ -21,6 +22,7 @@ namespace
 {
 
 constexpr BYTE kBrushCategory = 1;
+constexpr BYTE kEntityCategory = 2;
 constexpr BYTE kOverlayCategory = 5;
 
 bool NameIs(const char *objectName, const char *name)
@@ -65,6 +67,7 @@ CZNEDITORDoc::~CZNEDITORDoc()
     if (GetEditorApp()->GetDocument() == this)
         GetEditorApp()->GetSelectionBand()->Clear(0, 0);
     DeleteAllBrushes();
+    DeleteAllEntities();
     FreeUndoList();
     DeleteAllOverlays();
     if (GetEditorApp()->GetDocument() == this)
@@ -149,6 +152,8 @@ int CZNEDITORDoc::GetObjectIndex(BYTE category, void *object) const
         const auto it = m_BrushIndex.find(object);
         return it == m_BrushIndex.end() ? -1 : static_cast<int>(it->second);
     }
+    if (category == kEntityCategory)
+        return IndexInList(m_EntityList, object);
     if (category == kOverlayCategory)
         return IndexInList(m_OverlayList, object);
     return -1;
@@ -158,6 +163,8 @@ void *CZNEDITORDoc::GetObjectByIndex(BYTE category, DWORD index) const
 {
     if (category == kBrushCategory)
         return index < m_Brushes.size() ? m_Brushes[index] : nullptr;
+    if (category == kEntityCategory)
+        return AtIndex(m_EntityList, index);
     if (category == kOverlayCategory)
         return AtIndex(m_OverlayList, index);
     return nullptr;
@@ -244,12 +251,19 @@ void *CZNEDITORDoc::FindObjectByName(const char *name) const
         for (CZNGROUP *g = o->GetGroup(); g; g = g->GetParent())
             if (NameIs(g->GetName(), name))
                 return g;
+    for (CZNEntity *e = m_EntityList; e; e = e->m_Next)
+        for (CZNGROUP *g = e->GetGroup(); g; g = g->GetParent())
+            if (NameIs(g->GetName(), name))
+                return g;
     for (ZNBRUSH *b = m_BrushList; b; b = b->m_Next)
         if (NameIs(b->m_Name, name))
             return b;
     for (CZNOverlay *o = m_OverlayList; o; o = o->m_Next)
         if (NameIs(o->m_Name, name))
             return o;
+    for (CZNEntity *e = m_EntityList; e; e = e->m_Next)
+        if (NameIs(e->GetName(), name))
+            return e;
     return nullptr;
 }
 
@@ -259,6 +273,9 @@ int CZNEDITORDoc::CollectGroups(CZNCONTAINER *groups) const
         return 0;
     for (ZNBRUSH *b = m_BrushList; b; b = b->m_Next)
         if (CZNGROUP *g = b->GetParent())
+            groups->AddElementUnique(g->GetRootGroup());
+    for (CZNEntity *e = m_EntityList; e; e = e->m_Next)
+        if (CZNGROUP *g = e->GetGroup())
             groups->AddElementUnique(g->GetRootGroup());
     for (CZNOverlay *o = m_OverlayList; o; o = o->m_Next)
         if (CZNGROUP *g = o->GetGroup())
@@ -331,6 +348,7 @@ void CZNEDITORDoc::DeleteContents()
     // The batches point at faces of the objects about to go.
     EmptyRenderBatches();
     DeleteAllBrushes();
+    DeleteAllEntities();
     FreeUndoList();
     DeleteAllOverlays();
     CZN3D *d3d = GetEditorApp()->Get3D();

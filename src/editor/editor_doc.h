@@ -24,6 +24,7 @@ struct ZNEDITOROPTIONS;
 struct ZNSELECTIONENTRY;
 class CZNView;
 class CZNOverlay;
+class CZNEntity;
 class ZNBRUSH;
 struct ZNUNDORECORD;
 
@@ -64,13 +65,31 @@ public:
     // Takes the overlay out of its group and the list and destroys it; 0 when it is not listed.
     int DeleteOverlay(CZNOverlay *overlay);
 
-    // Position of the object in the list of its category (1 brushes, 5 overlays); -1 when it is
-    // not there.
+    // An entity of the entity plug-in at index, placed at (x, y, z) and appended to the entity
+    // list (editor_doc_entities.cpp): its block (at least the 64-byte head) holds the plug-in's
+    // default data, then InitializeEntity's changes, then the identity head moved to the point
+    // (a fog entity's head holds its fog values and is left alone). Named from the plug-in's type
+    // name and the first free two-digit number ("%s%02i"). Null for an index without a plug-in or
+    // when it cannot be allocated; the list is then as it was.
+    CZNEntity *NewEntity(int pluginIndex, float x, float y, float z);
+    // Links the entity behind the last one; the modified flag is left alone. An entity already
+    // listed is left where it is.
+    void AppendEntity(CZNEntity *entity);
+    CZNEntity *GetEntityList() const { return m_EntityList; }
+    // The last entity; null when the list is empty.
+    CZNEntity *GetLastEntity() const;
+    // Takes the entity out of its group and the list, gives back its light and destroys it; 0
+    // when it is not listed.
+    int DeleteEntity(CZNEntity *entity);
+
+    // Position of the object in the list of its category (1 brushes, 2 entities, 5 overlays); -1
+    // when it is not there.
     int GetObjectIndex(BYTE category, void *object) const;
     // The object at that position of the category's list; null past the end.
     void *GetObjectByIndex(BYTE category, DWORD index) const;
     // The group or object of that name, letter case ignored: groups (reached through the brushes,
-    // then through the overlays) first, then brushes, then overlays. Null when nothing matches.
+    // then the overlays, then the entities) first, then brushes, overlays and entities. Null when
+    // nothing matches.
     void *FindObjectByName(const char *name) const;
     // Adds the outermost group of every grouped object once; 0 for a null container.
     int CollectGroups(CZNCONTAINER *groups) const;
@@ -79,9 +98,9 @@ public:
     void ValidateBrushes();
 
     // Clears the scene: the selection band and the render batches are emptied, every object and
-    // every undo record is deleted (overlays after leaving their groups, so groups reached only
-    // through overlays go too), the material list goes back to its built-in records and the 3D
-    // view to its own preview lighting.
+    // every undo record is deleted (each object after leaving its group, so groups reached only
+    // through overlays or entities go too), the material list goes back to its built-in records
+    // and the 3D view to its own preview lighting.
     void DeleteContents();
 
     // Undo. Records are written before the change they take back (type 10 after the objects
@@ -213,6 +232,10 @@ private:
     void Unlink(ZNBRUSH *brush);
     void DeleteAllOverlays();
     void Unlink(CZNOverlay *overlay);
+    void DeleteAllEntities();
+    void Unlink(CZNEntity *entity);
+    // Out of its group, its light given back, destroyed; the entity is no longer listed.
+    static void FreeEntity(CZNEntity *entity);
     // Links a brush in at a list position (at most the brush count).
     void InsertBrushAt(ZNBRUSH *brush, DWORD index);
 
@@ -233,6 +256,7 @@ private:
     std::unordered_map<const void *, DWORD> m_BrushIndex; // each listed brush's position
     ZNUNDORECORD *m_UndoList = nullptr;
     CZNOverlay *m_OverlayList = nullptr;
+    CZNEntity *m_EntityList = nullptr;
     std::vector<CZNView *> m_Views;
     D3DXVECTOR3 m_CursorPoint{50.0f, 50.0f, 50.0f};
     ZNRENDERBATCH m_BlendedBatch;

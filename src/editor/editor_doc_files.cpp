@@ -26,6 +26,7 @@
 #include "render/image/image.h"
 #include "scene/bbox.h"
 #include "scene/brush.h"
+#include "scene/entity.h"
 #include "scene/overlay.h"
 #include "scene/selection_entry.h"
 
@@ -353,7 +354,16 @@ int CZNEDITORDoc::ImportScene(const char *path, const D3DXVECTOR3 *placement, BO
             MergePoint(bounds, box.Max);
         }
     }
-    if (placement && !(reader->m_Brushes.empty() && reader->m_Overlays.empty())) {
+    for (CZNEntity *entity : reader->m_Entities) {
+        AppendEntity(entity);
+        collect(entity->m_ObjectType, entity);
+        if (placement) {
+            D3DXVECTOR3 position;
+            entity->GetPosition(&position);
+            MergePoint(bounds, position);
+        }
+    }
+    if (placement && !(reader->m_Brushes.empty() && reader->m_Overlays.empty() && reader->m_Entities.empty())) {
         D3DXVECTOR3 offset((bounds.Min.x + bounds.Max.x) * 0.5f, (bounds.Min.y + bounds.Max.y) * 0.5f,
                            (bounds.Min.z + bounds.Max.z) * 0.5f);
         offset = *placement - offset;
@@ -361,6 +371,8 @@ int CZNEDITORDoc::ImportScene(const char *path, const D3DXVECTOR3 *placement, BO
             brush->MoveBrush(&offset, 0);
         for (CZNOverlay *overlay : reader->m_Overlays)
             overlay->Move(&offset, 0);
+        for (CZNEntity *entity : reader->m_Entities)
+            entity->Move(&offset, 0);
     }
     if (m_Shell)
         m_Shell->RefreshMaterialList();
@@ -500,6 +512,14 @@ void CZNEDITORDoc::ApplyEditorOptions(const ZNEDITOROPTIONS &options)
 void CZNEDITORDoc::ApplySceneLightColour()
 {
     CZN3D *d3d = GetEditorApp()->Get3D();
-    // Light entities give the colour with default lighting off once entities exist.
-    d3d->SetAmbientLight(d3d->IsDefaultLighting() ? 0xFF4C4C4C : 0);
+    if (d3d->IsDefaultLighting()) {
+        d3d->SetAmbientLight(CZN3D::kDefaultAmbient);
+        return;
+    }
+    // The first ambient light entity gives the colour; without one it is 0.
+    D3DCOLOR colour = 0;
+    for (const CZNEntity *entity = GetEntityList(); entity; entity = entity->m_Next)
+        if (entity->GetAmbientColour(&colour))
+            break;
+    d3d->SetAmbientLight(colour);
 }

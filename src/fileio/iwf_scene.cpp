@@ -9,6 +9,7 @@
 #include "fileio/stream_io.h"
 #include "render/image/image.h"
 #include "scene/brush.h"
+#include "scene/entity.h"
 #include "scene/face.h"
 #include "scene/group.h"
 #include "scene/material.h"
@@ -197,9 +198,16 @@ void CZNIWFScene::Clear(DWORD flags)
         }
         m_Overlays.clear();
     }
-    // Entities are not made by this reader yet: their list is only emptied.
-    if (flags & IWFSAVE_ENTITIES)
+    if (flags & IWFSAVE_ENTITIES) {
+        for (CZNEntity *entity : m_Entities) {
+            if (!entity)
+                continue;
+            if (CZNGROUP *group = entity->GetGroup())
+                group->RemoveChild(entity);
+            delete entity;
+        }
         m_Entities.clear();
+    }
     if (flags & IWFSAVE_MATERIALS) {
         DeleteMaterialRefs();
     }
@@ -331,6 +339,9 @@ void CZNIWFScene::ProcessChunk(IWFCHUNK *chunk, void *data)
     case CHUNK_EXTRA_OVERLAY_INFO:
         ReadExtraOverlayInfo(chunk, context);
         break;
+    case CHUNK_ENTITY:
+        ReadEntity(chunk, context);
+        break;
     case CHUNK_SURFACE:
         ReadSurface(chunk, context);
         break;
@@ -360,7 +371,7 @@ void CZNIWFScene::ProcessChunk(IWFCHUNK *chunk, void *data)
         ReadEditorOptions(chunk, context);
         break;
     default:
-        // Entities (0x80) and unknown chunks are skipped whole.
+        // Unknown chunks are skipped whole.
         break;
     }
 }

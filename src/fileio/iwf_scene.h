@@ -3,7 +3,7 @@
 // CZNIWFScene: the editor's IWF scene file. Saving turns the document, a selection or another
 // scene file's lists into IWF chunks (thumbnail, signature, texture and material tables,
 // groups, meshes with their surfaces, editor options); loading turns an IWF image back into new
-// groups, brushes and overlays in the lists, matches textures against the texture manager and materials
+// groups, brushes, overlays and entities (through their plug-ins) in the lists, matches textures against the texture manager and materials
 // against the shared material list, and reads the editor options.
 //
 // Ownership: the lists point to objects the scene file does not own. A save never deletes
@@ -27,6 +27,7 @@
 class CZN3D;
 class CZNMemoryStreamIO;
 class CZNImage;
+class CZNEntity;
 class CZNGROUP;
 class CZNOverlay;
 class ZNBRUSH;
@@ -115,7 +116,7 @@ public:
     void ExportFromScene(CZNStreamIO &stream, CZNSceneFile &source, const IWFEXPORTOPTIONS &options,
                          CZNImage *thumbnail);
     // Deletes the objects of the chosen lists (0x08 groups with their nested groups, 0x01 brushes,
-    // 0x02 overlays, 0x20 owned materials) and empties the chosen lists.
+    // 0x02 overlays, 0x04 entities, 0x20 owned materials) and empties the chosen lists.
     void Clear(DWORD flags) override;
 
     void ProcessChunk(IWFCHUNK *chunk, void *context) override;
@@ -155,6 +156,10 @@ protected:
     // The overlay's box as a matrix and extents, its extra information when saved, and its faces
     // in the box's frame.
     void WriteDecalMesh(CZNOverlay *overlay);
+    // One entity chunk, tagged with its plug-in's maker for type codes from 0x200 on; nothing
+    // without a plug-in or a block, or when the plug-in gives 0 bytes to save. A save buffer that
+    // cannot be allocated throws 0x896707D0 (iwf_scene_entity.cpp).
+    void WriteEntity(CZNEntity *entity);
     void WriteSurface(ZNFACE **faces, DWORD count, BYTE overlayFaces, const D3DXMATRIX *matrix);
     void WriteExtraFaceInfo(ZNFACE **faces, DWORD count);
     void WriteVertexComponents(ZNFACE **faces, DWORD count, DWORD vertexTotal, const D3DXMATRIX *matrix);
@@ -175,6 +180,11 @@ protected:
     // listed leaves its group and is deleted before the error is thrown.
     void ReadDecalMesh(IWFCHUNK *chunk, IWFPARENTCONTEXT *context);
     void ReadExtraOverlayInfo(IWFCHUNK *chunk, IWFPARENTCONTEXT *context);
+    // A new entity of the plug-in the type code and maker name; dropped without one. Data past
+    // the block is skipped; an entity under a chunk other than a group, mesh or decal mesh is
+    // deleted and 0x89671B5D thrown. Under a matrix the head is multiplied by it (not a fog
+    // entity's).
+    void ReadEntity(IWFCHUNK *chunk, IWFPARENTCONTEXT *context);
     void ReadSurface(IWFCHUNK *chunk, IWFPARENTCONTEXT *context);
     void ReadExtraFaceInfo(IWFCHUNK *chunk, IWFPARENTCONTEXT *context);
     void ReadVertexComponents(IWFCHUNK *chunk, IWFPARENTCONTEXT *context);

@@ -6,6 +6,7 @@
 #include "render/direct3d.h"
 #include "scene/brush.h"
 #include "scene/container.h"
+#include "scene/entity.h"
 #include "scene/overlay.h"
 
 void CZNIWFScene::SaveScene(CZNStreamIO &stream, DWORD flags, CZNImage *thumbnail)
@@ -18,7 +19,9 @@ void CZNIWFScene::SaveScene(CZNStreamIO &stream, DWORD flags, CZNImage *thumbnai
         if (flags & IWFSAVE_OVERLAYS)
             for (CZNOverlay *overlay = document->GetOverlayList(); overlay; overlay = overlay->m_Next)
                 m_Overlays.push_back(overlay);
-        // The document lists no entities yet.
+        if (flags & IWFSAVE_ENTITIES)
+            for (CZNEntity *entity = document->GetEntityList(); entity; entity = entity->m_Next)
+                m_Entities.push_back(entity);
     }
     if (flags & IWFSAVE_GROUPS)
         CollectGroups();

@@ -12,6 +12,7 @@
 #include "fileio/iwf_scene.h"
 #include "render/texture.h"
 #include "scene/brush.h"
+#include "scene/entity.h"
 #include "scene/face.h"
 #include "scene/group.h"
 #include "scene/object_type.h"
@@ -119,8 +120,10 @@ void CZNIWFScene::WriteGroup(CZNGROUP *group)
         void *child = group->GetChild(i);
         if (!child)
             continue;
-        // Entities have no chunk writer yet; such members are skipped.
         switch (GetObjectType(child)) {
+        case ZNOBJECT_ENTITY:
+            WriteEntity(static_cast<CZNEntity *>(child));
+            break;
         case ZNOBJECT_OVERLAY:
             BeginChunk(CHUNK_DECALMESH);
             WriteDecalMesh(static_cast<CZNOverlay *>(child));

@@ -16,6 +16,7 @@
 #include "render/thumbnail_renderer.h"
 #include "scene/brush.h"
 #include "scene/container.h"
+#include "scene/entity.h"
 #include "scene/face.h"
 #include "scene/group.h"
 #include "scene/material.h"
@@ -106,7 +107,8 @@ void CZNIWFScene::AppendSelection(const std::vector<ZNSELECTIONENTRY> &entries, 
     for (const ZNSELECTIONENTRY &entry : entries) {
         if (!entry.Object)
             continue;
-        // Entities have no objects of their own yet; their entries are skipped.
+        if (entry.Type == ZNSELECT_ENTITY && (flags & IWFSAVE_ENTITIES))
+            m_Entities.push_back(reinterpret_cast<CZNEntity *>(entry.Object));
         if (entry.Type == ZNSELECT_BRUSH && (flags & IWFSAVE_BRUSHES))
             m_Brushes.push_back(reinterpret_cast<ZNBRUSH *>(entry.Object));
         if (entry.Type == ZNSELECT_OVERLAY && (flags & IWFSAVE_OVERLAYS))
@@ -216,6 +218,19 @@ void CZNIWFScene::CollectGroups()
             m_Groups.push_back(root);
     }
     m_Overlays.swap(keptOverlays);
+    std::vector<CZNEntity *> keptEntities;
+    keptEntities.reserve(m_Entities.size());
+    for (CZNEntity *entity : m_Entities) {
+        CZNGROUP *parent = entity ? entity->GetGroup() : nullptr;
+        if (!parent) {
+            keptEntities.push_back(entity);
+            continue;
+        }
+        CZNGROUP *root = parent->GetRootGroup();
+        if (std::find(m_Groups.begin(), m_Groups.end(), root) == m_Groups.end())
+            m_Groups.push_back(root);
+    }
+    m_Entities.swap(keptEntities);
 }
 
 void CZNIWFScene::BuildMaterialTable()
@@ -368,7 +383,9 @@ void CZNIWFScene::WriteFile()
         WriteDecalMesh(overlay);
         EndChunk();
     }
-    // Entities have no chunk writer yet (they would be written with the author id cleared).
+    for (CZNEntity *entity : m_Entities)
+        if (entity)
+            WriteEntity(entity);
     if (m_EditorOptionsPresent) {
         BeginChunk(CHUNK_EDITOR_OPTIONS);
         WriteEditorOptions();

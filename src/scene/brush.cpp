@@ -456,15 +456,8 @@ void ZNBRUSH::ReleaseFaces()
 
 void ZNBRUSH::FreeFromParent()
 {
-    if (!m_Parent)
-        return;
-    CZNGROUP *root = m_Parent->GetRootGroup();
-    m_Parent->RemoveChild(this);
+    CZNGROUP::FreeFromParent(m_Parent, this);
     m_Parent = nullptr;
-    if (root->RemoveEmptyGroups() == 0) {
-        root->Clear();
-        delete root;
-    }
 }
 
 void ZNBRUSH::Cache(DWORD kind)

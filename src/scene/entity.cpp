@@ -13,8 +13,12 @@ CZNEntity::CZNEntity()
 
 CZNEntity::~CZNEntity()
 {
-    if (m_Data)
+    if (m_Data) {
+        // The block leaves the plug-in's working blocks first, so no call of it sees it freed.
+        LeavePluginContainer();
         NotifyPluginDestroy();
+    }
+    ApplyLight(0);
     delete[] m_Data;
     delete[] m_SavedHead;
     delete[] m_Name;
@@ -25,6 +29,8 @@ BYTE *CZNEntity::AllocData(DWORD size)
     BYTE *block = new (std::nothrow) BYTE[size == 0 ? 1 : size]();
     if (!block)
         return nullptr;
+    if (m_Data)
+        LeavePluginContainer();
     delete[] m_Data;
     m_Data = block;
     m_BlockSize = size;
@@ -33,6 +39,8 @@ BYTE *CZNEntity::AllocData(DWORD size)
 
 void CZNEntity::FreeData()
 {
+    if (m_Data)
+        LeavePluginContainer();
     delete[] m_Data;
     m_Data = nullptr;
     m_BlockSize = 0;

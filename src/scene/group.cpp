@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "scene/brush.h"
+#include "scene/entity.h"
 #include "scene/geometry.h"
 #include "scene/object_type.h"
 #include "scene/overlay.h"
@@ -38,11 +39,30 @@ bool CZNGROUP::SetChildParent(void *object, CZNGROUP *parent)
     case ZNOBJECT_BRUSH:
         static_cast<ZNBRUSH *>(object)->SetParent(parent);
         return true;
+    case ZNOBJECT_ENTITY:
+        static_cast<CZNEntity *>(object)->SetGroup(parent);
+        return true;
     case ZNOBJECT_OVERLAY:
         static_cast<CZNOverlay *>(object)->SetGroup(parent);
         return true;
     default:
         return false;
+    }
+}
+
+CZNGROUP *CZNGROUP::GetChildParent(void *object)
+{
+    switch (GetObjectType(object)) {
+    case ZNOBJECT_GROUP:
+        return static_cast<CZNGROUP *>(object)->GetParent();
+    case ZNOBJECT_BRUSH:
+        return static_cast<ZNBRUSH *>(object)->GetParent();
+    case ZNOBJECT_ENTITY:
+        return static_cast<CZNEntity *>(object)->GetGroup();
+    case ZNOBJECT_OVERLAY:
+        return static_cast<CZNOverlay *>(object)->GetGroup();
+    default:
+        return nullptr;
     }
 }
 
@@ -59,13 +79,10 @@ int CZNGROUP::AddChild(void *object)
         for (CZNGROUP *up = m_Parent; up; up = up->m_Parent)
             if (up == group)
                 return 0;
-        if (group->m_Parent && group->m_Parent != this)
-            group->m_Parent->RemoveChild(group);
-    } else if (GetObjectType(object) == ZNOBJECT_BRUSH) {
-        ZNBRUSH *brush = static_cast<ZNBRUSH *>(object);
-        if (brush->GetParent() && brush->GetParent() != this)
-            brush->GetParent()->RemoveChild(brush);
     }
+    CZNGROUP *previous = GetChildParent(object);
+    if (previous && previous != this)
+        previous->RemoveChild(object);
     void *grown = std::realloc(m_Children, sizeof(void *) * (static_cast<size_t>(m_ChildCount) + 1));
     if (!grown)
         return 0;
@@ -122,6 +139,10 @@ int CZNGROUP::IsSelected() const
             if (static_cast<const ZNBRUSH *>(child)->IsBrushSelected())
                 return 1;
             break;
+        case ZNOBJECT_ENTITY:
+            if (static_cast<const CZNEntity *>(child)->IsSelected())
+                return 1;
+            break;
         case ZNOBJECT_OVERLAY:
             if (static_cast<const CZNOverlay *>(child)->IsSelected())
                 return 1;
@@ -143,6 +164,10 @@ void CZNGROUP::MergeChildBounds(ZNBBOX *box, int flag) const
             break;
         case ZNOBJECT_BRUSH:
             *box = MergeBounds(*box, static_cast<ZNBRUSH *>(child)->GetBoundingBox(flag));
+            break;
+        case ZNOBJECT_ENTITY:
+            // An entity's box does not depend on the flag.
+            *box = MergeBounds(*box, static_cast<const CZNEntity *>(child)->GetBounds(0, nullptr));
             break;
         case ZNOBJECT_OVERLAY:
             *box = MergeBounds(*box, static_cast<CZNOverlay *>(child)->GetBounds(flag));
@@ -178,6 +203,18 @@ DWORD CZNGROUP::RemoveEmptyGroups()
         delete child;
     }
     return m_ChildCount;
+}
+
+void CZNGROUP::FreeFromParent(CZNGROUP *parent, void *member)
+{
+    if (!parent)
+        return;
+    CZNGROUP *root = parent->GetRootGroup();
+    parent->RemoveChild(member);
+    if (root->RemoveEmptyGroups() == 0) {
+        root->Clear();
+        delete root;
+    }
 }
 
 void CZNGROUP::Clear()

@@ -35,6 +35,10 @@ public:
     DWORD RemoveEmptyGroups();
     // Frees the name and the child array and clears every member's parent link.
     void Clear();
+    // Takes member out of parent (nothing when parent is null); when its tree is then left
+    // without any object, the root group is cleared and deleted. Brushes, entities and overlays
+    // leave their group this way.
+    static void FreeFromParent(CZNGROUP *parent, void *member);
 
     // The name is a string made with new[], owned by the group; null when unnamed.
     const char *GetName() const { return m_Name; }
@@ -43,6 +47,8 @@ public:
 
 private:
     bool SetChildParent(void *object, CZNGROUP *parent);
+    // The group an object names as its parent; null for none or an unknown type.
+    static CZNGROUP *GetChildParent(void *object);
     void MergeChildBounds(ZNBBOX *box, int flag) const;
     void RemoveAt(DWORD index);
 

@@ -354,13 +354,6 @@ void CZNOverlay::CalculateBoxPlanes()
 
 void CZNOverlay::FreeFromParent()
 {
-    if (!m_Group)
-        return;
-    CZNGROUP *root = m_Group->GetRootGroup();
-    m_Group->RemoveChild(this);
+    CZNGROUP::FreeFromParent(m_Group, this);
     m_Group = nullptr;
-    if (root->RemoveEmptyGroups() == 0) {
-        root->Clear();
-        delete root;
-    }
 }

@@ -51,8 +51,9 @@ using PFNGETWRITEDATASIZE = uint32_t (*)(void *data);
 using PFNGETWRITEDATA = void (*)(void *data, void *buffer);
 using PFNSETREADDATA = void (*)(void *data, const void *buffer, uint32_t size);
 // Non-zero on a hit nearer than maxDistance, written into pick (a copy of the caller's record).
+// mode is the caller's pick setting (the 3D view passes option word 26), flag is 0.
 using PFNPICKENTITY3D = int32_t (*)(void *data, const D3DXVECTOR3 *origin, const D3DXVECTOR3 *direction,
-                                    float maxDistance, PICK3DINFO *pick, int32_t flag, void *context);
+                                    float maxDistance, PICK3DINFO *pick, int32_t mode, int32_t flag);
 // Non-zero when the plug-in filled the box.
 using PFNGETENTITYBOUNDS = int32_t (*)(void *data, ZNBBOX *box, void *context);
 using PFNENTITYCOMMAND = int32_t (*)(WPARAM wParam, LPARAM lParam, int32_t *redraw);

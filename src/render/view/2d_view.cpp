@@ -14,6 +14,7 @@
 #include "render/direct3d.h"
 #include "scene/bbox.h"
 #include "scene/brush.h"
+#include "scene/entity.h"
 #include "scene/face.h"
 #include "scene/geometry.h"
 #include "scene/overlay.h"
@@ -496,7 +497,7 @@ void CZN2DView::DrawOverlays(CDC *dc, CPen *unselected, CPen *selected, bool ove
 
 void CZN2DView::DrawScene(CDC *dc)
 {
-    if (!dc || (!DocumentBrushes() && !DocumentOverlays()))
+    if (!dc || (!DocumentBrushes() && !DocumentOverlays() && !DocumentEntities()))
         return;
     CPen unselected(PS_SOLID, 1, RGB(255, 255, 255));
     CPen selected(PS_SOLID, 1, RGB(255, 100, 100));
@@ -552,9 +553,21 @@ void CZN2DView::DrawScene(CDC *dc)
     CPen overlaySelected(PS_DOT, 1, RGB(255, 100, 100));
     dc->SelectObject(&overlayUnselected);
     DrawOverlays(dc, &overlayUnselected, &overlaySelected, mode == ZNEDITMODE_OVERLAY);
-    // Entities join here with their objects.
     if (previous)
         dc->SelectObject(previous);
+    DrawEntities(dc, DocumentEntities());
+}
+
+void CZN2DView::DrawEntities(CDC *dc, CZNEntity *first)
+{
+    if (!dc)
+        return;
+    const ZNAPPOPTIONS &options = GetEditorApp()->Options();
+    for (CZNEntity *entity = first; entity; entity = entity->m_Next) {
+        const bool light = entity->GetLightIndex() != -1;
+        if (light ? options.m_DrawLights2D : options.m_DrawEntities2D)
+            entity->Draw2D(this, dc, nullptr);
+    }
 }
 
 void CZN2DView::DrawVertexHints(CPoint point)
@@ -671,8 +684,11 @@ void CZN2DView::OnLButtonDown(UINT flags, CPoint point)
         PlacePrefab(point.x, point.y);
         return;
     }
+    if (mode == ZNPLACE_ENTITY) {
+        AddEntity(point.x, point.y);
+        return;
+    }
     if (mode != ZNPLACE_SELECT)
-        // Placing entities comes with those objects.
         return;
     // The band's press and the pick come first once they exist; a press that picks nothing
     // falls through to the crosshair.

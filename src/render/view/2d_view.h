@@ -20,6 +20,7 @@
 #include "render/view/view.h"
 
 class IZNViewWindow;
+class CZNEntity;
 class CZNOverlay;
 class ZNBRUSH;
 struct ZNBBOX;
@@ -128,6 +129,9 @@ public:
     void DrawGrid(CDC *dc, float gridSize);
     void DrawCursor(CDC *dc);
     void DrawScene(CDC *dc);
+    // The entity pass of a paint over a list linked by m_Next: an entity owning a light is drawn
+    // with the lights-in-2D option on, any other with the entities-in-2D option on.
+    void DrawEntities(CDC *dc, CZNEntity *first);
     // Whether the box's projection touches the back buffer; a box one pixel thin counts.
     BOOL IsBoxVisible(const ZNBBOX *box) const;
 
@@ -135,6 +139,10 @@ public:
     // (depth from the 3D cursor) with the default overlay's face flag and auto rebuild, named
     // "OverlayNN" with the first free number; then back to select mode and every view redrawn.
     void AddOverlay(int x, int y);
+    // The placement click of entity mode: a new entity of the active entity plug-in at the
+    // snapped click (depth from the 3D cursor), then back to select mode, every view redrawn and
+    // one "Add Entity" undo level. Nothing without a document or an active plug-in.
+    void AddEntity(int x, int y);
     // Grabs the crosshair lines within 2 pixels of the press (bits 1 x, 2 y, 4 z).
     BOOL HitTestCursor(UINT flags, int x, int y);
     // Places a primitive of the active plug-in at the snapped click: six grid units a side, named
@@ -170,6 +178,7 @@ protected:
     static void SetDocumentCursorPoint(const D3DXVECTOR3 &point);
     static ZNBRUSH *DocumentBrushes();
     static CZNOverlay *DocumentOverlays();
+    static CZNEntity *DocumentEntities();
     static void RedrawDocumentViews();
     // The application's selection band drawn into dc over this view's picture.
     void DrawSelectionBand(CDC *dc);

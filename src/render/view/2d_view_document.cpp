@@ -1,5 +1,6 @@
-// CZN2DView's reach into the document: the 3D cursor it draws and drags, the brushes and overlays
-// it paints, the primitives (through the active primitive plug-in) and overlays its clicks place,
+// CZN2DView's reach into the document: the 3D cursor it draws and drags, the brushes, overlays and
+// entities it paints, the primitives (through the active primitive plug-in), entities (of the
+// active entity plug-in) and overlays its clicks place,
 // the redraw of every view after a crosshair drag or a key, and the selection band it shows.
 #include <cstdio>
 #include <cstring>
@@ -7,15 +8,33 @@
 
 #include "app/app_shell.h"
 #include "app/editor_app.h"
+#include "app/entity_plugin_manager.h"
 #include "app/primitive_plugin_manager.h"
 #include "editor/editor_doc.h"
 #include "editor/selection_band.h"
 #include "editor/undo_record.h"
 #include "render/view/2d_view.h"
 #include "scene/brush.h"
+#include "scene/entity.h"
 #include "scene/geometry.h"
 #include "scene/overlay.h"
 #include "scene/selection_entry.h"
+
+namespace
+{
+// After a placement click: every view redrawn, then one undo level that adds the new object.
+void RedrawAndRecordAdded(CZNEDITORDoc *document, ZNSELECTIONTYPE type, void *object, const char *description)
+{
+    document->RedrawAllViews(nullptr, 0);
+    std::vector<ZNSELECTIONENTRY> entries(1);
+    entries[0].Type = type;
+    entries[0].Object = reinterpret_cast<uintptr_t>(object);
+    if (document->WriteUndoData(ZNUNDO_ADD, entries, 0, 0)) {
+        document->SetUndoDescription(description);
+        document->TrimUndoBuffer();
+    }
+}
+} // namespace
 
 bool CZN2DView::GetDocumentCursorPoint(D3DXVECTOR3 *point)
 {
@@ -42,6 +61,12 @@ CZNOverlay *CZN2DView::DocumentOverlays()
 {
     const CZNEDITORDoc *document = GetEditorApp()->GetDocument();
     return document ? document->GetOverlayList() : nullptr;
+}
+
+CZNEntity *CZN2DView::DocumentEntities()
+{
+    const CZNEDITORDoc *document = GetEditorApp()->GetDocument();
+    return document ? document->GetEntityList() : nullptr;
 }
 
 void CZN2DView::RedrawDocumentViews()
@@ -98,14 +123,7 @@ void CZN2DView::AddPrimitive(int x, int y)
     brush->m_Name = new char[std::strlen(name) + 1];
     std::strcpy(brush->m_Name, name);
 
-    document->RedrawAllViews(nullptr, 0);
-    std::vector<ZNSELECTIONENTRY> entries(1);
-    entries[0].Type = ZNSELECT_BRUSH;
-    entries[0].Object = reinterpret_cast<uintptr_t>(brush);
-    if (document->WriteUndoData(ZNUNDO_ADD, entries, 0, 0)) {
-        document->SetUndoDescription("Add Primitive");
-        document->TrimUndoBuffer();
-    }
+    RedrawAndRecordAdded(document, ZNSELECT_BRUSH, brush, "Add Primitive");
 }
 
 void CZN2DView::AddOverlay(int x, int y)
@@ -134,12 +152,28 @@ void CZN2DView::AddOverlay(int x, int y)
     std::strcpy(overlay->m_Name, name);
     // Placement lasts one click.
     app->SetPlacementMode(ZNPLACE_SELECT);
-    document->RedrawAllViews(nullptr, 0);
-    std::vector<ZNSELECTIONENTRY> entries(1);
-    entries[0].Type = ZNSELECT_OVERLAY;
-    entries[0].Object = reinterpret_cast<uintptr_t>(overlay);
-    if (document->WriteUndoData(ZNUNDO_ADD, entries, 0, 0)) {
-        document->SetUndoDescription("Add Overlay");
-        document->TrimUndoBuffer();
-    }
+    RedrawAndRecordAdded(document, ZNSELECT_OVERLAY, overlay, "Add Overlay");
+}
+
+void CZN2DView::AddEntity(int x, int y)
+{
+    CZNEDITORApp *app = GetEditorApp();
+    CZNEDITORDoc *document = app->GetDocument();
+    CZNEntityPluginManager *plugins = app->GetEntityPluginManager();
+    const int index = plugins ? plugins->GetActivePlugin() : -1;
+    // No entity plug-in loaded (or none active): the click places nothing.
+    if (!document || index < 0 || !plugins->GetPlugin(index))
+        return;
+    D3DXVECTOR3 p;
+    ScreenToWorld(&p, static_cast<float>(x), static_cast<float>(y), TRUE);
+    p = SnapVectorToGrid(p.x, p.y, p.z, app->GetGridSize(), app->Options().m_SnapToGrid);
+    CZNEntity *entity = document->NewEntity(index, p.x, p.y, p.z);
+    if (!entity)
+        return;
+    // Placement lasts one click.
+    if (IZNAppShell *shell = app->GetShell())
+        shell->ReturnToSelectMode();
+    else
+        app->SetPlacementMode(ZNPLACE_SELECT);
+    RedrawAndRecordAdded(document, ZNSELECT_ENTITY, entity, "Add Entity");
 }

@@ -18,6 +18,7 @@
 #include "scene/bbox.h"
 
 class CZN3D;
+class CZNEntity;
 class IZNPointerHost;
 class ZNFACE;
 struct PICK3DINFO; // sdk/pick3d_info.h, which callers of Pick3D include
@@ -52,6 +53,18 @@ public:
     static void ZoomCameraToBounds(const ZNBBOX *box, int useBoxSize);
     // The nearest visible object under a client pixel; distance kNoHit when nothing is hit.
     PICK3DINFO Pick3D(int x, int y, int overlayMode);
+
+    // The entity steps of a frame over a list of entities linked by m_Next. ApplyEntities gives
+    // visible light entities their lights (moved to their heads) and takes them from hidden
+    // ones, draws the built-in kind B first, and returns the last fog entity of the list.
+    CZNEntity *ApplyEntities(CZNEntity *first, int selectedOnly);
+    // The fog of a visible fog entity; without one, the view's own fog.
+    void ApplyFog(CZNEntity *fog);
+    // Every other entity's symbol, as the entities-in-3D and lights-in-3D options say.
+    void DrawEntities(CZNEntity *first, int selectedOnly);
+    // The entities' picks into a record of their own (option word 26 as the mode); result takes
+    // the object, point and distance of a nearer hit, with face 0.
+    void PickEntities(CZNEntity *first, const D3DXVECTOR3 &origin, const D3DXVECTOR3 &direction, PICK3DINFO *result);
 
     // Sorts faces[low..high] farthest from the camera first, moving matrices in step.
     static void SortFacesBackToFront(ZNFACE **faces, int low, int high, const D3DXMATRIX **matrices);

@@ -2,6 +2,7 @@
 // of its brushes or overlays into the plug-ins' pick record, and the redraw of the document's views after camera
 // moves and key changes.
 #include <algorithm>
+#include <cstring>
 
 #include "app/editor_app.h"
 #include "editor/editor_doc.h"
@@ -13,6 +14,7 @@
 #include "render/texture.h"
 #include "render/view/3d_view.h"
 #include "scene/brush.h"
+#include "scene/entity.h"
 #include "scene/material.h"
 #include "scene/object_type.h"
 #include "scene/overlay.h"
@@ -85,16 +87,9 @@ void CZN3DView::Render(int, int selectedOnly, int present)
     d3d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, m_Background, 1.0f);
     d3d->BeginScene();
     d3d->CaptureStateBlock();
+    CZNEntity *fog = ApplyEntities(document ? document->GetEntityList() : nullptr, selectedOnly);
     d3d->ApplyStateBlock();
-
-    // The default fog, until fog entities set their own.
-    device->SetRenderState(D3DRS_FOGCOLOR, 0);
-    device->SetRenderState(D3DRS_FOGSTART, ZNFloatToDWORD(2000.0f));
-    device->SetRenderState(D3DRS_FOGEND, ZNFloatToDWORD(9900.0f));
-    device->SetRenderState(D3DRS_FOGVERTEXMODE, D3DFOG_LINEAR);
-    device->SetRenderState(D3DRS_FOGTABLEMODE, D3DFOG_NONE);
-    device->SetRenderState(D3DRS_RANGEFOGENABLE, FALSE);
-    device->SetRenderState(D3DRS_FOGENABLE, TRUE);
+    ApplyFog(fog);
     d3d->SetTexture(0, nullptr);
 
     if (document) {
@@ -132,6 +127,9 @@ void CZN3DView::Render(int, int selectedOnly, int present)
                 overlay->DrawFaces3D(d3d, selectedOnly);
         }
         d3d->SetProjection(&projection);
+        d3d->CaptureStateBlock();
+        DrawEntities(document->GetEntityList(), selectedOnly);
+        d3d->ApplyStateBlock();
         d3d->SetTexture(0, nullptr);
         DrawUnlitFaces();
         DrawTransparentFaces();
@@ -276,6 +274,8 @@ PICK3DINFO CZN3DView::Pick3D(int x, int y, int overlayMode)
         for (ZNBRUSH *brush = document->GetBrushList(); brush; brush = brush->m_Next) {
             brush->Pick3D(&origin, &direction, kPickLength, &result, 0, &visibleOnly);
         }
+        if (GetEditorApp()->GetEditMode() == ZNEDITMODE_BRUSH)
+            PickEntities(document->GetEntityList(), origin, direction, &result);
     }
     if (overlayMode != 0 && document && GetEditorApp()->Options().m_DrawOverlays3D) {
         // Hidden overlays are skipped as hidden brushes are.
@@ -284,6 +284,80 @@ PICK3DINFO CZN3DView::Pick3D(int x, int y, int overlayMode)
             overlay->Pick3D(&origin, &direction, kPickLength, &result, &visibleOnly);
     }
     return result;
+}
+
+CZNEntity *CZN3DView::ApplyEntities(CZNEntity *first, int selectedOnly)
+{
+    CZN3D *d3d = GetEditorApp()->Get3D();
+    const ZNAPPOPTIONS &options = GetEditorApp()->Options();
+    CZNEntity *fog = nullptr;
+    for (CZNEntity *entity = first; entity; entity = entity->m_Next) {
+        if (entity->IsHidden()) {
+            entity->ApplyLight(0);
+        } else {
+            entity->ApplyLight(1);
+            const int light = entity->GetLightIndex();
+            if (light != -1 && entity->GetData()) {
+                const BYTE *data = entity->GetData();
+                D3DXVECTOR3 position, direction;
+                std::memcpy(&position, data + 48, sizeof(position));
+                std::memcpy(&direction, data + 32, sizeof(direction));
+                d3d->SetLightPosition(static_cast<WORD>(light), &position, &direction);
+            }
+        }
+        // Only the built-in fog, vendor and all: another maker's 516 leaves the view's own fog.
+        if (entity->IsBuiltInKindC())
+            fog = entity;
+        if (entity->IsBuiltInKindB() && (!selectedOnly || entity->IsSelected()) && options.m_DrawEntities3D &&
+            entity->GetLightIndex() == -1)
+            entity->Draw3D(d3d, selectedOnly, nullptr);
+    }
+    return fog;
+}
+
+void CZN3DView::ApplyFog(CZNEntity *fog)
+{
+    if (fog && !fog->IsHidden()) {
+        fog->ApplyFog();
+        return;
+    }
+    IDirect3DDevice9 *device = GetEditorApp()->Get3D()->GetDevice();
+    if (!device)
+        return;
+    device->SetRenderState(D3DRS_FOGCOLOR, 0);
+    device->SetRenderState(D3DRS_FOGSTART, ZNFloatToDWORD(2000.0f));
+    device->SetRenderState(D3DRS_FOGEND, ZNFloatToDWORD(9900.0f));
+    device->SetRenderState(D3DRS_FOGVERTEXMODE, D3DFOG_LINEAR);
+    device->SetRenderState(D3DRS_FOGTABLEMODE, D3DFOG_NONE);
+    device->SetRenderState(D3DRS_RANGEFOGENABLE, FALSE);
+    device->SetRenderState(D3DRS_FOGENABLE, TRUE);
+}
+
+void CZN3DView::DrawEntities(CZNEntity *first, int selectedOnly)
+{
+    CZN3D *d3d = GetEditorApp()->Get3D();
+    const ZNAPPOPTIONS &options = GetEditorApp()->Options();
+    for (CZNEntity *entity = first; entity; entity = entity->m_Next) {
+        if (entity->IsBuiltInKindB() || (selectedOnly && !entity->IsSelected()))
+            continue;
+        const bool light = entity->GetLightIndex() != -1;
+        if ((options.m_DrawEntities3D && !light) || (options.m_DrawLights3D && light))
+            entity->Draw3D(d3d, selectedOnly, nullptr);
+    }
+}
+
+void CZN3DView::PickEntities(CZNEntity *first, const D3DXVECTOR3 &origin, const D3DXVECTOR3 &direction,
+                             PICK3DINFO *result)
+{
+    PICK3DINFO nearest = {};
+    nearest.Distance = kNoHit;
+    const int mode = GetEditorApp()->Options().m_PlaceOnSurfaces;
+    for (CZNEntity *entity = first; entity; entity = entity->m_Next)
+        entity->Pick3D(&origin, &direction, kPickLength, &nearest, mode, 0);
+    if (!(nearest.Distance < result->Distance))
+        return;
+    *result = nearest;
+    result->Face = 0;
 }
 
 void CZN3DView::FollowCamera()

@@ -31,6 +31,7 @@ extern "C" {
 ZN_API int g_Calls = 0;
 ZN_API int g_SetDataPointerCalls = 0;
 ZN_API int g_DestroyCalls = 0;
+ZN_API int g_InitializeCalls = 0;
 ZN_API CZNCONTAINER *g_Container = nullptr;
 ZN_API void *g_FirstBlock = nullptr;
 
@@ -74,6 +75,15 @@ ZN_API void SetDefaultData(void *data)
     constexpr int kTail = ZN_TEST_BLOCK > 64 ? ZN_TEST_BLOCK - 64 : 0;
     if (kTail > 0)
         std::memset(static_cast<char *>(data) + 64, 0x5A, kTail);
+}
+
+// Marks the head and the last byte of the block, so that a test sees what came after it.
+ZN_API void InitializeEntity(void *data)
+{
+    ++g_Calls;
+    ++g_InitializeCalls;
+    std::memset(data, 0x11, 64);
+    static_cast<unsigned char *>(data)[ZN_TEST_BLOCK - 1] = 0x33;
 }
 
 ZN_API void DestroyEntity(void *)

@@ -1,0 +1,137 @@
+// The document's entity list: a new entity takes its plug-in's block, defaults and type name.
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <string>
+
+#include "app/editor_app.h"
+#include "app/entity_plugin_manager.h"
+#include "editor/editor_doc.h"
+#include "scene/entity.h"
+
+namespace
+{
+
+// "%s%02i" of the type name and n.
+std::string NumberedName(const char *base, int n)
+{
+    char number[16];
+    std::snprintf(number, sizeof(number), "%02i", n);
+    return std::string(base ? base : "") + number;
+}
+
+} // namespace
+
+CZNEntity *CZNEDITORDoc::NewEntity(int pluginIndex, float x, float y, float z)
+{
+    CZNEntityPluginManager *manager = GetEditorApp()->GetEntityPluginManager();
+    ENTITYPLUGINRECORD *record = manager ? manager->GetPlugin(pluginIndex) : nullptr;
+    if (!record)
+        return nullptr;
+    CZNEntity *entity = new (std::nothrow) CZNEntity;
+    if (!entity)
+        return nullptr;
+    AppendEntity(entity);
+
+    const ENTITYPLUGININFO &info = record->Info;
+    entity->SetType(pluginIndex);
+    // Every block holds at least the head the editor reads and writes.
+    BYTE *data = entity->AllocData(std::max<DWORD>(info.BlockSize, 64));
+    if (!data) {
+        Unlink(entity);
+        delete entity;
+        return nullptr;
+    }
+    entity->SetDataSize(info.DataSize);
+    // The template's block is BlockSize bytes long.
+    if (const BYTE *defaults = record->TemplateEntity.GetData())
+        std::memcpy(data, defaults, std::min(info.DataSize, info.BlockSize));
+    if (record->InitializeEntity)
+        record->InitializeEntity(data);
+
+    int n = 1;
+    std::string name = NumberedName(info.TypeName, n);
+    while (FindObjectByName(name.c_str()))
+        name = NumberedName(info.TypeName, ++n);
+    entity->SetName(name.c_str());
+
+    // A fog entity keeps its fog values where the head's last rows would be.
+    if (!entity->IsBuiltInKindC()) {
+        D3DXMATRIX head;
+        D3DXMatrixIdentity(&head);
+        head._41 = x;
+        head._42 = y;
+        head._43 = z;
+        std::memcpy(data, &head, sizeof(head));
+    }
+    SetModifiedFlag(TRUE);
+    return entity;
+}
+
+void CZNEDITORDoc::AppendEntity(CZNEntity *entity)
+{
+    if (!entity)
+        return;
+    CZNEntity *last = nullptr;
+    for (CZNEntity *e = m_EntityList; e; e = e->m_Next) {
+        if (e == entity)
+            return; // linking it again would close the list into a ring
+        last = e;
+    }
+    entity->m_Next = nullptr;
+    if (last)
+        last->m_Next = entity;
+    else
+        m_EntityList = entity;
+}
+
+CZNEntity *CZNEDITORDoc::GetLastEntity() const
+{
+    CZNEntity *last = m_EntityList;
+    while (last && last->m_Next)
+        last = last->m_Next;
+    return last;
+}
+
+int CZNEDITORDoc::DeleteEntity(CZNEntity *entity)
+{
+    if (GetObjectIndex(2, entity) < 0)
+        return 0;
+    Unlink(entity);
+    FreeEntity(entity);
+    SetModifiedFlag(TRUE);
+    return 1;
+}
+
+void CZNEDITORDoc::Unlink(CZNEntity *entity)
+{
+    if (m_EntityList == entity) {
+        m_EntityList = entity->m_Next;
+        entity->m_Next = nullptr;
+        return;
+    }
+    for (CZNEntity *e = m_EntityList; e; e = e->m_Next) {
+        if (e->m_Next == entity) {
+            e->m_Next = entity->m_Next;
+            entity->m_Next = nullptr;
+            return;
+        }
+    }
+}
+
+void CZNEDITORDoc::FreeEntity(CZNEntity *entity)
+{
+    entity->FreeFromParent();
+    entity->ApplyLight(0);
+    delete entity;
+}
+
+void CZNEDITORDoc::DeleteAllEntities()
+{
+    while (m_EntityList) {
+        CZNEntity *e = m_EntityList;
+        m_EntityList = e->m_Next;
+        FreeEntity(e);
+    }
+}
