@@ -25,6 +25,7 @@
 #include "render/image/image.h"
 #include "scene/bbox.h"
 #include "scene/brush.h"
+#include "scene/entity.h"
 #include "scene/selection_entry.h"
 
 namespace
@@ -331,13 +332,17 @@ int CZNEDITORDoc::ImportScene(const char *path, const D3DXVECTOR3 *placement, BO
             MergePoint(bounds, box.Max);
         }
     }
-    // Overlays and entities join the scene with their issues; the readers list none yet.
+    for (CZNEntity *entity : reader->m_Entities)
+        AppendEntity(entity);
+    // Overlays join the scene with their issue.
     if (placement && !reader->m_Brushes.empty()) {
         D3DXVECTOR3 offset((bounds.Min.x + bounds.Max.x) * 0.5f, (bounds.Min.y + bounds.Max.y) * 0.5f,
                            (bounds.Min.z + bounds.Max.z) * 0.5f);
         offset = *placement - offset;
         for (ZNBRUSH *brush : reader->m_Brushes)
             brush->MoveBrush(&offset, 0);
+        for (CZNEntity *entity : reader->m_Entities)
+            entity->Move(&offset, 0);
     }
     if (m_Shell)
         m_Shell->RefreshMaterialList();

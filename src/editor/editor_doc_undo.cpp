@@ -441,7 +441,10 @@ void CZNEDITORDoc::RestoreUndoObjects(DWORD type, CZNStreamIO &stream)
     // Whatever is left of the loaded copies (and their groups) goes with the scene object.
     struct Cleanup {
         CZNIWFScene &scene;
-        ~Cleanup() { scene.Clear(IWFSAVE_GROUPS | IWFSAVE_BRUSHES | IWFSAVE_MATERIALS); }
+        ~Cleanup()
+        {
+            scene.Clear(IWFSAVE_GROUPS | IWFSAVE_BRUSHES | IWFSAVE_OVERLAYS | IWFSAVE_ENTITIES | IWFSAVE_MATERIALS);
+        }
     } cleanup{scene};
     scene.Load(stream, false);
     const std::vector<StoredEntry> entries = ReadEntries(stream);
