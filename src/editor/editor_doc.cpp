@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/editor_app.h"
+#include "editor/object_list.h"
 #include "editor/selection_band.h"
 #include "render/direct3d.h"
 #include "render/view/view.h"
@@ -180,28 +181,13 @@ CZNOverlay *CZNEDITORDoc::NewOverlay(const D3DXVECTOR3 &point)
 
 void CZNEDITORDoc::AppendOverlay(CZNOverlay *overlay)
 {
-    if (!overlay)
-        return;
-    CZNOverlay *last = nullptr;
-    for (CZNOverlay *o = m_OverlayList; o; o = o->m_Next) {
-        if (o == overlay)
-            return; // linking it again would close the list into a ring
-        last = o;
-    }
-    overlay->m_Next = nullptr;
-    if (last)
-        last->m_Next = overlay;
-    else
-        m_OverlayList = overlay;
-    SetModifiedFlag(TRUE);
+    if (overlay && ZnAppendToList(m_OverlayList, overlay))
+        SetModifiedFlag(TRUE);
 }
 
 CZNOverlay *CZNEDITORDoc::GetLastOverlay() const
 {
-    CZNOverlay *last = m_OverlayList;
-    while (last && last->m_Next)
-        last = last->m_Next;
-    return last;
+    return ZnLastInList(m_OverlayList);
 }
 
 int CZNEDITORDoc::DeleteOverlay(CZNOverlay *overlay)
@@ -217,16 +203,7 @@ int CZNEDITORDoc::DeleteOverlay(CZNOverlay *overlay)
 
 void CZNEDITORDoc::Unlink(CZNOverlay *overlay)
 {
-    if (m_OverlayList == overlay) {
-        m_OverlayList = overlay->m_Next;
-        return;
-    }
-    for (CZNOverlay *o = m_OverlayList; o; o = o->m_Next) {
-        if (o->m_Next == overlay) {
-            o->m_Next = overlay->m_Next;
-            return;
-        }
-    }
+    ZnUnlinkFromList(m_OverlayList, overlay);
 }
 
 void CZNEDITORDoc::DeleteAllOverlays()

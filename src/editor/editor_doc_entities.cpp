@@ -8,6 +8,7 @@
 #include "app/editor_app.h"
 #include "app/entity_plugin_manager.h"
 #include "editor/editor_doc.h"
+#include "editor/object_list.h"
 #include "scene/entity.h"
 
 namespace
@@ -71,27 +72,13 @@ CZNEntity *CZNEDITORDoc::NewEntity(int pluginIndex, float x, float y, float z)
 
 void CZNEDITORDoc::AppendEntity(CZNEntity *entity)
 {
-    if (!entity)
-        return;
-    CZNEntity *last = nullptr;
-    for (CZNEntity *e = m_EntityList; e; e = e->m_Next) {
-        if (e == entity)
-            return; // linking it again would close the list into a ring
-        last = e;
-    }
-    entity->m_Next = nullptr;
-    if (last)
-        last->m_Next = entity;
-    else
-        m_EntityList = entity;
+    if (entity)
+        ZnAppendToList(m_EntityList, entity);
 }
 
 CZNEntity *CZNEDITORDoc::GetLastEntity() const
 {
-    CZNEntity *last = m_EntityList;
-    while (last && last->m_Next)
-        last = last->m_Next;
-    return last;
+    return ZnLastInList(m_EntityList);
 }
 
 int CZNEDITORDoc::DeleteEntity(CZNEntity *entity)
@@ -106,18 +93,7 @@ int CZNEDITORDoc::DeleteEntity(CZNEntity *entity)
 
 void CZNEDITORDoc::Unlink(CZNEntity *entity)
 {
-    if (m_EntityList == entity) {
-        m_EntityList = entity->m_Next;
-        entity->m_Next = nullptr;
-        return;
-    }
-    for (CZNEntity *e = m_EntityList; e; e = e->m_Next) {
-        if (e->m_Next == entity) {
-            e->m_Next = entity->m_Next;
-            entity->m_Next = nullptr;
-            return;
-        }
-    }
+    ZnUnlinkFromList(m_EntityList, entity);
 }
 
 void CZNEDITORDoc::FreeEntity(CZNEntity *entity)

@@ -18,6 +18,7 @@
 #include "render/texture_manager.h"
 #include "scene/brush.h"
 #include "scene/container.h"
+#include "scene/entity.h"
 #include "scene/group.h"
 #include "scene/object_type.h"
 #include "scene/overlay.h"
@@ -455,7 +456,10 @@ void CZNEDITORDoc::RestoreUndoObjects(DWORD type, CZNStreamIO &stream)
     // Whatever is left of the loaded copies (and their groups) goes with the scene object.
     struct Cleanup {
         CZNIWFScene &scene;
-        ~Cleanup() { scene.Clear(IWFSAVE_GROUPS | IWFSAVE_BRUSHES | IWFSAVE_MATERIALS); }
+        ~Cleanup()
+        {
+            scene.Clear(IWFSAVE_GROUPS | IWFSAVE_BRUSHES | IWFSAVE_OVERLAYS | IWFSAVE_ENTITIES | IWFSAVE_MATERIALS);
+        }
     } cleanup{scene};
     scene.Load(stream, false);
     const std::vector<StoredEntry> entries = ReadEntries(stream);
@@ -538,10 +542,13 @@ void CZNEDITORDoc::RestoreAddedObjects(CZNStreamIO &stream)
         if (std::find(added.begin(), added.end(), object) == added.end())
             added.push_back(object);
     }
-    // Brushes and overlays are told apart by their type byte.
+    // Brushes, overlays and entities are told apart by their type byte.
     for (void *object : added) {
-        if (GetObjectType(object) == ZNOBJECT_OVERLAY)
+        const BYTE objectType = GetObjectType(object);
+        if (objectType == ZNOBJECT_OVERLAY)
             DeleteOverlay(static_cast<CZNOverlay *>(object));
+        else if (objectType == ZNOBJECT_ENTITY)
+            DeleteEntity(static_cast<CZNEntity *>(object));
         else
             DeleteBrush(static_cast<ZNBRUSH *>(object));
     }

@@ -243,6 +243,9 @@ TEST_F(EntityViewTest, APlacementClickPlacesAnEntityOfTheActivePlugin)
     EXPECT_EQ(GetEditorApp()->GetPlacementMode(), ZNPLACE_SELECT);
     ASSERT_NE(document->GetUndoList(), nullptr);
     EXPECT_STREQ(document->GetUndoList()->Description, "Add Entity");
+    // One Undo takes the entity away again.
+    EXPECT_EQ(document->OnEditUndo(), 1);
+    EXPECT_EQ(document->GetEntityList(), nullptr);
 
     // Without a loaded plug-in the click places nothing and the mode stays.
     entities.clear();
