@@ -64,6 +64,7 @@ CZNEDITORDoc::~CZNEDITORDoc()
     // The band must not keep naming objects about to go.
     if (GetEditorApp()->GetDocument() == this)
         GetEditorApp()->GetSelectionBand()->Clear(0, 0);
+    FreePickLists();
     DeleteAllBrushes();
     FreeUndoList();
     DeleteAllOverlays();
@@ -328,6 +329,7 @@ void CZNEDITORDoc::EmptyRenderBatches()
 void CZNEDITORDoc::DeleteContents()
 {
     GetEditorApp()->GetSelectionBand()->Clear(1, 1);
+    FreePickLists();
     // The batches point at faces of the objects about to go.
     EmptyRenderBatches();
     DeleteAllBrushes();

@@ -25,6 +25,9 @@ struct ZNSELECTIONENTRY;
 class CZNView;
 class CZNOverlay;
 class ZNBRUSH;
+class ZNFACEPICKDESC;
+class ZNOBJECTPICKDESC;
+class ZNVERTEXPICKDESC;
 struct ZNUNDORECORD;
 
 // The list category of an object type byte, as selection entries and undo records name them:
@@ -192,6 +195,17 @@ public:
     // The wrapper's ambient colour: 0xFF4C4C4C with default lighting on, else 0 (no light).
     void ApplySceneLightColour();
 
+    // The 2D pick lists of the last select click of each kind (editor_doc_picks.cpp); owned,
+    // null when none. A setter deletes the list it replaces.
+    ZNOBJECTPICKDESC *GetObjectPickList() const { return m_ObjectPicks; }
+    ZNFACEPICKDESC *GetFacePickList() const { return m_FacePicks; }
+    ZNVERTEXPICKDESC *GetVertexPickList() const { return m_VertexPicks; }
+    void SetObjectPickList(ZNOBJECTPICKDESC *list);
+    void SetFacePickList(ZNFACEPICKDESC *list);
+    void SetVertexPickList(ZNVERTEXPICKDESC *list);
+    // Deletes the three lists: they name objects that an edit may have changed.
+    void FreePickLists();
+
 private:
     void DeleteAllBrushes();
     void Unlink(ZNBRUSH *brush);
@@ -224,4 +238,7 @@ private:
     BOOL m_Modified;
     IZNDocShell *m_Shell = nullptr;
     std::string m_PathName;
+    ZNOBJECTPICKDESC *m_ObjectPicks = nullptr;
+    ZNFACEPICKDESC *m_FacePicks = nullptr;
+    ZNVERTEXPICKDESC *m_VertexPicks = nullptr;
 };
