@@ -112,10 +112,7 @@ TEST_F(BandDragTest, AClickOnTheBodyChangesNothingAndCyclesTheHandles)
 
     Band()->Clear(1, 0);
     GetEditorApp()->SetEditMode(ZNEDITMODE_FACE);
-    ZNSELECTIONENTRY e;
-    e.Type = ZNSELECT_FACE;
-    e.Object = reinterpret_cast<uintptr_t>(b);
-    e.Face = 3; // +y
+    const ZNSELECTIONENTRY e = FaceEntry(b, 3); // +y
     ASSERT_EQ(Band()->AddToSelection(&e, 0, 0), 1);
     const DWORD faces[] = {ZNHANDLE_ROTATE, ZNHANDLE_EXTRUDE, ZNHANDLE_SCALE};
     for (DWORD mode : faces) {
@@ -156,10 +153,7 @@ TEST_F(BandDragTest, ThreeFacesExtrudeIntoThreeBrushesUndoneAsOne)
     for (int k = 0; k < 3; ++k)
         cubes.push_back(Box({k * 40.0f, 0, 0}, {k * 40.0f + 20, 20, 20}));
     for (ZNBRUSH *c : cubes) {
-        ZNSELECTIONENTRY e;
-        e.Type = ZNSELECT_FACE;
-        e.Object = reinterpret_cast<uintptr_t>(c);
-        e.Face = 3; // +y
+        const ZNSELECTIONENTRY e = FaceEntry(c, 3); // +y
         ASSERT_EQ(Band()->AddToSelection(&e, 1, 0), 1);
     }
     Band()->SetHandleMode(ZNHANDLE_EXTRUDE);
@@ -214,10 +208,7 @@ TEST_F(BandDragTest, VertexAndFaceDragsClearCachesAndSplitFoldedFaces)
 
     Band()->Clear(1, 0);
     GetEditorApp()->SetEditMode(ZNEDITMODE_FACE);
-    ZNSELECTIONENTRY e;
-    e.Type = ZNSELECT_FACE;
-    e.Object = reinterpret_cast<uintptr_t>(b);
-    e.Face = 3; // +y
+    const ZNSELECTIONENTRY e = FaceEntry(b, 3); // +y
     ASSERT_EQ(Band()->AddToSelection(&e, 0, 0), 1);
     Drag(Front(10, 40), Front(10, 70));
     EXPECT_STREQ(doc->GetUndoList()->Description, "Move Faces");

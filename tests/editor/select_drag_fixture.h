@@ -71,6 +71,14 @@ protected:
         const ZNSELECTIONENTRY e = EntryOf(b);
         ASSERT_EQ(Band()->AddToSelection(&e, append, 0), 1);
     }
+    static ZNSELECTIONENTRY FaceEntry(ZNBRUSH *b, DWORD face)
+    {
+        ZNSELECTIONENTRY e;
+        e.Type = ZNSELECT_FACE;
+        e.Object = reinterpret_cast<uintptr_t>(b);
+        e.Face = face;
+        return e;
+    }
     bool Selected(ZNBRUSH *b) const
     {
         const ZNSELECTIONENTRY e = EntryOf(b);
