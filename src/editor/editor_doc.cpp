@@ -67,6 +67,7 @@ CZNEDITORDoc::~CZNEDITORDoc()
     // The band must not keep naming objects about to go.
     if (GetEditorApp()->GetDocument() == this)
         GetEditorApp()->GetSelectionBand()->Clear(0, 0);
+    FreePickLists();
     DeleteAllBrushes();
     DeleteAllEntities();
     FreeUndoList();
@@ -322,6 +323,7 @@ void CZNEDITORDoc::EmptyRenderBatches()
 void CZNEDITORDoc::DeleteContents()
 {
     GetEditorApp()->GetSelectionBand()->Clear(1, 1);
+    FreePickLists();
     // The batches point at faces of the objects about to go.
     EmptyRenderBatches();
     DeleteAllBrushes();

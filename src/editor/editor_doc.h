@@ -26,6 +26,9 @@ class CZNView;
 class CZNOverlay;
 class CZNEntity;
 class ZNBRUSH;
+class ZNFACEPICKDESC;
+class ZNOBJECTPICKDESC;
+class ZNVERTEXPICKDESC;
 struct ZNUNDORECORD;
 
 // The list category of an object type byte, as selection entries and undo records name them:
@@ -226,6 +229,16 @@ public:
     // The enable rules of Cut, Copy, Paste and Select All, by command id; false for other ids.
     bool IsClipboardCommandEnabled(UINT id) const;
     static constexpr const char *kClipboardFormat = "IIWF - v2.0.0";
+    // The 2D pick lists of the last select click of each kind (editor_doc_picks.cpp); owned,
+    // null when none. A setter deletes the list it replaces.
+    ZNOBJECTPICKDESC *GetObjectPickList() const { return m_ObjectPicks; }
+    ZNFACEPICKDESC *GetFacePickList() const { return m_FacePicks; }
+    ZNVERTEXPICKDESC *GetVertexPickList() const { return m_VertexPicks; }
+    void SetObjectPickList(ZNOBJECTPICKDESC *list);
+    void SetFacePickList(ZNFACEPICKDESC *list);
+    void SetVertexPickList(ZNVERTEXPICKDESC *list);
+    // Deletes the three lists: they name objects that an edit may have changed.
+    void FreePickLists();
 
 private:
     void DeleteAllBrushes();
@@ -264,4 +277,7 @@ private:
     BOOL m_Modified;
     IZNDocShell *m_Shell = nullptr;
     std::string m_PathName;
+    ZNOBJECTPICKDESC *m_ObjectPicks = nullptr;
+    ZNFACEPICKDESC *m_FacePicks = nullptr;
+    ZNVERTEXPICKDESC *m_VertexPicks = nullptr;
 };

@@ -36,3 +36,18 @@ void ZNFACEPICKDESC::Clear()
     m_Count = 0;
     m_Current = 0;
 }
+
+bool ZNFACEPICKDESC::IsEqual(const ZNFACEPICKDESC &other) const
+{
+    if (m_Count != other.m_Count)
+        return false;
+    for (DWORD i = 0; i < m_Count; ++i)
+        if (m_Faces[i] != other.m_Faces[i] || m_Objects[i] != other.m_Objects[i])
+            return false;
+    return true;
+}
+
+BYTE ZNFACEPICKDESC::GetCurrentType() const
+{
+    return m_Current < m_Count && m_Objects[m_Current] ? GetObjectType(m_Objects[m_Current]) : 0;
+}

@@ -21,6 +21,10 @@ public:
     int Add(DWORD face, void *object);
     // Frees the arrays: the list is empty and reusable.
     void Clear();
+    // Same count and the same (face, object) pairs at the same places.
+    bool IsEqual(const ZNFACEPICKDESC &other) const;
+    // The type byte of the object at the cursor; 0 when there is none.
+    BYTE GetCurrentType() const;
 
     DWORD GetCount() const { return m_Count; }
     DWORD GetFace(DWORD i) const { return i < m_Count ? m_Faces[i] : 0; }

@@ -641,22 +641,14 @@ int CZNSelectionBand::AddSelectedToContainer(CZNCONTAINER *container) const
 
 void CZNSelectionBand::Draw2D(CDC *dc, CZN2DView *view)
 {
-    if (!dc || !view || !m_Active || m_Entries.empty())
+    if (!dc || !view)
+        return;
+    DrawRubberBand(view, dc);
+    if (!m_Active || m_Entries.empty())
         return;
     const WORD type = view->GetViewType() < 3 ? view->GetViewType() : 2;
-    const D3DXVECTOR3 *handles = m_Handles[type];
     POINT p[8];
-    for (int i = 0; i < 8; ++i)
-        view->WorldToScreen(&p[i], &handles[i]);
-    // A flat selection still shows its handles apart.
-    if (std::abs(p[1].x - p[0].x) < 4) {
-        p[1].x += 2, p[2].x += 2, p[5].x += 2;
-        p[0].x -= 2, p[3].x -= 2, p[7].x -= 2;
-    }
-    if (std::abs(p[2].y - p[1].y) < 4) {
-        p[0].y -= 2, p[1].y -= 2, p[4].y -= 2;
-        p[2].y += 2, p[3].y += 2, p[6].y += 2;
-    }
+    ProjectHandles2D(view, p);
 
     POINT c[8];
     for (int i = 0; i < 8; ++i)

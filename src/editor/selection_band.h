@@ -20,7 +20,9 @@
 #include "platform/gdi/gdi_types.h"
 #include "platform/gdi/pen.h"
 #include "platform/math/d3dx_math.h"
+#include "platform/os/point.h"
 #include "platform/os/win_types.h"
+#include "scene/bbox.h"
 #include "scene/selection_entry.h"
 
 class CZN2DView;
@@ -225,6 +227,50 @@ public:
     // Not settled what it should make: does nothing, returns 1.
     int Hollow();
 
+    // Mouse work in the 2D views (selection_band_handles.cpp, _rubber.cpp, _drag.cpp, _move.cpp).
+    // The handle under a pixel (0 none, 1-8 the box handles, 9 inside, 10 the marker) becomes
+    // the band's handle code; true when it is not 0.
+    bool HitTestHandles2D(int x, int y, UINT flags, CZN2DView *view);
+    // Whether the pixel lies inside the projected box (with its 1-pixel margin); false without a view.
+    bool HitTestBox2D(int x, int y, CZN2DView *view) const;
+    // Takes the first entry under the pixel out of the band: 0 when one went, 1 when none was hit.
+    int DeselectAt2D(CZN2DView *view, int x, int y);
+    DWORD GetHandle() const { return m_Handle; }
+    // The rubber band: begun at the press (the start point is the press point), tracked by mouse
+    // moves, drawn by Draw2D, applied to the scene at the release.
+    void BeginRubberBand(CZN2DView *view, UINT flags, int x, int y);
+    void TrackRubberBand(UINT flags, int x, int y);
+    void DrawRubberBand(CZN2DView *view, CDC *dc);
+    void EndRubberBand(UINT flags);
+    BYTE IsRubberBandActive() const { return m_RubberActive; }
+    // A view that goes away ends a rubber band it owns, selecting nothing.
+    void DetachView(CZN2DView *view);
+    // The press of the select tool; 1 when the view is to pick at the click itself.
+    int OnLButtonDown2D(CZN2DView *view, UINT flags, CPoint point);
+    // A mouse move over a view: a drag step while a drag is under way, else the hover handle.
+    void OnDrag2D(CZN2DView *view, UINT flags, int x, int y);
+    // The release: commits a drag, or cycles the handle mode after a click on the band body.
+    void EndDrag2D(CZN2DView *view, UINT flags, int x, int y);
+    // Moves (or, at the first step in extrude mode, extrudes) the selection by the offset since
+    // the press; with a view snapped so that the grabbed corner lands on the grid. Without a view
+    // the offset is applied as given and no undo record is written unless asked for below.
+    void Move(CZN2DView *view, const D3DXVECTOR3 *offset);
+    // Move without a view writes its first-step undo records while this is set.
+    void SetRecordViewlessMove(BYTE record) { m_RecordViewlessMove = record; }
+    // The marker points: with a view from their place at the press, snapped (the pivot also kept
+    // in the box and drawn to its centre within 5 pixels); without one moved by the offset.
+    void MovePivot(CZN2DView *view, const D3DXVECTOR3 *offset, int redraw);
+    void MovePlacementOrigin(CZN2DView *view, const D3DXVECTOR3 *offset, int redraw);
+    // The world offset of a mouse movement in a view type at a zoom.
+    static D3DXVECTOR3 MouseDeltaToWorld(WORD viewType, int dx, int dy, float zoom);
+    // The scale and rotate tools, called by the drag step with the values of the mouse.
+    void Scale(CZN2DView *view, float x, float y, float z, int sideX, int sideY, int sideZ, int mode);
+    void Rotate(float x, float y, float z);
+    // Set after each placement click in a 2D view.
+    BYTE IsFirstStep() const { return m_FirstStep; }
+    const ZNBBOX &GetStartBox() const { return m_StartBox; }
+    float GetStartAngle() const { return m_StartAngle; }
+
 private:
     // Calls brushFace(brush, face index) and overlayFace(overlay, face index) for every face the
     // band names; false (nothing called) for an empty band.
@@ -232,6 +278,19 @@ private:
     bool ForEachSelectedFace(BrushFace brushFace, OverlayFace overlayFace) const;
     void SetFlagWord(BYTE category, DWORD flags, DWORD mask);
 
+    // The view's eight handle points in pixels, widened as drawn when the box is thin.
+    void ProjectHandles2D(CZN2DView *view, POINT p[8]) const;
+    // Degrees of the pixel about the projected pivot: 0 above, 90 right, -90 left.
+    float CursorAngle2D(CZN2DView *view, int x, int y) const;
+    void ScaleFromMouse2D(CZN2DView *view, UINT flags, int x, int y);
+    void RotateFromMouse2D(CZN2DView *view, int x, int y);
+    void MoveObjects(const D3DXVECTOR3 &offset, int fromCache, bool records);
+    void MoveFaces(const D3DXVECTOR3 &offset, bool records);
+    void MoveVertices(const D3DXVECTOR3 &offset, bool records);
+    void ExtrudeEntry(ZNSELECTIONENTRY &entry, const D3DXVECTOR3 &offset);
+    // The release's commit of a drag in objects, and in face or vertex band mode.
+    void CommitObjects(CZN2DView *view);
+    void CommitFacesOrVertices();
     // Deselects one entry's item by band mode and frees its drag cache.
     void DeselectEntry(const ZNSELECTIONENTRY &entry);
     void RedrawViews();
@@ -257,5 +316,20 @@ private:
     BYTE m_Dragged;
     std::vector<void *> m_Touched;
     BYTE m_ClickConsumed;
+    // Drag state.
+    D3DXVECTOR3 m_MoveReference{0, 0, 0};
+    POINT m_LastMouse{0, 0};
+    float m_StartAngle = 0;
+    BYTE m_UndoChained = 0;
+    ZNBRUSH *m_ExtrudedBrush = nullptr;
+    ZNBBOX m_StartBox{};
+    D3DXVECTOR3 m_PressPoint{0, 0, 0};
+    BYTE m_RecordViewlessMove = 0;
     BYTE m_PlacementFlag = 0;
+    // Rubber band.
+    BYTE m_RubberActive = 0;
+    D3DXVECTOR3 m_RubberStart{0, 0, 0};
+    D3DXVECTOR3 m_RubberCorner{0, 0, 0};
+    CZN2DView *m_RubberView = nullptr;
+    BYTE m_RubberMoved = 0;
 };

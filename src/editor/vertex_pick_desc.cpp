@@ -37,3 +37,14 @@ void ZNVERTEXPICKDESC::Clear()
     m_Count = 0;
     m_Current = 0;
 }
+
+bool ZNVERTEXPICKDESC::IsEqual(const ZNVERTEXPICKDESC &other) const
+{
+    if (m_Count != other.m_Count)
+        return false;
+    for (DWORD i = 0; i < m_Count; ++i)
+        if (m_Vertices[i] != other.m_Vertices[i] || m_Faces[i] != other.m_Faces[i] ||
+            m_Brushes[i] != other.m_Brushes[i])
+            return false;
+    return true;
+}

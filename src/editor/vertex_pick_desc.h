@@ -22,6 +22,8 @@ public:
     int Add(DWORD vertex, DWORD face, ZNBRUSH *brush);
     // Frees the arrays: the list is empty and reusable.
     void Clear();
+    // Same count and the same triples at the same places.
+    bool IsEqual(const ZNVERTEXPICKDESC &other) const;
 
     DWORD GetCount() const { return m_Count; }
     DWORD GetVertex(DWORD i) const { return i < m_Count ? m_Vertices[i] : 0; }

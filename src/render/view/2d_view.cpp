@@ -130,6 +130,7 @@ CZN2DView::CZN2DView()
 
 CZN2DView::~CZN2DView()
 {
+    ForgetSelectionBand();
     ReleaseBackBuffer();
 }
 
@@ -639,70 +640,6 @@ void CZN2DView::SetCursorId(int id)
         m_Window->SetCursorById(id);
 }
 
-void CZN2DView::UpdateCursor(UINT flags, CPoint point)
-{
-    if (GetEditorApp()->GetBandDragFlag())
-        return;
-    // The band's handles choose their cursors here once the band exists.
-    SetCursorOverAxes(flags, point.x, point.y);
-}
-
-void CZN2DView::SetCursorOverAxes(UINT, int x, int y)
-{
-    D3DXVECTOR3 cursor;
-    bool overVertical = false, overHorizontal = false;
-    if (GetDocumentCursorPoint(&cursor)) {
-        const float *c = &cursor.x;
-        const int64_t sx = WorldToScreenX(c[GetHorizontalAxis()]);
-        const int64_t sy = WorldToScreenY(c[GetVerticalAxis()]);
-        overVertical = sx - 3 < x && x < sx + 3;
-        overHorizontal = sy - 3 < y && y < sy + 3;
-    }
-    if (overVertical && overHorizontal)
-        SetCursorId(ZNCURSOR_SIZEALL);
-    else if (overVertical)
-        SetCursorId(ZNCURSOR_SIZEWE);
-    else if (overHorizontal)
-        SetCursorId(ZNCURSOR_SIZENS);
-    else
-        // The placement cursor asks the band for its bounds; it comes with the band.
-        SetCursorId(ZNCURSOR_ARROW);
-}
-
-void CZN2DView::OnLButtonDown(UINT flags, CPoint point)
-{
-    const ZNPLACEMENTMODE mode = GetEditorApp()->GetPlacementMode();
-    if (mode == ZNPLACE_PRIMITIVE) {
-        AddPrimitive(point.x, point.y);
-        return;
-    }
-    if (mode == ZNPLACE_OVERLAY) {
-        AddOverlay(point.x, point.y);
-        return;
-    }
-    if (mode == ZNPLACE_PREFAB) {
-        PlacePrefab(point.x, point.y);
-        return;
-    }
-    if (mode == ZNPLACE_ENTITY) {
-        AddEntity(point.x, point.y);
-        return;
-    }
-    if (mode != ZNPLACE_SELECT)
-        return;
-    // The band's press and the pick come first once they exist; a press that picks nothing
-    // falls through to the crosshair.
-    if (HitTestCursor(flags, point.x, point.y))
-        return;
-    RedrawDocumentViews();
-}
-
-void CZN2DView::OnLButtonUp(UINT, CPoint)
-{
-    // The band ends its drag here (when no crosshair line was grabbed) once it exists.
-    m_AxisGrabMask = 0;
-}
-
 void CZN2DView::OnRButtonDown(UINT, CPoint point)
 {
     m_LastCursor = m_Window ? m_Window->GetCursorPos() : POINT(point);
@@ -791,7 +728,7 @@ void CZN2DView::OnMouseMove(UINT flags, CPoint point)
         RedrawDocumentViews();
         return;
     }
-    // The band drags here once it exists.
+    DragSelectionBand(flags, point);
     UpdateCursor(flags, point);
     if (flags & MK_RBUTTON) {
         DragView(screen);

@@ -152,6 +152,11 @@ public:
     // Objects" undo level; then back to select mode and every view redrawn. Nothing without a
     // current prefab.
     void PlacePrefab(int x, int y);
+    // The select click (2d_view_select.cpp): every object, face or vertex of the edit mode under
+    // the pixel is listed; the same list as the last click of its kind moves the selection on
+    // to its next hit, another starts again at its first. 1 when something was selected.
+    int PickSelect(int x, int y, UINT append);
+    // The cursor for the band's handle under the point, else for the crosshair lines under it.
     void UpdateCursor(UINT flags, CPoint point);
     void SetCursorOverAxes(UINT flags, int x, int y);
 
@@ -182,6 +187,10 @@ protected:
     static void RedrawDocumentViews();
     // The application's selection band drawn into dc over this view's picture.
     void DrawSelectionBand(CDC *dc);
+    // A mouse move handed to the selection band (2d_view_select.cpp).
+    void DragSelectionBand(UINT flags, CPoint point);
+    // A view going away stops being the band's rubber-band view.
+    void ForgetSelectionBand();
 
     void ReadClientSize();
     void ReleaseBackBuffer();
