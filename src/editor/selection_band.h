@@ -271,6 +271,54 @@ public:
     const ZNBBOX &GetStartBox() const { return m_StartBox; }
     float GetStartAngle() const { return m_StartAngle; }
 
+    // Drag state of the transform tools: the press sets it, every drag step reads it.
+    // The handle the press grabbed (0 none, 1-8 box handles, 9 the body, 10 the marker).
+    DWORD GetHandle() const { return m_Handle; }
+    void SetHandle(DWORD handle) { m_Handle = handle; }
+    // 1 from the press until the first drag step has run; undo records are written while it is 1.
+    BYTE GetFirstStep() const { return m_FirstStep; }
+    void SetFirstStep(BYTE first) { m_FirstStep = first ? 1 : 0; }
+    // The band box, the pivot and the placement origin at the press.
+    const ZNBBOX &GetStartBox() const { return m_StartBox; }
+    void SetStartBox(const ZNBBOX &box) { m_StartBox = box; }
+    const D3DXVECTOR3 &GetPivotStart() const { return m_PivotStart; }
+    void SetPivotStart(const D3DXVECTOR3 &p) { m_PivotStart = p; }
+    const D3DXVECTOR3 &GetPlacementOriginStart() const { return m_PlacementOriginStart; }
+    void SetPlacementOriginStart(const D3DXVECTOR3 &p) { m_PlacementOriginStart = p; }
+    // The mouse position of the press (client pixels); moves update it, scaling does not.
+    POINT GetLastMouse() const { return m_LastMouse; }
+    void SetLastMouse(POINT p) { m_LastMouse = p; }
+    // The cursor angle of the press in degrees.
+    float GetStartAngle() const { return m_StartAngle; }
+    void SetStartAngle(float angle) { m_StartAngle = angle; }
+
+    // Scale tool (selection_band_scale.cpp). Builds the new box from the start box: offsets x, y,
+    // z move the sides named by the side flags (0 minimum, 1 maximum) in modes 0 (plain) and 1
+    // (symmetric); in mode 2 (uniform about the pivot) x is the factor. A flat axis (size within
+    // 0.01 of 0) is never changed; a plain scale keeps 1 unit, a symmetric one 2 units, a uniform
+    // one makes the shortest non-flat axis no shorter than 1. Writes the undo record at the first
+    // step, scales the objects, faces or vertices from their snapshots and updates the band.
+    void Scale(CZN2DView *view, float x, float y, float z, int sideX, int sideY, int sideZ, int mode);
+    // The point at the press mapped from the old box onto the new one; null boxes do nothing.
+    void RescalePivot(const ZNBBOX *newBox, const ZNBBOX *oldBox);
+    void RescalePlacementOrigin(const ZNBBOX *newBox, const ZNBBOX *oldBox);
+    // One scale drag step: the whole mouse delta since the press, truncated to world units, to
+    // the grabbed sides (Shift: symmetric, Shift and Ctrl: uniform). Nothing for a handle outside
+    // 1-8 or without a view.
+    void ScaleDragStep(CZN2DView *view, UINT flags, int x, int y);
+
+    // Rotate tool (selection_band_rotate.cpp). Turns the selection about the pivot by angles in
+    // degrees about X, Y and Z, always from the snapshots of the press; the objects receive
+    // (x, y, -z). The band's picture turns with them while the drag holds the box.
+    void Rotate(float x, float y, float z);
+    // The cursor's angle about the pivot's pixel in degrees: 0 straight above, 90 right (and on
+    // the pivot's pixel), 180 below, negative on the left; snapped to 5 with rotation snap.
+    float GetCursorAngle(CZN2DView *view, int x, int y) const;
+    // One rotate drag step: the angle since the press about the axis out of the view.
+    void RotateDragStep(CZN2DView *view, int x, int y);
+    // The picture back on the world axes (the release of a drag).
+    void ResetRotationPicture();
+
 private:
     // Calls brushFace(brush, face index) and overlayFace(overlay, face index) for every face the
     // band names; false (nothing called) for an empty band.
@@ -295,6 +343,16 @@ private:
     void DeselectEntry(const ZNSELECTIONENTRY &entry);
     void RedrawViews();
     bool OtherEntryNames(DWORD skip, uintptr_t object, uintptr_t face, bool sameFace) const;
+    // Shared steps of the face and vertex transforms (selection_band_touched.cpp).
+    // At the first step: one undo record of the touched brushes and overlays, named when written.
+    void WriteTouchedUndo(DWORD type, const char *description);
+    // Every touched brush restores its snapshot's part (or takes a whole one); every touched
+    // overlay restores its snapshot in that mode (or takes one).
+    void RestoreTouched(DWORD brushPart, DWORD overlayMode);
+    // Derived data of every touched brush (face normals too when asked) and overlay.
+    void FinishTouched(bool brushNormals);
+    // At the first step: one undo level of the band's entries, named when written.
+    void WriteEntriesUndo(DWORD type, const char *description);
 
     std::vector<ZNSELECTIONENTRY> m_Entries;
     D3DXVECTOR3 m_Centre;
@@ -332,4 +390,5 @@ private:
     D3DXVECTOR3 m_RubberCorner{0, 0, 0};
     CZN2DView *m_RubberView = nullptr;
     BYTE m_RubberMoved = 0;
+    D3DXVECTOR3 m_SavedCentre{0.0f, 0.0f, 0.0f}; // the box centre at the first rotate step
 };
