@@ -235,7 +235,6 @@ public:
     bool HitTestBox2D(int x, int y, CZN2DView *view) const;
     // Takes the first entry under the pixel out of the band: 0 when one went, 1 when none was hit.
     int DeselectAt2D(CZN2DView *view, int x, int y);
-    DWORD GetHandle() const { return m_Handle; }
     // The rubber band: begun at the press (the start point is the press point), tracked by mouse
     // moves, drawn by Draw2D, applied to the scene at the release.
     void BeginRubberBand(CZN2DView *view, UINT flags, int x, int y);
@@ -263,13 +262,7 @@ public:
     void MovePlacementOrigin(CZN2DView *view, const D3DXVECTOR3 *offset, int redraw);
     // The world offset of a mouse movement in a view type at a zoom.
     static D3DXVECTOR3 MouseDeltaToWorld(WORD viewType, int dx, int dy, float zoom);
-    // The scale and rotate tools, called by the drag step with the values of the mouse.
-    void Scale(CZN2DView *view, float x, float y, float z, int sideX, int sideY, int sideZ, int mode);
-    void Rotate(float x, float y, float z);
-    // Set after each placement click in a 2D view.
     BYTE IsFirstStep() const { return m_FirstStep; }
-    const ZNBBOX &GetStartBox() const { return m_StartBox; }
-    float GetStartAngle() const { return m_StartAngle; }
 
     // Drag state of the transform tools: the press sets it, every drag step reads it.
     // The handle the press grabbed (0 none, 1-8 box handles, 9 the body, 10 the marker).
