@@ -202,3 +202,46 @@ TEST(HostApi, UpdateSelectionBandFollowsAMovedSelection)
     band->Clear(0, 0);
     doc.DeleteContents();
 }
+
+#include <algorithm>
+
+#include "platform/gdi/pen.h"
+#include "sdk/render_info_2d.h"
+#include "support/gdi_canvas.h"
+
+// A plug-in draws a named object into its 2D view's context, placed by its matrix: the crate's
+// outline lands where the record's projection puts the moved box, in the context's pen.
+TEST_F(HostApiScene, DrawObject2DDrawsThePlacedOutline)
+{
+    ZnCanvas canvas(100, 100);
+    CZNPen pen(PS_SOLID, 1, RGB(255, 255, 255));
+    canvas.Dc().SelectObject(&pen);
+    RENDERINFO2D info{&canvas.Dc(), 100, 100, 2.0f, 0.0f, 0.0f, 0};
+    D3DXMATRIX moved;
+    D3DXMatrixTranslation(&moved, 10, 0, 0);
+    TOVRA_DrawObject2D("Crate1", &info, &moved, nullptr);
+
+    // The crate, centred on the matrix origin, spans x 5..15 and z -5..5: pixels 60..80 across
+    // and 40..60 down at zoom 2.
+    int minX = 100, minY = 100, maxX = -1, maxY = -1;
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 100; ++x)
+            if (canvas.At(x, y) != canvas.Background()) {
+                minX = std::min(minX, x), maxX = std::max(maxX, x);
+                minY = std::min(minY, y), maxY = std::max(maxY, y);
+            }
+    EXPECT_NEAR(minX, 60, 1);
+    EXPECT_NEAR(maxX, 80, 1);
+    EXPECT_NEAR(minY, 40, 1);
+    EXPECT_NEAR(maxY, 60, 1);
+    EXPECT_EQ(canvas.At(70, 50), canvas.Background()) << "an outline, not a filled box";
+    EXPECT_EQ(canvas.At(70, minY), RGB(255, 255, 255));
+
+    // An unknown name and a view type beyond the three draw nothing.
+    ZnCanvas empty(100, 100);
+    RENDERINFO2D other{&empty.Dc(), 100, 100, 2.0f, 0.0f, 0.0f, 0};
+    TOVRA_DrawObject2D("Nothing", &other, &moved, nullptr);
+    other.View = 3;
+    TOVRA_DrawObject2D("Crate1", &other, &moved, nullptr);
+    empty.ExpectPixels([&](int, int) { return empty.Background(); });
+}
