@@ -15,6 +15,7 @@
 #include "scene/entity.h"
 #include "scene/group.h"
 #include "scene/object_type.h"
+#include "scene/overlay.h"
 #include "sdk/pick3d_info.h"
 
 namespace
@@ -420,7 +421,14 @@ uint32_t TOVRA_GetEntityCount()
         ++count;
     return count;
 }
-uint32_t TOVRA_GetOverlayCount() { return 0; }
+uint32_t TOVRA_GetOverlayCount()
+{
+    CZNEDITORDoc *document = GetEditorApp()->GetDocument();
+    uint32_t count = 0;
+    for (CZNOverlay *overlay = document ? document->GetOverlayList() : nullptr; overlay; overlay = overlay->m_Next)
+        ++count;
+    return count;
+}
 
 uint32_t TOVRA_GetGroupCount()
 {
@@ -444,7 +452,15 @@ bool TOVRA_GetEntityName(uint32_t index, char *buffer, uint32_t length)
         entity = entity->m_Next;
     return entity && CopyName(entity->GetName(), buffer, length);
 }
-bool TOVRA_GetOverlayName(uint32_t, char *, uint32_t) { return false; }
+
+bool TOVRA_GetOverlayName(uint32_t index, char *buffer, uint32_t length)
+{
+    CZNEDITORDoc *document = GetEditorApp()->GetDocument();
+    CZNOverlay *overlay = document ? document->GetOverlayList() : nullptr;
+    for (; overlay && index > 0; --index)
+        overlay = overlay->m_Next;
+    return overlay && CopyName(overlay->m_Name, buffer, length);
+}
 
 bool TOVRA_GetGroupName(uint32_t index, char *buffer, uint32_t length)
 {

@@ -30,6 +30,7 @@ TEST(HostApi, AllocNewBrushAppendsToTheCurrentDocument)
 
 #include "render/direct3d.h"
 #include "scene/group.h"
+#include "scene/overlay.h"
 #include "support/shapes.h"
 
 namespace
@@ -181,6 +182,16 @@ TEST_F(HostApiScene, CountsAndNames)
     ASSERT_TRUE(TOVRA_GetGroupName(1, buffer, 15));
     EXPECT_STREQ(buffer, "Inner");
     EXPECT_FALSE(TOVRA_GetGroupName(2, buffer, 15));
+
+    // Overlays in list order; one without a name gives false.
+    EXPECT_EQ(TOVRA_GetOverlayCount(), 0u);
+    m_Doc.NewOverlay(D3DXVECTOR3(0, 0, 0))->m_Name = NewName("Decal");
+    m_Doc.NewOverlay(D3DXVECTOR3(0, 0, 0));
+    EXPECT_EQ(TOVRA_GetOverlayCount(), 2u);
+    ASSERT_TRUE(TOVRA_GetOverlayName(0, buffer, 15));
+    EXPECT_STREQ(buffer, "Decal");
+    EXPECT_FALSE(TOVRA_GetOverlayName(1, buffer, 15));
+    EXPECT_FALSE(TOVRA_GetOverlayName(2, buffer, 15));
 }
 
 TEST(HostApi, UpdateSelectionBandFollowsAMovedSelection)
