@@ -26,21 +26,13 @@ namespace
 constexpr const char *kCaption = "TOVRA";
 constexpr const char *kCameraInGroup = "Error: Can Not Group whilst Camera is in Current Selection";
 
-// The group an object belongs to directly; null for ungrouped objects and other kinds.
+// The group an object belongs to directly; null for ungrouped objects and other kinds (a
+// group's own parent is not asked for here).
 CZNGROUP *ParentOf(void *object)
 {
-    if (!object)
+    if (!object || GetObjectType(object) == ZNOBJECT_GROUP)
         return nullptr;
-    switch (GetObjectType(object)) {
-    case ZNOBJECT_BRUSH:
-        return static_cast<ZNBRUSH *>(object)->GetParent();
-    case ZNOBJECT_ENTITY:
-        return static_cast<CZNEntity *>(object)->GetGroup();
-    case ZNOBJECT_OVERLAY:
-        return static_cast<CZNOverlay *>(object)->GetGroup();
-    default:
-        return nullptr;
-    }
+    return CZNGROUP::GetChildParent(object);
 }
 
 CZNGROUP *RootOf(void *object)

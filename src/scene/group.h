@@ -39,6 +39,8 @@ public:
     // without any object, the root group is cleared and deleted. Brushes, entities and overlays
     // leave their group this way.
     static void FreeFromParent(CZNGROUP *parent, void *member);
+    // The group an object names as its parent; null for none or an unknown type.
+    static CZNGROUP *GetChildParent(void *object);
 
     // The name is a string made with new[], owned by the group; null when unnamed.
     const char *GetName() const { return m_Name; }
@@ -47,8 +49,6 @@ public:
 
 private:
     bool SetChildParent(void *object, CZNGROUP *parent);
-    // The group an object names as its parent; null for none or an unknown type.
-    static CZNGROUP *GetChildParent(void *object);
     void MergeChildBounds(ZNBBOX *box, int flag) const;
     void RemoveAt(DWORD index);
 
