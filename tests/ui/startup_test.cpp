@@ -2,6 +2,7 @@
 // and as the built executable in a child process.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QImage>
 #include <QSettings>
 #include <QToolBar>
@@ -75,6 +76,35 @@ ZnDiff Difference(const QImage &a, const QImage &b)
     return diff;
 }
 
+// Every toolbar button shows its picture from the program folder's Resources, at its toolbar's
+// size. The drawn-initials stand-in is opaque grey, so a button whose pixels equal its file's, and
+// whose file is partly transparent and partly drawn, shows the shipped artwork.
+void ExpectButtonArtwork(const CZNMainFrame &frame, const fs::path &program)
+{
+    int buttons = 0;
+    for (QToolBar *bar : frame.GetToolBars())
+        for (QAction *action : bar->actions()) {
+            if (action->isSeparator())
+                continue;
+            ++buttons;
+            const UINT id = action->data().toUInt();
+            const fs::path file = program / "Resources" / ("button" + std::to_string(id) + ".png");
+            const QImage art = QImage(QString::fromStdString(file.string())).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            ASSERT_FALSE(art.isNull()) << file;
+            EXPECT_EQ(art.size(), bar->iconSize()) << id;
+            int transparent = 0;
+            for (int y = 0; y < art.height(); ++y)
+                for (int x = 0; x < art.width(); ++x)
+                    transparent += qAlpha(art.pixel(x, y)) == 0;
+            const int drawn = art.width() * art.height() - transparent;
+            EXPECT_GT(transparent, 0) << id;
+            EXPECT_GT(drawn * 10, art.width() * art.height()) << id;
+            const QImage shown = action->icon().pixmap(bar->iconSize()).toImage();
+            EXPECT_EQ(shown.convertToFormat(QImage::Format_ARGB32_Premultiplied), art) << id;
+        }
+    EXPECT_EQ(buttons, 31);
+}
+
 class StartUpTest : public ::testing::Test
 {
 protected:
@@ -115,6 +145,7 @@ TEST_F(StartUpTest, TheWindowComesUpAndAScreenshotShowsACube)
         EXPECT_TRUE(frame->GetAction(id)->isChecked()) << id;
     EXPECT_EQ(frame->GetStatusText(1).toStdString(), "Grid : 10");
     EXPECT_EQ(frame->GetStatusText(2).toStdString(), "Snap : None");
+    ExpectButtonArtwork(*frame, dir.Path() / "program");
 
     frame->setWindowState(Qt::WindowNoState);
     frame->resize(1024, 768);
