@@ -8,7 +8,6 @@
 #include <new>
 #include <vector>
 
-#include <zlib.h>
 
 #include "app/editor_app.h"
 #include "render/direct3d.h"
@@ -21,6 +20,7 @@
 #include "platform/gdi/gdi_api.h"
 #include "render/image/image.h"
 #include "render/texture_package.h"
+#include "scene/crc32.h"
 #include "scene/path_utils.h"
 
 namespace
@@ -374,17 +374,16 @@ DWORD CZNTexture::CalculateTextureCRC(const CZNImage *image)
 {
     if (!image)
         return 0;
-    // zlib's CRC-32 is the standard one continued from the value before, as CRC32_Buffer, and
-    // many times faster than a byte table over the whole picture.
+    // The standard CRC-32 of the planes one after another, then of the palette.
     const size_t planeSize = image->GetPlaneSize();
-    uLong crc = 0;
+    DWORD crc = 0;
     for (const BYTE *plane :
          {image->GetAlphaPlane(), image->GetRedPlane(), image->GetGreenPlane(), image->GetBluePlane()})
         if (plane)
-            crc = crc32_z(crc, plane, planeSize);
+            crc = CRC32_Buffer(plane, planeSize, crc);
     if (image->GetPalette())
-        crc = crc32_z(crc, reinterpret_cast<const Bytef *>(image->GetPalette()), 256 * sizeof(RGBQUAD));
-    return static_cast<DWORD>(crc);
+        crc = CRC32_Buffer(image->GetPalette(), 256 * sizeof(RGBQUAD), crc);
+    return crc;
 }
 
 int CZNTexture::DrawPreview(HDC dc, int x, int y, int w, int h)

@@ -1,7 +1,12 @@
 #include "scene/crc32.h"
 
 #include <array>
+#include <cstdint>
 #include <cstdio>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
 
 namespace {
 
@@ -19,6 +24,69 @@ constexpr std::array<DWORD, 256> BuildTable()
 
 std::array<DWORD, 256> g_CRCTable = BuildTable();
 
+DWORD UpdateByTable(const BYTE *p, size_t length, DWORD value)
+{
+    for (size_t i = 0; i < length; ++i)
+        value = (value >> 8) ^ g_CRCTable[(value ^ p[i]) & 0xFFu];
+    return value;
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+// Carry-less multiplication folds 64 bytes at a time into four 128-bit remainders, then those into
+// one, then Barrett-reduces it to the 32-bit value: the same value as the table, many times faster
+// on long buffers. The constants are x^k mod P (bit-reflected) for the folding distances.
+#define ZN_FOLDING __attribute__((target("pclmul,sse4.1")))
+
+ZN_FOLDING inline __m128i Load(const BYTE *at)
+{
+    return _mm_loadu_si128(reinterpret_cast<const __m128i *>(at));
+}
+
+// x carried forward over the distance k stands for, added to the next block.
+ZN_FOLDING inline __m128i Fold(__m128i x, __m128i k, __m128i next)
+{
+    return _mm_xor_si128(_mm_xor_si128(_mm_clmulepi64_si128(x, k, 0x00), _mm_clmulepi64_si128(x, k, 0x11)), next);
+}
+
+ZN_FOLDING DWORD UpdateByFolding(const BYTE *p, size_t blocks, DWORD value)
+{
+    const __m128i fold4 = _mm_set_epi64x(0x1c6e41596, 0x154442bd4);
+    const __m128i fold1 = _mm_set_epi64x(0x0ccaa009e, 0x1751997d0);
+    const __m128i fold32 = _mm_set_epi64x(0, 0x163cd6124);
+    const __m128i barrett = _mm_set_epi64x(0x1f7011641, 0x1db710641);
+    const __m128i low32 = _mm_set_epi32(0, 0, 0, -1);
+    // blocks >= 4 sixteen-byte blocks.
+    __m128i x1 = _mm_xor_si128(Load(p), _mm_cvtsi32_si128(static_cast<int>(value)));
+    __m128i x2 = Load(p + 16), x3 = Load(p + 32), x4 = Load(p + 48);
+    p += 64;
+    blocks -= 4;
+    for (; blocks >= 4; blocks -= 4, p += 64) {
+        x1 = Fold(x1, fold4, Load(p));
+        x2 = Fold(x2, fold4, Load(p + 16));
+        x3 = Fold(x3, fold4, Load(p + 32));
+        x4 = Fold(x4, fold4, Load(p + 48));
+    }
+    x1 = Fold(x1, fold1, x2);
+    x1 = Fold(x1, fold1, x3);
+    x1 = Fold(x1, fold1, x4);
+    for (; blocks > 0; --blocks, p += 16)
+        x1 = Fold(x1, fold1, Load(p));
+    // 128 bits to 64, then to 32 more, then the reduction.
+    x1 = _mm_xor_si128(_mm_clmulepi64_si128(x1, fold1, 0x10), _mm_srli_si128(x1, 8));
+    x1 = _mm_xor_si128(_mm_clmulepi64_si128(_mm_and_si128(x1, low32), fold32, 0x00), _mm_srli_si128(x1, 4));
+    __m128i t = _mm_clmulepi64_si128(_mm_and_si128(x1, low32), barrett, 0x10);
+    t = _mm_clmulepi64_si128(_mm_and_si128(t, low32), barrett, 0x00);
+    return static_cast<DWORD>(_mm_extract_epi32(_mm_xor_si128(x1, t), 1));
+}
+
+bool CanFold()
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1");
+}
+#undef ZN_FOLDING
+#endif
+
 } // namespace
 
 void CRC32_InitTable()
@@ -29,9 +97,16 @@ void CRC32_InitTable()
 DWORD CRC32_Update(const void *bytes, size_t length, DWORD value)
 {
     const BYTE *p = static_cast<const BYTE *>(bytes);
-    for (size_t i = 0; i < length; ++i)
-        value = (value >> 8) ^ g_CRCTable[(value ^ p[i]) & 0xFFu];
-    return value;
+#if defined(__x86_64__) || defined(__i386__)
+    static const bool canFold = CanFold();
+    if (canFold && length >= 64) {
+        const size_t folded = length & ~size_t{15};
+        value = UpdateByFolding(p, folded / 16, value);
+        p += folded;
+        length -= folded;
+    }
+#endif
+    return UpdateByTable(p, length, value);
 }
 
 DWORD CRC32_Buffer(const void *bytes, size_t length, DWORD start)

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <vector>
 #include <string>
 
 #include "scene/crc32.h"
@@ -38,6 +40,35 @@ TEST(Crc32, CheckValues)
     DWORD first = CRC32_Buffer("12345", 5, 0);
     EXPECT_EQ(CRC32_Buffer("6789", 4, first), 0xCBF43926u);
     EXPECT_EQ(CRC32_Update("x", 0, 0x1234u), 0x1234u);
+}
+
+// Long buffers, at every alignment and with every tail length, give the bit-by-bit value, from a
+// fresh start and continued from another value.
+TEST(Crc32, LongBuffersMatchTheBitwiseDefinition)
+{
+    auto bitwise = [](const BYTE *p, size_t length, DWORD value) {
+        for (size_t i = 0; i < length; ++i) {
+            value ^= p[i];
+            for (int bit = 0; bit < 8; ++bit)
+                value = (value & 1u) ? (value >> 1) ^ 0xEDB88320u : value >> 1;
+        }
+        return value;
+    };
+    std::vector<BYTE> bytes(70000);
+    uint32_t seed = 7;
+    for (BYTE &b : bytes) {
+        seed = seed * 1103515245u + 12345u;
+        b = static_cast<BYTE>(seed >> 16);
+    }
+    for (size_t offset : {0, 1, 7, 15}) {
+        for (size_t length : {63, 64, 65, 79, 80, 127, 128, 129, 200, 1000, 4096, 65536 + 33}) {
+            for (DWORD start : {0xFFFFFFFFu, 0u, 0x12345678u}) {
+                SCOPED_TRACE(testing::Message() << "offset " << offset << " length " << length << " start " << start);
+                EXPECT_EQ(CRC32_Update(bytes.data() + offset, length, start),
+                          bitwise(bytes.data() + offset, length, start));
+            }
+        }
+    }
 }
 
 TEST(Crc32, Files)

@@ -323,7 +323,7 @@ bool CZNImage::ChangeColorDepth(BYTE bits, bool alpha)
         const int count = quantizer.FillPalette(m_pPalette);
         CZNPaletteSearch search(m_pPalette, count);
         if (count > 0)
-            search.NearestAll(m_pRed, m_pGreen, m_pBlue, m_pRed, size);
+            search.NearestAll(m_pRed, m_pGreen, m_pBlue, m_pRed, size, m_Width);
         else
             std::memset(m_pRed, 0, size);
         m_pGreen = m_pBlue = nullptr;

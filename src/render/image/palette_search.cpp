@@ -72,12 +72,16 @@ struct Avx2Kernel {
 };
 #endif
 
-template <class Kernel> inline __attribute__((always_inline)) int Search(const Table &t, int red, int green, int blue)
+// guess and other are entries answered before (-1 for none) that bound the nearest distance.
+template <class Kernel>
+inline __attribute__((always_inline)) int Search(const Table &t, int red, int green, int blue, int guess, int other)
 {
-    // |dR| + |dG| + |dB| >= |sum - entry sum|, and the entry last answered is some distance away:
+    // |dR| + |dG| + |dB| >= |sum - entry sum|, and an entry answered before is some distance away:
     // no entry whose sum differs by more than that distance can be nearer.
     const int sum = red + green + blue;
-    const int reach = t.Last >= 0 ? Distance(t.Palette[t.Last], red, green, blue) : kMaxSum;
+    int reach = guess >= 0 ? Distance(t.Palette[guess], red, green, blue) : kMaxSum;
+    if (other >= 0)
+        reach = std::min(reach, Distance(t.Palette[other], red, green, blue));
     const int first = t.FirstWithSum[std::max(0, sum - reach)];
     const int last = t.FirstWithSum[std::min(kMaxSum + 1, sum + reach + 1)];
     const int key = Kernel::LeastKey(t, first, last, red, green, blue);
@@ -91,23 +95,40 @@ template <class Kernel> inline __attribute__((always_inline)) int Search(const T
     return best;
 }
 
-template <class Kernel> inline __attribute__((always_inline)) int Nearest(Table &t, BYTE red, BYTE green, BYTE blue)
+template <class Kernel>
+inline __attribute__((always_inline)) int Answer(Table &t, BYTE red, BYTE green, BYTE blue, int guess, int other)
 {
     const uint32_t colour = (1u << 24) | (uint32_t{red} << 16) | (uint32_t{green} << 8) | blue;
     const uint32_t slot = (colour * 2654435761u) >> 22; // the top 10 bits of a multiplicative hash
     if (t.CachedColour[slot] != colour) {
         t.CachedColour[slot] = colour;
-        t.CachedIndex[slot] = static_cast<int16_t>(Search<Kernel>(t, red, green, blue));
+        t.CachedIndex[slot] = static_cast<int16_t>(Search<Kernel>(t, red, green, blue, guess, other));
     }
-    return t.Last = t.CachedIndex[slot];
+    return t.CachedIndex[slot];
 }
 
+template <class Kernel> inline __attribute__((always_inline)) int Nearest(Table &t, BYTE red, BYTE green, BYTE blue)
+{
+    return t.Last = Answer<Kernel>(t, red, green, blue, t.Last, -1);
+}
+
+// Each colour is bounded by the answer four colours back and, in rows, by the answer above it:
+// neighbours are near alike, and colours four apart are searched independently of each other, so
+// the processor overlaps their searches.
 template <class Kernel>
 inline __attribute__((always_inline)) void NearestAll(Table &t, const BYTE *red, const BYTE *green, const BYTE *blue,
-                                                      BYTE *indices, size_t count)
+                                                      BYTE *indices, size_t count, size_t rowLength)
 {
-    for (size_t i = 0; i < count; ++i)
-        indices[i] = static_cast<BYTE>(Nearest<Kernel>(t, red[i], green[i], blue[i]));
+    constexpr size_t kChains = 4;
+    int last[kChains] = {t.Last, t.Last, t.Last, t.Last};
+    for (size_t i = 0; i < count; ++i) {
+        const int above = rowLength && i >= rowLength ? indices[i - rowLength] : -1;
+        const int answer = Answer<Kernel>(t, red[i], green[i], blue[i], last[i % kChains], above);
+        last[i % kChains] = answer;
+        indices[i] = static_cast<BYTE>(answer);
+    }
+    if (count > 0)
+        t.Last = last[(count - 1) % kChains];
 }
 
 int NearestPortable(Table &t, BYTE red, BYTE green, BYTE blue)
@@ -115,14 +136,15 @@ int NearestPortable(Table &t, BYTE red, BYTE green, BYTE blue)
     return Nearest<PortableKernel>(t, red, green, blue);
 }
 
-void NearestAllPortable(Table &t, const BYTE *red, const BYTE *green, const BYTE *blue, BYTE *indices, size_t count)
+void NearestAllPortable(Table &t, const BYTE *red, const BYTE *green, const BYTE *blue, BYTE *indices, size_t count,
+                        size_t rowLength)
 {
-    NearestAll<PortableKernel>(t, red, green, blue, indices, count);
+    NearestAll<PortableKernel>(t, red, green, blue, indices, count, rowLength);
 }
 
 struct Functions {
     int (*Nearest)(Table &, BYTE, BYTE, BYTE);
-    void (*NearestAll)(Table &, const BYTE *, const BYTE *, const BYTE *, BYTE *, size_t);
+    void (*NearestAll)(Table &, const BYTE *, const BYTE *, const BYTE *, BYTE *, size_t, size_t);
 };
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -132,9 +154,9 @@ __attribute__((target("avx2"))) int NearestAvx2(Table &t, BYTE red, BYTE green, 
 }
 
 __attribute__((target("avx2"))) void NearestAllAvx2(Table &t, const BYTE *red, const BYTE *green, const BYTE *blue,
-                                                    BYTE *indices, size_t count)
+                                                    BYTE *indices, size_t count, size_t rowLength)
 {
-    NearestAll<Avx2Kernel>(t, red, green, blue, indices, count);
+    NearestAll<Avx2Kernel>(t, red, green, blue, indices, count, rowLength);
 }
 #endif
 
@@ -191,8 +213,9 @@ int CZNPaletteSearch::Nearest(BYTE red, BYTE green, BYTE blue)
     return m_Table.Count < 1 ? -1 : Chosen().Nearest(m_Table, red, green, blue);
 }
 
-void CZNPaletteSearch::NearestAll(const BYTE *red, const BYTE *green, const BYTE *blue, BYTE *indices, size_t count)
+void CZNPaletteSearch::NearestAll(const BYTE *red, const BYTE *green, const BYTE *blue, BYTE *indices, size_t count,
+                                  size_t rowLength)
 {
     if (m_Table.Count >= 1)
-        Chosen().NearestAll(m_Table, red, green, blue, indices, count);
+        Chosen().NearestAll(m_Table, red, green, blue, indices, count, rowLength);
 }

@@ -2,11 +2,12 @@
 
 // CZNPaletteSearch: the nearest entry of one palette to many colours, answering exactly as
 // CZNColorQuantizer::NearestColor (least sum of absolute differences, the lower index on ties)
-// without trying every entry. The distance to the entry last answered bounds the nearest
-// distance d from above, and the sum of a colour's samples bounds every distance from below, so
-// only entries whose sums lie within d of the colour's can be nearer; entries are kept sorted by
-// sum and that window is compared at once, several entries per instruction where the processor
-// can. Answers are remembered in a small table. Holds its own copy of the colours; nothing fails.
+// without trying every entry. The distance to an entry answered for a neighbouring colour bounds
+// the nearest distance d from above, and the sum of a colour's samples bounds every distance from
+// below, so only entries whose sums lie within d of the colour's can be nearer; entries are kept
+// sorted by sum and that window is compared at once, several entries per instruction where the
+// processor can. Answers are remembered in a small table. Holds its own copy of the colours;
+// nothing fails.
 #include <cstddef>
 #include <cstdint>
 
@@ -21,8 +22,10 @@ public:
     // Index of the nearest entry, -1 without entries.
     int Nearest(BYTE red, BYTE green, BYTE blue);
     // The nearest entry of each of count colours given as planes, into indices (which may be one
-    // of the planes); nothing is written without entries.
-    void NearestAll(const BYTE *red, const BYTE *green, const BYTE *blue, BYTE *indices, size_t count);
+    // of the planes); nothing is written without entries. With a row length the colours are rows
+    // of a picture, which speeds the search and changes no answer.
+    void NearestAll(const BYTE *red, const BYTE *green, const BYTE *blue, BYTE *indices, size_t count,
+                    size_t rowLength = 0);
 
     // What the search works on: the colours, and the entries sorted by sum as rows of samples
     // with room for a block of 16 past the last.
@@ -34,7 +37,7 @@ public:
         RGBQUAD Palette[256];
         int Count;
         int16_t FirstWithSum[3 * 255 + 2]; // sorted position of the first entry whose sum is >= s
-        int Last;                          // the entry last answered, -1 before the first
+        int Last;                          // the entry last answered (by Nearest), -1 before the first
         uint32_t CachedColour[1024];       // colour | 1 << 24 once answered
         int16_t CachedIndex[1024];
     };
