@@ -420,3 +420,37 @@ TEST_F(EntityBandTest, PropertyRecordsOfEntitiesAndOverlaysRestoreTheirValues)
         first->m_UPos = upos;
     }
 }
+
+TEST_F(EntityBandTest, FaceDragMovesAWholeOverlayWithTheFacesAndOneUndoTakesBoth)
+{
+    GetEditorApp()->SetEditMode(ZNEDITMODE_FACE);
+    ZNBRUSH *b = Box({0, 0, 0}, {20, 20, 20});
+    CZNOverlay *overlay = doc->NewOverlay(D3DXVECTOR3(100, 0, 0));
+    const ZNBBOX before = overlay->GetBounds(1);
+    DWORD right = 0;
+    for (DWORD f = 0; f < b->m_FaceCount; ++f)
+        if (b->m_Faces[f]->m_Normal == D3DXVECTOR3(1, 0, 0))
+            right = f;
+    const ZNSELECTIONENTRY face = FaceEntry(b, right);
+    ASSERT_EQ(Band()->AddToSelection(&face, 0, 0), 1);
+    Add(overlay, ZNSELECT_OVERLAY);
+    EXPECT_EQ(Band()->GetBandMode(), ZNBAND_FACES);
+
+    Drag(Top(60, -10), Top(80, -10));
+    EXPECT_EQ(b->GetBoundingBox(1).Max.x, 40.0f);
+    EXPECT_EQ(b->GetBoundingBox(1).Min.x, 0.0f);
+    EXPECT_EQ(overlay->GetBounds(1).Min, before.Min + D3DXVECTOR3(20, 0, 0));
+    EXPECT_EQ(overlay->IsCached(), 0);
+    // Listed again after the release, with the overlay in its second word too.
+    ZNSELECTIONENTRY listed = EntryOfObject(overlay, ZNSELECT_OVERLAY);
+    listed.Face = listed.Object;
+    EXPECT_EQ(Band()->FindEntry(&listed), 1);
+    EXPECT_EQ(overlay->IsSelected(), 1);
+    ASSERT_EQ(RecordCount(), 1u);
+    EXPECT_STREQ(doc->GetUndoList()->Description, "Move Faces");
+
+    ASSERT_EQ(doc->OnEditUndo(), 1);
+    EXPECT_EQ(b->GetBoundingBox(1).Max.x, 20.0f);
+    EXPECT_EQ(overlay->GetBounds(1).Min, before.Min);
+    EXPECT_EQ(Band()->GetEntryCount(), 0u); // the face band is cleared by the undo
+}
