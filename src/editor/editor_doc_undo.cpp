@@ -159,6 +159,20 @@ private:
 };
 
 // The faces and vertices a property entry covers.
+// A live brush or overlay, its own faces released, takes over the loaded copy's faces and box;
+// the copy is left without faces.
+template <typename T> void TakeFaces(T *live, T *copy)
+{
+    live->m_Bounds = copy->m_Bounds;
+    live->m_Faces = copy->m_Faces;
+    live->m_FaceCount = copy->m_FaceCount;
+    copy->m_Faces = nullptr;
+    copy->m_FaceCount = 0;
+    // The faces' adjacency belongs to the object that holds them now.
+    live->m_SharedFaceInfo.Reset();
+    live->UpdateSharedFaceInfo();
+}
+
 struct PropertyTarget {
     ZNBRUSH *brush = nullptr;
     CZNEntity *entity = nullptr;
@@ -580,14 +594,7 @@ void CZNEDITORDoc::RestoreUndoObjects(DWORD type, CZNStreamIO &stream)
         auto *copy = static_cast<ZNBRUSH *>(s.copy);
         ZNBRUSH *live = m_Brushes[s.index];
         live->ReleaseFaces();
-        live->m_Bounds = copy->m_Bounds;
-        live->m_Faces = copy->m_Faces;
-        live->m_FaceCount = copy->m_FaceCount;
-        copy->m_Faces = nullptr;
-        copy->m_FaceCount = 0;
-        // The faces' adjacency belongs to the brush that holds them now.
-        live->m_SharedFaceInfo.Reset();
-        live->UpdateSharedFaceInfo();
+        TakeFaces(live, copy);
     }
     for (const Step &s : steps[kEntities]) {
         auto *copy = static_cast<CZNEntity *>(s.copy);
@@ -607,13 +614,7 @@ void CZNEDITORDoc::RestoreUndoObjects(DWORD type, CZNStreamIO &stream)
         live->m_FaceFlag = copy->m_FaceFlag;
         live->m_SurfacesOff = copy->m_SurfacesOff;
         live->m_AutoRebuild = copy->m_AutoRebuild;
-        live->m_Faces = copy->m_Faces;
-        live->m_FaceCount = copy->m_FaceCount;
-        live->m_Bounds = copy->m_Bounds;
-        copy->m_Faces = nullptr;
-        copy->m_FaceCount = 0;
-        live->m_SharedFaceInfo.Reset();
-        live->UpdateSharedFaceInfo();
+        TakeFaces(live, copy);
     }
     if (!steps[kBrushes].empty())
         RebuildDirtyOverlays();
@@ -775,12 +776,13 @@ void CZNEDITORDoc::RestoreUndoProperties(DWORD type, CZNStreamIO &stream)
         for (DWORD n = 0; n < count; ++n) {
             const BYTE category = GetValue<BYTE>(stream);
             PropertyTarget target;
-            auto brushAt = [this](int32_t index) {
-                ZNBRUSH *b = index >= 0 ? static_cast<ZNBRUSH *>(GetObjectByIndex(kBrushCategory, index)) : nullptr;
-                if (!b)
+            auto objectAt = [this](BYTE list, int32_t index) {
+                void *object = index >= 0 ? GetObjectByIndex(list, static_cast<DWORD>(index)) : nullptr;
+                if (!object)
                     throw UndoFailure{};
-                return b;
+                return object;
             };
+            auto brushAt = [&objectAt](int32_t index) { return static_cast<ZNBRUSH *>(objectAt(kBrushCategory, index)); };
             auto faceAt = [](ZNBRUSH *b, int32_t index) {
                 ZNFACE *f = index >= 0 ? b->GetFace(static_cast<DWORD>(index)) : nullptr;
                 if (!f)
@@ -815,21 +817,12 @@ void CZNEDITORDoc::RestoreUndoProperties(DWORD type, CZNStreamIO &stream)
                 target.vertices.push_back(face->GetVertices() + v);
                 break;
             }
-            case ZNSELECT_ENTITY: {
-                const int32_t index = GetValue<int32_t>(stream);
-                target.entity =
-                    index >= 0 ? static_cast<CZNEntity *>(GetObjectByIndex(kEntityCategory, index)) : nullptr;
-                if (!target.entity)
-                    throw UndoFailure{};
+            case ZNSELECT_ENTITY:
+                target.entity = static_cast<CZNEntity *>(objectAt(kEntityCategory, GetValue<int32_t>(stream)));
                 break;
-            }
             case ZNSELECT_OVERLAY:
             case ZNSELECT_OVERLAYFACE: {
-                const int32_t index = GetValue<int32_t>(stream);
-                target.overlay =
-                    index >= 0 ? static_cast<CZNOverlay *>(GetObjectByIndex(kOverlayCategory, index)) : nullptr;
-                if (!target.overlay)
-                    throw UndoFailure{};
+                target.overlay = static_cast<CZNOverlay *>(objectAt(kOverlayCategory, GetValue<int32_t>(stream)));
                 if (category == ZNSELECT_OVERLAY) {
                     for (DWORD i = 0; i < target.overlay->GetFaceCount(); ++i)
                         target.faces.push_back(target.overlay->GetFace(i));
