@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/editor_app.h"
+#include "app/entity_plugin_manager.h"
 #include "editor/editor_doc.h"
 #include "editor/selection_band.h"
 #include "platform/os/memory_clipboard.h"
@@ -15,10 +16,30 @@
 #include "render/direct3d.h"
 #include "scene/container.h"
 
+namespace
+{
+
+// Pasted entities are read through the shipped entity plug-ins.
+bool LoadEntityPlugins()
+{
+    CZNEntityPluginManager *manager = GetEditorApp()->GetEntityPluginManager();
+    manager->LoadPlugins(nullptr, ZN_SHIPPED_PLUGIN_DIR "/Entities/", "*.so");
+    return manager->GetPluginCount() > 0;
+}
+
+bool HasObjects(const CZNEDITORDoc &doc)
+{
+    return doc.GetBrushList() || doc.GetOverlayList() || doc.GetEntityList();
+}
+
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size > 0xFFFFFF)
         return 0;
+    static const bool pluginsLoaded = LoadEntityPlugins();
+    (void)pluginsLoaded;
     static CZNRecordingReporter reporter;
     static CZNMemoryClipboard clipboard;
     reporter.Clear();
@@ -32,11 +53,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (doc.OnEditPaste()) {
             if (!doc.IsModified())
                 std::abort();
-            if ((doc.GetBrushList() || doc.GetOverlayList()) && !doc.GetUndoList())
+            if (HasObjects(doc) && !doc.GetUndoList())
                 std::abort();
-            if (doc.GetUndoList() && (!doc.OnEditUndo() || doc.GetBrushList() || doc.GetOverlayList()))
+            if (doc.GetUndoList() && (!doc.OnEditUndo() || HasObjects(doc)))
                 std::abort();
-        } else if (doc.GetBrushList() || doc.GetOverlayList() || doc.GetUndoList() || doc.IsModified() ||
+        } else if (HasObjects(doc) || doc.GetUndoList() || doc.IsModified() ||
                    d3d->GetMaterialList()->GetElementCount() != materials || reporter.Entries().empty() ||
                    reporter.Entries().back().text != "Unable to get Clipboard data") {
             std::abort();

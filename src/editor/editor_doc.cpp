@@ -217,6 +217,13 @@ void CZNEDITORDoc::DeleteAllOverlays()
     }
 }
 
+void CZNEDITORDoc::RebuildDirtyOverlays()
+{
+    for (CZNOverlay *overlay = m_OverlayList; overlay; overlay = overlay->m_Next)
+        if (overlay->IsDirty())
+            overlay->Rebuild();
+}
+
 void *CZNEDITORDoc::FindObjectByName(const char *name) const
 {
     if (!name)

@@ -239,6 +239,9 @@ public:
     void SetVertexPickList(ZNVERTEXPICKDESC *list);
     // Deletes the three lists: they name objects that an edit may have changed.
     void FreePickLists();
+    // Every overlay that rebuilds its surfaces by itself builds them again from the brushes as
+    // they are now, in list order (after an edit moved or changed brushes).
+    void RebuildDirtyOverlays();
 
 private:
     void DeleteAllBrushes();

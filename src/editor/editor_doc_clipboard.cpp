@@ -22,6 +22,7 @@
 #include "scene/bbox.h"
 #include "scene/brush.h"
 #include "scene/container.h"
+#include "scene/entity.h"
 #include "scene/face.h"
 #include "scene/material.h"
 #include "scene/overlay.h"
@@ -238,7 +239,15 @@ int CZNEDITORDoc::OnEditPaste()
         band->AddToSelection(&e, 1, 0);
         Merge(bounds, overlay->GetBounds(1));
     }
-    // Entities join here once the document lists them.
+    for (CZNEntity *entity : scene.m_Entities) {
+        AppendEntity(entity);
+        undoEntries.push_back(Entry(MapObjectTypeToCategory(entity->m_ObjectType), entity));
+        const ZNSELECTIONENTRY e = Entry(ZNSELECT_ENTITY, entity);
+        band->AddToSelection(&e, 1, 0);
+        D3DXVECTOR3 position;
+        entity->GetPosition(&position);
+        Merge(bounds, ZNBBOX{position, position});
+    }
 
     // The target: the middle of the active 2D view on its two axes, the pasted centre's depth.
     const D3DXVECTOR3 centre = (bounds.Min + bounds.Max) * 0.5f;
@@ -260,6 +269,8 @@ int CZNEDITORDoc::OnEditPaste()
         overlay->Move(&offset, 0);
         overlay->CalculateBoxPlanes();
     }
+    for (CZNEntity *entity : scene.m_Entities)
+        entity->Move(&offset, 0);
     scene.FreeLists();
 
     band->Update();
@@ -289,7 +300,8 @@ int CZNEDITORDoc::OnEditSelectAll()
             add(Entry(ZNSELECT_BRUSH, brush));
         for (CZNOverlay *overlay = m_OverlayList; overlay; overlay = overlay->m_Next)
             add(Entry(ZNSELECT_OVERLAY, overlay));
-        // Entities follow the overlays once the document lists them.
+        for (CZNEntity *entity = m_EntityList; entity; entity = entity->m_Next)
+            add(Entry(ZNSELECT_ENTITY, entity));
         break;
     case ZNEDITMODE_FACE:
         for (ZNBRUSH *brush = m_BrushList; brush; brush = brush->m_Next)
@@ -333,7 +345,7 @@ bool CZNEDITORDoc::IsClipboardCommandEnabled(UINT id) const
     case 57642: // Select All
         switch (app->GetEditMode()) {
         case ZNEDITMODE_BRUSH:
-            return m_BrushList || m_OverlayList;
+            return m_BrushList || m_OverlayList || m_EntityList;
         case ZNEDITMODE_FACE:
         case ZNEDITMODE_VERTEX:
             return m_BrushList != nullptr;

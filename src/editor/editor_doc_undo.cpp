@@ -8,6 +8,7 @@
 
 #include "app/editor_app.h"
 #include "editor/editor_doc.h"
+#include "editor/object_list.h"
 #include "editor/selection_band.h"
 #include "editor/undo_record.h"
 #include "fileio/iwf_scene.h"
@@ -36,6 +37,8 @@ constexpr const char *kTrimQuestion =
 constexpr DWORD kHeaderSize = 8;
 constexpr DWORD kEntrySize = 5;
 constexpr BYTE kBrushCategory = 1;
+constexpr BYTE kEntityCategory = 2;
+constexpr BYTE kOverlayCategory = 5;
 
 // A failed read or write, or a record that does not fit the scene, ends the whole write or
 // restore.
@@ -156,8 +159,24 @@ private:
 };
 
 // The faces and vertices a property entry covers.
+// A live brush or overlay, its own faces released, takes over the loaded copy's faces and box;
+// the copy is left without faces.
+template <typename T> void TakeFaces(T *live, T *copy)
+{
+    live->m_Bounds = copy->m_Bounds;
+    live->m_Faces = copy->m_Faces;
+    live->m_FaceCount = copy->m_FaceCount;
+    copy->m_Faces = nullptr;
+    copy->m_FaceCount = 0;
+    // The faces' adjacency belongs to the object that holds them now.
+    live->m_SharedFaceInfo.Reset();
+    live->UpdateSharedFaceInfo();
+}
+
 struct PropertyTarget {
     ZNBRUSH *brush = nullptr;
+    CZNEntity *entity = nullptr;
+    CZNOverlay *overlay = nullptr;
     std::vector<ZNFACE *> faces;
     std::vector<ZNVERTEX *> vertices;
 };
@@ -211,58 +230,65 @@ void CZNEDITORDoc::WriteImageEntries(CZNStreamIO &stream, const std::vector<ZNSE
                                      bool withGroups)
 {
     // The writer puts the members of every outermost group first (whole groups, in their own
-    // order), then the ungrouped brushes. Entry k names image object k, so a restore pairs them
-    // without guessing; a member the caller did not name gets index -1 and is not restored.
-    std::vector<ZNBRUSH *> order;
-    std::vector<ZNSELECTIONENTRY> others;
+    // order; the groups met through the brushes, then the overlays, then the entities), then the
+    // ungrouped objects of each list. Per list, entry k names image object k of that list, so a
+    // restore pairs them without guessing; a member the caller did not name gets index -1 and is
+    // not restored.
+    static constexpr BYTE kListed[3] = {kBrushCategory, kOverlayCategory, kEntityCategory};
     std::vector<CZNGROUP *> roots;
-    for (const ZNSELECTIONENTRY &e : entries) {
-        if (e.Type != ZNSELECT_BRUSH || !e.Object) {
-            others.push_back(e);
-            continue;
-        }
-        ZNBRUSH *brush = reinterpret_cast<ZNBRUSH *>(e.Object);
-        if (withGroups && brush->GetParent()) {
-            CZNGROUP *root = brush->GetParent()->GetRootGroup();
-            if (std::find(roots.begin(), roots.end(), root) == roots.end())
-                roots.push_back(root);
-        }
-    }
-    for (CZNGROUP *root : roots) {
-        // Depth first, children in order, as the writer nests them.
-        struct Walk {
-            static void Members(CZNGROUP *g, std::vector<ZNBRUSH *> &out)
-            {
-                for (DWORD i = 0; i < g->GetChildCount(); ++i) {
-                    void *child = g->GetChild(i);
-                    if (!child)
-                        continue;
-                    if (GetObjectType(child) == ZNOBJECT_BRUSH)
-                        out.push_back(static_cast<ZNBRUSH *>(child));
-                    else if (GetObjectType(child) == ZNOBJECT_GROUP)
-                        Members(static_cast<CZNGROUP *>(child), out);
-                }
+    if (withGroups)
+        for (BYTE category : kListed)
+            for (const ZNSELECTIONENTRY &e : entries)
+                if (e.Type == category && e.Object)
+                    if (CZNGROUP *parent = CZNGROUP::GetChildParent(reinterpret_cast<void *>(e.Object))) {
+                        CZNGROUP *root = parent->GetRootGroup();
+                        if (std::find(roots.begin(), roots.end(), root) == roots.end())
+                            roots.push_back(root);
+                    }
+    // Depth first, children in order, as the writer nests them.
+    struct Walk {
+        static void Members(CZNGROUP *g, BYTE category, std::vector<void *> &out)
+        {
+            for (DWORD i = 0; i < g->GetChildCount(); ++i) {
+                void *child = g->GetChild(i);
+                if (!child)
+                    continue;
+                if (GetObjectType(child) == ZNOBJECT_GROUP)
+                    Members(static_cast<CZNGROUP *>(child), category, out);
+                else if (MapObjectTypeToCategory(GetObjectType(child)) == category)
+                    out.push_back(child);
             }
-        };
-        Walk::Members(root, order);
+        }
+    };
+    std::vector<std::pair<BYTE, void *>> order;
+    for (BYTE category : kListed) {
+        std::vector<void *> objects;
+        for (CZNGROUP *root : roots)
+            Walk::Members(root, category, objects);
+        for (const ZNSELECTIONENTRY &e : entries)
+            if (e.Type == category && e.Object &&
+                !(withGroups && CZNGROUP::GetChildParent(reinterpret_cast<void *>(e.Object))))
+                objects.push_back(reinterpret_cast<void *>(e.Object));
+        for (void *object : objects)
+            order.emplace_back(category, object);
     }
+    std::vector<BYTE> others;
     for (const ZNSELECTIONENTRY &e : entries)
-        if (e.Type == ZNSELECT_BRUSH && e.Object &&
-            !(withGroups && reinterpret_cast<ZNBRUSH *>(e.Object)->GetParent()))
-            order.push_back(reinterpret_cast<ZNBRUSH *>(e.Object));
+        if (std::find(std::begin(kListed), std::end(kListed), e.Type) == std::end(kListed))
+            others.push_back(e.Type);
 
     PutValue<DWORD>(stream, static_cast<DWORD>(order.size() + others.size()));
-    for (ZNBRUSH *brush : order) {
-        const bool named = std::any_of(entries.begin(), entries.end(), [brush](const ZNSELECTIONENTRY &e) {
-            return e.Type == ZNSELECT_BRUSH && e.Object == reinterpret_cast<uintptr_t>(brush);
+    for (const auto &[category, object] : order) {
+        const uintptr_t word = reinterpret_cast<uintptr_t>(object);
+        const bool named = std::any_of(entries.begin(), entries.end(), [category = category, word](const ZNSELECTIONENTRY &e) {
+            return e.Type == category && e.Object == word;
         });
-        PutValue<BYTE>(stream, ZNSELECT_BRUSH);
-        PutValue<int32_t>(stream, named ? GetObjectIndex(kBrushCategory, brush) : -1);
+        PutValue<BYTE>(stream, category);
+        PutValue<int32_t>(stream, named ? GetObjectIndex(category, object) : -1);
     }
-    for (const ZNSELECTIONENTRY &e : others) {
-        PutValue<BYTE>(stream, e.Type);
-        const bool listed = e.Type == ZNSELECT_ENTITY || e.Type == ZNSELECT_OVERLAY;
-        PutValue<int32_t>(stream, listed ? GetObjectIndex(e.Type, reinterpret_cast<void *>(e.Object)) : -1);
+    for (BYTE category : others) {
+        PutValue<BYTE>(stream, category);
+        PutValue<int32_t>(stream, -1);
     }
 }
 
@@ -407,17 +433,23 @@ void CZNEDITORDoc::RestoreUndoRecord(ZNUNDORECORD *record)
         const std::vector<StoredEntry> entries = ReadEntries(stream);
         D3DXVECTOR3 back = -move;
         for (const StoredEntry &e : entries) {
-            if (e.category != kBrushCategory || e.index < 0)
+            if ((e.category != kBrushCategory && e.category != kEntityCategory) || e.index < 0)
                 continue;
-            ZNBRUSH *brush = static_cast<ZNBRUSH *>(GetObjectByIndex(e.category, static_cast<DWORD>(e.index)));
-            if (!brush)
+            void *object = GetObjectByIndex(e.category, static_cast<DWORD>(e.index));
+            if (!object)
                 continue; // objects gone since are skipped
+            if (e.category == kEntityCategory) {
+                static_cast<CZNEntity *>(object)->Move(&back, 0);
+                continue;
+            }
+            ZNBRUSH *brush = static_cast<ZNBRUSH *>(object);
             brush->MoveBrush(&back, 0);
             // As the move did: box, face-aligned texture coordinates and face centres follow.
             brush->UpdateBoundingBox();
             brush->CalculateWorldTextureCoords();
             brush->CalculateFaceCenterPoints();
         }
+        RebuildDirtyOverlays();
         band->Update();
     } else if (StoresImage(type)) {
         const DWORD mode = band->GetBandMode();
@@ -464,69 +496,128 @@ void CZNEDITORDoc::RestoreUndoObjects(DWORD type, CZNStreamIO &stream)
     scene.Load(stream, false);
     const std::vector<StoredEntry> entries = ReadEntries(stream);
 
-    // Every entry is paired with its copy and its place before anything changes.
+    // The three lists, each entry paired with its list's next copy and its place before anything
+    // changes.
+    enum { kBrushes, kEntities, kOverlays, kLists };
+    auto listOf = [](BYTE category) {
+        return category == kBrushCategory ? kBrushes
+                                          : category == kEntityCategory ? kEntities
+                                                                        : category == kOverlayCategory ? kOverlays : -1;
+    };
+    auto copyAt = [&scene](int list, size_t i) -> void * {
+        if (list == kBrushes)
+            return i < scene.m_Brushes.size() ? scene.m_Brushes[i] : nullptr;
+        if (list == kEntities)
+            return i < scene.m_Entities.size() ? scene.m_Entities[i] : nullptr;
+        return i < scene.m_Overlays.size() ? scene.m_Overlays[i] : nullptr;
+    };
     struct Step {
-        ZNBRUSH *copy;
+        void *copy;
         DWORD index;
     };
-    std::vector<Step> steps;
-    size_t nextCopy = 0;
+    std::vector<Step> steps[kLists];
+    size_t nextCopy[kLists] = {0, 0, 0};
     for (const StoredEntry &e : entries) {
-        if (e.category == ZNSELECT_ENTITY || e.category == ZNSELECT_OVERLAY)
-            throw UndoFailure{}; // no such objects in this scene
-        if (e.category != kBrushCategory)
+        const int list = listOf(e.category);
+        if (list < 0)
             continue;
-        if (nextCopy >= scene.m_Brushes.size() || !scene.m_Brushes[nextCopy])
+        void *copy = copyAt(list, nextCopy[list]++);
+        if (!copy)
             throw UndoFailure{};
-        ZNBRUSH *copy = scene.m_Brushes[nextCopy++];
         if (e.index == -1)
             continue; // a group member the record does not restore
         if (e.index < 0)
             throw UndoFailure{};
-        steps.push_back({copy, static_cast<DWORD>(e.index)});
+        steps[list].push_back({copy, static_cast<DWORD>(e.index)});
     }
     // Every image object is paired with an entry.
-    if (nextCopy != scene.m_Brushes.size())
+    if (nextCopy[kBrushes] != scene.m_Brushes.size() || nextCopy[kEntities] != scene.m_Entities.size() ||
+        nextCopy[kOverlays] != scene.m_Overlays.size())
         throw UndoFailure{};
-    // Removed objects go back in ascending order, so each lands where it was.
-    std::stable_sort(steps.begin(), steps.end(), [](const Step &a, const Step &b) { return a.index < b.index; });
-    DWORD listSize = static_cast<DWORD>(m_Brushes.size());
-    for (size_t i = 0; i < steps.size(); ++i) {
-        if (type == ZNUNDO_REMOVE) {
-            if (steps[i].index > listSize || (i > 0 && steps[i].index == steps[i - 1].index))
+    auto countOf = [](auto *head) {
+        DWORD n = 0;
+        for (auto *o = head; o; o = o->m_Next)
+            ++n;
+        return n;
+    };
+    const DWORD listSizes[kLists] = {static_cast<DWORD>(m_Brushes.size()), countOf(m_EntityList),
+                                     countOf(m_OverlayList)};
+    for (int list = 0; list < kLists; ++list) {
+        // Removed objects go back in ascending order, so each lands where it was.
+        std::vector<Step> &s = steps[list];
+        std::stable_sort(s.begin(), s.end(), [](const Step &a, const Step &b) { return a.index < b.index; });
+        DWORD listSize = listSizes[list];
+        for (size_t i = 0; i < s.size(); ++i) {
+            if (type == ZNUNDO_REMOVE) {
+                if (s[i].index > listSize || (i > 0 && s[i].index == s[i - 1].index))
+                    throw UndoFailure{};
+                ++listSize;
+            } else if (s[i].index >= listSize) {
                 throw UndoFailure{};
-            ++listSize;
-        } else if (steps[i].index >= listSize) {
-            throw UndoFailure{};
+            }
         }
     }
 
     if (type == ZNUNDO_REMOVE) {
         std::unordered_set<CZNGROUP *> roots;
-        for (const Step &s : steps) {
-            // The copy goes back into the list with the groups it was loaded with.
-            std::replace(scene.m_Brushes.begin(), scene.m_Brushes.end(), s.copy, static_cast<ZNBRUSH *>(nullptr));
-            InsertBrushAt(s.copy, s.index);
-            if (CZNGROUP *g = s.copy->GetParent())
+        auto keepGroup = [&roots](CZNGROUP *g) {
+            if (g)
                 roots.insert(g->GetRootGroup());
+        };
+        // Each copy goes back into its list with the groups it was loaded with.
+        for (const Step &s : steps[kBrushes]) {
+            auto *copy = static_cast<ZNBRUSH *>(s.copy);
+            std::replace(scene.m_Brushes.begin(), scene.m_Brushes.end(), copy, static_cast<ZNBRUSH *>(nullptr));
+            InsertBrushAt(copy, s.index);
+            keepGroup(copy->GetParent());
+        }
+        for (const Step &s : steps[kEntities]) {
+            auto *copy = static_cast<CZNEntity *>(s.copy);
+            std::replace(scene.m_Entities.begin(), scene.m_Entities.end(), copy, static_cast<CZNEntity *>(nullptr));
+            ZnInsertInList(m_EntityList, copy, s.index);
+            keepGroup(copy->GetGroup());
+        }
+        for (const Step &s : steps[kOverlays]) {
+            auto *copy = static_cast<CZNOverlay *>(s.copy);
+            std::replace(scene.m_Overlays.begin(), scene.m_Overlays.end(), copy, static_cast<CZNOverlay *>(nullptr));
+            ZnInsertInList(m_OverlayList, copy, s.index);
+            keepGroup(copy->GetGroup());
         }
         for (CZNGROUP *&g : scene.m_Groups)
             if (g && roots.count(g->GetRootGroup()))
                 g = nullptr;
+        if (!steps[kBrushes].empty())
+            RebuildDirtyOverlays();
         return;
     }
-    for (const Step &s : steps) {
+    for (const Step &s : steps[kBrushes]) {
+        auto *copy = static_cast<ZNBRUSH *>(s.copy);
         ZNBRUSH *live = m_Brushes[s.index];
         live->ReleaseFaces();
-        live->m_Bounds = s.copy->m_Bounds;
-        live->m_Faces = s.copy->m_Faces;
-        live->m_FaceCount = s.copy->m_FaceCount;
-        s.copy->m_Faces = nullptr;
-        s.copy->m_FaceCount = 0;
-        // The faces' adjacency belongs to the brush that holds them now.
-        live->m_SharedFaceInfo.Reset();
-        live->UpdateSharedFaceInfo();
+        TakeFaces(live, copy);
     }
+    for (const Step &s : steps[kEntities]) {
+        auto *copy = static_cast<CZNEntity *>(s.copy);
+        auto *live = static_cast<CZNEntity *>(GetObjectByIndex(kEntityCategory, s.index));
+        // Only a block of the same plug-in fits.
+        if (copy->GetType() != live->GetType() || !copy->GetData() || !live->GetData())
+            throw UndoFailure{};
+        std::memcpy(live->GetData(), copy->GetData(), std::min(copy->GetDataSize(), live->GetDataSize()));
+        live->FreeSavedData();
+    }
+    for (const Step &s : steps[kOverlays]) {
+        auto *copy = static_cast<CZNOverlay *>(s.copy);
+        auto *live = static_cast<CZNOverlay *>(GetObjectByIndex(kOverlayCategory, s.index));
+        live->ClearFaces();
+        std::memcpy(live->m_Corners, copy->m_Corners, sizeof(live->m_Corners));
+        std::memcpy(live->m_BoxPlanes, copy->m_BoxPlanes, sizeof(live->m_BoxPlanes));
+        live->m_FaceFlag = copy->m_FaceFlag;
+        live->m_SurfacesOff = copy->m_SurfacesOff;
+        live->m_AutoRebuild = copy->m_AutoRebuild;
+        TakeFaces(live, copy);
+    }
+    if (!steps[kBrushes].empty())
+        RebuildDirtyOverlays();
     GetEditorApp()->GetSelectionBand()->Update();
 }
 
@@ -595,11 +686,37 @@ void CZNEDITORDoc::WriteUndoProperties(DWORD type, CZNStreamIO &stream,
             target.vertices.push_back(face->GetVertices() + v);
             break;
         }
-        default: // entities and overlays write their indices with their own lists
+        case ZNSELECT_ENTITY:
+            target.entity = reinterpret_cast<CZNEntity *>(e.Object);
+            PutValue<int32_t>(stream, GetObjectIndex(kEntityCategory, target.entity));
+            break;
+        case ZNSELECT_OVERLAY:
+            target.overlay = reinterpret_cast<CZNOverlay *>(e.Object);
+            PutValue<int32_t>(stream, GetObjectIndex(kOverlayCategory, target.overlay));
+            for (DWORD i = 0; i < target.overlay->GetFaceCount(); ++i)
+                target.faces.push_back(target.overlay->GetFace(i));
+            break;
+        case ZNSELECT_OVERLAYFACE: {
+            target.overlay = reinterpret_cast<CZNOverlay *>(e.Object);
+            PutValue<int32_t>(stream, GetObjectIndex(kOverlayCategory, target.overlay));
+            PutValue<int32_t>(stream, static_cast<int32_t>(e.Face));
+            ZNFACE *face = target.overlay ? target.overlay->GetFace(static_cast<DWORD>(e.Face)) : nullptr;
+            if (!face)
+                throw UndoFailure{};
+            target.faces.push_back(face);
+            break;
+        }
+        default: // nothing but the category
             continue;
         }
+        if (type == ZNUNDO_OVERLAYLOCKED && target.overlay)
+            PutValue<BYTE>(stream, target.overlay->m_AutoRebuild);
         for (ZNFACE *face : target.faces) {
             switch (type) {
+            case ZNUNDO_ZBIAS:
+                if (face->m_ObjectType == ZNOBJECT_OVERLAYFACE)
+                    PutValue<BYTE>(stream, face->m_FaceFlag);
+                break;
             case ZNUNDO_TEXTURE:
                 PutValue<int32_t>(stream, TexturePosition(face->GetTexture()));
                 break;
@@ -641,6 +758,10 @@ void CZNEDITORDoc::WriteUndoProperties(DWORD type, CZNStreamIO &stream,
             }
         if (type == ZNUNDO_FLAGS && e.Type == ZNSELECT_BRUSH)
             PutValue<DWORD>(stream, brush->m_Flags);
+        if (type == ZNUNDO_FLAGS && e.Type == ZNSELECT_ENTITY)
+            PutValue<DWORD>(stream, target.entity->m_Flags);
+        if (type == ZNUNDO_FLAGS && e.Type == ZNSELECT_OVERLAY)
+            PutValue<DWORD>(stream, target.overlay->m_Flags);
     }
 }
 
@@ -655,12 +776,13 @@ void CZNEDITORDoc::RestoreUndoProperties(DWORD type, CZNStreamIO &stream)
         for (DWORD n = 0; n < count; ++n) {
             const BYTE category = GetValue<BYTE>(stream);
             PropertyTarget target;
-            auto brushAt = [this](int32_t index) {
-                ZNBRUSH *b = index >= 0 ? static_cast<ZNBRUSH *>(GetObjectByIndex(kBrushCategory, index)) : nullptr;
-                if (!b)
+            auto objectAt = [this](BYTE list, int32_t index) {
+                void *object = index >= 0 ? GetObjectByIndex(list, static_cast<DWORD>(index)) : nullptr;
+                if (!object)
                     throw UndoFailure{};
-                return b;
+                return object;
             };
+            auto brushAt = [&objectAt](int32_t index) { return static_cast<ZNBRUSH *>(objectAt(kBrushCategory, index)); };
             auto faceAt = [](ZNBRUSH *b, int32_t index) {
                 ZNFACE *f = index >= 0 ? b->GetFace(static_cast<DWORD>(index)) : nullptr;
                 if (!f)
@@ -695,12 +817,42 @@ void CZNEDITORDoc::RestoreUndoProperties(DWORD type, CZNStreamIO &stream)
                 target.vertices.push_back(face->GetVertices() + v);
                 break;
             }
+            case ZNSELECT_ENTITY:
+                target.entity = static_cast<CZNEntity *>(objectAt(kEntityCategory, GetValue<int32_t>(stream)));
+                break;
+            case ZNSELECT_OVERLAY:
+            case ZNSELECT_OVERLAYFACE: {
+                target.overlay = static_cast<CZNOverlay *>(objectAt(kOverlayCategory, GetValue<int32_t>(stream)));
+                if (category == ZNSELECT_OVERLAY) {
+                    for (DWORD i = 0; i < target.overlay->GetFaceCount(); ++i)
+                        target.faces.push_back(target.overlay->GetFace(i));
+                    break;
+                }
+                const int32_t face = GetValue<int32_t>(stream);
+                ZNFACE *f = face >= 0 ? target.overlay->GetFace(static_cast<DWORD>(face)) : nullptr;
+                if (!f)
+                    throw UndoFailure{};
+                target.faces.push_back(f);
+                break;
+            }
             default:
                 // Nothing of other categories is written, so nothing can follow them.
                 throw UndoFailure{};
             }
+            if (type == ZNUNDO_OVERLAYLOCKED && target.overlay) {
+                const BYTE locked = GetValue<BYTE>(stream);
+                if (apply)
+                    target.overlay->m_AutoRebuild = locked;
+            }
             for (ZNFACE *face : target.faces) {
                 switch (type) {
+                case ZNUNDO_ZBIAS:
+                    if (face->m_ObjectType == ZNOBJECT_OVERLAYFACE) {
+                        const BYTE bias = GetValue<BYTE>(stream);
+                        if (apply)
+                            face->m_FaceFlag = bias;
+                    }
+                    break;
                 case ZNUNDO_TEXTURE: {
                     const int32_t position = GetValue<int32_t>(stream);
                     if (apply)
@@ -768,14 +920,21 @@ void CZNEDITORDoc::RestoreUndoProperties(DWORD type, CZNStreamIO &stream)
                         v->tv = t;
                     }
                 }
-            if (type == ZNUNDO_FLAGS && category == ZNSELECT_BRUSH) {
+            if (type == ZNUNDO_FLAGS &&
+                (category == ZNSELECT_BRUSH || category == ZNSELECT_ENTITY || category == ZNSELECT_OVERLAY)) {
                 const DWORD flags = GetValue<DWORD>(stream);
-                if (apply)
+                if (apply && target.brush)
                     target.brush->m_Flags = flags;
+                else if (apply && target.entity)
+                    target.entity->m_Flags = flags;
+                else if (apply && target.overlay)
+                    target.overlay->m_Flags = flags;
             }
             const bool remaps = (type >= ZNUNDO_TEXTURE && type <= ZNUNDO_TEXTUREMODE) || type == ZNUNDO_MAPPINGORIGIN;
-            if (apply && remaps)
+            if (apply && remaps && target.brush)
                 target.brush->CalculateWorldTextureCoords();
+            else if (apply && remaps && target.overlay)
+                target.overlay->CalculateWorldTextureCoords();
         }
     }
     if (IZNShellHooks *hooks = GetEditorApp()->GetShellHooks())

@@ -41,3 +41,14 @@ template <typename T> void ZnUnlinkFromList(T *&head, T *object)
         }
     }
 }
+
+// Links object in at a list position (behind the object at index - 1, at the head for 0); a
+// position past the end appends.
+template <typename T> void ZnInsertInList(T *&head, T *object, unsigned long index)
+{
+    T **link = &head;
+    for (unsigned long i = 0; i < index && *link; ++i)
+        link = &(*link)->m_Next;
+    object->m_Next = *link;
+    *link = object;
+}

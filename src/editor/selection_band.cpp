@@ -9,9 +9,11 @@
 #include "platform/gdi/font.h"
 #include "platform/os/shell_hooks.h"
 #include "render/camera.h"
+#include "render/direct3d.h"
 #include "render/view/2d_view.h"
 #include "scene/brush.h"
 #include "scene/container.h"
+#include "scene/entity.h"
 #include "scene/face.h"
 #include "scene/group.h"
 #include "scene/object_type.h"
@@ -40,7 +42,13 @@ CZNOverlay *OverlayOf(uintptr_t word)
     return object && GetObjectType(object) == ZNOBJECT_OVERLAY ? static_cast<CZNOverlay *>(object) : nullptr;
 }
 
-// The outermost group of a grouped brush or overlay; null for anything else.
+CZNEntity *EntityOf(uintptr_t word)
+{
+    void *object = reinterpret_cast<void *>(word);
+    return object && GetObjectType(object) == ZNOBJECT_ENTITY ? static_cast<CZNEntity *>(object) : nullptr;
+}
+
+// The outermost group of a grouped brush, entity or overlay; null for anything else.
 CZNGROUP *RootGroupOf(const ZNSELECTIONENTRY &entry)
 {
     CZNGROUP *group = nullptr;
@@ -50,6 +58,9 @@ CZNGROUP *RootGroupOf(const ZNSELECTIONENTRY &entry)
     } else if (entry.Type == ZNSELECT_OVERLAY) {
         if (CZNOverlay *overlay = OverlayOf(entry.Object))
             group = overlay->GetGroup();
+    } else if (entry.Type == ZNSELECT_ENTITY) {
+        if (CZNEntity *entity = EntityOf(entry.Object))
+            group = entity->GetGroup();
     }
     return group ? group->GetRootGroup() : nullptr;
 }
@@ -189,10 +200,14 @@ void CZNSelectionBand::AddGroupMembers(CZNGROUP *group)
             static_cast<CZNOverlay *>(child)->SetSelected(1);
             list(ZNSELECT_OVERLAY, child);
             break;
+        case ZNOBJECT_ENTITY:
+            static_cast<CZNEntity *>(child)->SetSelected(1);
+            list(ZNSELECT_ENTITY, child);
+            break;
         case ZNOBJECT_GROUP:
             AddGroupMembers(static_cast<CZNGROUP *>(child));
             break;
-        default: // entities join with their own list
+        default:
             break;
         }
     }
@@ -238,6 +253,7 @@ int CZNSelectionBand::AddToSelection(const ZNSELECTIONENTRY *entry, int append, 
     // What the entry names, checked before anything is selected.
     ZNBRUSH *brush = BrushOf(entry->Object);
     CZNOverlay *overlay = OverlayOf(entry->Object);
+    CZNEntity *entity = EntityOf(entry->Object);
     ZNFACE *face = nullptr;
     switch (entry->Type) {
     case ZNSELECT_BRUSH:
@@ -257,6 +273,10 @@ int CZNSelectionBand::AddToSelection(const ZNSELECTIONENTRY *entry, int append, 
         if (!CameraOf(entry->Object))
             return 0;
         break;
+    case ZNSELECT_ENTITY:
+        if (!entity)
+            return 0;
+        break;
     case ZNSELECT_FACE:
         face = FaceOf(*entry);
         if (!face)
@@ -267,7 +287,7 @@ int CZNSelectionBand::AddToSelection(const ZNSELECTIONENTRY *entry, int append, 
         if (!face || VertexIndexOf(*entry) < 0 || VertexIndexOf(*entry) >= face->GetVertexCount())
             return 0;
         break;
-    default: // entities join with their own list
+    default:
         return 0;
     }
 
@@ -292,9 +312,14 @@ int CZNSelectionBand::AddToSelection(const ZNSELECTIONENTRY *entry, int append, 
     }
     switch (mode) {
     case ZNBAND_OBJECTS:
-        if (entry->Type != ZNSELECT_BRUSH && entry->Type != ZNSELECT_CAMERA && entry->Type != ZNSELECT_OVERLAY)
+        if (entry->Type != ZNSELECT_BRUSH && entry->Type != ZNSELECT_CAMERA && entry->Type != ZNSELECT_OVERLAY &&
+            entry->Type != ZNSELECT_ENTITY)
             return 0;
         m_BandMode = mode;
+        // Selecting an ambient light shows its colour in the 3D view.
+        if (D3DCOLOR ambient = 0; entity && entity->GetAmbientColour(&ambient))
+            if (CZN3D *d3d = GetEditorApp()->Get3D())
+                d3d->SetAmbientLight(ambient);
         if (CZNGROUP *root = RootGroupOf(*entry)) {
             AddGroupMembers(root);
             m_Active = 1;
@@ -310,6 +335,8 @@ int CZNSelectionBand::AddToSelection(const ZNSELECTIONENTRY *entry, int append, 
             brush->SelectBrush(1);
         else if (overlay)
             overlay->SetSelected(1);
+        else if (entity)
+            entity->SetSelected(1);
         else
             CameraOf(entry->Object)->Select(1);
         break;
@@ -374,6 +401,9 @@ void CZNSelectionBand::DeselectEntry(const ZNSELECTIONENTRY &entry)
         if (brush) {
             brush->SelectBrush(0);
             brush->ClearCache();
+        } else if (CZNEntity *entity = EntityOf(entry.Object)) {
+            entity->SetSelected(0);
+            entity->FreeSavedData();
         } else if (CZNCAMERA *camera = CameraOf(entry.Object)) {
             camera->Select(0);
             camera->ClearCache();
@@ -460,6 +490,8 @@ void CZNSelectionBand::RemoveEntry(DWORD index, int deleteFlag)
                 doc->DeleteBrush(brush);
             else if (CZNOverlay *overlay = OverlayOf(entry.Object))
                 doc->DeleteOverlay(overlay);
+            else if (CZNEntity *entity = EntityOf(entry.Object))
+                doc->DeleteEntity(entity);
         }
         break;
     case ZNBAND_FACES:
@@ -513,7 +545,7 @@ void CZNSelectionBand::RemoveObject(void *object, BYTE type)
         const ZNSELECTIONENTRY &e = m_Entries[i];
         bool match = false;
         if (m_BandMode == ZNBAND_OBJECTS &&
-            (type == ZNOBJECT_BRUSH || type == ZNOBJECT_CAMERA || type == ZNOBJECT_OVERLAY))
+            (type == ZNOBJECT_BRUSH || type == ZNOBJECT_CAMERA || type == ZNOBJECT_OVERLAY || type == ZNOBJECT_ENTITY))
             match = e.Object == reinterpret_cast<uintptr_t>(object);
         else if (m_BandMode == ZNBAND_FACES && type == ZNOBJECT_FACE)
             match = e.Type == ZNSELECT_FACE && FaceOf(e) == object;
@@ -551,6 +583,9 @@ void CZNSelectionBand::CalculateBounds()
             if (brush) {
                 // Recomputed from the vertices: moves leave the stored box behind.
                 const ZNBBOX box = brush->GetBoundingBox(1);
+                merge(box.Min, box.Max);
+            } else if (CZNEntity *entity = EntityOf(e.Object)) {
+                const ZNBBOX box = entity->GetBounds(0, nullptr);
                 merge(box.Min, box.Max);
             } else if (CZNCAMERA *camera = CameraOf(e.Object)) {
                 const ZNBBOX box = camera->GetBoundingBox();

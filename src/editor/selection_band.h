@@ -9,8 +9,7 @@
 //
 // Entry words: word 1 (Object) is the object, or for a face or vertex entry the brush that owns
 // it (the overlay for an overlay face); word 2 (Face) the face index; word 3 (Vertex) the vertex
-// index. Brushes, overlays, faces, vertices, overlay faces and the camera are taken; entities
-// are refused until they exist.
+// index. Brushes, entities, overlays, faces, vertices, overlay faces and the camera are taken.
 //
 // Failure rules: a refused add returns 0 and changes nothing but the dragged and box-locked
 // flags; null entries and objects, and indices past the end, are ignored.
@@ -200,7 +199,7 @@ public:
     static int GroupObjects(CZNCONTAINER *objects);
     // Clears and deletes the distinct outermost groups of the objects; always 1.
     static int UngroupObjects(CZNCONTAINER *objects);
-    // Deletes the selected brushes and overlays from the document and empties the band; a
+    // Deletes the selected brushes, entities and overlays from the document and empties the band; a
     // selected camera stays in the scene, deselected. The caller records the undo level first.
     int DeleteSelected();
 

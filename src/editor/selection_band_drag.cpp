@@ -11,6 +11,7 @@
 #include "render/camera.h"
 #include "render/view/2d_view.h"
 #include "scene/brush.h"
+#include "scene/entity.h"
 #include "scene/face.h"
 #include "scene/geometry.h"
 #include "scene/object_type.h"
@@ -225,6 +226,9 @@ void CZNSelectionBand::EndDrag2D(CZN2DView *view, UINT flags, int x, int y)
         m_Dragged = 0;
         if (m_BandMode == ZNBAND_FACES || m_BandMode == ZNBAND_VERTICES)
             CommitFacesOrVertices();
+        // Overlays that follow the brushes take their surfaces from where the brushes are now.
+        if (document)
+            document->RebuildDirtyOverlays();
         // The band's picture goes back to the world axes.
         m_Look = D3DXVECTOR3(0, 0, 1);
         m_Up = D3DXVECTOR3(0, 1, 0);
@@ -273,6 +277,9 @@ void CZNSelectionBand::CommitObjects(CZN2DView *view)
             brush->CalculateFaceCenterPoints();
             break;
         }
+        case ZNOBJECT_ENTITY:
+            static_cast<CZNEntity *>(object)->FreeSavedData();
+            break;
         case ZNOBJECT_CAMERA:
             static_cast<CZNCAMERA *>(object)->ClearCache();
             break;

@@ -205,6 +205,10 @@ int CZNSelectionBand::DeleteSelected()
             if (doc)
                 doc->DeleteOverlay(static_cast<CZNOverlay *>(object));
             break;
+        case ZNOBJECT_ENTITY:
+            if (doc)
+                doc->DeleteEntity(static_cast<CZNEntity *>(object));
+            break;
         case ZNOBJECT_CAMERA: {
             // The camera stays in the scene; it leaves the selection with the rest.
             auto *camera = static_cast<CZNCAMERA *>(object);

@@ -7,6 +7,7 @@
 #include "render/camera.h"
 #include "render/view/2d_view.h"
 #include "scene/brush.h"
+#include "scene/entity.h"
 #include "scene/face.h"
 #include "scene/geometry.h"
 #include "scene/object_type.h"
@@ -123,6 +124,8 @@ int CZNSelectionBand::DeselectAt2D(CZN2DView *view, int x, int y)
                       brush->Pick2D(view, pixel, static_cast<ZNFACEPICKDESC *>(nullptr));
             } else if (type == ZNOBJECT_OVERLAY) {
                 hit = static_cast<CZNOverlay *>(object)->HitTestBox2D(view, x, y);
+            } else if (type == ZNOBJECT_ENTITY) {
+                hit = static_cast<CZNEntity *>(object)->HitTest2D(view, x, y);
             } else if (type == ZNOBJECT_CAMERA) {
                 hit = static_cast<CZNCAMERA *>(object)->Pick2D(view, x, y);
             }

@@ -11,6 +11,7 @@
 #include "render/camera.h"
 #include "render/view/2d_view.h"
 #include "scene/brush.h"
+#include "scene/entity.h"
 #include "scene/face.h"
 #include "scene/geometry.h"
 #include "scene/object_type.h"
@@ -124,6 +125,9 @@ void CZNSelectionBand::MoveObjects(const D3DXVECTOR3 &offset, int fromCache, boo
             overlay->CalculateFaceCenterPoints();
             break;
         }
+        case ZNOBJECT_ENTITY:
+            static_cast<CZNEntity *>(object)->Move(&d, fromCache);
+            break;
         case ZNOBJECT_CAMERA:
             static_cast<CZNCAMERA *>(object)->Move(&d, 1, fromCache);
             break;

@@ -11,6 +11,7 @@
 #include "platform/os/shell_hooks.h"
 #include "render/view/2d_view.h"
 #include "scene/brush.h"
+#include "scene/entity.h"
 #include "scene/face.h"
 #include "scene/geometry.h"
 #include "scene/object_type.h"
@@ -156,6 +157,17 @@ void CZNSelectionBand::EndRubberBand(UINT flags)
         }
     }
 
+    // Entities by their bounds, in objects mode only; the camera is never taken here.
+    if (mode == ZNEDITMODE_BRUSH) {
+        for (CZNEntity *entity = document ? document->GetEntityList() : nullptr; entity; entity = entity->m_Next) {
+            if (entity->IsHidden() || !BoxesIntersect(entity->GetBounds(0, nullptr), box))
+                continue;
+            ZNSELECTIONENTRY e;
+            e.Type = ZNSELECT_ENTITY;
+            e.Object = reinterpret_cast<uintptr_t>(entity);
+            take(e, entity, ZNOBJECT_ENTITY);
+        }
+    }
     Update();
     if (IZNShellHooks *hooks = app->GetShellHooks())
         hooks->RefreshActivePage();

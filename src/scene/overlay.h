@@ -58,6 +58,8 @@ public:
     // Setting 1 rebuilds at once from the current document's brushes; 0 only clears the flag.
     BYTE GetAutoRebuildFlag() const { return m_AutoRebuild; }
     void SetAutoRebuildFlag(int flag);
+    // The same flag as the edits see it: a dirty overlay is built again after every edit.
+    int IsDirty() const { return m_AutoRebuild ? 1 : 0; }
     // The setter writes the flag into every generated face too; returns the face count.
     BYTE GetFaceFlag() const { return m_FaceFlag; }
     DWORD SetFaceFlag(BYTE flag);

@@ -14,6 +14,7 @@
 #include "render/direct3d.h"
 #include "render/view/2d_view.h"
 #include "scene/brush.h"
+#include "scene/entity.h"
 #include "scene/face.h"
 #include "scene/geometry.h"
 #include "scene/object_type.h"
@@ -75,6 +76,11 @@ int CZN2DView::PickSelect(int x, int y, UINT append)
         CZNCAMERA *camera = app->Get3D() ? app->Get3D()->GetCamera() : nullptr;
         if (camera && options.m_CameraSelectable && options.m_DrawCamera2D && camera->Pick2D(this, x, y))
             list->AddUnique(camera);
+        // Entities of the kinds the view shows.
+        for (CZNEntity *entity = document->GetEntityList(); entity; entity = entity->m_Next)
+            if ((entity->IsLightEntity() ? options.m_DrawLights2D : options.m_DrawEntities2D) &&
+                entity->HitTest2D(this, x, y))
+                list->AddUnique(entity);
         if (options.m_DrawOverlayBoxes2D)
             for (CZNOverlay *overlay = document->GetOverlayList(); overlay; overlay = overlay->m_Next) {
                 const ZNBBOX bounds = overlay->GetBounds(0);
