@@ -235,11 +235,8 @@ int CZNTexture::LoadImageA(CZNImage *image, const char *path, const char *packag
 {
     if (!image || !path)
         return 0;
-    if (!package || !*package) {
-        if (!Readable(path))
-            return 0;
+    if (!package || !*package) // opening the file checks that it exists and can be read
         return image->LoadImageFile(path) ? 1 : 0;
-    }
     if (!Readable(package) || !CZNTexturePackage::IsPackage(package))
         return 0;
     CZNTexturePackage archive;

@@ -31,13 +31,13 @@ inline int Key(int distance, int index)
     return (std::min(distance, 255) << 8) | index;
 }
 
-// The least key of the sorted entries [first, last), rounded out to whole blocks of 16: more
-// entries than asked do no harm, each being a real entry or a far one.
+// The least key of the sorted entries [first, last), taken in whole blocks of 16 from first on:
+// more entries than asked do no harm, each being a real entry or a far one.
 struct PortableKernel {
     static int LeastKey(const Table &t, int first, int last, int red, int green, int blue)
     {
         int best = INT_MAX;
-        for (int i = first & ~15; i < last; ++i) {
+        for (int i = first; i < last; ++i) {
             const int distance = std::abs(t.Red[i] - red) + std::abs(t.Green[i] - green) + std::abs(t.Blue[i] - blue);
             best = std::min(best, Key(distance, t.Index[i]));
         }
@@ -47,23 +47,35 @@ struct PortableKernel {
 
 #if defined(__x86_64__) || defined(__i386__)
 struct Avx2Kernel {
+    // The entries [i, i + 16) compared with the colour, their keys kept where less than best's.
+    __attribute__((target("avx2"), always_inline)) static inline __m256i Block(const Table &t, int i, __m256i r,
+                                                                             __m256i g, __m256i b, __m256i best)
+    {
+        const __m256i cap = _mm256_set1_epi16(255);
+        const __m256i reds = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(t.Red + i));
+        const __m256i greens = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(t.Green + i));
+        const __m256i blues = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(t.Blue + i));
+        const __m256i indices = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(t.Index + i));
+        __m256i d = _mm256_abs_epi16(_mm256_sub_epi16(reds, r));
+        d = _mm256_add_epi16(d, _mm256_abs_epi16(_mm256_sub_epi16(greens, g)));
+        d = _mm256_add_epi16(d, _mm256_abs_epi16(_mm256_sub_epi16(blues, b)));
+        return _mm256_min_epu16(best, _mm256_or_si256(_mm256_slli_epi16(_mm256_min_epu16(d, cap), 8), indices));
+    }
+
     __attribute__((target("avx2"))) static int LeastKey(const Table &t, int first, int last, int red, int green,
                                                         int blue)
     {
         const __m256i r = _mm256_set1_epi16(static_cast<int16_t>(red));
         const __m256i g = _mm256_set1_epi16(static_cast<int16_t>(green));
         const __m256i b = _mm256_set1_epi16(static_cast<int16_t>(blue));
-        const __m256i cap = _mm256_set1_epi16(255);
         __m256i best = _mm256_set1_epi16(-1);
-        for (int i = first & ~15; i < last; i += 16) {
-            const __m256i reds = _mm256_load_si256(reinterpret_cast<const __m256i *>(t.Red + i));
-            const __m256i greens = _mm256_load_si256(reinterpret_cast<const __m256i *>(t.Green + i));
-            const __m256i blues = _mm256_load_si256(reinterpret_cast<const __m256i *>(t.Blue + i));
-            const __m256i indices = _mm256_load_si256(reinterpret_cast<const __m256i *>(t.Index + i));
-            __m256i d = _mm256_abs_epi16(_mm256_sub_epi16(reds, r));
-            d = _mm256_add_epi16(d, _mm256_abs_epi16(_mm256_sub_epi16(greens, g)));
-            d = _mm256_add_epi16(d, _mm256_abs_epi16(_mm256_sub_epi16(blues, b)));
-            best = _mm256_min_epu16(best, _mm256_or_si256(_mm256_slli_epi16(_mm256_min_epu16(d, cap), 8), indices));
+        if (last - first <= 32) {
+            // Most windows: two blocks without a loop, whose end the processor would mispredict.
+            best = Block(t, first, r, g, b, best);
+            best = Block(t, first + 16, r, g, b, best);
+        } else {
+            for (int i = first; i < last; i += 16)
+                best = Block(t, i, r, g, b, best);
         }
         const __m128i m =
             _mm_minpos_epu16(_mm_min_epu16(_mm256_castsi256_si128(best), _mm256_extracti128_si256(best, 1)));
@@ -72,7 +84,6 @@ struct Avx2Kernel {
 };
 #endif
 
-// guess and other are entries answered before (-1 for none) that bound the nearest distance.
 template <class Kernel>
 inline __attribute__((always_inline)) int Search(const Table &t, int red, int green, int blue, int guess, int other)
 {
@@ -198,7 +209,7 @@ CZNPaletteSearch::CZNPaletteSearch(const RGBQUAD *palette, int count)
     int order[256];
     for (int i = 0; i < t.Count; ++i)
         order[next[sum(i)]++] = i;
-    for (int i = 0; i < 256 + 16; ++i) {
+    for (int i = 0; i < 256 + 32; ++i) {
         const bool real = i < t.Count;
         t.Red[i] = real ? t.Palette[order[i]].rgbRed : kFar;
         t.Green[i] = real ? t.Palette[order[i]].rgbGreen : kFar;
