@@ -106,40 +106,70 @@ inline __attribute__((always_inline)) int Search(const Table &t, int red, int gr
     return best;
 }
 
+// The answer from the table of answers, or searched and remembered there; hits counts the former.
 template <class Kernel>
-inline __attribute__((always_inline)) int Answer(Table &t, BYTE red, BYTE green, BYTE blue, int guess, int other)
+inline __attribute__((always_inline)) int Answer(Table &t, BYTE red, BYTE green, BYTE blue, int guess, int other,
+                                                 size_t &hits)
 {
     const uint32_t colour = (1u << 24) | (uint32_t{red} << 16) | (uint32_t{green} << 8) | blue;
     const uint32_t slot = (colour * 2654435761u) >> 22; // the top 10 bits of a multiplicative hash
     if (t.CachedColour[slot] != colour) {
         t.CachedColour[slot] = colour;
         t.CachedIndex[slot] = static_cast<int16_t>(Search<Kernel>(t, red, green, blue, guess, other));
+    } else {
+        ++hits;
     }
     return t.CachedIndex[slot];
 }
 
 template <class Kernel> inline __attribute__((always_inline)) int Nearest(Table &t, BYTE red, BYTE green, BYTE blue)
 {
-    return t.Last = Answer<Kernel>(t, red, green, blue, t.Last, -1);
+    size_t hits = 0;
+    return t.Last = Answer<Kernel>(t, red, green, blue, t.Last, -1, hits);
 }
 
+// Colours [begin, end), through the table of answers or not; returns the table's hits.
 // Each colour is bounded by the answer four colours back and, in rows, by the answer above it:
 // neighbours are near alike, and colours four apart are searched independently of each other, so
 // the processor overlaps their searches.
+template <class Kernel, bool kRemembered>
+inline __attribute__((always_inline)) size_t NearestRun(Table &t, const BYTE *red, const BYTE *green,
+                                                        const BYTE *blue, BYTE *indices, size_t begin, size_t end,
+                                                        size_t rowLength, int (&last)[4])
+{
+    size_t hits = 0;
+    for (size_t i = begin; i < end; ++i) {
+        const int above = rowLength && i >= rowLength ? indices[i - rowLength] : -1;
+        int &guess = last[i % 4];
+        guess = kRemembered ? Answer<Kernel>(t, red[i], green[i], blue[i], guess, above, hits)
+                            : Search<Kernel>(t, red[i], green[i], blue[i], guess, above);
+        indices[i] = static_cast<BYTE>(guess);
+    }
+    return hits;
+}
+
+// Pictures of many distinct colours (noise, gradients) seldom meet a colour twice: the table of
+// answers is left out for stretches where it answered less than one colour in eight, and tried
+// again every eighth stretch.
 template <class Kernel>
 inline __attribute__((always_inline)) void NearestAll(Table &t, const BYTE *red, const BYTE *green, const BYTE *blue,
                                                       BYTE *indices, size_t count, size_t rowLength)
 {
-    constexpr size_t kChains = 4;
-    int last[kChains] = {t.Last, t.Last, t.Last, t.Last};
-    for (size_t i = 0; i < count; ++i) {
-        const int above = rowLength && i >= rowLength ? indices[i - rowLength] : -1;
-        const int answer = Answer<Kernel>(t, red[i], green[i], blue[i], last[i % kChains], above);
-        last[i % kChains] = answer;
-        indices[i] = static_cast<BYTE>(answer);
+    constexpr size_t kStretch = 512;
+    int last[4] = {t.Last, t.Last, t.Last, t.Last};
+    bool remembered = true;
+    for (size_t begin = 0, stretch = 0; begin < count; begin += kStretch, ++stretch) {
+        const size_t end = std::min(count, begin + kStretch);
+        if (remembered) {
+            const size_t hits = NearestRun<Kernel, true>(t, red, green, blue, indices, begin, end, rowLength, last);
+            remembered = hits * 8 >= end - begin;
+        } else {
+            NearestRun<Kernel, false>(t, red, green, blue, indices, begin, end, rowLength, last);
+            remembered = stretch % 8 == 7;
+        }
     }
     if (count > 0)
-        t.Last = last[(count - 1) % kChains];
+        t.Last = last[(count - 1) % 4];
 }
 
 int NearestPortable(Table &t, BYTE red, BYTE green, BYTE blue)

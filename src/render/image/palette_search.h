@@ -6,8 +6,8 @@
 // the nearest distance d from above, and the sum of a colour's samples bounds every distance from
 // below, so only entries whose sums lie within d of the colour's can be nearer; entries are kept
 // sorted by sum and that window is compared at once, several entries per instruction where the
-// processor can. Answers are remembered in a small table. Holds its own copy of the colours;
-// nothing fails.
+// processor can. Answers are remembered in a small table while it answers often enough. Holds its
+// own copy of the colours; nothing fails.
 #include <cstddef>
 #include <cstdint>
 
