@@ -35,7 +35,7 @@ void Report(const char *text)
 
 bool Readable(const char *path)
 {
-    return access(path, F_OK) == 0 && access(path, R_OK) == 0;
+    return access(path, R_OK) == 0; // a file that does not exist cannot be read either
 }
 
 // The preview size of a w x h picture: the longer side brought to 64 when above it, to 32 when
@@ -235,11 +235,8 @@ int CZNTexture::LoadImageA(CZNImage *image, const char *path, const char *packag
 {
     if (!image || !path)
         return 0;
-    if (!package || !*package) {
-        if (!Readable(path))
-            return 0;
+    if (!package || !*package) // opening the file checks that it exists and can be read
         return image->LoadImageFile(path) ? 1 : 0;
-    }
     if (!Readable(package) || !CZNTexturePackage::IsPackage(package))
         return 0;
     CZNTexturePackage archive;

@@ -10,6 +10,7 @@
 #include "fileio/file_stream_io.h"
 #include "fileio/memory_stream_io.h"
 #include "image_fixtures.h"
+#include "platform/os/byte_order.h"
 #include "render/image/image.h"
 #include "support/temp_dir.h"
 
@@ -536,6 +537,24 @@ TEST(ImageJPG, ColourAndGreyWithinTolerance)
     }
 }
 
+namespace
+{
+
+// The PSD sample with image resources of 1000 bytes: its header runs far into the file.
+std::string PsdWithLongResources()
+{
+    const std::string psd = ZnSamplePSDRLE();
+    const size_t modeLength = ZnGetU32BE(reinterpret_cast<const BYTE *>(psd.data()) + 26);
+    const size_t resourcesAt = 30 + modeLength;
+    const size_t resourcesLength = ZnGetU32BE(reinterpret_cast<const BYTE *>(psd.data()) + resourcesAt);
+    std::string resources(4 + 1000, '\0');
+    resources[2] = 0x03;
+    resources[3] = static_cast<char>(0xE8);
+    return psd.substr(0, resourcesAt) + resources + psd.substr(resourcesAt + 4 + resourcesLength);
+}
+
+} // namespace
+
 TEST(ImageFormats, RecognisedByContentNotName)
 {
     ZnTempDir dir;
@@ -543,6 +562,7 @@ TEST(ImageFormats, RecognisedByContentNotName)
                                               ZnSamplePCX8(),
                                               ZnSampleTGARLE(),
                                               ZnSamplePSDRLE(),
+                                              PsdWithLongResources(),
                                               ZnWritePng({1, 1, PNG_COLOR_TYPE_RGB, 8, false, {"abc"}, {}, {}}),
                                               ZnWriteJpeg(8, 8, 3, std::vector<uint8_t>(8 * 8 * 3, 99))};
     for (size_t i = 0; i < samples.size(); ++i) {

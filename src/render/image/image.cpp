@@ -10,6 +10,7 @@
 
 #include "app/editor_app.h"
 #include "fileio/file_stream_io.h"
+#include "fileio/memory_stream_io.h"
 #include "fileio/stream_io.h"
 #include "render/image/color_quantizer.h"
 #include "render/image/image_bmp.h"
@@ -642,7 +643,18 @@ bool CZNImage::ValidImageFile(const char *path)
     CZNFileStreamIO stream;
     if (!path || !stream.Open(path, ZNSTREAM_READ))
         return false;
-    const bool ok = ValidImageFile(stream);
+    // The formats are told apart by their first bytes, read once and tested in memory: testing
+    // them on the file seeks it back and forth, a system call each time. Only a PSD header, whose
+    // sections may run past those bytes, is tested on the file itself when they do not suffice.
+    BYTE head[512];
+    const DWORD got = stream.Read(head, sizeof(head));
+    bool ok = false;
+    if (got > 0) {
+        CZNMemoryStreamIO memory(head, got, ZNSTREAM_READ, false);
+        ok = memory.IsOpen() && ValidImageFile(memory);
+    }
+    if (!ok && got == sizeof(head) && std::memcmp(head, "8BPS", 4) == 0)
+        ok = stream.SeekTo(0) && ValidImageFile(stream);
     stream.Close();
     return ok;
 }

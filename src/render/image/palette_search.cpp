@@ -31,13 +31,13 @@ inline int Key(int distance, int index)
     return (std::min(distance, 255) << 8) | index;
 }
 
-// The least key of the sorted entries [first, last), rounded out to whole blocks of 16: more
-// entries than asked do no harm, each being a real entry or a far one.
+// The least key of the sorted entries [first, last), taken in whole blocks of 16 from first on:
+// more entries than asked do no harm, each being a real entry or a far one.
 struct PortableKernel {
     static int LeastKey(const Table &t, int first, int last, int red, int green, int blue)
     {
         int best = INT_MAX;
-        for (int i = first & ~15; i < last; ++i) {
+        for (int i = first; i < last; ++i) {
             const int distance = std::abs(t.Red[i] - red) + std::abs(t.Green[i] - green) + std::abs(t.Blue[i] - blue);
             best = std::min(best, Key(distance, t.Index[i]));
         }
@@ -47,23 +47,35 @@ struct PortableKernel {
 
 #if defined(__x86_64__) || defined(__i386__)
 struct Avx2Kernel {
+    // The entries [i, i + 16) compared with the colour, their keys kept where less than best's.
+    __attribute__((target("avx2"), always_inline)) static inline __m256i Block(const Table &t, int i, __m256i r,
+                                                                             __m256i g, __m256i b, __m256i best)
+    {
+        const __m256i cap = _mm256_set1_epi16(255);
+        const __m256i reds = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(t.Red + i));
+        const __m256i greens = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(t.Green + i));
+        const __m256i blues = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(t.Blue + i));
+        const __m256i indices = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(t.Index + i));
+        __m256i d = _mm256_abs_epi16(_mm256_sub_epi16(reds, r));
+        d = _mm256_add_epi16(d, _mm256_abs_epi16(_mm256_sub_epi16(greens, g)));
+        d = _mm256_add_epi16(d, _mm256_abs_epi16(_mm256_sub_epi16(blues, b)));
+        return _mm256_min_epu16(best, _mm256_or_si256(_mm256_slli_epi16(_mm256_min_epu16(d, cap), 8), indices));
+    }
+
     __attribute__((target("avx2"))) static int LeastKey(const Table &t, int first, int last, int red, int green,
                                                         int blue)
     {
         const __m256i r = _mm256_set1_epi16(static_cast<int16_t>(red));
         const __m256i g = _mm256_set1_epi16(static_cast<int16_t>(green));
         const __m256i b = _mm256_set1_epi16(static_cast<int16_t>(blue));
-        const __m256i cap = _mm256_set1_epi16(255);
         __m256i best = _mm256_set1_epi16(-1);
-        for (int i = first & ~15; i < last; i += 16) {
-            const __m256i reds = _mm256_load_si256(reinterpret_cast<const __m256i *>(t.Red + i));
-            const __m256i greens = _mm256_load_si256(reinterpret_cast<const __m256i *>(t.Green + i));
-            const __m256i blues = _mm256_load_si256(reinterpret_cast<const __m256i *>(t.Blue + i));
-            const __m256i indices = _mm256_load_si256(reinterpret_cast<const __m256i *>(t.Index + i));
-            __m256i d = _mm256_abs_epi16(_mm256_sub_epi16(reds, r));
-            d = _mm256_add_epi16(d, _mm256_abs_epi16(_mm256_sub_epi16(greens, g)));
-            d = _mm256_add_epi16(d, _mm256_abs_epi16(_mm256_sub_epi16(blues, b)));
-            best = _mm256_min_epu16(best, _mm256_or_si256(_mm256_slli_epi16(_mm256_min_epu16(d, cap), 8), indices));
+        if (last - first <= 32) {
+            // Most windows: two blocks without a loop, whose end the processor would mispredict.
+            best = Block(t, first, r, g, b, best);
+            best = Block(t, first + 16, r, g, b, best);
+        } else {
+            for (int i = first; i < last; i += 16)
+                best = Block(t, i, r, g, b, best);
         }
         const __m128i m =
             _mm_minpos_epu16(_mm_min_epu16(_mm256_castsi256_si128(best), _mm256_extracti128_si256(best, 1)));
@@ -72,7 +84,6 @@ struct Avx2Kernel {
 };
 #endif
 
-// guess and other are entries answered before (-1 for none) that bound the nearest distance.
 template <class Kernel>
 inline __attribute__((always_inline)) int Search(const Table &t, int red, int green, int blue, int guess, int other)
 {
@@ -95,40 +106,70 @@ inline __attribute__((always_inline)) int Search(const Table &t, int red, int gr
     return best;
 }
 
+// The answer from the table of answers, or searched and remembered there; hits counts the former.
 template <class Kernel>
-inline __attribute__((always_inline)) int Answer(Table &t, BYTE red, BYTE green, BYTE blue, int guess, int other)
+inline __attribute__((always_inline)) int Answer(Table &t, BYTE red, BYTE green, BYTE blue, int guess, int other,
+                                                 size_t &hits)
 {
     const uint32_t colour = (1u << 24) | (uint32_t{red} << 16) | (uint32_t{green} << 8) | blue;
     const uint32_t slot = (colour * 2654435761u) >> 22; // the top 10 bits of a multiplicative hash
     if (t.CachedColour[slot] != colour) {
         t.CachedColour[slot] = colour;
         t.CachedIndex[slot] = static_cast<int16_t>(Search<Kernel>(t, red, green, blue, guess, other));
+    } else {
+        ++hits;
     }
     return t.CachedIndex[slot];
 }
 
 template <class Kernel> inline __attribute__((always_inline)) int Nearest(Table &t, BYTE red, BYTE green, BYTE blue)
 {
-    return t.Last = Answer<Kernel>(t, red, green, blue, t.Last, -1);
+    size_t hits = 0;
+    return t.Last = Answer<Kernel>(t, red, green, blue, t.Last, -1, hits);
 }
 
+// Colours [begin, end), through the table of answers or not; returns the table's hits.
 // Each colour is bounded by the answer four colours back and, in rows, by the answer above it:
 // neighbours are near alike, and colours four apart are searched independently of each other, so
 // the processor overlaps their searches.
+template <class Kernel, bool kRemembered>
+inline __attribute__((always_inline)) size_t NearestRun(Table &t, const BYTE *red, const BYTE *green,
+                                                        const BYTE *blue, BYTE *indices, size_t begin, size_t end,
+                                                        size_t rowLength, int (&last)[4])
+{
+    size_t hits = 0;
+    for (size_t i = begin; i < end; ++i) {
+        const int above = rowLength && i >= rowLength ? indices[i - rowLength] : -1;
+        int &guess = last[i % 4];
+        guess = kRemembered ? Answer<Kernel>(t, red[i], green[i], blue[i], guess, above, hits)
+                            : Search<Kernel>(t, red[i], green[i], blue[i], guess, above);
+        indices[i] = static_cast<BYTE>(guess);
+    }
+    return hits;
+}
+
+// Pictures of many distinct colours (noise, gradients) seldom meet a colour twice: the table of
+// answers is left out for stretches where it answered less than one colour in eight, and tried
+// again every eighth stretch.
 template <class Kernel>
 inline __attribute__((always_inline)) void NearestAll(Table &t, const BYTE *red, const BYTE *green, const BYTE *blue,
                                                       BYTE *indices, size_t count, size_t rowLength)
 {
-    constexpr size_t kChains = 4;
-    int last[kChains] = {t.Last, t.Last, t.Last, t.Last};
-    for (size_t i = 0; i < count; ++i) {
-        const int above = rowLength && i >= rowLength ? indices[i - rowLength] : -1;
-        const int answer = Answer<Kernel>(t, red[i], green[i], blue[i], last[i % kChains], above);
-        last[i % kChains] = answer;
-        indices[i] = static_cast<BYTE>(answer);
+    constexpr size_t kStretch = 512;
+    int last[4] = {t.Last, t.Last, t.Last, t.Last};
+    bool remembered = true;
+    for (size_t begin = 0, stretch = 0; begin < count; begin += kStretch, ++stretch) {
+        const size_t end = std::min(count, begin + kStretch);
+        if (remembered) {
+            const size_t hits = NearestRun<Kernel, true>(t, red, green, blue, indices, begin, end, rowLength, last);
+            remembered = hits * 8 >= end - begin;
+        } else {
+            NearestRun<Kernel, false>(t, red, green, blue, indices, begin, end, rowLength, last);
+            remembered = stretch % 8 == 7;
+        }
     }
     if (count > 0)
-        t.Last = last[(count - 1) % kChains];
+        t.Last = last[(count - 1) % 4];
 }
 
 int NearestPortable(Table &t, BYTE red, BYTE green, BYTE blue)
@@ -198,7 +239,7 @@ CZNPaletteSearch::CZNPaletteSearch(const RGBQUAD *palette, int count)
     int order[256];
     for (int i = 0; i < t.Count; ++i)
         order[next[sum(i)]++] = i;
-    for (int i = 0; i < 256 + 16; ++i) {
+    for (int i = 0; i < 256 + 32; ++i) {
         const bool real = i < t.Count;
         t.Red[i] = real ? t.Palette[order[i]].rgbRed : kFar;
         t.Green[i] = real ? t.Palette[order[i]].rgbGreen : kFar;

@@ -6,8 +6,8 @@
 // the nearest distance d from above, and the sum of a colour's samples bounds every distance from
 // below, so only entries whose sums lie within d of the colour's can be nearer; entries are kept
 // sorted by sum and that window is compared at once, several entries per instruction where the
-// processor can. Answers are remembered in a small table. Holds its own copy of the colours;
-// nothing fails.
+// processor can. Answers are remembered in a small table while it answers often enough. Holds its
+// own copy of the colours; nothing fails.
 #include <cstddef>
 #include <cstdint>
 
@@ -28,12 +28,12 @@ public:
                     size_t rowLength = 0);
 
     // What the search works on: the colours, and the entries sorted by sum as rows of samples
-    // with room for a block of 16 past the last.
+    // with room for two blocks of 16 past the last.
     struct Table {
-        alignas(32) int16_t Red[256 + 16];
-        alignas(32) int16_t Green[256 + 16];
-        alignas(32) int16_t Blue[256 + 16];
-        alignas(32) int16_t Index[256 + 16];
+        alignas(32) int16_t Red[256 + 32];
+        alignas(32) int16_t Green[256 + 32];
+        alignas(32) int16_t Blue[256 + 32];
+        alignas(32) int16_t Index[256 + 32];
         RGBQUAD Palette[256];
         int Count;
         int16_t FirstWithSum[3 * 255 + 2]; // sorted position of the first entry whose sum is >= s
