@@ -25,6 +25,7 @@
 #include "scene/selection_entry.h"
 
 class CZN2DView;
+class CZN3DView;
 class CZNBSPTREE;
 class CZNCONTAINER;
 class CZNEntity;
@@ -310,6 +311,17 @@ public:
     void RotateDragStep(CZN2DView *view, int x, int y);
     // The picture back on the world axes (the release of a drag).
     void ResetRotationPicture();
+
+    // Placing on surfaces (selection_band_place.cpp), called by the 3D view's presses with Space
+    // held. Both act only while armed: the band active with objects. PlaceObjects moves the
+    // selection so that the placement origin lands on the nearest unselected brush or entity
+    // under the client pixel, as one undo level "Place Objects"; CreateReference makes a reference
+    // entity (type 0x203, vendor "TOVRA") of every selected object, an outermost group standing
+    // for its members, where the object would land, as one undo level. Nothing under the pixel,
+    // a brush and an entity hit at the same distance, or no loaded reference type: nothing.
+    bool IsPlaceArmed() const;
+    void PlaceObjects(int x, int y, CZN3DView *view);
+    void CreateReference(int x, int y, CZN3DView *view);
 
 private:
     // Calls brushFace(brush, face index) and overlayFace(overlay, face index) for every face the

@@ -47,6 +47,8 @@ public:
     void FreeData();
     BYTE *GetData() const { return m_Data; }
     DWORD GetDataSize() const { return m_DataSize; }
+    // The bytes the block really holds (at least the plug-in's block size, the head included).
+    DWORD GetBlockSize() const { return m_BlockSize; }
     void SetDataSize(DWORD size) { m_DataSize = size; }
     bool IsSelected() const { return m_Selected != 0; }
     void SetSelected(int selected) { m_Selected = selected ? 1 : 0; }

@@ -292,7 +292,7 @@ void CZN2DView::SetCursorOverAxes(UINT, int x, int y)
         SetCursorId(ZNCURSOR_SIZEWE);
     else if (overHorizontal)
         SetCursorId(ZNCURSOR_SIZENS);
-    else if (GetEditorApp()->IsSpaceDown() && band->HasSelection() && band->GetBandMode() == ZNBAND_OBJECTS)
+    else if (GetEditorApp()->IsSpaceDown() && band->IsPlaceArmed())
         // Space held over an objects selection: the selection is armed for placing on surfaces.
         SetCursorId(ZNCURSOR_PLACE);
     else

@@ -105,9 +105,8 @@ void CZN3DView::SortFacesBackToFront(ZNFACE **faces, int low, int high, const D3
 
 void CZN3DView::UpdateCursor()
 {
-    // The placement cursor belongs to placing on surfaces, which is not armed yet.
     if (m_Host)
-        m_Host->SetCursorShape(ZNCURSOR_ARROW);
+        m_Host->SetCursorShape(IsPlacementArmed() ? ZNCURSOR_PLACE : ZNCURSOR_ARROW);
 }
 
 void CZN3DView::OnLButtonDown(UINT flags, CPoint point)
@@ -118,6 +117,10 @@ void CZN3DView::OnLButtonDown(UINT flags, CPoint point)
         m_Host->SetCapture();
     m_Anchor = point;
     m_LastCursor = point;
+    if (GetEditorApp()->GetPlacementMode() != ZNPLACE_SELECT)
+        return;
+    if (IsPlacementArmed())
+        PlaceSelection(point, false);
 }
 
 void CZN3DView::OnRButtonDown(UINT flags, CPoint point)
@@ -128,6 +131,8 @@ void CZN3DView::OnRButtonDown(UINT flags, CPoint point)
     m_LastCursor = point;
     if (m_Host)
         m_Host->SetCapture();
+    if (IsPlacementArmed())
+        PlaceSelection(point, true);
 }
 
 void CZN3DView::OnMouseMove(UINT flags, CPoint point)

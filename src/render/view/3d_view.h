@@ -53,6 +53,9 @@ public:
     static void ZoomCameraToBounds(const ZNBBOX *box, int useBoxSize);
     // The nearest visible object under a client pixel; distance kNoHit when nothing is hit.
     PICK3DINFO Pick3D(int x, int y, int overlayMode);
+    // The ray through a client pixel: from the camera's position along the unit direction through
+    // the pixel. False (nothing written) without a device or window, or with an empty client area.
+    bool GetPickRay(int x, int y, D3DXVECTOR3 *origin, D3DXVECTOR3 *direction) const;
 
     // The entity steps of a frame over a list of entities linked by m_Next. ApplyEntities gives
     // visible light entities their lights (moved to their heads) and takes them from hidden
@@ -79,7 +82,14 @@ public:
     void OnMouseMove(UINT flags, CPoint point);
     void OnKeyDown(UINT key, UINT repeat, UINT flags);
     void OnKeyUp(UINT key, UINT repeat, UINT flags);
+    // The placement cursor while placing on surfaces is armed, else the arrow.
     void UpdateCursor();
+    // Space is held and the selection band is armed for placing on surfaces
+    // (3d_view_placement.cpp).
+    bool IsPlacementArmed() const;
+    // The selection (or, with reference set, references to it) onto the surface under the
+    // client pixel.
+    void PlaceSelection(CPoint point, bool reference);
     void OnActivateView(BOOL activate) { m_Active = activate ? 1 : 0; }
     // The colour frames are cleared to (not saved anywhere).
     void SetBackground(D3DCOLOR colour) { m_Background = colour; }

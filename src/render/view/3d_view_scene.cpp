@@ -245,27 +245,34 @@ void CZN3DView::DrawTransparentFaces()
     SetWorld(device, nullptr);
 }
 
-PICK3DINFO CZN3DView::Pick3D(int x, int y, int overlayMode)
+bool CZN3DView::GetPickRay(int x, int y, D3DXVECTOR3 *origin, D3DXVECTOR3 *direction) const
 {
-    PICK3DINFO result = {};
-    result.Distance = kNoHit;
     RECT client = {0, 0, 0, 0};
     CZN3D *d3d = GetEditorApp()->Get3D();
-    if (!d3d || !d3d->GetDevice() || !GetClientRect(m_Window, &client))
-        return result;
+    if (!origin || !direction || !d3d || !d3d->GetDevice() || !GetClientRect(m_Window, &client))
+        return false;
     const LONG width = client.right - client.left, height = client.bottom - client.top;
     if (width <= 0 || height <= 0)
-        return result;
+        return false;
     D3DXMATRIX inverseView, projection;
     d3d->GetInverseView(&inverseView);
     d3d->GetProjection(&projection);
     const D3DXVECTOR3 inView((2.0f * static_cast<float>(x) / static_cast<float>(width) - 1.0f) / projection._11,
                              -(2.0f * static_cast<float>(y) / static_cast<float>(height) - 1.0f) / projection._22,
                              1.0f);
-    D3DXVECTOR3 direction;
-    D3DXVec3TransformNormal(&direction, &inView, &inverseView);
-    D3DXVec3Normalize(&direction, &direction);
-    D3DXVECTOR3 origin(inverseView._41, inverseView._42, inverseView._43);
+    D3DXVec3TransformNormal(direction, &inView, &inverseView);
+    D3DXVec3Normalize(direction, direction);
+    *origin = D3DXVECTOR3(inverseView._41, inverseView._42, inverseView._43);
+    return true;
+}
+
+PICK3DINFO CZN3DView::Pick3D(int x, int y, int overlayMode)
+{
+    PICK3DINFO result = {};
+    result.Distance = kNoHit;
+    D3DXVECTOR3 origin, direction;
+    if (!GetPickRay(x, y, &origin, &direction))
+        return result;
 
     CZNEDITORDoc *document = Document();
     if (overlayMode == 0 && document) {
