@@ -332,10 +332,6 @@ private:
 
     // The view's eight handle points in pixels, widened as drawn when the box is thin.
     void ProjectHandles2D(CZN2DView *view, POINT p[8]) const;
-    // Degrees of the pixel about the projected pivot: 0 above, 90 right, -90 left.
-    float CursorAngle2D(CZN2DView *view, int x, int y) const;
-    void ScaleFromMouse2D(CZN2DView *view, UINT flags, int x, int y);
-    void RotateFromMouse2D(CZN2DView *view, int x, int y);
     void MoveObjects(const D3DXVECTOR3 &offset, int fromCache, bool records);
     void MoveFaces(const D3DXVECTOR3 &offset, bool records);
     void MoveVertices(const D3DXVECTOR3 &offset, bool records);

@@ -1,8 +1,6 @@
 // The band's three mouse handlers in the 2D views: the press that grabs a handle, the body or
 // the marker (or begins a rubber band), the drag step that turns the mouse into a move, scale or
 // rotation of the whole drag since the press, and the release that commits it.
-#include <cmath>
-
 #include "app/editor_app.h"
 #include "editor/editor_doc.h"
 #include "editor/selection_band.h"
@@ -26,16 +24,6 @@ CZNEDITORDoc *Document()
 }
 
 } // namespace
-
-float CZNSelectionBand::CursorAngle2D(CZN2DView *view, int x, int y) const
-{
-    POINT p;
-    view->WorldToScreen(&p, &m_Pivot);
-    D3DXVECTOR2 n(static_cast<float>(x - p.x), static_cast<float>(y - p.y));
-    D3DXVec2Normalize(&n, &n);
-    const float angle = std::acos(std::fmax(-1.0f, std::fmin(1.0f, -n.y))) * 57.29578f;
-    return x < p.x ? -angle : angle;
-}
 
 int CZNSelectionBand::OnLButtonDown2D(CZN2DView *view, UINT flags, CPoint point)
 {
@@ -80,8 +68,7 @@ int CZNSelectionBand::OnLButtonDown2D(CZN2DView *view, UINT flags, CPoint point)
                     break;
                 }
             }
-            m_StartAngle = CursorAngle2D(view, x, y);
-            m_StartAngle = SnapToGrid(m_StartAngle, 5.0f, GetEditorApp()->Options().m_SnapRotation);
+            m_StartAngle = GetCursorAngle(view, x, y);
             m_StartBox.Min = m_Centre - m_HalfExtents;
             m_StartBox.Max = m_Centre + m_HalfExtents;
             m_BoxLocked = 1;
@@ -123,9 +110,9 @@ void CZNSelectionBand::OnDrag2D(CZN2DView *view, UINT flags, int x, int y)
                 else
                     MovePivot(view, &m_MoveTotal, 0);
             } else if (m_HandleMode == ZNHANDLE_SCALE) {
-                ScaleFromMouse2D(view, flags, x, y);
+                ScaleDragStep(view, flags, x, y);
             } else {
-                RotateFromMouse2D(view, x, y);
+                RotateDragStep(view, x, y);
             }
             m_FirstStep = 0;
             if (CZNEDITORDoc *document = Document()) {
@@ -136,64 +123,6 @@ void CZNSelectionBand::OnDrag2D(CZN2DView *view, UINT flags, int x, int y)
     }
     if (m_RubberActive)
         TrackRubberBand(flags, x, y);
-}
-
-void CZNSelectionBand::ScaleFromMouse2D(CZN2DView *view, UINT flags, int x, int y)
-{
-    // Whole world units since the press; the press position is not moved on during a scale.
-    const float zoom = view->GetZoom();
-    const float dxw = std::trunc(static_cast<float>(x - m_LastMouse.x) / zoom);
-    const float dyw = std::trunc(static_cast<float>(y - m_LastMouse.y) / zoom);
-    const int mode = (flags & MK_SHIFT) ? ((flags & MK_CONTROL) ? 2 : 1) : 0;
-    if (mode == 2) {
-        const D3DXVECTOR3 size = m_StartBox.Max - m_StartBox.Min;
-        float factor = 0;
-        for (float s : {size.x, size.y, size.z})
-            if (std::fabs(s) > 0.01f) {
-                factor = (2.0f * dxw + s) / s;
-                break;
-            }
-        Scale(view, factor, 0, 0, 0, 0, 0, 2);
-        return;
-    }
-    // Sides moved per handle: -1 none, 0 the minimum side, 1 the maximum side (H, then V).
-    static constexpr int kSides[9][2] = {{-1, -1}, {0, 0}, {0, 1}, {1, 1}, {1, 0}, {0, -1}, {-1, 1}, {1, -1}, {-1, 0}};
-    if (m_Handle < 1 || m_Handle > 8)
-        return;
-    const int h = view->GetHorizontalAxis(), v = view->GetVerticalAxis();
-    const float grid = GetEditorApp()->GetGridSize();
-    const int snap = GetEditorApp()->Options().m_SnapToGrid;
-    float offset[3] = {0, 0, 0};
-    int side[3] = {0, 0, 0};
-    const float *lo = &m_StartBox.Min.x, *hi = &m_StartBox.Max.x;
-    if (const int s = kSides[m_Handle][0]; s >= 0) {
-        const float a = s ? hi[h] : lo[h];
-        offset[h] = SnapToGrid(dxw, grid, snap) - (a - SnapToGrid(a, grid, snap));
-        side[h] = s;
-    }
-    if (const int s = kSides[m_Handle][1]; s >= 0) {
-        const float b = s ? hi[v] : lo[v];
-        offset[v] = -SnapToGrid(dyw, grid, snap) - (b - SnapToGrid(b, grid, snap));
-        side[v] = s;
-    }
-    Scale(view, offset[0], offset[1], offset[2], side[0], side[1], side[2], mode);
-}
-
-void CZNSelectionBand::RotateFromMouse2D(CZN2DView *view, int x, int y)
-{
-    const float angle = SnapToGrid(CursorAngle2D(view, x, y), 5.0f, GetEditorApp()->Options().m_SnapRotation);
-    const float turn = angle - m_StartAngle;
-    switch (view->GetViewType()) {
-    case ZN2DVIEW_TOP:
-        Rotate(0, turn, 0);
-        break;
-    case ZN2DVIEW_RIGHT:
-        Rotate(turn, 0, 0);
-        break;
-    default:
-        Rotate(0, 0, turn);
-        break;
-    }
 }
 
 void CZNSelectionBand::EndDrag2D(CZN2DView *view, UINT flags, int x, int y)
