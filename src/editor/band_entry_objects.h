@@ -6,6 +6,7 @@
 
 #include "render/camera.h"
 #include "scene/brush.h"
+#include "scene/entity.h"
 #include "scene/object_type.h"
 #include "scene/overlay.h"
 #include "scene/selection_entry.h"
@@ -24,6 +25,11 @@ inline ZNBRUSH *BandBrushOf(uintptr_t word)
 inline CZNOverlay *BandOverlayOf(uintptr_t word)
 {
     return BandObjectOf<CZNOverlay>(word, ZNOBJECT_OVERLAY);
+}
+
+inline CZNEntity *BandEntityOf(uintptr_t word)
+{
+    return BandObjectOf<CZNEntity>(word, ZNOBJECT_ENTITY);
 }
 
 inline CZNCAMERA *BandCameraOf(uintptr_t word)

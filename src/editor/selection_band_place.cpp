@@ -88,7 +88,7 @@ bool ReferencedObject(const ZNSELECTIONENTRY &e, ZNBBOX *box, const char **name)
         }
         break;
     case ZNSELECT_ENTITY:
-        if (CZNEntity *entity = BandObjectOf<CZNEntity>(e.Object, ZNOBJECT_ENTITY)) {
+        if (CZNEntity *entity = BandEntityOf(e.Object)) {
             *box = entity->GetBounds(0, nullptr);
             *name = entity->GetName();
             return true;
@@ -171,6 +171,8 @@ void CZNSelectionBand::PlaceObjects(int x, int y, CZN3DView *view)
     // The overlays' record of the move joins the level above, so one Undo takes the placement back.
     if (recorded && doc->GetUndoList() != level)
         doc->GetUndoList()->Continuation = 1;
+    // Self-building overlays follow the brushes, as after a drag.
+    doc->RebuildDirtyOverlays();
     doc->TrimUndoBuffer();
     doc->SetModifiedFlag(TRUE);
     doc->RedrawAllViews(nullptr, 0);

@@ -106,6 +106,8 @@ void CZNSelectionBand::Rotate(float x, float y, float z)
                 overlay->CalculateFacePlanes();
                 overlay->CalculateWorldTextureCoords();
                 overlay->CalculateFaceCenterPoints();
+            } else if (CZNEntity *entity = BandEntityOf(e.Object)) {
+                entity->Rotate(angles[0], angles[1], angles[2], &pivot, 1);
             } else if (CZNCAMERA *camera = BandCameraOf(e.Object)) {
                 camera->Rotate(&pivot, angles[0], angles[1], angles[2], 1, 1);
             }

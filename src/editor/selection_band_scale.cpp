@@ -132,6 +132,8 @@ void CZNSelectionBand::Scale(CZN2DView *, float x, float y, float z, int sideX, 
                 overlay->ScaleToBox(&box, &start, 1);
                 overlay->CalculateWorldTextureCoords();
                 overlay->CalculateFaceCenterPoints();
+            } else if (CZNEntity *entity = BandEntityOf(e.Object)) {
+                entity->Scale(&box, &start, 1);
             }
         }
         break;

@@ -223,7 +223,7 @@ TEST_F(PlaceTest, TheSelectionLandsOnTheWallAndOneUndoTakesItBack)
 }
 
 // With an overlay selected the move writes the overlays' record too; it joins the placement's
-// level as its continuation, so one Undo takes both records.
+// level as its continuation, so one Undo takes both records back.
 TEST_F(PlaceTest, TheOverlaysRecordJoinsThePlacementLevel)
 {
     ZNBRUSH *crate = Crate();
@@ -248,6 +248,28 @@ TEST_F(PlaceTest, TheOverlaysRecordJoinsThePlacementLevel)
     EXPECT_EQ(overlays->Next->Type, static_cast<DWORD>(ZNUNDO_MOVE));
     EXPECT_EQ(overlays->Next->Continuation, 0);
     EXPECT_STREQ(overlays->Next->Description, "Place Objects");
+
+    ASSERT_EQ(document->OnEditUndo(), 1);
+    EXPECT_EQ(document->GetUndoList(), nullptr);
+    ExpectNearVector(crate->GetBoundingBox(1).Min, {30, 0, 0});
+    const ZNBBOX back = overlay->GetBounds(1);
+    ExpectNearVector((back.Min + back.Max) * 0.5f, overlayCentre);
+}
+
+// A self-building overlay over the crate gives up its surfaces when the crate is placed away.
+TEST_F(PlaceTest, SelfBuildingOverlaysFollowThePlacedBrushes)
+{
+    ZNBRUSH *crate = Box({228, 0, 0}, {248, 20, 20}, "Crate");
+    CZNOverlay *overlay = document->NewOverlay({238, 10, 10});
+    ASSERT_NE(overlay, nullptr);
+    overlay->SetAutoRebuildFlag(1);
+    overlay->Rebuild();
+    ASSERT_GT(overlay->GetFaceCount(), 0u);
+    Select(crate, ZNSELECT_BRUSH);
+
+    Press(false);
+    ExpectNearVector(Band()->GetPlacementOrigin(), kOnTheWall);
+    EXPECT_EQ(overlay->GetFaceCount(), 0u);
 }
 
 // What the ray meets decides: nothing, the nearer of a brush and an entity, a tie, and never
