@@ -22,16 +22,34 @@ CZNDrawBatcher::Key CZNDrawBatcher::CurrentKey(IDirect3DDevice9 *device, DWORD f
     return key;
 }
 
+namespace
+{
+// FNV-1a over the key's 64-bit words (CurrentKey zeroes the padding).
+uint64_t HashKey(const CZNDrawBatcher::Key &key)
+{
+    static_assert(sizeof key % sizeof(uint64_t) == 0);
+    const auto *bytes = reinterpret_cast<const uint8_t *>(&key);
+    uint64_t hash = 14695981039346656037ull;
+    for (size_t i = 0; i < sizeof key; i += sizeof(uint64_t)) {
+        uint64_t word;
+        std::memcpy(&word, bytes + i, sizeof word);
+        hash = (hash ^ word) * 1099511628211ull;
+    }
+    return hash ^ (hash >> 29);
+}
+} // namespace
+
 CZNDrawBatcher::Bucket &CZNDrawBatcher::Find(const Key &key)
 {
     if (m_Last < m_Buckets.size() && std::memcmp(&m_Buckets[m_Last].State, &key, sizeof key) == 0)
         return m_Buckets[m_Last];
+    const uint64_t hash = HashKey(key);
     for (size_t i = 0; i < m_Buckets.size(); ++i)
-        if (std::memcmp(&m_Buckets[i].State, &key, sizeof key) == 0) {
+        if (m_Buckets[i].Hash == hash && std::memcmp(&m_Buckets[i].State, &key, sizeof key) == 0) {
             m_Last = i;
             return m_Buckets[i];
         }
-    m_Buckets.push_back(Bucket{key, {}, {}, {}});
+    m_Buckets.push_back(Bucket{key, hash, {}, {}, {}});
     m_Last = m_Buckets.size() - 1;
     return m_Buckets.back();
 }

@@ -50,6 +50,7 @@ private:
     };
     struct Bucket {
         Key State;
+        uint64_t Hash; // of State, so that a search compares whole keys only on a likely match
         std::vector<uint8_t> Vertices;
         std::vector<uint16_t> Indices;
         std::vector<Run> Runs;

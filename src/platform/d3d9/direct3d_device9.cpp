@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <malloc.h>
 
 #include "platform/d3d9/direct3d9.h"
 #include "platform/d3d9/direct3d_state_block9.h"
@@ -185,6 +186,42 @@ D3DLIGHT9 DefaultLight()
     return l;
 }
 
+template <typename Index> uint64_t LargestIndex(const Index *indices, UINT count)
+{
+    Index largest = 0;
+    for (UINT i = 0; i < count; ++i)
+        largest = std::max(largest, indices[i]);
+    return largest;
+}
+
+// The software rasteriser allocates and frees a vertex buffer of some hundred kilobytes for every
+// thousand vertices it shades. With glibc's defaults each free gives the top of the heap back to the
+// kernel and the next allocation faults the pages in again, which costs more than the shading.
+// Keeping freed memory in the heap (up to 64 MB) and serving such sizes from it avoids that.
+void KeepDrawMemory()
+{
+    static const bool set = [] {
+        mallopt(M_MMAP_THRESHOLD, 4 * 1024 * 1024);
+        mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
+        return true;
+    }();
+    (void)set;
+}
+
+// Copies a draw's data into the bound buffer. The buffer's storage only grows (to the next power of
+// two), so that streaming draws of changing sizes neither free nor allocate driver memory.
+void Stream(GLenum target, size_t *capacity, const void *data, size_t bytes)
+{
+    if (bytes > *capacity) {
+        size_t grown = 4096;
+        while (grown < bytes)
+            grown *= 2;
+        *capacity = grown;
+        glBufferData(target, static_cast<GLsizeiptr>(grown), nullptr, GL_STREAM_DRAW);
+    }
+    glBufferSubData(target, 0, static_cast<GLsizeiptr>(bytes), data);
+}
+
 void SetColor(GLint location, const D3DCOLORVALUE &c)
 {
     glUniform4f(location, c.r, c.g, c.b, c.a);
@@ -213,6 +250,7 @@ IDirect3DDevice9::~IDirect3DDevice9()
 
 HRESULT IDirect3DDevice9::Initialize(D3DPRESENT_PARAMETERS *parameters)
 {
+    KeepDrawMemory();
     m_program = std::make_unique<CZNFixedFunctionProgram>();
     std::string log;
     if (!m_program->Build(&log))
@@ -1069,6 +1107,7 @@ CZNFixedFunctionProgram *IDirect3DDevice9::ProgramForDraw(bool pretransformed, b
     v.pretransformed = pretransformed;
     v.lighting = rs[D3DRS_LIGHTING] && !pretransformed;
     if (v.lighting) {
+        v.normalize = rs[D3DRS_NORMALIZENORMALS] != 0;
         // As UploadUniforms reads them.
         auto source = [&](DWORD state) {
             DWORD s = rs[state];
@@ -1110,7 +1149,10 @@ CZNFixedFunctionProgram *IDirect3DDevice9::ProgramForDraw(bool pretransformed, b
     v.alphaStage[0] = static_cast<int>(stage0[D3DTSS_ALPHAOP]);
     v.alphaStage[1] = static_cast<int>(stage0[D3DTSS_ALPHAARG1]);
     v.alphaStage[2] = static_cast<int>(stage0[D3DTSS_ALPHAARG2]);
-    v.specularAdd = rs[D3DRS_SPECULARENABLE] != 0;
+    // Adding a specular colour that is black leaves every pixel as it is: the lighting's sum when it
+    // is not computed, or the missing vertex colour when unlit. Without the add the program passes
+    // one colour less from vertex to pixel.
+    v.specularAdd = rs[D3DRS_SPECULARENABLE] != 0 && (v.lighting ? v.specular != 0 : hasSpecular);
 
     auto found = m_variants.find(v);
     if (found == m_variants.end()) {
@@ -1141,12 +1183,10 @@ HRESULT IDirect3DDevice9::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT min
         return D3DERR_INVALIDCALL;
     // Every index must name one of the vertices handed over.
     uint64_t limit = static_cast<uint64_t>(minIndex) + vertexCount;
-    for (UINT i = 0; i < indexCount; ++i) {
-        uint64_t index = indexFormat == D3DFMT_INDEX16 ? static_cast<const uint16_t *>(indices)[i]
-                                                       : static_cast<const uint32_t *>(indices)[i];
-        if (index >= limit)
-            return D3DERR_INVALIDCALL;
-    }
+    uint64_t largest = indexFormat == D3DFMT_INDEX16 ? LargestIndex(static_cast<const uint16_t *>(indices), indexCount)
+                                                     : LargestIndex(static_cast<const uint32_t *>(indices), indexCount);
+    if (largest >= limit)
+        return D3DERR_INVALIDCALL;
     return Draw(type, primitiveCount, vertices, static_cast<UINT>(limit), stride, indices, indexFormat);
 }
 
@@ -1176,8 +1216,7 @@ HRESULT IDirect3DDevice9::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const
 
     glBindVertexArray(m_vertexArray);
     glBindBuffer(GL_ARRAY_BUFFER, m_vertexBuffer);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(static_cast<size_t>(vertexCount) * stride), vertices,
-                 GL_STREAM_DRAW);
+    Stream(GL_ARRAY_BUFFER, &m_vertexCapacity, vertices, static_cast<size_t>(vertexCount) * stride);
     auto offset = [](int bytes) { return reinterpret_cast<const void *>(static_cast<uintptr_t>(bytes)); };
     auto gstride = static_cast<GLsizei>(stride);
     glEnableVertexAttribArray(kPosition);
@@ -1217,7 +1256,7 @@ HRESULT IDirect3DDevice9::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const
         UINT indexCount = VertexCount(type, primitiveCount);
         size_t indexSize = indexFormat == D3DFMT_INDEX16 ? 2 : 4;
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_indexBuffer);
-        glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indexCount * indexSize), indices, GL_STREAM_DRAW);
+        Stream(GL_ELEMENT_ARRAY_BUFFER, &m_indexCapacity, indices, indexCount * indexSize);
         glDrawElements(mode, static_cast<GLsizei>(indexCount),
                        indexFormat == D3DFMT_INDEX16 ? GL_UNSIGNED_SHORT : GL_UNSIGNED_INT, nullptr);
     } else {

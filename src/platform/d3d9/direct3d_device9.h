@@ -134,4 +134,6 @@ private:
     unsigned int m_vertexArray = 0;
     unsigned int m_vertexBuffer = 0;
     unsigned int m_indexBuffer = 0;
+    size_t m_vertexCapacity = 0; // bytes of storage the streaming buffers have
+    size_t m_indexCapacity = 0;
 };

@@ -55,6 +55,7 @@ uniform vec3 uFogParams;                    // start, end, density
 #define COLOR_SOURCES uColorSources
 #define LIGHT_COUNT uLightCount
 #define VERTEX_FOG_MODE uVertexFogMode
+#define NORMALIZE uNormalize
 int LightType(int i)
 {
     return int(uLightDirection[i].w);
@@ -93,6 +94,44 @@ vec4 Source(int source, vec4 materialColor)
     return materialColor;
 }
 
+// Adds light i, of the given type, to the sums.
+void AddLight(int i, int type, vec3 P, vec3 N, vec3 V, inout vec3 ambientSum, inout vec3 diffuseSum,
+              inout vec3 specularSum)
+{
+    vec3 L;
+    float atten = 1.0;
+    if (type == LIGHT_POINT || type == LIGHT_SPOT) {
+        vec3 toLight = uLightPosition[i].xyz - P;
+        float d = length(toLight);
+        if (d > uLightPosition[i].w)
+            return;
+        L = d > 0.0 ? toLight / d : vec3(0.0);
+        vec4 a = uLightAttenuation[i];
+        float denominator = a.x + a.y * d + a.z * d * d;
+        atten = denominator > 0.0 ? 1.0 / denominator : 1.0;
+        if (type == LIGHT_SPOT) {
+            float rho = dot(-L, uLightDirection[i].xyz);
+            vec2 cone = uLightCone[i];
+            if (rho <= cone.y)
+                atten = 0.0;
+            else if (rho <= cone.x)
+                atten *= pow((rho - cone.y) / (cone.x - cone.y), a.w);
+        }
+    } else {
+        L = -uLightDirection[i].xyz;
+    }
+    ambientSum += atten * uLightAmbient[i].rgb;
+    float nl = dot(N, L);
+    if (nl > 0.0) {
+        diffuseSum += atten * nl * uLightDiffuse[i].rgb;
+        if (SPECULAR_ENABLE) {
+            float nh = dot(N, normalize(L + V));
+            if (nh > 0.0)
+                specularSum += atten * pow(nh, uMaterialPower) * uLightSpecular[i].rgb;
+        }
+    }
+}
+
 void Light(vec3 P, vec3 N, out vec4 diffuse, out vec4 specular)
 {
     vec4 md = Source(COLOR_SOURCES.x, uMaterialDiffuse);
@@ -103,41 +142,13 @@ void Light(vec3 P, vec3 N, out vec4 diffuse, out vec4 specular)
     vec3 ambientSum = vec3(0.0);
     vec3 diffuseSum = vec3(0.0);
     vec3 specularSum = vec3(0.0);
-    for (int i = 0; i < LIGHT_COUNT; ++i) {
-        int type = LightType(i);
-        vec3 L;
-        float atten = 1.0;
-        if (type == LIGHT_POINT || type == LIGHT_SPOT) {
-            vec3 toLight = uLightPosition[i].xyz - P;
-            float d = length(toLight);
-            if (d > uLightPosition[i].w)
-                continue;
-            L = d > 0.0 ? toLight / d : vec3(0.0);
-            vec4 a = uLightAttenuation[i];
-            float denominator = a.x + a.y * d + a.z * d * d;
-            atten = denominator > 0.0 ? 1.0 / denominator : 1.0;
-            if (type == LIGHT_SPOT) {
-                float rho = dot(-L, uLightDirection[i].xyz);
-                vec2 cone = uLightCone[i];
-                if (rho <= cone.y)
-                    atten = 0.0;
-                else if (rho <= cone.x)
-                    atten *= pow((rho - cone.y) / (cone.x - cone.y), a.w);
-            }
-        } else {
-            L = -uLightDirection[i].xyz;
-        }
-        ambientSum += atten * uLightAmbient[i].rgb;
-        float nl = dot(N, L);
-        if (nl > 0.0) {
-            diffuseSum += atten * nl * uLightDiffuse[i].rgb;
-            if (SPECULAR_ENABLE) {
-                float nh = dot(N, normalize(L + V));
-                if (nh > 0.0)
-                    specularSum += atten * pow(nh, uMaterialPower) * uLightSpecular[i].rgb;
-            }
-        }
-    }
+#ifdef ADD_LIGHTS
+    // One call per enabled light, its index and type written out, so that no loop remains.
+    ADD_LIGHTS
+#else
+    for (int i = 0; i < LIGHT_COUNT; ++i)
+        AddLight(i, LightType(i), P, N, V, ambientSum, diffuseSum, specularSum);
+#endif
     vec3 color = me.rgb + ma.rgb * (uGlobalAmbient.rgb + ambientSum) + md.rgb * diffuseSum;
     diffuse = vec4(clamp(color, 0.0, 1.0), md.a);
     specular = vec4(clamp(ms.rgb * specularSum, 0.0, 1.0), ms.a);
@@ -161,7 +172,7 @@ void main()
         vEyeZ = eye.z;
         if (LIGHTING) {
             vec3 N = (uNormalMatrix * vec4(aNormal, 0.0)).xyz;
-            if (uNormalize && dot(N, N) > 0.0)
+            if (NORMALIZE && dot(N, N) > 0.0)
                 N = normalize(N);
             Light(eye.xyz, N, vDiffuse, vSpecular);
         } else {
@@ -301,10 +312,16 @@ std::string CZNFixedFunctionProgram::Variant::Defines() const
     };
     line("PRETRANSFORMED", flag(pretransformed));
     line("LIGHTING", flag(lighting));
+    line("NORMALIZE", flag(normalize));
     line("SPECULAR_ENABLE", flag(specular));
     line("COLOR_SOURCES", ivec(colorSources, 4));
     line("LIGHT_COUNT", std::to_string(lightCount));
     line("LIGHT_TYPES", std::to_string(lightTypes) + "u");
+    std::string calls;
+    for (int i = 0; i < lightCount; ++i)
+        calls += " AddLight(" + std::to_string(i) + ", " + std::to_string((lightTypes >> (2 * i)) & 3u) +
+                 ", P, N, V, ambientSum, diffuseSum, specularSum);";
+    line("ADD_LIGHTS", calls);
     line("VERTEX_FOG_MODE", std::to_string(vertexFog));
     line("TEXTURE_BOUND", flag(textureBound));
     line("COLOR_STAGE", ivec(colorStage, 3));

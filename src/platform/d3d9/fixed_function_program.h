@@ -20,7 +20,7 @@ public:
 
     // The switches a specialised program is built for.
     struct Variant {
-        int pretransformed, lighting, specular, lightCount, vertexFog, textureBound, specularAdd, pixelFog;
+        int pretransformed, lighting, normalize, specular, lightCount, vertexFog, textureBound, specularAdd, pixelFog;
         unsigned lightTypes; // two bits per enabled light: 1 point, 2 spot, 3 directional
         int colorSources[4];
         int colorStage[3];
