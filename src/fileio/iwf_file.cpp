@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <utility>
 
 #include "fileio/chunk_chain.h"
 #include "fileio/stream_io.h"
@@ -325,6 +326,7 @@ bool CZNIWFFile::ReadChunkHeader(IWFCHUNK *out, bool descend)
 
     IWFCHUNK *current = m_TopChunk;
     int64_t limit; // the end of the level the next chunk belongs to
+    std::unique_ptr<IWFCHUNK> spare; // a closed sibling's record, taken for the next one
 
     if (descend && !current) {
         // The first top-level chunk, right after the file header.
@@ -370,7 +372,7 @@ bool CZNIWFFile::ReadChunkHeader(IWFCHUNK *out, bool descend)
             Throw(ZNERR_IWF_BAD_TAG);
         IWFCHUNK *parent = current->Outer;
         PopChunk(current);
-        delete current;
+        spare.reset(current);
         if (ZnGetU16LE(footer + 4) == IWF_CHUNK_LAST)
             return false;
         if (parent) {
@@ -393,9 +395,15 @@ bool CZNIWFFile::ReadChunkHeader(IWFCHUNK *out, bool descend)
     if (ZnGetU32LE(header) != IWF_CHUNK_HEAD)
         Throw(ZNERR_IWF_BAD_TAG);
 
-    std::unique_ptr<IWFCHUNK> chunk(new (std::nothrow) IWFCHUNK());
-    if (!chunk)
-        Throw(ZNERR_OUT_OF_MEMORY);
+    std::unique_ptr<IWFCHUNK> chunk;
+    if (spare) {
+        chunk = std::move(spare);
+        *chunk = IWFCHUNK();
+    } else {
+        chunk.reset(new (std::nothrow) IWFCHUNK());
+        if (!chunk)
+            Throw(ZNERR_OUT_OF_MEMORY);
+    }
     chunk->Tag = IWF_CHUNK_HEAD;
     chunk->ChunkId = ZnGetU16LE(header + 4);
     chunk->Length = ZnGetU32LE(header + 6);

@@ -68,6 +68,19 @@ void PutVector(CZNIWFBodyWriter &out, const D3DXVECTOR3 &v)
     out.F32(v.z);
 }
 
+float FloatAt(const BYTE *at)
+{
+    const DWORD bits = ZnGetU32LE(at);
+    float value;
+    std::memcpy(&value, &bits, 4);
+    return value;
+}
+
+D3DXVECTOR3 VectorAt(const BYTE *at)
+{
+    return D3DXVECTOR3(FloatAt(at), FloatAt(at + 4), FloatAt(at + 8));
+}
+
 D3DXVECTOR3 GetVector(CZNIWFBodyReader &in)
 {
     D3DXVECTOR3 v;
@@ -691,34 +704,36 @@ void CZNIWFScene::ReadVertexComponents(IWFCHUNK *, IWFPARENTCONTEXT *context)
         if (!face->AddVertices(static_cast<short>(count), &firstVertex))
             Throw(ZNERR_OUT_OF_MEMORY);
         ZNVERTEX *vertices = face->GetVertices() + firstVertex;
+        // Each vertex record is taken whole (the count was checked against the body above) and
+        // its fields read at their offsets within it.
+        const size_t extra = ((mask & 0x08) ? 4 : 0) + ((mask & 0x10) ? 4 : 0) + ((mask & 0x20) ? 4 : 0);
+        const bool firstPair = (mask & 0x40) && sets > 0 && setSizes[0] == 2;
         for (DWORD j = 0; j < count; ++j) {
             ZNVERTEX &v = vertices[j];
+            const BYTE *at = in.Take(vertexSize);
             if (mask & 0x01) {
-                D3DXVECTOR3 p = GetVector(in);
+                D3DXVECTOR3 p = VectorAt(at);
                 if (matrix)
                     D3DXVec3TransformCoord(&p, &p, matrix);
                 v.x = p.x;
                 v.y = p.y;
                 v.z = p.z;
+                at += 12;
             }
             if (mask & 0x04) {
-                D3DXVECTOR3 n = GetVector(in);
+                D3DXVECTOR3 n = VectorAt(at);
                 if (matrix)
                     D3DXVec3TransformNormal(&n, &n, matrix);
                 v.nx = n.x;
                 v.ny = n.y;
                 v.nz = n.z;
+                at += 12;
             }
-            in.Skip(((mask & 0x08) ? 4 : 0) + ((mask & 0x10) ? 4 : 0) + ((mask & 0x20) ? 4 : 0));
-            if (mask & 0x40) {
-                for (DWORD s = 0; s < sets; ++s) {
-                    if (s == 0 && setSizes[0] == 2) {
-                        v.tu = in.F32();
-                        v.tv = in.F32();
-                    } else {
-                        in.Skip(4u * setSizes[s]);
-                    }
-                }
+            at += extra;
+            // Of the texture coordinate sets only a first set of two is kept.
+            if (firstPair) {
+                v.tu = FloatAt(at);
+                v.tv = FloatAt(at + 4);
             }
         }
     }

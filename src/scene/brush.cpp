@@ -50,6 +50,49 @@ void GrowBox(ZNBBOX &box, const D3DXVECTOR3 &p)
         box.Max.z = p.z;
 }
 
+// BoxesIntersect, here where the shared-position pass calls it for every candidate.
+bool BoxesOverlap(const ZNBBOX &a, const ZNBBOX &b)
+{
+    return a.Min.x <= b.Max.x && a.Max.x >= b.Min.x && a.Min.y <= b.Max.y && a.Max.y >= b.Min.y &&
+           a.Min.z <= b.Max.z && a.Max.z >= b.Min.z;
+}
+
+// D3DXVec3Length and D3DXVec3Normalize with the same operations in the same order, for the
+// vertex normal loop.
+float LengthOf(const D3DXVECTOR3 &v)
+{
+    return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+}
+
+D3DXVECTOR3 UnitVector(const D3DXVECTOR3 &v)
+{
+    const float length = LengthOf(v);
+    if (length == 0.0f)
+        return D3DXVECTOR3(0.0f, 0.0f, 0.0f);
+    return D3DXVECTOR3(v.x / length, v.y / length, v.z / length);
+}
+
+// ZNFACE::SetVertexNormal for a vertex known to exist: normals shorter than 0.01 are not
+// stored, and those not already of unit length are normalised.
+void StoreVertexNormal(ZNVERTEX &v, D3DXVECTOR3 n)
+{
+    const float length = LengthOf(n);
+    if (length < 0.01f)
+        return;
+    if (length < 0.99f || length > 1.01f)
+        n = UnitVector(n);
+    v.nx = n.x;
+    v.ny = n.y;
+    v.nz = n.z;
+}
+
+// The crease test on the cosine clamped to [-1, 1] as fmin and fmax clamp it (NaN counts as 1).
+bool CreaseKeeps(float dot, float limit)
+{
+    const float clamped = std::isnan(dot) ? 1.0f : (dot > 1.0f ? 1.0f : (dot < -1.0f ? -1.0f : dot));
+    return clamped >= limit;
+}
+
 bool NormalsDiffer(const D3DXVECTOR3 &a, const D3DXVECTOR3 &b)
 {
     return std::fabs(a.x - b.x) > 0.01f || std::fabs(a.y - b.y) > 0.01f || std::fabs(a.z - b.z) > 0.01f;
@@ -671,7 +714,7 @@ void ZNBRUSH::UpdateSharedFaceInfo()
     // Each face's first near vertex is then the smallest near slot of that face, as in a walk
     // over the face's vertices. NaN and infinite positions break the order and are searched
     // face by face.
-    std::vector<size_t> byX;
+    std::vector<std::pair<float, size_t>> byX; // (x, slot), sorted
     std::vector<DWORD> faceOf;
     if (finite) {
         byX.resize(positions.size());
@@ -680,10 +723,8 @@ void ZNBRUSH::UpdateSharedFaceInfo()
             for (size_t slot = first[k]; slot < first[k + 1]; ++slot)
                 faceOf[slot] = k;
         for (size_t slot = 0; slot < byX.size(); ++slot)
-            byX[slot] = slot;
-        std::sort(byX.begin(), byX.end(), [&](size_t a, size_t b) {
-            return positions[a].x < positions[b].x || (positions[a].x == positions[b].x && a < b);
-        });
+            byX[slot] = {positions[slot].x, slot};
+        std::sort(byX.begin(), byX.end());
     }
     // The faces other than i whose boxes overlap i's, each with its first vertex near p, in
     // face order.
@@ -692,7 +733,7 @@ void ZNBRUSH::UpdateSharedFaceInfo()
         found.clear();
         if (!finite) {
             for (DWORD k = 0; k < m_FaceCount; ++k) {
-                if (k == i || !BoxesIntersect(boxes[i], boxes[k]))
+                if (k == i || !BoxesOverlap(boxes[i], boxes[k]))
                     continue;
                 for (size_t m = 0; m < first[k + 1] - first[k]; ++m) {
                     if (near(positions[first[k] + m], p)) {
@@ -704,48 +745,63 @@ void ZNBRUSH::UpdateSharedFaceInfo()
             return;
         }
         auto from = std::partition_point(byX.begin(), byX.end(),
-                                         [&](size_t slot) { return !(positions[slot].x - p.x > -kSamePosition); });
-        auto to = std::partition_point(from, byX.end(),
-                                       [&](size_t slot) { return positions[slot].x - p.x < kSamePosition; });
+                                         [&](const auto &e) { return !(e.first - p.x > -kSamePosition); });
+        auto to = std::partition_point(from, byX.end(), [&](const auto &e) { return e.first - p.x < kSamePosition; });
         for (auto it = from; it != to; ++it) {
-            const DWORD k = faceOf[*it];
-            if (k != i && near(positions[*it], p) && BoxesIntersect(boxes[i], boxes[k]))
-                found.emplace_back(k, *it - first[k]);
+            const size_t slot = it->second;
+            const DWORD k = faceOf[slot];
+            if (k != i && near(positions[slot], p) && BoxesOverlap(boxes[i], boxes[k]))
+                found.emplace_back(k, slot - first[k]);
         }
         // Slots of one face come in increasing order only among equal x: keep each face's least.
-        std::sort(found.begin(), found.end());
-        found.erase(std::unique(found.begin(), found.end(),
-                                [](const auto &a, const auto &b) { return a.first == b.first; }),
-                    found.end());
+        if (found.size() > 1) {
+            std::sort(found.begin(), found.end());
+            found.erase(std::unique(found.begin(), found.end(),
+                                    [](const auto &a, const auto &b) { return a.first == b.first; }),
+                        found.end());
+        }
     };
 
+    // The lists are made first and handed to the container together. When one cannot be made,
+    // none is kept and no vertex names a list.
+    std::vector<ZNFACEINDEXLIST *> lists;
+    std::vector<DWORD> indices;
+    // Room for the most lists and indices there can be, so that no push below allocates.
+    lists.reserve(positions.size());
+    indices.reserve(m_FaceCount);
+    auto dropAll = [&] {
+        for (ZNFACEINDEXLIST *list : lists)
+            delete list;
+        lists.clear();
+        for (DWORD k = 0; k < m_FaceCount; ++k)
+            for (int m = 0; m < m_Faces[k]->GetVertexCount(); ++m)
+                m_Faces[k]->m_VertexFaceListIndices[m] = -1;
+    };
     for (DWORD i = 0; i < m_FaceCount; ++i) {
         ZNFACE *face = m_Faces[i];
         for (int j = 0; j < face->GetVertexCount(); ++j) {
             if (face->m_VertexFaceListIndices[j] != -1)
                 continue;
-            ZNFACEINDEXLIST *list = new (std::nothrow) ZNFACEINDEXLIST;
-            if (!list)
-                return;
-            const LONG listIndex = static_cast<LONG>(m_SharedFaceInfo.GetFaceIndexListCount());
+            const LONG listIndex = static_cast<LONG>(lists.size());
             findShared(i, positions[first[i] + j]);
+            indices.clear();
             for (const auto &[k, m] : found) {
-                list->AddFaceIndex(k);
+                indices.push_back(k);
                 m_Faces[k]->m_VertexFaceListIndices[m] = listIndex;
             }
-            list->AddFaceIndex(i);
-            if (!m_SharedFaceInfo.AddFaceIndexList(list)) {
-                // No room for the list: nothing may point at it.
+            indices.push_back(i);
+            face->m_VertexFaceListIndices[j] = listIndex;
+            ZNFACEINDEXLIST *list = new (std::nothrow) ZNFACEINDEXLIST;
+            if (!list || !list->SetIndices(indices.data(), static_cast<DWORD>(indices.size()))) {
                 delete list;
-                for (DWORD k = 0; k < m_FaceCount; ++k)
-                    for (int m = 0; m < m_Faces[k]->GetVertexCount(); ++m)
-                        if (m_Faces[k]->m_VertexFaceListIndices[m] == listIndex)
-                            m_Faces[k]->m_VertexFaceListIndices[m] = -1;
+                dropAll();
                 return;
             }
-            face->m_VertexFaceListIndices[j] = listIndex;
+            lists.push_back(list);
         }
     }
+    if (!m_SharedFaceInfo.AddFaceIndexLists(lists.data(), static_cast<DWORD>(lists.size())))
+        dropAll();
 }
 
 void ZNBRUSH::CalculateVertexNormals(int crease)
@@ -759,29 +815,27 @@ void ZNBRUSH::CalculateVertexNormals(DWORD faceIndex, int crease)
     if (faceIndex >= m_FaceCount)
         return;
     ZNFACE *face = m_Faces[faceIndex];
+    const float limit = crease ? ZnCreaseCosineLimit() : 0.0f;
+    const D3DXVECTOR3 own = face->m_Normal;
     for (short j = 0; j < face->GetVertexCount(); ++j) {
         const LONG index = face->m_VertexFaceListIndices[j];
         ZNFACEINDEXLIST *list = index < 0 ? nullptr : m_SharedFaceInfo.GetFaceIndexList(static_cast<DWORD>(index));
         if (!list) {
-            face->SetVertexNormal(j, face->m_Normal);
+            StoreVertexNormal(face->m_Vertices[j], own);
             continue;
         }
         D3DXVECTOR3 sum(0, 0, 0);
+        const DWORD *indices = list->GetIndices();
         for (DWORD k = 0; k < list->GetIndexCount(); ++k) {
-            const DWORD other = static_cast<DWORD>(list->GetIndex(k));
+            const DWORD other = indices[k];
             if (other >= m_FaceCount)
                 continue;
             const D3DXVECTOR3 &n = m_Faces[other]->m_Normal;
-            if (crease && other != faceIndex) {
-                float dot = D3DXVec3Dot(&n, &face->m_Normal);
-                dot = std::fmax(-1.0f, std::fmin(1.0f, dot));
-                if (!(dot >= ZnCreaseCosineLimit()))
-                    continue;
-            }
+            if (crease && other != faceIndex && !CreaseKeeps(n.x * own.x + n.y * own.y + n.z * own.z, limit))
+                continue;
             sum += n;
         }
-        D3DXVec3Normalize(&sum, &sum);
-        face->SetVertexNormal(j, sum);
+        StoreVertexNormal(face->m_Vertices[j], UnitVector(sum));
     }
 }
 

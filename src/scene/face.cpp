@@ -36,6 +36,18 @@ D3DXVECTOR3 UnitEdge(const ZNVERTEX &a, const ZNVERTEX &b)
     return D3DXVECTOR3(d.x / length, d.y / length, d.z / length);
 }
 
+// std::fmin and std::fmax without the library call for ordered values, where both give the
+// first value when it is less (greater) and the second otherwise; NaNs go to the library.
+float MinOf(float a, float b)
+{
+    return std::isunordered(a, b) ? std::fmin(a, b) : (a < b ? a : b);
+}
+
+float MaxOf(float a, float b)
+{
+    return std::isunordered(a, b) ? std::fmax(a, b) : (a > b ? a : b);
+}
+
 template <typename T> T *CopyBlock(const T *source, size_t count)
 {
     if (!source || count == 0)
@@ -452,8 +464,8 @@ void ZNFACE::CalculateFaceCenterPoint()
     D3DXVECTOR3 hi(-1e6f, -1e6f, -1e6f);
     for (int i = 0; i < m_VertexCount; ++i) {
         const ZNVERTEX &v = m_Vertices[i];
-        lo = D3DXVECTOR3(std::fmin(lo.x, v.x), std::fmin(lo.y, v.y), std::fmin(lo.z, v.z));
-        hi = D3DXVECTOR3(std::fmax(hi.x, v.x), std::fmax(hi.y, v.y), std::fmax(hi.z, v.z));
+        lo = D3DXVECTOR3(MinOf(lo.x, v.x), MinOf(lo.y, v.y), MinOf(lo.z, v.z));
+        hi = D3DXVECTOR3(MaxOf(hi.x, v.x), MaxOf(hi.y, v.y), MaxOf(hi.z, v.z));
     }
     m_CenterPoint = (lo + hi) * 0.5f;
 }

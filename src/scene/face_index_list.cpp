@@ -44,6 +44,23 @@ int ZNFACEINDEXLIST::AddFaceIndex(DWORD index)
     return 1;
 }
 
+int ZNFACEINDEXLIST::SetIndices(const DWORD *indices, DWORD count)
+{
+    DWORD *block = nullptr;
+    if (count) {
+        if (!indices)
+            return 0;
+        block = static_cast<DWORD *>(std::malloc(sizeof(DWORD) * static_cast<size_t>(count)));
+        if (!block)
+            return 0;
+        std::memcpy(block, indices, sizeof(DWORD) * static_cast<size_t>(count));
+    }
+    std::free(m_Indices);
+    m_Indices = block;
+    m_Count = count;
+    return 1;
+}
+
 LONG ZNFACEINDEXLIST::GetIndex(DWORD i) const
 {
     if (i >= m_Count)

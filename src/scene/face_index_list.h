@@ -16,6 +16,9 @@ public:
 
     // Appends; 0 when the array cannot grow (the list stays as it was).
     int AddFaceIndex(DWORD index);
+    // Replaces the indices with a copy of count indices in one block; 0 when it cannot be
+    // allocated (the list stays as it was).
+    int SetIndices(const DWORD *indices, DWORD count);
     // The index at position i, or -1 when i is not below the count.
     LONG GetIndex(DWORD i) const;
     DWORD GetIndexCount() const { return m_Count; }

@@ -1,6 +1,7 @@
 #include "scene/face_list_container.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 #include "scene/face_index_list.h"
@@ -41,6 +42,25 @@ int ZNFACELISTCONTAINER::AddFaceIndexList(ZNFACEINDEXLIST *list)
         return 0;
     m_Lists = static_cast<ZNFACEINDEXLIST **>(grown);
     m_Lists[m_Count++] = list;
+    return 1;
+}
+
+int ZNFACELISTCONTAINER::AddFaceIndexLists(ZNFACEINDEXLIST *const *lists, DWORD count)
+{
+    if (!count)
+        return 1;
+    if (!lists || count > 0xFFFFFFFFu - m_Count)
+        return 0;
+    for (DWORD i = 0; i < count; ++i)
+        if (!lists[i])
+            return 0;
+    const size_t total = static_cast<size_t>(m_Count) + count;
+    void *grown = std::realloc(m_Lists, sizeof(ZNFACEINDEXLIST *) * total);
+    if (!grown)
+        return 0;
+    m_Lists = static_cast<ZNFACEINDEXLIST **>(grown);
+    std::memcpy(m_Lists + m_Count, lists, sizeof(ZNFACEINDEXLIST *) * count);
+    m_Count = static_cast<DWORD>(total);
     return 1;
 }
 

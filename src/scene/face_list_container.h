@@ -22,6 +22,9 @@ public:
     // Appends the list itself (made with new) and takes ownership of it; 0 for null or when
     // the array cannot grow.
     int AddFaceIndexList(ZNFACEINDEXLIST *list);
+    // Appends count lists (each made with new, none null) with one growth of the array and takes
+    // ownership of them; 0 when the array cannot grow (nothing is taken).
+    int AddFaceIndexLists(ZNFACEINDEXLIST *const *lists, DWORD count);
     // Appends a copy of the list; 0 for null or when the array cannot grow.
     int AddFaceIndexListCopy(const ZNFACEINDEXLIST *list);
     // A deep copy of the other container; 0 (and nothing changed) for null.

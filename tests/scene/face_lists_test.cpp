@@ -99,3 +99,36 @@ TEST(FaceListContainer, OwnsItsListsAndCopiesDeeply)
     EXPECT_EQ(container.GetFaceIndexListCount(), 0u);
     EXPECT_EQ(container.GetFaceIndexList(0), nullptr);
 }
+
+TEST(FaceListContainer, TakesListsMadeInOneBlockTogether)
+{
+    // A list filled in one block replaces what it held; nothing given means empty.
+    ZNFACEINDEXLIST list;
+    list.AddFaceIndex(7);
+    const DWORD indices[] = {2, 5, 2, 9};
+    EXPECT_EQ(list.SetIndices(indices, 4), 1);
+    ASSERT_EQ(list.GetIndexCount(), 4u);
+    EXPECT_NE(list.GetIndices(), indices);
+    EXPECT_EQ(list.GetIndex(3), 9);
+    EXPECT_EQ(list.SetIndices(nullptr, 2), 0);
+    EXPECT_EQ(list.GetIndexCount(), 4u);
+    EXPECT_EQ(list.SetIndices(nullptr, 0), 1);
+    EXPECT_EQ(list.GetIndexCount(), 0u);
+    EXPECT_EQ(list.GetIndices(), nullptr);
+
+    // Lists appended together follow those already held, in order; a null among them is refused
+    // and nothing is taken.
+    ZNFACELISTCONTAINER container;
+    container.AddFaceIndexList(MakeList({1}));
+    ZNFACEINDEXLIST *made[] = {MakeList({2, 3}), MakeList({4})};
+    ZNFACEINDEXLIST *withNull[] = {made[0], nullptr};
+    EXPECT_EQ(container.AddFaceIndexLists(withNull, 2), 0);
+    EXPECT_EQ(container.AddFaceIndexLists(nullptr, 1), 0);
+    EXPECT_EQ(container.GetFaceIndexListCount(), 1u);
+    EXPECT_EQ(container.AddFaceIndexLists(nullptr, 0), 1);
+    EXPECT_EQ(container.AddFaceIndexLists(made, 2), 1);
+    ASSERT_EQ(container.GetFaceIndexListCount(), 3u);
+    EXPECT_EQ(container.GetFaceIndexList(1), made[0]);
+    EXPECT_EQ(container.GetFaceIndexList(2), made[1]);
+    EXPECT_EQ(container.GetFaceIndexList(1)->GetIndex(1), 3);
+}
