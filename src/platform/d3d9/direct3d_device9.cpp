@@ -17,6 +17,8 @@
 
 namespace
 {
+constexpr UINT kPrimitivesPerFlush = 16384;
+
 enum AttributeLocation : GLuint { kPosition = 0, kNormal = 1, kDiffuse = 2, kSpecular = 3, kTexCoord = 4 };
 
 D3DMATRIX Identity()
@@ -1263,5 +1265,12 @@ HRESULT IDirect3DDevice9::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const
         glDrawArrays(mode, 0, static_cast<GLsizei>(vertexCount));
     }
     glBindVertexArray(0);
+    // The software rasteriser fills in pixels only once its queue is flushed: handing it the first
+    // part of a large frame early lets its threads work while the rest is shaded and binned.
+    m_primitivesQueued += primitiveCount;
+    if (m_primitivesQueued >= kPrimitivesPerFlush) {
+        glFlush();
+        m_primitivesQueued = 0;
+    }
     return D3D_OK;
 }

@@ -136,4 +136,5 @@ private:
     unsigned int m_indexBuffer = 0;
     size_t m_vertexCapacity = 0; // bytes of storage the streaming buffers have
     size_t m_indexCapacity = 0;
+    UINT m_primitivesQueued = 0; // drawn since the last flush
 };
