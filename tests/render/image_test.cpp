@@ -194,6 +194,37 @@ TEST(Image, QuantizerReducesManyColoursToAtMost256)
     EXPECT_LE(worst, 24); // a reduced cell spans 8 levels of red and green at most
 }
 
+TEST(Image, QuantizedNoisePicturesKeepTheirPalettesAndIndices)
+{
+    // Noisy pictures keep the tree at its colour limit, so nearly every pixel makes a new leaf
+    // and a reduction follows: the palettes and indices below were taken from the plain
+    // insert-then-reduce order, and any shortcut through the tree must give the same bytes.
+    const struct {
+        uint32_t seed;
+        uint64_t hash;
+    } cases[] = {{1u, 1978471805136840343ull}, {77u, 1296383535473619818ull}, {4242u, 12804126981954534878ull}};
+    for (const auto &c : cases) {
+        uint32_t noise = c.seed;
+        CZNImage image = MakeRGB(64, 64, false, [&](DWORD x, DWORD y) {
+            noise = noise * 1103515245u + 12345u;
+            const DWORD red = (x * 4 + ((noise >> 16) & 15)) & 0xFF;
+            const DWORD green = (y * 4 + ((noise >> 20) & 7)) & 0xFF;
+            const DWORD blue = ((x ^ y) * 8 + (noise >> 27)) & 0xFF;
+            return red << 16 | green << 8 | blue;
+        });
+        ASSERT_TRUE(image.ChangeColorDepth(8, false));
+        uint64_t hash = 14695981039346656037ull;
+        auto mix = [&](BYTE b) { hash = (hash ^ b) * 1099511628211ull; };
+        for (int i = 0; i < 256; ++i) {
+            const RGBQUAD &e = image.GetPalette()[i];
+            mix(e.rgbRed), mix(e.rgbGreen), mix(e.rgbBlue);
+        }
+        for (DWORD i = 0; i < 64 * 64; ++i)
+            mix(image.GetRedPlane()[i]);
+        EXPECT_EQ(hash, c.hash) << c.seed;
+    }
+}
+
 TEST(Image, BlurAveragesInPlaceColumnByColumn)
 {
     // One plane, 3 x 2: columns are visited first, so earlier results feed later ones.

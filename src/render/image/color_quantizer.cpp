@@ -65,7 +65,7 @@ void CZNColorQuantizer::FreeNode(int index)
     --m_NodeCount;
 }
 
-bool CZNColorQuantizer::Insert(BYTE red, BYTE green, BYTE blue)
+bool CZNColorQuantizer::Insert(BYTE red, BYTE green, BYTE blue, int maxColours)
 {
     // Each level halves the colour box: mid = (min + max) / 2, a sample <= mid going to the lower
     // half. For the first eight levels that is the sample's bit 8 - level, taken directly.
@@ -112,8 +112,29 @@ bool CZNColorQuantizer::Insert(BYTE red, BYTE green, BYTE blue)
                 return false;
             m_Nodes[node].Children[slot] = child;
             ++m_Nodes[node].Count;
-            if (level >= m_LeafLevel)
+            if (level >= m_LeafLevel) {
                 m_Nodes[child].Leaf = true;
+            } else if (level == m_LeafLevel - 1 && m_LeafCount >= maxColours) {
+                // The leaf below this new node would take the count over the limit, and this node,
+                // the newest of the deepest reducible level, would at once be reduced into a leaf
+                // holding the pixel. Go there directly; the slot the leaf would have taken and
+                // freed goes to the free list as it would have.
+                if (m_FreeHead == -1) {
+                    const int spare = AllocNode();
+                    if (spare == -1)
+                        return false;
+                    FreeNode(spare);
+                }
+                Node &c = m_Nodes[child];
+                c.InList = true;
+                c.Leaf = true;
+                ++m_LeafCount;
+                ++c.Count;
+                c.RedSum = red;
+                c.GreenSum = green;
+                c.BlueSum = blue;
+                return true;
+            }
         }
         Node &c = m_Nodes[child];
         if (c.Leaf) {
@@ -182,7 +203,7 @@ int CZNColorQuantizer::Build(const CZNImage *image, int maxColours, int leafLeve
     const BYTE *b = image->GetBluePlane();
     const DWORD size = image->GetPlaneSize();
     for (DWORD i = 0; i < size; ++i) {
-        if (!Insert(r[i], g[i], b[i])) {
+        if (!Insert(r[i], g[i], b[i], maxColours)) {
             Reset();
             return -1;
         }

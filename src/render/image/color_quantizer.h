@@ -44,7 +44,8 @@ private:
 
     int AllocNode();
     void FreeNode(int index);
-    bool Insert(BYTE red, BYTE green, BYTE blue);
+    // Adds one pixel; maxColours lets it skip a reduction that would follow at once.
+    bool Insert(BYTE red, BYTE green, BYTE blue, int maxColours);
     bool Reduce();
 
     Node *m_Nodes = nullptr;

@@ -1,12 +1,16 @@
 #include "render/image/image.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
 #include <new>
 #include <string>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "app/editor_app.h"
 #include "fileio/file_stream_io.h"
@@ -640,22 +644,38 @@ bool CZNImage::ValidImageFile(CZNStreamIO &stream)
 
 bool CZNImage::ValidImageFile(const char *path)
 {
-    CZNFileStreamIO stream;
-    if (!path || !stream.Open(path, ZNSTREAM_READ))
+    if (!path)
         return false;
-    // The formats are told apart by their first bytes, read once and tested in memory: testing
-    // them on the file seeks it back and forth, a system call each time. Only a PSD header, whose
-    // sections may run past those bytes, is tested on the file itself when they do not suffice.
+    // The formats are told apart by their first bytes, read once with plain system calls (a
+    // texture scan asks this of every file, and a buffered stream costs several calls and a
+    // buffer more) and tested in memory. Only a PSD header, whose sections may run past those
+    // bytes, is tested on the file itself when they do not suffice.
     BYTE head[512];
-    const DWORD got = stream.Read(head, sizeof(head));
+    DWORD got = 0;
+    {
+        const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return false;
+        while (got < sizeof(head)) {
+            const ssize_t n = ::read(fd, head + got, sizeof(head) - got);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            got += static_cast<DWORD>(n);
+        }
+        ::close(fd);
+    }
     bool ok = false;
     if (got > 0) {
         CZNMemoryStreamIO memory(head, got, ZNSTREAM_READ, false);
         ok = memory.IsOpen() && ValidImageFile(memory);
     }
-    if (!ok && got == sizeof(head) && std::memcmp(head, "8BPS", 4) == 0)
-        ok = stream.SeekTo(0) && ValidImageFile(stream);
-    stream.Close();
+    if (!ok && got == sizeof(head) && std::memcmp(head, "8BPS", 4) == 0) {
+        CZNFileStreamIO stream;
+        ok = stream.Open(path, ZNSTREAM_READ) && ValidImageFile(stream);
+        stream.Close();
+    }
     return ok;
 }
 
