@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <new>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "app/editor_app.h"
@@ -116,19 +117,42 @@ void CZNTextureManager::CloseLog()
     ScanLog().Close();
 }
 
+struct CZNTextureManager::ScanState {
+    std::vector<std::string> Chain;
+    std::unordered_set<DWORD> Crcs;
+    CZNTexture *Last = nullptr;
+};
+
+void CZNTextureManager::AppendScanned(CZNTexture *texture, ScanState &state)
+{
+    texture->SetNext(nullptr);
+    if (state.Last)
+        state.Last->SetNext(texture);
+    else
+        m_pHead = texture;
+    ++m_Count;
+    state.Last = texture;
+    state.Crcs.insert(texture->GetCRC());
+}
+
 DWORD CZNTextureManager::CacheTextures(IZNSplashProgress *progress, const char *folder, const char *pattern,
                                        bool recurse)
 {
     OpenScanLog();
     const std::string base = FolderWithSeparator(folder);
-    std::vector<std::string> chain{RealPath(base)};
-    ScanFolder(progress, base, pattern ? pattern : "*.*", recurse, chain);
+    ScanState state;
+    state.Chain.push_back(RealPath(base));
+    for (CZNTexture *texture = m_pHead; texture; texture = texture->GetNext()) {
+        state.Crcs.insert(texture->GetCRC());
+        state.Last = texture;
+    }
+    ScanFolder(progress, base, pattern ? pattern : "*.*", recurse, state);
     m_pCurrentTexture = nullptr;
     return m_Count;
 }
 
 void CZNTextureManager::ScanFolder(IZNSplashProgress *progress, const std::string &base, const char *mask, bool recurse,
-                                   std::vector<std::string> &chain)
+                                   ScanState &state)
 {
     CZNDebugLog &log = ScanLog();
     log.Printf("Initializing Texture Manager in folder - %s%s", base.c_str(), mask);
@@ -136,9 +160,9 @@ void CZNTextureManager::ScanFolder(IZNSplashProgress *progress, const std::strin
     for (const ZNFOLDERENTRY &entry : ListFolder(base, mask)) {
         const std::string full = base + entry.Name;
         const char *path = full.c_str();
-        if (entry.Directory && entry.Name[0] != '.' && recurse && EnterFolder(full, chain)) {
-            ScanFolder(progress, full + "/", mask, recurse, chain);
-            chain.pop_back();
+        if (entry.Directory && entry.Name[0] != '.' && recurse && EnterFolder(full, state.Chain)) {
+            ScanFolder(progress, full + "/", mask, recurse, state);
+            state.Chain.pop_back();
         }
 
         // Only regular files are opened: a directory or a device never holds a picture.
@@ -150,13 +174,13 @@ void CZNTextureManager::ScanFolder(IZNSplashProgress *progress, const std::strin
             } else if (!texture->IsLoaded()) {
                 log.Printf("ERROR : %s could not be Loaded", path);
                 delete texture;
-            } else if (FindMatchByCRC(texture->GetCRC())) {
+            } else if (state.Crcs.count(texture->GetCRC())) {
                 log.Printf("\nWARNING:Image %s already Matched the CRC of an already loaded Texture. It will NOT be "
                            "loaded \n  ",
                            path);
                 delete texture;
             } else {
-                AddTexture(texture);
+                AppendScanned(texture, state);
                 log.Printf("%s Was Successfully Loaded.      ", path);
                 NameTexture(texture);
             }
@@ -183,13 +207,13 @@ void CZNTextureManager::ScanFolder(IZNSplashProgress *progress, const std::strin
                 } else if (!texture->IsLoaded()) {
                     log.Printf("WARNING: %s could NOT be loaded.      ", item->FullName);
                     delete texture;
-                } else if (FindMatchByCRC(texture->GetCRC())) {
+                } else if (state.Crcs.count(texture->GetCRC())) {
                     log.Printf("\nWARNING:Image %s already Matched the CRC of an already loaded Texture. It will NOT "
                                "be loaded \n  ",
                                item->FullName);
                     delete texture;
                 } else {
-                    AddTexture(texture);
+                    AppendScanned(texture, state);
                     log.Printf("%s In Package %s Was Successfully Loaded.      ", item->FullName, path);
                     NameTexture(texture);
                 }

@@ -61,10 +61,14 @@ public:
     static void CloseLog();
 
 private:
-    // The scan and the count of one folder; chain holds the real paths of the folders being
-    // scanned, so that a link back to one of them is not entered again.
+    // What a scan keeps at hand: the real paths of the folders being scanned (a link back to one
+    // of them is not entered again), the CRCs of the listed textures and the last of them, so
+    // that a picture is matched and appended without walking the list.
+    struct ScanState;
+    // The scan and the count of one folder; chain as in ScanState.
     void ScanFolder(IZNSplashProgress *progress, const std::string &folder, const char *pattern, bool recurse,
-                    std::vector<std::string> &chain);
+                    ScanState &state);
+    void AppendScanned(CZNTexture *texture, ScanState &state);
     int CountFolder(const std::string &folder, const char *pattern, bool recurse, std::vector<std::string> &chain);
     void NameTexture(CZNTexture *texture);
 

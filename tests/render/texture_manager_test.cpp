@@ -135,6 +135,9 @@ TEST_F(TextureTreeTest, ScanLoadsEveryDistinctPictureInSortedOrder)
     EXPECT_EQ(manager.GetCurrentTexture(), nullptr);
     EXPECT_EQ(Names(manager),
               (std::vector<std::string>{"Brick", "a_stone", "", "rock", "LAVA", "escape", "Brick", "grass"}));
+    // A second scan of the tree finds every picture listed already and appends nothing.
+    EXPECT_EQ(manager.CacheTextures(nullptr, textures.c_str(), "*.*", true), 9u);
+    EXPECT_EQ(Names(manager).size(), 8u);
 
     std::vector<std::string> files;
     std::vector<std::string> packages;
