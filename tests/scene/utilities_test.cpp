@@ -61,7 +61,7 @@ TEST(Crc32, LongBuffersMatchTheBitwiseDefinition)
         b = static_cast<BYTE>(seed >> 16);
     }
     for (size_t offset : {0, 1, 7, 15}) {
-        for (size_t length : {63, 64, 65, 79, 80, 127, 128, 129, 200, 1000, 4096, 65536 + 33}) {
+        for (size_t length : {63, 64, 65, 79, 80, 127, 128, 129, 200, 511, 512, 513, 767, 768, 784, 1000, 4096, 65536 + 33}) {
             for (DWORD start : {0xFFFFFFFFu, 0u, 0x12345678u}) {
                 SCOPED_TRACE(testing::Message() << "offset " << offset << " length " << length << " start " << start);
                 EXPECT_EQ(CRC32_Update(bytes.data() + offset, length, start),
