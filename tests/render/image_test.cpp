@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <set>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "app/editor_app.h"
@@ -120,6 +122,15 @@ TEST(Image, ResizeReplicatesPixels)
     EXPECT_EQ(PixelOf(two, 4, 4), 0x11u);
     EXPECT_EQ(PixelOf(two, 0, 0), 0u);
     EXPECT_EQ(PixelOf(two, 1, 1), 0x11u); // ceil(2 * 1 / 5) = 1
+
+    // Longer rows: each target column x takes ceil(w * x / width) in 1/256 steps, the last at most.
+    for (auto [from, to] : {std::pair<DWORD, DWORD>{256, 64}, {1000, 333}, {7, 3}, {3, 1000}, {999, 1000}}) {
+        CZNImage row = MakeRGB(from, 1, false, [](DWORD x, DWORD) { return x; });
+        ASSERT_TRUE(row.Resize(INTERP_PIXEL, to, 1));
+        for (DWORD x = 0; x < to; ++x)
+            ASSERT_EQ(PixelOf(row, x, 0), std::min<uint64_t>((uint64_t{from} * x * 256 / to + 255) / 256, from - 1))
+                << from << " -> " << to << " column " << x;
+    }
 
     EXPECT_FALSE(two.Resize(INTERP_PIXEL, 0, 5));
     EXPECT_EQ(two.GetWidth(), 5u);

@@ -186,18 +186,33 @@ bool CZNImage::PixelResize(DWORD width, DWORD height)
 {
     if (m_Width == 0 || m_Height == 0)
         return false;
-    // The source column of every target column, worked out once.
     const uint64_t w = m_Width, h = m_Height;
     BYTE *planes[4];
     if (!AllocPlanes(planes, width, height, m_BitsPerPixel, m_bAlpha, false))
         return false;
-    auto *columns = static_cast<uint64_t *>(std::malloc(sizeof(uint64_t) * width));
+    // The source column of every target column and the source row of every target row:
+    // ceil(size * i / target) in 1/256 steps, stepped without a division each.
+    auto *columns = static_cast<uint64_t *>(std::malloc(sizeof(uint64_t) * (uint64_t{width} + height)));
     if (!columns) {
         std::free(planes[1]);
         return false;
     }
-    for (uint64_t x = 0; x < width; ++x)
-        columns[x] = std::min(((w * x * 256 / width) + 255) / 256, w - 1);
+    uint64_t *rows = columns + width;
+    auto sources = [](uint64_t *to, uint64_t size, uint64_t target) {
+        const uint64_t step = size * 256 / target, spare = size * 256 % target;
+        uint64_t at = 0, over = 0;
+        for (uint64_t i = 0; i < target; ++i) {
+            to[i] = std::min((at + 255) / 256, size - 1);
+            at += step;
+            over += spare;
+            if (over >= target) {
+                over -= target;
+                ++at;
+            }
+        }
+    };
+    sources(columns, w, width);
+    sources(rows, h, height);
 
     const BYTE *old[4] = {m_pAlpha, m_pRed, m_pGreen, m_pBlue};
     for (int i = 0; i < 4; ++i) {
@@ -208,8 +223,7 @@ bool CZNImage::PixelResize(DWORD width, DWORD height)
             continue;
         }
         for (uint64_t y = 0; y < height; ++y) {
-            const uint64_t sy = std::min(((h * y * 256 / height) + 255) / 256, h - 1);
-            const BYTE *from = old[i] + sy * w;
+            const BYTE *from = old[i] + rows[y] * w;
             BYTE *to = planes[i] + y * width;
             for (uint64_t x = 0; x < width; ++x)
                 to[x] = from[columns[x]];
