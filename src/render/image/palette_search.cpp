@@ -15,8 +15,6 @@ namespace
 using Table = CZNPaletteSearch::Table;
 
 constexpr int kMaxSum = 3 * 255;
-// Samples of the entries past the last: far from every colour, so never the nearest.
-constexpr int16_t kFar = 2000;
 
 inline int Distance(const RGBQUAD &e, int red, int green, int blue)
 {
@@ -31,8 +29,8 @@ inline int Key(int distance, int index)
     return (std::min(distance, 255) << 8) | index;
 }
 
-// The least key of the sorted entries [first, last), taken in whole blocks of 16 from first on:
-// more entries than asked do no harm, each being a real entry or a far one.
+// The least key of the sorted entries [first, last). The vector kernel takes whole blocks of 32
+// from first on: more entries than asked do no harm, each being a real entry or a copy of the last.
 struct PortableKernel {
     static int LeastKey(const Table &t, int first, int last, int red, int green, int blue)
     {
@@ -47,36 +45,32 @@ struct PortableKernel {
 
 #if defined(__x86_64__) || defined(__i386__)
 struct Avx2Kernel {
-    // The entries [i, i + 16) compared with the colour, their keys kept where less than best's.
+    // The entries [i, i + 32) compared with the colour as bytes: each |a - b| as the larger of the
+    // two saturated differences, their sum saturated at 255, then the distance above the index as
+    // a 16-bit key, the least kept.
     __attribute__((target("avx2"), always_inline)) static inline __m256i Block(const Table &t, int i, __m256i r,
                                                                              __m256i g, __m256i b, __m256i best)
     {
-        const __m256i cap = _mm256_set1_epi16(255);
         const __m256i reds = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(t.Red + i));
         const __m256i greens = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(t.Green + i));
         const __m256i blues = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(t.Blue + i));
         const __m256i indices = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(t.Index + i));
-        __m256i d = _mm256_abs_epi16(_mm256_sub_epi16(reds, r));
-        d = _mm256_add_epi16(d, _mm256_abs_epi16(_mm256_sub_epi16(greens, g)));
-        d = _mm256_add_epi16(d, _mm256_abs_epi16(_mm256_sub_epi16(blues, b)));
-        return _mm256_min_epu16(best, _mm256_or_si256(_mm256_slli_epi16(_mm256_min_epu16(d, cap), 8), indices));
+        __m256i d = _mm256_or_si256(_mm256_subs_epu8(reds, r), _mm256_subs_epu8(r, reds));
+        d = _mm256_adds_epu8(d, _mm256_or_si256(_mm256_subs_epu8(greens, g), _mm256_subs_epu8(g, greens)));
+        d = _mm256_adds_epu8(d, _mm256_or_si256(_mm256_subs_epu8(blues, b), _mm256_subs_epu8(b, blues)));
+        best = _mm256_min_epu16(best, _mm256_unpacklo_epi8(indices, d));
+        return _mm256_min_epu16(best, _mm256_unpackhi_epi8(indices, d));
     }
 
     __attribute__((target("avx2"))) static int LeastKey(const Table &t, int first, int last, int red, int green,
                                                         int blue)
     {
-        const __m256i r = _mm256_set1_epi16(static_cast<int16_t>(red));
-        const __m256i g = _mm256_set1_epi16(static_cast<int16_t>(green));
-        const __m256i b = _mm256_set1_epi16(static_cast<int16_t>(blue));
-        __m256i best = _mm256_set1_epi16(-1);
-        if (last - first <= 32) {
-            // Most windows: two blocks without a loop, whose end the processor would mispredict.
-            best = Block(t, first, r, g, b, best);
-            best = Block(t, first + 16, r, g, b, best);
-        } else {
-            for (int i = first; i < last; i += 16)
-                best = Block(t, i, r, g, b, best);
-        }
+        const __m256i r = _mm256_set1_epi8(static_cast<char>(red));
+        const __m256i g = _mm256_set1_epi8(static_cast<char>(green));
+        const __m256i b = _mm256_set1_epi8(static_cast<char>(blue));
+        __m256i best = Block(t, first, r, g, b, _mm256_set1_epi16(-1));
+        for (int i = first + 32; i < last; i += 32)
+            best = Block(t, i, r, g, b, best);
         const __m128i m =
             _mm_minpos_epu16(_mm_min_epu16(_mm256_castsi256_si128(best), _mm256_extracti128_si256(best, 1)));
         return _mm_cvtsi128_si32(m) & 0xFFFF;
@@ -239,12 +233,13 @@ CZNPaletteSearch::CZNPaletteSearch(const RGBQUAD *palette, int count)
     int order[256];
     for (int i = 0; i < t.Count; ++i)
         order[next[sum(i)]++] = i;
-    for (int i = 0; i < 256 + 32; ++i) {
-        const bool real = i < t.Count;
-        t.Red[i] = real ? t.Palette[order[i]].rgbRed : kFar;
-        t.Green[i] = real ? t.Palette[order[i]].rgbGreen : kFar;
-        t.Blue[i] = real ? t.Palette[order[i]].rgbBlue : kFar;
-        t.Index[i] = static_cast<int16_t>(real ? order[i] : 255);
+    // Blocks read past the last entry see copies of it, which cannot change an answer.
+    for (int i = 0; i < 256 + 64; ++i) {
+        const int entry = t.Count > 0 ? order[std::min(i, t.Count - 1)] : -1;
+        t.Red[i] = entry >= 0 ? t.Palette[entry].rgbRed : 0;
+        t.Green[i] = entry >= 0 ? t.Palette[entry].rgbGreen : 0;
+        t.Blue[i] = entry >= 0 ? t.Palette[entry].rgbBlue : 0;
+        t.Index[i] = static_cast<uint8_t>(entry >= 0 ? entry : 0);
     }
     std::fill(std::begin(t.CachedColour), std::end(t.CachedColour), 0u);
 }

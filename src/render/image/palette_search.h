@@ -28,12 +28,12 @@ public:
                     size_t rowLength = 0);
 
     // What the search works on: the colours, and the entries sorted by sum as rows of samples
-    // with room for two blocks of 16 past the last.
+    // with room for two blocks of 32 past the last (copies of the last entry).
     struct Table {
-        alignas(32) int16_t Red[256 + 32];
-        alignas(32) int16_t Green[256 + 32];
-        alignas(32) int16_t Blue[256 + 32];
-        alignas(32) int16_t Index[256 + 32];
+        alignas(32) uint8_t Red[256 + 64];
+        alignas(32) uint8_t Green[256 + 64];
+        alignas(32) uint8_t Blue[256 + 64];
+        alignas(32) uint8_t Index[256 + 64];
         RGBQUAD Palette[256];
         int Count;
         int16_t FirstWithSum[3 * 255 + 2]; // sorted position of the first entry whose sum is >= s
