@@ -439,6 +439,7 @@ void CZN3D::BeginBatch()
         return;
     if (!m_pBatcher)
         m_pBatcher = std::make_unique<CZNDrawBatcher>();
+    m_pBatcher->Begin(m_pDevice);
     m_Batching = true;
 }
 
