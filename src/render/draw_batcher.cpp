@@ -55,8 +55,23 @@ CZNDrawBatcher::Bucket &CZNDrawBatcher::Find(const Key &key)
     return m_Buckets.back();
 }
 
+CZNDrawBatcher::Bucket &CZNDrawBatcher::Current(IDirect3DDevice9 *device, DWORD fvf, DWORD stride)
+{
+    const DWORD revision = device->GetStateRevision();
+    if (m_LastDevice == device && m_LastRevision == revision && m_LastFvf == fvf && m_LastStride == stride &&
+        m_Last < m_Buckets.size())
+        return m_Buckets[m_Last];
+    Bucket &bucket = Find(CurrentKey(device, fvf, stride));
+    m_LastDevice = device;
+    m_LastRevision = revision;
+    m_LastFvf = fvf;
+    m_LastStride = stride;
+    return bucket;
+}
+
 void CZNDrawBatcher::Begin(IDirect3DDevice9 *device)
 {
+    m_LastDevice = nullptr;
     m_Culling = device != nullptr;
     if (!m_Culling)
         return;
@@ -131,11 +146,12 @@ uint16_t CZNDrawBatcher::Reserve(Bucket &bucket, DWORD count)
     return static_cast<uint16_t>(vertices - bucket.Runs.back().Vertex);
 }
 
-void CZNDrawBatcher::AddFan(const Key &key, const void *vertices, DWORD count)
+void CZNDrawBatcher::AddFan(IDirect3DDevice9 *device, DWORD fvf, DWORD stride, const void *vertices, DWORD count)
 {
-    if (!vertices || count < 3 || count > kRunVertices || key.Stride == 0)
+    if (!device || !vertices || count < 3 || count > kRunVertices || stride == 0)
         return;
-    Bucket &bucket = Find(key);
+    Bucket &bucket = Current(device, fvf, stride);
+    const Key &key = bucket.State;
     const auto *bytes = static_cast<const uint8_t *>(vertices);
     if (bucket.Culls) {
         m_Kept.clear();
@@ -168,16 +184,18 @@ void CZNDrawBatcher::Append(Bucket &bucket, const uint8_t *vertices, DWORD verte
         bucket.Indices.push_back(static_cast<uint16_t>(base + indices[i]));
 }
 
-void CZNDrawBatcher::AddTriangles(const Key &key, const void *vertices, DWORD vertexCount, const WORD *indices,
-                                  DWORD triangles)
+void CZNDrawBatcher::AddTriangles(IDirect3DDevice9 *device, DWORD fvf, DWORD stride, const void *vertices,
+                                  DWORD vertexCount, const WORD *indices, DWORD triangles)
 {
-    if (!vertices || !indices || vertexCount < 3 || vertexCount > kRunVertices || triangles == 0 || key.Stride == 0)
+    if (!device || !vertices || !indices || vertexCount < 3 || vertexCount > kRunVertices || triangles == 0 ||
+        stride == 0)
         return;
     const size_t count = static_cast<size_t>(triangles) * 3;
     for (size_t i = 0; i < count; ++i)
         if (indices[i] >= vertexCount)
             return;
-    Bucket &bucket = Find(key);
+    Bucket &bucket = Current(device, fvf, stride);
+    const Key &key = bucket.State;
     const auto *bytes = static_cast<const uint8_t *>(vertices);
     m_Kept.clear();
     for (size_t i = 0; i < count; i += 3)
@@ -199,6 +217,7 @@ void CZNDrawBatcher::Flush(IDirect3DDevice9 *device)
 {
     if (!device || IsEmpty()) {
         m_Culling = false;
+        m_LastDevice = nullptr;
         for (Bucket &bucket : m_Buckets) {
             bucket.Culls = false;
             bucket.Vertices.clear();
@@ -252,6 +271,7 @@ void CZNDrawBatcher::Flush(IDirect3DDevice9 *device)
     }
     m_Buckets = std::move(kept);
     m_Last = 0;
+    m_LastDevice = nullptr;
 
     device->SetFVF(saved.Fvf);
     device->SetRenderState(D3DRS_CULLMODE, saved.CullMode);
