@@ -408,7 +408,7 @@ void CZN3D::DrawPrimitive(const void *vertices, DWORD count)
     if (primitives == 0)
         return;
     if (m_Batching && m_PrimitiveType == D3DPT_TRIANGLEFAN) {
-        m_pBatcher->AddFan(CZNDrawBatcher::CurrentKey(m_pDevice, m_VertexFormat, m_VertexStride), vertices, count);
+        m_pBatcher->AddFan(m_pDevice, m_VertexFormat, m_VertexStride, vertices, count);
         return;
     }
     m_pDevice->DrawPrimitiveUP(static_cast<D3DPRIMITIVETYPE>(m_PrimitiveType), primitives, vertices, m_VertexStride);
@@ -419,8 +419,8 @@ void CZN3D::DrawIndexedTriangles(const void *vertices, DWORD vertexCount, const 
     if (!m_pDevice || !vertices || !indices || vertexCount < 3 || triangles == 0)
         return;
     if (m_Batching) {
-        m_pBatcher->AddTriangles(CZNDrawBatcher::CurrentKey(m_pDevice, m_VertexFormat, m_VertexStride), vertices,
-                                 vertexCount, indices, triangles);
+        m_pBatcher->AddTriangles(m_pDevice, m_VertexFormat, m_VertexStride, vertices, vertexCount, indices,
+                                 triangles);
         return;
     }
     m_pDevice->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, vertexCount, triangles, indices, D3DFMT_INDEX16, vertices,
@@ -439,6 +439,7 @@ void CZN3D::BeginBatch()
         return;
     if (!m_pBatcher)
         m_pBatcher = std::make_unique<CZNDrawBatcher>();
+    m_pBatcher->Begin(m_pDevice);
     m_Batching = true;
 }
 

@@ -89,7 +89,9 @@ public:
     // Batching: between BeginBatch and FlushBatch, fans (DrawPrimitive with the fan type) and
     // indexed triangle lists are not drawn at once but gathered by format, material, texture,
     // cull mode and world transform, and FlushBatch draws each state's triangles with one call.
-    // Other primitives are drawn at once. Without a device nothing is gathered.
+    // Other primitives are drawn at once. Without a device nothing is gathered. Triangles that the
+    // cull mode plainly culls under the view and projection of BeginBatch are left out, and the
+    // gathered ones are drawn with that view and projection.
     void BeginBatch();
     void FlushBatch();
     bool IsBatching() const { return m_Batching; }

@@ -1,6 +1,9 @@
 // State blocks capture and restore every state; Reset returns the device to its defaults.
 #include "device_fixture.h"
 
+#include <functional>
+#include <utility>
+
 #include "platform/d3d9/direct3d_state_block9.h"
 #include "platform/d3d9/direct3d_texture9.h"
 
@@ -304,4 +307,35 @@ TEST_F(ZnDeviceStateTest, InvalidLightsAreRefused)
     ASSERT_EQ(device->GetLight(20, &l), D3D_OK);
     EXPECT_EQ(l.Type, D3DLIGHT_DIRECTIONAL);
     EXPECT_EQ(l.Direction, D3DXVECTOR3(0, 0, 1));
+}
+
+TEST_F(ZnDeviceStateTest, TheStateRevisionMovesOnlyWhenAValueChanges)
+{
+    Apply(device, a);
+    const DWORD start = device->GetStateRevision();
+    Apply(device, a);
+    EXPECT_EQ(device->GetStateRevision(), start);
+    // Each setter on its own, set to another value and then to that value again.
+    const std::pair<const char *, std::function<void()>> setters[] = {
+        {"render state", [&] { device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW); }},
+        {"world", [&] { device->SetTransform(D3DTS_WORLD, &b.world); }},
+        {"view", [&] { device->SetTransform(D3DTS_VIEW, &b.view); }},
+        {"projection", [&] { device->SetTransform(D3DTS_PROJECTION, &b.projection); }},
+        {"material", [&] { device->SetMaterial(&b.material); }},
+        {"texture", [&] { device->SetTexture(0, nullptr); }},
+        {"vertex format", [&] { device->SetFVF(b.fvf); }},
+        {"stage state", [&] { device->SetTextureStageState(0, D3DTSS_ALPHAOP, b.alphaOp); }},
+        {"sampler state", [&] { device->SetSamplerState(0, D3DSAMP_MAGFILTER, b.magFilter); }},
+        {"viewport", [&] { device->SetViewport(&b.viewport); }},
+        {"light", [&] { device->SetLight(0, &b.light0); }},
+        {"light switch", [&] { device->LightEnable(0, FALSE); }},
+    };
+    for (const auto &[name, set] : setters) {
+        const DWORD before = device->GetStateRevision();
+        set();
+        const DWORD changed = device->GetStateRevision();
+        EXPECT_NE(changed, before) << name;
+        set();
+        EXPECT_EQ(device->GetStateRevision(), changed) << name;
+    }
 }

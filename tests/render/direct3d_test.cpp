@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "app/editor_app.h"
 #include "platform/d3d9/direct3d_texture9.h"
@@ -300,6 +302,80 @@ TEST_F(ZnWrapperTest, DrawsOnlyWholePrimitives)
             EXPECT_EQ(pixelAt(probeX[t], 1.5f), c.drawn[t] ? 0xFF0000u : 0u)
                 << "type " << c.type << ", " << c.count << " vertices, triangle " << t;
     }
+}
+
+TEST_F(ZnWrapperTest, BatchedTrianglesCoverWhatTheyCoverDrawnOneByOne)
+{
+    // Triangles turned every way, some nearly edge-on and two reaching behind the camera, under
+    // plain, mirrored and turned world transforms, each cull mode, and a perspective and a
+    // parallel projection: the batch leaves out only what the device would cull.
+    CZN3D &d3d = Start(96, 96);
+    std::vector<ZNVERTEX> triangles;
+    uint32_t seed = 12345;
+    auto random = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return static_cast<float>(seed >> 8) / 16777216.0f;
+    };
+    for (int row = 0; row < 7; ++row)
+        for (int column = 0; column < 7; ++column) {
+            D3DXMATRIX turn;
+            const D3DXVECTOR3 axis(random() - 0.5f, random() - 0.5f, random() - 0.5f);
+            // Every fourth one close to a quarter turn about an axis across the view.
+            const float angle = (row * 7 + column) % 4 == 0 ? D3DX_PI / 2 + (random() - 0.5f) * 0.04f
+                                                             : random() * 2.0f * D3DX_PI;
+            const D3DXVECTOR3 across(axis.x, axis.y, 0.0f);
+            D3DXMatrixRotationAxis(&turn, (row * 7 + column) % 4 == 0 ? &across : &axis, angle);
+            const D3DXVECTOR3 centre(static_cast<float>(column) * 1.8f - 5.4f, static_cast<float>(row) * 1.8f - 5.4f,
+                                     20.0f);
+            const D3DXVECTOR3 corners[3] = {{-0.8f, 0.7f, 0}, {0.8f, 0.6f, 0}, {0.1f, -0.8f, 0}};
+            for (const D3DXVECTOR3 &corner : corners) {
+                D3DXVECTOR3 p;
+                D3DXVec3TransformCoord(&p, &corner, &turn);
+                triangles.push_back({centre.x + p.x, centre.y + p.y, centre.z + p.z, 0, 0, -1, 0, 0, 0, 0});
+            }
+        }
+    for (float side : {-1.0f, 1.0f}) // from behind the camera to far in front, one of each winding
+        for (const D3DXVECTOR3 &p : {D3DXVECTOR3(side * 2.0f, -3.0f, -8.0f), D3DXVECTOR3(side * 6.0f, -1.0f, 40.0f),
+                                     D3DXVECTOR3(side * 7.0f, -6.0f, 40.0f)})
+            triangles.push_back({p.x, p.y, p.z, 0, 0, -1, 0, 0, 0, 0});
+
+    D3DXMATRIX perspective, parallel, identity, mirror, turned, translate;
+    d3d.GetProjection(&perspective);
+    D3DXMatrixOrthoLH(&parallel, 16.0f, 16.0f, 1.0f, 100.0f);
+    D3DXMatrixIdentity(&identity);
+    D3DXMatrixScaling(&mirror, -1.0f, 1.0f, 1.0f);
+    const D3DXVECTOR3 zAxis(0.2f, 0.1f, 1.0f);
+    D3DXMatrixRotationAxis(&turned, &zAxis, 0.4f);
+    D3DXMatrixTranslation(&translate, 0.5f, -0.3f, 2.0f);
+    D3DXMatrixMultiply(&turned, &turned, &translate);
+    auto frame = [&](bool batched, DWORD cull) {
+        d3d.Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f);
+        d3d.BeginScene();
+        d3d.SetDefaultMaterial(1); // pure emissive red
+        d3d.SetCullMode(cull);
+        if (batched)
+            d3d.BeginBatch();
+        for (size_t t = 0; t < triangles.size(); t += 3)
+            d3d.DrawPrimitive(&triangles[t], 3);
+        d3d.FlushBatch();
+        d3d.SetCullMode(D3DCULL_CCW);
+        d3d.EndScene();
+        return BackBuffer();
+    };
+    for (D3DXMATRIX *projection : {&perspective, &parallel})
+        for (const D3DXMATRIX *world : {&identity, &mirror, &turned})
+            for (DWORD cull : {DWORD(D3DCULL_CCW), DWORD(D3DCULL_CW), DWORD(D3DCULL_NONE)}) {
+                d3d.SetProjection(projection);
+                Device()->SetTransform(D3DTS_WORLD, world);
+                const std::vector<D3DCOLOR> oneByOne = frame(false, cull);
+                const std::vector<D3DCOLOR> batched = frame(true, cull);
+                const auto drawn = std::count_if(batched.begin(), batched.end(), [](D3DCOLOR c) { return (c & 0xFFFFFF) != 0; });
+                EXPECT_GT(drawn, 200);
+                EXPECT_TRUE(batched == oneByOne) << "projection " << (projection == &parallel) << ", world "
+                                                 << (world == &identity ? 0 : world == &mirror ? 1 : 2) << ", cull " << cull;
+            }
+    d3d.SetProjection(&perspective);
+    Device()->SetTransform(D3DTS_WORLD, &identity);
 }
 
 TEST_F(ZnWrapperTest, TexturesAreBoundOnlyInTexturedMode)

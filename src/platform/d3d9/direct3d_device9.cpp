@@ -435,7 +435,7 @@ void IDirect3DDevice9::ResetStates()
     s.material = {};
     s.lights.clear();
     s.fvf = 0;
-    m_uniformsDirty = true;
+    StateChanged();
 }
 
 HRESULT IDirect3DDevice9::Reset(D3DPRESENT_PARAMETERS *parameters)
@@ -638,20 +638,24 @@ HRESULT IDirect3DDevice9::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMAT
 {
     if (!matrix)
         return D3DERR_INVALIDCALL;
+    D3DMATRIX *target = nullptr;
     switch (state) {
     case D3DTS_WORLD:
-        m_state.world = *matrix;
+        target = &m_state.world;
         break;
     case D3DTS_VIEW:
-        m_state.view = *matrix;
+        target = &m_state.view;
         break;
     case D3DTS_PROJECTION:
-        m_state.projection = *matrix;
+        target = &m_state.projection;
         break;
     default:
         return D3DERR_INVALIDCALL;
     }
-    m_uniformsDirty = true;
+    if (std::memcmp(target, matrix, sizeof *target) != 0) {
+        *target = *matrix;
+        StateChanged();
+    }
     return D3D_OK;
 }
 
@@ -682,8 +686,10 @@ HRESULT IDirect3DDevice9::SetViewport(const D3DVIEWPORT9 *viewport)
         static_cast<uint64_t>(viewport->Y) + viewport->Height > m_parameters.BackBufferHeight ||
         !(viewport->MinZ >= 0.0f && viewport->MinZ <= 1.0f && viewport->MaxZ >= 0.0f && viewport->MaxZ <= 1.0f))
         return D3DERR_INVALIDCALL;
-    m_state.viewport = *viewport;
-    m_uniformsDirty = true;
+    if (std::memcmp(&m_state.viewport, viewport, sizeof m_state.viewport) != 0) {
+        m_state.viewport = *viewport;
+        StateChanged();
+    }
     return D3D_OK;
 }
 
@@ -699,8 +705,10 @@ HRESULT IDirect3DDevice9::SetMaterial(const D3DMATERIAL9 *material)
 {
     if (!material)
         return D3DERR_INVALIDCALL;
-    m_state.material = *material;
-    m_uniformsDirty = true;
+    if (std::memcmp(&m_state.material, material, sizeof m_state.material) != 0) {
+        m_state.material = *material;
+        StateChanged();
+    }
     return D3D_OK;
 }
 
@@ -719,9 +727,11 @@ HRESULT IDirect3DDevice9::SetLight(DWORD index, const D3DLIGHT9 *light)
     auto it = m_state.lights.find(index);
     if (it == m_state.lights.end())
         m_state.lights[index] = {*light, FALSE};
-    else
+    else if (std::memcmp(&it->second.light, light, sizeof *light) != 0)
         it->second.light = *light;
-    m_uniformsDirty = true;
+    else
+        return D3D_OK;
+    StateChanged();
     return D3D_OK;
 }
 
@@ -739,9 +749,11 @@ HRESULT IDirect3DDevice9::LightEnable(DWORD index, BOOL enable)
     auto it = m_state.lights.find(index);
     if (it == m_state.lights.end())
         m_state.lights[index] = {DefaultLight(), enable ? TRUE : FALSE};
-    else
+    else if (it->second.enabled != (enable ? TRUE : FALSE))
         it->second.enabled = enable ? TRUE : FALSE;
-    m_uniformsDirty = true;
+    else
+        return D3D_OK;
+    StateChanged();
     return D3D_OK;
 }
 
@@ -758,8 +770,10 @@ HRESULT IDirect3DDevice9::SetRenderState(D3DRENDERSTATETYPE state, DWORD value)
 {
     if (state >= D3DRS_COUNT)
         return D3DERR_INVALIDCALL;
-    m_state.renderStates[state] = value;
-    m_uniformsDirty = true;
+    if (m_state.renderStates[state] != value) {
+        m_state.renderStates[state] = value;
+        StateChanged();
+    }
     return D3D_OK;
 }
 
@@ -775,8 +789,10 @@ HRESULT IDirect3DDevice9::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATE
 {
     if (stage >= ZN_TEXTURE_STAGES || type >= D3DTSS_COUNT)
         return D3DERR_INVALIDCALL;
-    m_state.textureStageStates[stage][type] = value;
-    m_uniformsDirty = true;
+    if (m_state.textureStageStates[stage][type] != value) {
+        m_state.textureStageStates[stage][type] = value;
+        StateChanged();
+    }
     return D3D_OK;
 }
 
@@ -792,7 +808,10 @@ HRESULT IDirect3DDevice9::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE typ
 {
     if (sampler >= ZN_TEXTURE_STAGES || type >= D3DSAMP_COUNT)
         return D3DERR_INVALIDCALL;
-    m_state.samplerStates[sampler][type] = value;
+    if (m_state.samplerStates[sampler][type] != value) {
+        m_state.samplerStates[sampler][type] = value;
+        ++m_stateRevision;
+    }
     return D3D_OK;
 }
 
@@ -808,6 +827,9 @@ HRESULT IDirect3DDevice9::SetTexture(DWORD stage, IDirect3DBaseTexture9 *texture
 {
     if (stage >= ZN_TEXTURE_STAGES)
         return D3DERR_INVALIDCALL;
+    if (m_state.textures[stage] == texture)
+        return D3D_OK;
+    ++m_stateRevision;
     if (texture)
         texture->AddRef();
     if (m_state.textures[stage])
@@ -828,8 +850,10 @@ HRESULT IDirect3DDevice9::GetTexture(DWORD stage, IDirect3DBaseTexture9 **textur
 
 HRESULT IDirect3DDevice9::SetFVF(DWORD fvf)
 {
-    m_state.fvf = fvf;
-    m_uniformsDirty = true;
+    if (m_state.fvf != fvf) {
+        m_state.fvf = fvf;
+        StateChanged();
+    }
     return D3D_OK;
 }
 
@@ -914,7 +938,7 @@ void IDirect3DDevice9::ApplyState(const ZNDeviceState &state, const std::set<DWO
     }
     for (DWORD stage = 0; stage < ZN_TEXTURE_STAGES; ++stage)
         SetTexture(stage, state.textures[stage]);
-    m_uniformsDirty = true;
+    StateChanged();
 }
 
 void IDirect3DDevice9::BindTarget()

@@ -69,6 +69,9 @@ public:
     HRESULT GetTexture(DWORD stage, IDirect3DBaseTexture9 **texture);
     HRESULT SetFVF(DWORD fvf);
     HRESULT GetFVF(DWORD *fvf);
+    // A number that changes whenever a state is set to another value (setting the value a state
+    // already has changes nothing), so that a caller may keep what it read from the states until then.
+    DWORD GetStateRevision() const { return m_stateRevision; }
 
     // The adapter, device type, focus window and behaviour flags the device was created with.
     HRESULT GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS *parameters) const;
@@ -91,6 +94,11 @@ private:
     HRESULT SetupBackBuffer(D3DPRESENT_PARAMETERS *parameters);
     void ReleaseBackBuffer();
     void ResetStates();
+    void StateChanged()
+    {
+        m_uniformsDirty = true;
+        ++m_stateRevision;
+    }
     void AddResourceRef() { ++m_resourceRefs; }
     void ReleaseResourceRef();
 
@@ -124,6 +132,7 @@ private:
 
     ZNDeviceState m_state = {};
     bool m_uniformsDirty = true;
+    DWORD m_stateRevision = 0;
 
     std::unique_ptr<CZNFixedFunctionProgram> m_program; // general
     std::map<CZNFixedFunctionProgram::Variant, std::unique_ptr<CZNFixedFunctionProgram>> m_variants;
