@@ -111,6 +111,7 @@ bool CZNColorQuantizer::Insert(BYTE red, BYTE green, BYTE blue, int maxColours)
             if (child == -1)
                 return false;
             m_Nodes[node].Children[slot] = child;
+            m_Nodes[node].ChildMask |= static_cast<uint8_t>(1u << slot);
             ++m_Nodes[node].Count;
             if (level >= m_LeafLevel) {
                 m_Nodes[child].Leaf = true;
@@ -168,9 +169,9 @@ bool CZNColorQuantizer::Reduce()
     node.Next = -1;
     // The node's count held its number of children; from here on it counts pixels only.
     node.Count = 0;
-    for (int32_t &child : node.Children) {
-        if (child == -1)
-            continue;
+    // The children in slot order, found through the mask rather than by testing every slot.
+    for (unsigned mask = node.ChildMask; mask; mask &= mask - 1) {
+        int32_t &child = node.Children[__builtin_ctz(mask)];
         const Node &c = m_Nodes[child];
         node.RedSum += c.RedSum;
         node.GreenSum += c.GreenSum;
@@ -181,6 +182,7 @@ bool CZNColorQuantizer::Reduce()
         FreeNode(child);
         child = -1;
     }
+    node.ChildMask = 0;
     node.Leaf = true;
     ++m_LeafCount;
     return true;

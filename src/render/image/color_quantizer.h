@@ -38,6 +38,7 @@ private:
         int32_t Count; // pixels absorbed; for an inner node the number of children created
         bool Leaf;
         bool InList;
+        uint8_t ChildMask; // bit s set while Children[s] is a node
         int32_t Children[8];
         int32_t Next; // next node of its reducible list or of the free list
     };
