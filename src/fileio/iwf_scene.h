@@ -207,9 +207,14 @@ protected:
     CZNMemoryStreamIO *m_InPlace; // the image a Load walks, whose bodies are read in place
 
 private:
-    // Opens for writing on a memory stage; EndSave writes the image to the stream and flushes it.
+    // Opens for writing on a stage that hands finished top-level chunks to the stream; EndSave
+    // hands on the rest and flushes the stream.
     void BeginSave(CZNStreamIO &stream);
     void EndSave();
+    // Between top-level chunks of a save begun with BeginSave: the finished chunks go to the
+    // stream once enough have gathered (all of the image when all is set). A failed write throws
+    // the stream's code.
+    void PassFinishedChunks(bool all);
     void AppendSelection(const std::vector<ZNSELECTIONENTRY> &entries, DWORD flags);
     // The material and texture tables in one walk over the saved faces.
     void BuildTables(bool materials, bool textures);
@@ -217,5 +222,5 @@ private:
     void AddMaterialRecord(CZN3D *wrapper, LONG index);
 
     CZNStreamIO *m_Target;                // the caller's stream while a save runs
-    std::unique_ptr<CZNStreamIO> m_Stage; // the image of the save being written
+    std::unique_ptr<CZNStreamIO> m_Stage; // the unfinished tail of the save being written
 };
