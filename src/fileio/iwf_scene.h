@@ -189,8 +189,9 @@ protected:
     void ReadExtraFaceInfo(IWFCHUNK *chunk, IWFPARENTCONTEXT *context);
     void ReadVertexComponents(IWFCHUNK *chunk, IWFPARENTCONTEXT *context);
     void ReadIndices(IWFCHUNK *chunk, IWFPARENTCONTEXT *context);
-    // The open chunk's own data left from the stream position: in place when the walk runs over
-    // a memory image, else read into m_Body. The stream moves past it.
+    // The open chunk's own data left from the stream position: in place when a load walks a
+    // memory image or its window over another stream, else read into m_Body. The stream moves
+    // past it. Bytes in place stay valid until the walk reads on.
     CZNIWFBodyReader ReadBody();
 
     // Texture matching for records [first, first + count) and the Missing Resources report.
@@ -205,6 +206,7 @@ protected:
     CZNIWFBodyWriter m_Out;  // the body being written
     std::vector<BYTE> m_Body; // the body being read
     CZNMemoryStreamIO *m_InPlace; // the image a Load walks, whose bodies are read in place
+    CZNStreamIO *m_Window;        // the window over another stream a Load walks, read in place too
 
 private:
     // Opens for writing on a stage that hands finished top-level chunks to the stream; EndSave

@@ -238,8 +238,7 @@ TEST_P(SharedPositionOrder, FirstNearVertexPerFaceInFaceOrder)
 }
 
 INSTANTIATE_TEST_SUITE_P(BrushGeometry, SharedPositionOrder,
-                         testing::Values(SharedCase::Finite, SharedCase::WithNaNCorner,
-                                         SharedCase::AmongManyVertices),
+                         testing::Values(SharedCase::Finite, SharedCase::WithNaNCorner, SharedCase::AmongManyVertices),
                          [](const testing::TestParamInfo<SharedCase> &info) {
                              switch (info.param) {
                              case SharedCase::WithNaNCorner:
