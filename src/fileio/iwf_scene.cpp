@@ -19,38 +19,31 @@
 namespace
 {
 
-// The image of a save in memory: fixed blocks written and patched by the chunk layer, then handed
-// to the caller's stream block by block. Blocks are never moved or zero-filled, so a large scene
-// is copied once on its way in, and nothing reaches the caller's stream before the image is
-// complete.
+// A save on its way to the caller's stream. The chunk layer seeks back to patch lengths and
+// footers only inside the chunks still open and in the footer of the last finished top-level
+// chunk, so only the image from that footer on is kept here; the bytes before it are final and go
+// to the caller's stream in pieces of a few hundred KiB. A large scene is thus never held whole
+// in memory, and the caller's stream sees few large writes.
 class StageStream final : public CZNStreamIO
 {
 public:
-    static constexpr size_t kBlock = size_t{1} << 20;
+    static constexpr size_t kPassSize = size_t{256} << 10;
+
+    explicit StageStream(CZNStreamIO &target) : m_Target(target) {}
 
     void Close() override {}
     DWORD Read(void *, DWORD) override { return 0; }
     bool Write(const void *src, DWORD count) override
     {
-        const BYTE *from = static_cast<const BYTE *>(src);
-        size_t left = count;
-        while (left) {
-            const size_t block = m_Position / kBlock, offset = m_Position % kBlock;
-            if (block == m_Blocks.size()) {
-                try {
-                    m_Blocks.emplace_back(new BYTE[kBlock]);
-                } catch (const std::bad_alloc &) {
-                    SetError(ZNERR_OUT_OF_MEMORY, -1, GetName());
-                    return false;
-                }
-            }
-            const size_t piece = std::min(left, kBlock - offset);
-            std::memcpy(m_Blocks[block].get() + offset, from, piece);
-            from += piece;
-            left -= piece;
-            m_Position += piece;
-        }
-        m_Length = std::max(m_Length, m_Position);
+        if (!count || !src)
+            return true;
+        const size_t offset = static_cast<size_t>(m_Position - m_Base);
+        const size_t end = offset + count;
+        if (end > m_Capacity && !Grow(end))
+            return false;
+        std::memcpy(m_Block.get() + offset, src, count);
+        m_Size = std::max(m_Size, end);
+        m_Position += count;
         return true;
     }
     bool ReadString(char *, DWORD) override { return false; }
@@ -62,36 +55,187 @@ public:
     }
     bool Flush() override { return true; }
     bool IsOpen() override { return true; }
-    bool IsEOF() override { return m_Position >= m_Length; }
-    int64_t Tell() override { return static_cast<int64_t>(m_Position); }
-    // Only positions inside what was written: the chunk layer seeks back to patch lengths.
+    bool IsEOF() override { return m_Position >= GetLength(); }
+    int64_t Tell() override { return m_Position; }
+    // Only positions inside the kept tail: the bytes before it have been handed on.
     bool SeekTo(int64_t position) override
     {
-        if (position < 0 || static_cast<uint64_t>(position) > m_Length) {
+        if (position < m_Base || position > GetLength()) {
             SetError(ZNERR_SEEK_FAILED, -1, GetName());
             return false;
         }
-        m_Position = static_cast<size_t>(position);
+        m_Position = position;
         return true;
     }
-    int64_t GetLength() override { return static_cast<int64_t>(m_Length); }
+    int64_t GetLength() override { return m_Base + static_cast<int64_t>(m_Size); }
     bool SetLength(int64_t) override { return false; }
     const char *GetName() override { return "IWF Save Buffer"; }
 
-    // Calls write(bytes, count) for the image in order, one block at a time; false when a call
-    // gives false.
-    template <class Write> bool WriteTo(Write write) const
+    // Hands the bytes before position to the caller's stream when at least kPassSize of them
+    // have gathered, or all of them when all is set; false when the caller's stream fails.
+    bool Pass(int64_t position, bool all)
     {
-        for (size_t done = 0, block = 0; done < m_Length; done += kBlock, ++block)
-            if (!write(m_Blocks[block].get(), static_cast<DWORD>(std::min(kBlock, m_Length - done))))
+        if (position <= m_Base || position > GetLength())
+            return true;
+        const size_t count = static_cast<size_t>(position - m_Base);
+        if (!all && count < kPassSize)
+            return true;
+        constexpr size_t kPiece = size_t{1} << 30; // the stream takes 32-bit counts
+        for (size_t done = 0; done < count; done += kPiece)
+            if (!m_Target.Write(m_Block.get() + done, static_cast<DWORD>(std::min(kPiece, count - done))))
                 return false;
+        std::memmove(m_Block.get(), m_Block.get() + count, m_Size - count);
+        m_Size -= count;
+        m_Base = position;
         return true;
     }
 
 private:
-    std::vector<std::unique_ptr<BYTE[]>> m_Blocks;
-    size_t m_Position = 0;
-    size_t m_Length = 0;
+    bool Grow(size_t needed)
+    {
+        const size_t capacity = std::max({needed, 2 * m_Capacity, kPassSize + (kPassSize >> 2)});
+        std::unique_ptr<BYTE[]> block(new (std::nothrow) BYTE[capacity]);
+        if (!block) {
+            SetError(ZNERR_OUT_OF_MEMORY, -1, GetName());
+            return false;
+        }
+        if (m_Size)
+            std::memcpy(block.get(), m_Block.get(), m_Size);
+        m_Block = std::move(block);
+        m_Capacity = capacity;
+        return true;
+    }
+
+    CZNStreamIO &m_Target;
+    std::unique_ptr<BYTE[]> m_Block; // the image from m_Base on
+    size_t m_Capacity = 0;
+    size_t m_Size = 0;
+    int64_t m_Base = 0;     // image position of the block's first byte
+    int64_t m_Position = 0; // image position
+};
+
+// The rest of a stream walked by a load, read through a window of its bytes held in memory: the
+// walk's many seeks cost no calls on the stream, and a large scene is neither read twice nor held
+// whole. Positions count from where the rest begins. Span gives bytes in place; they stay valid
+// until the next read or span moves the window.
+class WindowStream final : public CZNStreamIO
+{
+public:
+    static constexpr size_t kWindow = size_t{1} << 20;
+
+    WindowStream(CZNStreamIO &source, int64_t start, int64_t length)
+        : m_Source(source), m_Start(start), m_SourcePosition(start), m_Length(length)
+    {
+    }
+
+    void Close() override {}
+    DWORD Read(void *dest, DWORD count) override
+    {
+        if (!count || !dest)
+            return 0;
+        const int64_t left = m_Length - m_Position;
+        const size_t wanted = static_cast<size_t>(std::min<int64_t>(count, std::max<int64_t>(left, 0)));
+        if (!wanted)
+            return 0;
+        const BYTE *bytes = Span(wanted);
+        if (!bytes)
+            return 0;
+        std::memcpy(dest, bytes, wanted);
+        return static_cast<DWORD>(wanted);
+    }
+    bool Write(const void *, DWORD) override { return false; }
+    bool ReadString(char *, DWORD) override { return false; }
+    bool WriteString(const char *) override { return false; }
+    int64_t Seek(int64_t offset, DWORD origin) override
+    {
+        const int64_t base = origin == ZNSEEK_SET ? 0 : origin == ZNSEEK_CUR ? Tell() : GetLength();
+        return SeekTo(base + offset) ? Tell() : -1;
+    }
+    bool Flush() override { return true; }
+    bool IsOpen() override { return true; }
+    bool IsEOF() override { return m_Position >= m_Length; }
+    int64_t Tell() override { return m_Position; }
+    bool SeekTo(int64_t position) override
+    {
+        if (position < 0 || position > m_Length) {
+            SetError(ZNERR_SEEK_FAILED, -1, GetName());
+            return false;
+        }
+        m_Position = position;
+        return true;
+    }
+    int64_t GetLength() override { return m_Length; }
+    bool SetLength(int64_t) override { return false; }
+    const char *GetName() override { return m_Source.GetName(); }
+
+    // The count bytes from the position on, in place, and the position moved past them; null
+    // when they are not all there or the stream fails (its code is recorded).
+    const BYTE *Span(size_t count)
+    {
+        if (static_cast<uint64_t>(count) > static_cast<uint64_t>(m_Length - m_Position)) {
+            SetError(ZNERR_IWF_BAD_LENGTHS, -1, GetName());
+            return nullptr;
+        }
+        if (m_Position < m_WindowStart || m_Position + static_cast<int64_t>(count) > m_WindowStart + m_WindowSize) {
+            if (!Fill(count))
+                return nullptr;
+        }
+        const BYTE *bytes = m_Block.get() + (m_Position - m_WindowStart);
+        m_Position += static_cast<int64_t>(count);
+        return bytes;
+    }
+
+private:
+    // Reads the window from the position on: at least count bytes, up to kWindow or the end.
+    bool Fill(size_t count)
+    {
+        const size_t size = static_cast<size_t>(std::min<int64_t>(std::max(count, kWindow), m_Length - m_Position));
+        if (size > m_Capacity) {
+            std::unique_ptr<BYTE[]> block(new (std::nothrow) BYTE[size]);
+            if (!block) {
+                SetError(ZNERR_OUT_OF_MEMORY, -1, GetName());
+                return false;
+            }
+            m_Block = std::move(block);
+            m_Capacity = size;
+        }
+        m_WindowSize = 0;
+        const int64_t from = m_Start + m_Position;
+        // A forward walk reads on without seeking, so the stream's own buffering is kept.
+        if (from != m_SourcePosition && !m_Source.SeekTo(from)) {
+            Fail();
+            return false;
+        }
+        m_SourcePosition = -1;
+        for (size_t done = 0; done < size;) {
+            const DWORD piece = static_cast<DWORD>(std::min<size_t>(size - done, size_t{1} << 30));
+            const DWORD got = m_Source.Read(m_Block.get() + done, piece);
+            if (got != piece) {
+                Fail();
+                return false;
+            }
+            done += got;
+        }
+        m_SourcePosition = from + static_cast<int64_t>(size);
+        m_WindowStart = m_Position;
+        m_WindowSize = static_cast<int64_t>(size);
+        return true;
+    }
+    void Fail()
+    {
+        const DWORD code = m_Source.GetLastErrorCode();
+        SetError(code ? code : ZNERR_IWF_BAD_LENGTHS, -1, GetName());
+    }
+
+    CZNStreamIO &m_Source;
+    const int64_t m_Start;    // source position of position 0
+    int64_t m_SourcePosition; // where the source stands, -1 when unknown
+    const int64_t m_Length;
+    int64_t m_Position = 0;
+    std::unique_ptr<BYTE[]> m_Block; // the window
+    size_t m_Capacity = 0;
+    int64_t m_WindowStart = 0;
+    int64_t m_WindowSize = 0;
 };
 
 constexpr WORD kContainerChunk = 0x02;
@@ -124,7 +268,7 @@ void CZNIWFScene::DeleteGroupTree(CZNGROUP *group)
 
 CZNIWFScene::CZNIWFScene()
     : m_Silent(false), m_Thumbnail(nullptr), m_SaveFlags(0), m_ThumbnailDecoded(false), m_InPlace(nullptr),
-      m_Target(nullptr)
+      m_Window(nullptr), m_Target(nullptr)
 {
     m_EditorOptionsPresent = false;
 }
@@ -240,7 +384,7 @@ void CZNIWFScene::Load(CZNStreamIO &stream, bool silent)
     }
 
     // The walk seeks back and forth over every chunk; on a file each seek would drop the read
-    // buffer. The rest of the stream is read in one piece and walked in memory, and the stream
+    // buffer. The rest of the stream is walked through a window held in memory, and the stream
     // is left where the walk ended.
     const int64_t start = stream.Tell();
     const int64_t length = stream.GetLength();
@@ -251,28 +395,21 @@ void CZNIWFScene::Load(CZNStreamIO &stream, bool silent)
     const uint64_t size = static_cast<uint64_t>(std::max<int64_t>(length - start, 0));
     if (size > 0xFFFFFFFFu)
         Throw(ZNERR_IWF_BAD_LENGTHS);
-    // Every byte of the image is read before it is used, so it is not zero-filled first.
-    std::unique_ptr<BYTE[]> image(new (std::nothrow) BYTE[static_cast<size_t>(size) + 1]);
-    if (!image)
-        Throw(ZNERR_OUT_OF_MEMORY);
-    if (size && stream.Read(image.get(), static_cast<DWORD>(size)) != size) {
-        DWORD code = stream.GetLastErrorCode();
-        Throw(code ? code : ZNERR_IWF_BAD_TAG);
-    }
-    CZNMemoryStreamIO memory(image.get(), static_cast<DWORD>(size), ZNSTREAM_READ, false);
+    WindowStream window(stream, start, static_cast<int64_t>(size));
     struct Restore {
         CZNStreamIO &stream;
-        CZNMemoryStreamIO &memory;
+        WindowStream &window;
         int64_t start;
         CZNIWFScene &scene;
         ~Restore()
         {
-            stream.SeekTo(start + memory.Tell());
+            stream.SeekTo(start + window.Tell());
+            scene.m_Window = nullptr;
             scene.CZNIWFFile::Close();
         }
-    } restore{stream, memory, start, *this};
-    m_InPlace = &memory;
-    Open(memory, IWF_MODE_READ);
+    } restore{stream, window, start, *this};
+    m_Window = &window;
+    Open(window, IWF_MODE_READ);
     SetAuthorId(IWF_AUTHOR_ID, IWF_AUTHOR_ID_LENGTH);
     try {
         ReadFile(nullptr);
@@ -389,6 +526,14 @@ CZNIWFBodyReader CZNIWFScene::ReadBody()
         SeekToOrThrow(at + left);
         return CZNIWFBodyReader(m_InPlace->GetBuffer() + at, static_cast<size_t>(left));
     }
+    if (m_Window && m_Stream == m_Window) {
+        if (!left)
+            return CZNIWFBodyReader(nullptr, 0);
+        const BYTE *bytes = static_cast<WindowStream *>(m_Window)->Span(static_cast<size_t>(left));
+        if (!bytes)
+            ThrowStream(ZNERR_IWF_BAD_LENGTHS);
+        return CZNIWFBodyReader(bytes, static_cast<size_t>(left));
+    }
     try {
         m_Body.resize(static_cast<size_t>(left));
     } catch (const std::bad_alloc &) {
@@ -407,19 +552,27 @@ void CZNIWFScene::BeginSave(CZNStreamIO &stream)
         Throw(ZNERR_NOT_OPEN);
     m_Target = &stream;
     // Chunks are framed by seeking back over their headers, which on a file would flush the
-    // buffer at every chunk; the image is made in memory and written out in one piece.
-    m_Stage = std::make_unique<StageStream>();
+    // buffer at every chunk; they are made in memory and handed on when finished.
+    m_Stage = std::make_unique<StageStream>(stream);
     Open(*m_Stage, IWF_MODE_WRITE);
+}
+
+void CZNIWFScene::PassFinishedChunks(bool all)
+{
+    // Only a save begun here has a stage, and only between top-level chunks is a prefix final.
+    if (!m_Stage || m_Stream != m_Stage.get() || GetCurrentChunk())
+        return;
+    auto *stage = static_cast<StageStream *>(m_Stage.get());
+    if (!stage->Pass(all ? stage->GetLength() : m_LastFooterPos, all)) {
+        DWORD code = m_Target->GetLastErrorCode();
+        Throw(code ? code : ZNERR_STREAM_FAILURE);
+    }
 }
 
 void CZNIWFScene::EndSave()
 {
+    PassFinishedChunks(true);
     CZNStreamIO *target = m_Target;
-    const StageStream *stage = static_cast<StageStream *>(m_Stage.get());
-    if (!stage->WriteTo([target](const BYTE *bytes, DWORD count) { return target->Write(bytes, count); })) {
-        DWORD code = target->GetLastErrorCode();
-        Throw(code ? code : ZNERR_STREAM_FAILURE);
-    }
     if (!target->Flush()) {
         DWORD code = target->GetLastErrorCode();
         Throw(code ? code : ZNERR_STREAM_FAILURE);

@@ -189,8 +189,9 @@ protected:
     void ReadExtraFaceInfo(IWFCHUNK *chunk, IWFPARENTCONTEXT *context);
     void ReadVertexComponents(IWFCHUNK *chunk, IWFPARENTCONTEXT *context);
     void ReadIndices(IWFCHUNK *chunk, IWFPARENTCONTEXT *context);
-    // The open chunk's own data left from the stream position: in place when the walk runs over
-    // a memory image, else read into m_Body. The stream moves past it.
+    // The open chunk's own data left from the stream position: in place when a load walks a
+    // memory image or its window over another stream, else read into m_Body. The stream moves
+    // past it. Bytes in place stay valid until the walk reads on.
     CZNIWFBodyReader ReadBody();
 
     // Texture matching for records [first, first + count) and the Missing Resources report.
@@ -205,11 +206,17 @@ protected:
     CZNIWFBodyWriter m_Out;  // the body being written
     std::vector<BYTE> m_Body; // the body being read
     CZNMemoryStreamIO *m_InPlace; // the image a Load walks, whose bodies are read in place
+    CZNStreamIO *m_Window;        // the window over another stream a Load walks, read in place too
 
 private:
-    // Opens for writing on a memory stage; EndSave writes the image to the stream and flushes it.
+    // Opens for writing on a stage that hands finished top-level chunks to the stream; EndSave
+    // hands on the rest and flushes the stream.
     void BeginSave(CZNStreamIO &stream);
     void EndSave();
+    // Between top-level chunks of a save begun with BeginSave: the finished chunks go to the
+    // stream once enough have gathered (all of the image when all is set). A failed write throws
+    // the stream's code.
+    void PassFinishedChunks(bool all);
     void AppendSelection(const std::vector<ZNSELECTIONENTRY> &entries, DWORD flags);
     // The material and texture tables in one walk over the saved faces.
     void BuildTables(bool materials, bool textures);
@@ -217,5 +224,5 @@ private:
     void AddMaterialRecord(CZN3D *wrapper, LONG index);
 
     CZNStreamIO *m_Target;                // the caller's stream while a save runs
-    std::unique_ptr<CZNStreamIO> m_Stage; // the image of the save being written
+    std::unique_ptr<CZNStreamIO> m_Stage; // the unfinished tail of the save being written
 };

@@ -368,6 +368,7 @@ void CZNIWFScene::WriteFile()
         BeginChunk(CHUNK_GROUP);
         WriteGroup(group);
         EndChunk();
+        PassFinishedChunks(false);
     }
     for (ZNBRUSH *brush : m_Brushes) {
         if (!brush)
@@ -375,6 +376,7 @@ void CZNIWFScene::WriteFile()
         BeginChunk(CHUNK_MESH);
         WriteMesh(brush);
         EndChunk();
+        PassFinishedChunks(false);
     }
     for (CZNOverlay *overlay : m_Overlays) {
         if (!overlay)
@@ -382,10 +384,13 @@ void CZNIWFScene::WriteFile()
         BeginChunk(CHUNK_DECALMESH);
         WriteDecalMesh(overlay);
         EndChunk();
+        PassFinishedChunks(false);
     }
-    for (CZNEntity *entity : m_Entities)
+    for (CZNEntity *entity : m_Entities) {
         if (entity)
             WriteEntity(entity);
+        PassFinishedChunks(false);
+    }
     if (m_EditorOptionsPresent) {
         BeginChunk(CHUNK_EDITOR_OPTIONS);
         WriteEditorOptions();

@@ -1,5 +1,6 @@
 #include "fileio/memory_stream_io.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -105,11 +106,14 @@ bool CZNMemoryStreamIO::Write(const void *src, DWORD count)
     }
     if (!count || !src)
         return true;
-    int64_t end = static_cast<int64_t>(m_Position) + count;
-    if (end > m_Length && !SetLength(end))
+    const int64_t end = static_cast<int64_t>(m_Position) + count;
+    // The bytes past the end are written at once, so they are not zero-filled first.
+    if (end > m_Capacity && !Reserve(end))
         return false;
     std::memcpy(m_Buffer + m_Position, src, count);
     m_Position += count;
+    if (end > m_Length)
+        m_Length = static_cast<DWORD>(end);
     ClearError();
     return true;
 }
@@ -148,6 +152,22 @@ bool CZNMemoryStreamIO::ReplaceBlock(DWORD capacity)
     return true;
 }
 
+bool CZNMemoryStreamIO::Reserve(int64_t length)
+{
+    if (length > kMaxLength) {
+        Fail(ZNERR_OUT_OF_MEMORY);
+        return false;
+    }
+    // Growing by half the block (at least one step) keeps the copying of a long run of writes
+    // linear in what is written.
+    int64_t capacity = m_Capacity + std::max<int64_t>(kGrowStep, m_Capacity / 2);
+    if (capacity < length)
+        capacity = length;
+    if (capacity > kMaxLength)
+        capacity = kMaxLength;
+    return ReplaceBlock(static_cast<DWORD>(capacity));
+}
+
 bool CZNMemoryStreamIO::SetLength(int64_t length)
 {
     if (!m_Buffer) {
@@ -160,23 +180,16 @@ bool CZNMemoryStreamIO::SetLength(int64_t length)
         Fail(ZNERR_OUT_OF_MEMORY);
         return false;
     }
-    if (length > m_Capacity) {
-        int64_t capacity = m_Capacity;
-        do
-            capacity += kGrowStep;
-        while (capacity < length);
-        if (capacity > kMaxLength)
-            capacity = kMaxLength;
-        if (!ReplaceBlock(static_cast<DWORD>(capacity)))
-            return false;
-    }
+    if (length > m_Capacity && !Reserve(length))
+        return false;
     // A grown range reads as zeros, as a file extended past its end does.
+    const bool shrinks = length < m_Length;
     if (length > m_Length)
         std::memset(m_Buffer + m_Length, 0, static_cast<size_t>(length - m_Length));
     m_Length = static_cast<DWORD>(length);
     if (m_Position > m_Length)
         m_Position = m_Length;
-    if (m_Capacity - m_Length > kGrowStep)
+    if (shrinks && m_Capacity - m_Length > kGrowStep)
         return Compact();
     ClearError();
     return true;

@@ -1,7 +1,8 @@
 #pragma once
 
 // CZNMemoryStreamIO: a byte stream on a growable memory block named "Memory Buffer". Write
-// blocks start at 102400 bytes and grow in steps of 102400 bytes.
+// blocks start at 102400 bytes and grow by half their size (at least 102400 bytes); cutting the
+// length more than 102400 bytes below the block's size trims the block.
 #include "fileio/stream_io.h"
 
 class ZN_API CZNMemoryStreamIO : public CZNStreamIO
@@ -46,6 +47,8 @@ public:
 private:
     void Fail(DWORD code) { SetError(code, -1, "Memory Buffer"); }
     bool ReplaceBlock(DWORD capacity);
+    // Grows the block to hold at least length bytes; the bytes past the length are left as they are.
+    bool Reserve(int64_t length);
 
     BYTE *m_Buffer;
     DWORD m_Length;

@@ -17,6 +17,8 @@ namespace
 
 // Positions are the same when they differ by less than this on every axis.
 constexpr float kSamePosition = 0.01f;
+// Up to this many face vertices the shared-face pass compares positions face by face.
+constexpr size_t kDirectSearchSlots = 64;
 
 const ZNBBOX kEmptyBrushBox = {D3DXVECTOR3(100000.0f, 100000.0f, 100000.0f),
                                D3DXVECTOR3(-100000.0f, -100000.0f, -100000.0f)};
@@ -713,10 +715,12 @@ void ZNBRUSH::UpdateSharedFaceInfo()
     // a - p rounds monotonically in a, so the slots with |a.x - p.x| < 0.01 are contiguous.
     // Each face's first near vertex is then the smallest near slot of that face, as in a walk
     // over the face's vertices. NaN and infinite positions break the order and are searched
-    // face by face.
+    // face by face, and so are brushes with few vertices, where the search costs less than the
+    // sorting (both give the same lists).
+    const bool sorted = finite && positions.size() > kDirectSearchSlots;
     std::vector<std::pair<float, size_t>> byX; // (x, slot), sorted
     std::vector<DWORD> faceOf;
-    if (finite) {
+    if (sorted) {
         byX.resize(positions.size());
         faceOf.resize(positions.size());
         for (DWORD k = 0; k < m_FaceCount; ++k)
@@ -731,7 +735,7 @@ void ZNBRUSH::UpdateSharedFaceInfo()
     std::vector<std::pair<DWORD, size_t>> found;
     auto findShared = [&](DWORD i, const D3DXVECTOR3 &p) {
         found.clear();
-        if (!finite) {
+        if (!sorted) {
             for (DWORD k = 0; k < m_FaceCount; ++k) {
                 if (k == i || !BoxesOverlap(boxes[i], boxes[k]))
                     continue;

@@ -1,5 +1,6 @@
 #include "scene/face.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -156,9 +157,8 @@ void ZNFACE::ReleaseFaceData()
 
 void ZNFACE::ReleaseVertices()
 {
+    // The three arrays share the block that starts with the vertices.
     std::free(m_Vertices);
-    std::free(m_VertexSelected);
-    std::free(m_VertexFaceListIndices);
     m_Vertices = nullptr;
     m_VertexSelected = nullptr;
     m_VertexFaceListIndices = nullptr;
@@ -178,18 +178,25 @@ bool ZNFACE::ResizeVertexArrays(int count)
         ReleaseVertices();
         return true;
     }
-    void *vertices = std::realloc(m_Vertices, sizeof(ZNVERTEX) * count);
-    if (!vertices)
+    // One block per face: the vertices, then the list slots, then the selection bytes. A face is
+    // made by the hundred thousand when a scene is opened; one allocation each keeps that cheap.
+    const size_t n = static_cast<size_t>(count);
+    BYTE *block = static_cast<BYTE *>(std::malloc((sizeof(ZNVERTEX) + sizeof(LONG) + sizeof(BYTE)) * n));
+    if (!block)
         return false;
-    m_Vertices = static_cast<ZNVERTEX *>(vertices);
-    void *selected = std::realloc(m_VertexSelected, sizeof(BYTE) * count);
-    if (!selected)
-        return false;
-    m_VertexSelected = static_cast<BYTE *>(selected);
-    void *indices = std::realloc(m_VertexFaceListIndices, sizeof(LONG) * count);
-    if (!indices)
-        return false;
-    m_VertexFaceListIndices = static_cast<LONG *>(indices);
+    auto *vertices = reinterpret_cast<ZNVERTEX *>(block);
+    auto *indices = reinterpret_cast<LONG *>(block + sizeof(ZNVERTEX) * n);
+    BYTE *selected = block + (sizeof(ZNVERTEX) + sizeof(LONG)) * n;
+    const size_t keep = m_Vertices ? std::min(n, static_cast<size_t>(std::max<int>(m_VertexCount, 0))) : 0;
+    if (keep) {
+        std::memcpy(vertices, m_Vertices, sizeof(ZNVERTEX) * keep);
+        std::memcpy(indices, m_VertexFaceListIndices, sizeof(LONG) * keep);
+        std::memcpy(selected, m_VertexSelected, keep);
+    }
+    std::free(m_Vertices);
+    m_Vertices = vertices;
+    m_VertexFaceListIndices = indices;
+    m_VertexSelected = selected;
     return true;
 }
 
@@ -229,13 +236,11 @@ void ZNFACE::CopyAllFields(const ZNFACE &source)
 
     const int count = source.m_VertexCount;
     if (count > 0 && source.m_Vertices && source.m_VertexSelected && source.m_VertexFaceListIndices) {
-        m_Vertices = CopyBlock(source.m_Vertices, count);
-        m_VertexSelected = CopyBlock(source.m_VertexSelected, count);
-        m_VertexFaceListIndices = CopyBlock(source.m_VertexFaceListIndices, count);
-        if (!m_Vertices || !m_VertexSelected || !m_VertexFaceListIndices) {
-            ReleaseVertices();
+        if (!ResizeVertexArrays(count))
             return;
-        }
+        std::memcpy(m_Vertices, source.m_Vertices, sizeof(ZNVERTEX) * count);
+        std::memcpy(m_VertexSelected, source.m_VertexSelected, count);
+        std::memcpy(m_VertexFaceListIndices, source.m_VertexFaceListIndices, sizeof(LONG) * count);
         m_VertexCount = static_cast<SHORT>(count);
         if (source.m_TriIndices && count >= 3)
             m_TriIndices = CopyBlock(source.m_TriIndices, static_cast<size_t>(count - 2) * 3);

@@ -120,7 +120,8 @@ public:
     bool GetPointNormal(const D3DXVECTOR3 &p, D3DXVECTOR3 &n) const;
     int CreateFaceOnPlane(D3DXVECTOR3 *, D3DXVECTOR3 *, ZNBBOX *);
 
-    // Fields, in the order of the record. The per-vertex arrays always hold m_VertexCount entries.
+    // Fields, in the order of the record. The per-vertex arrays always hold m_VertexCount entries
+    // and share one block, which m_Vertices starts: only the face allocates or frees them.
     BYTE m_ObjectType;             // ZNOBJECT_FACE, or ZNOBJECT_OVERLAYFACE for overlay faces
     ZNVERTEX *m_Vertices;          // null when empty
     BYTE *m_VertexSelected;        // one byte per vertex, 1 = selected
@@ -152,8 +153,8 @@ protected:
 private:
     // Drops arrays, texture, material and triangle list; leaves the fields as they are otherwise.
     void FreeFaceData();
-    // Gives the three per-vertex arrays a new length; the triangle list no longer fits and is
-    // freed. False (arrays untouched) when an allocation fails.
+    // Gives the three per-vertex arrays (one block, which m_Vertices starts) a new length; the
+    // triangle list no longer fits and is freed. False (arrays untouched) when an allocation fails.
     bool ResizeVertexArrays(int count);
     void CopyProperties(const ZNFACE &source);
     void CopyAllFields(const ZNFACE &source);

@@ -275,6 +275,41 @@ TEST_F(TruncationTest, FileSavesAndOpensMatchMemoryAndAFullDiskThrows)
     EXPECT_THROW(scene.SaveObjects(devFull, Entries(saved), IWFSAVE_ALL, &thumbnail), LONG);
 }
 
+TEST_F(MalformedTest, AFileLargerThanTheLoadWindowOpensAsFromMemory)
+{
+    // Some 2 MB of cylinders: a file load reads them in several windows.
+    std::vector<ZNBRUSH *> saved;
+    for (int i = 0; i < 800; ++i) {
+        ZNBRUSH *b = Own(new ZNBRUSH);
+        ZnBuildCylinder(*b, {static_cast<float>(3 * i), 0, 0}, 1.0f, 2.0f, 8);
+        saved.push_back(b);
+    }
+    const IwfBytes full = SaveObjects(saved, IWFSAVE_ALL, nullptr);
+    ASSERT_GT(full.size(), size_t{3} << 19);
+    const std::string prefixed = "abc" + std::string(full.begin(), full.end());
+    ZnWriteFile(dir.File("large.iwf"), prefixed);
+    CZNFileStreamIO in(dir.File("large.iwf").c_str(), ZNSTREAM_READ);
+    ASSERT_TRUE(in.SeekTo(3));
+    CZNIWFScene loaded;
+    loaded.Load(in, false);
+    EXPECT_EQ(in.Tell(), static_cast<int64_t>(prefixed.size()));
+    ASSERT_EQ(loaded.m_Brushes.size(), saved.size());
+    CZNIWFScene fromMemory;
+    ASSERT_EQ(Load(fromMemory, full, false), 0);
+    EXPECT_EQ(SaveObjects(loaded.m_Brushes, IWFSAVE_ALL, nullptr),
+              SaveObjects(fromMemory.m_Brushes, IWFSAVE_ALL, nullptr));
+    loaded.Clear(IWFSAVE_ALL);
+    fromMemory.Clear(IWFSAVE_ALL);
+
+    // Cut inside a later window: the load throws.
+    ZnWriteFile(dir.File("cut.iwf"), prefixed.substr(0, prefixed.size() - (size_t{1} << 19)));
+    CZNFileStreamIO cut(dir.File("cut.iwf").c_str(), ZNSTREAM_READ);
+    ASSERT_TRUE(cut.SeekTo(3));
+    CZNIWFScene damaged;
+    EXPECT_THROW(damaged.Load(cut, false), LONG);
+    damaged.Clear(IWFSAVE_ALL);
+}
+
 TEST_F(MalformedTest, SaveSceneWritesEveryListMaterialAndTheDocumentsBrushes)
 {
     CZNEDITORDoc document;

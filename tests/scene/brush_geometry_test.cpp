@@ -185,9 +185,12 @@ TEST(BrushGeometry, SharedPositionListsOfCubeAndCylinder)
 
 // Positions a hundredth apart or less, where the order of the search shows: each face gives its
 // first near vertex (not the one of least x), a gap of exactly 0.01 is not near, and a later list
-// takes over a vertex an earlier one had. With a NaN corner in the brush the search goes face
-// by face; the lists must be the same.
-class SharedPositionOrder : public testing::TestWithParam<bool>
+// takes over a vertex an earlier one had. The search goes face by face in a small brush and in
+// one with a NaN corner, and through the positions sorted by x in a larger one (padded here with
+// far-away triangles); the lists must be the same.
+enum class SharedCase { Finite, WithNaNCorner, AmongManyVertices };
+
+class SharedPositionOrder : public testing::TestWithParam<SharedCase>
 {
 };
 
@@ -205,11 +208,19 @@ TEST_P(SharedPositionOrder, FirstNearVertexPerFaceInFaceOrder)
     add({{20, 0, 0}, {0.016f, 0, 0}, {20, 1, 0}});
     add({{30, 0, 0}, {0.003f, 0, 0}, {-0.003f, 0, 0}});
     add({{0.01f, 0, 0}, {40, 0, 0}, {40, 1, 0}});
-    if (GetParam())
+    const bool nan = GetParam() == SharedCase::WithNaNCorner;
+    if (nan)
         add({{std::nanf(""), 0, 0}, {50, 0, 0}, {50, 1, 0}});
+    constexpr DWORD kPadding = 30; // triangles, 90 vertices with a list each
+    if (GetParam() == SharedCase::AmongManyVertices)
+        for (DWORD t = 0; t < kPadding; ++t) {
+            const float x = 1000.0f + 10.0f * static_cast<float>(t);
+            add({{x, 0, 0}, {x + 1, 0, 0}, {x + 1, 1, 0}});
+        }
     brush.UpdateSharedFaceInfo();
 
-    EXPECT_EQ(brush.m_SharedFaceInfo.GetFaceIndexListCount(), GetParam() ? 15u : 12u);
+    const DWORD padded = GetParam() == SharedCase::AmongManyVertices ? 3 * kPadding : 0;
+    EXPECT_EQ(brush.m_SharedFaceInfo.GetFaceIndexListCount(), (nan ? 15u : 12u) + padded);
     // Face 3's vertex 1 (x 0.003) joins face 0's list, not its vertex 2 (x -0.003).
     EXPECT_EQ(SharedFaces(brush, 3, 1), (std::vector<LONG>{1, 3, 0}));
     // Face 2's corner reaches face 1 (0.008 away) and face 4 (0.006), not face 0 (0.016) or
@@ -221,14 +232,22 @@ TEST_P(SharedPositionOrder, FirstNearVertexPerFaceInFaceOrder)
     EXPECT_EQ(SharedFaces(brush, 3, 2), (std::vector<LONG>{0, 3}));
     EXPECT_EQ(SharedFaces(brush, 0, 0), (std::vector<LONG>{0, 3}));
     EXPECT_EQ(SharedFaces(brush, 0, 1), (std::vector<LONG>{0}));
-    if (GetParam()) {
+    if (nan) {
         EXPECT_EQ(SharedFaces(brush, 5, 0), (std::vector<LONG>{5}));
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(BrushGeometry, SharedPositionOrder, testing::Values(false, true),
-                         [](const testing::TestParamInfo<bool> &info) {
-                             return info.param ? std::string("WithNaNCorner") : std::string("Finite");
+INSTANTIATE_TEST_SUITE_P(BrushGeometry, SharedPositionOrder,
+                         testing::Values(SharedCase::Finite, SharedCase::WithNaNCorner, SharedCase::AmongManyVertices),
+                         [](const testing::TestParamInfo<SharedCase> &info) {
+                             switch (info.param) {
+                             case SharedCase::WithNaNCorner:
+                                 return std::string("WithNaNCorner");
+                             case SharedCase::AmongManyVertices:
+                                 return std::string("AmongManyVertices");
+                             default:
+                                 return std::string("Finite");
+                             }
                          });
 
 TEST(BrushGeometry, VertexNormalsFollowTheCreaseRule)
