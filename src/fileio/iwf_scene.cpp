@@ -19,12 +19,28 @@
 namespace
 {
 
+// What the two in-place streams below share: no text, nothing to flush, always open, and seeks
+// from an origin turned into positions.
+class InPlaceStream : public CZNStreamIO
+{
+public:
+    bool ReadString(char *, DWORD) override { return false; }
+    bool WriteString(const char *) override { return false; }
+    int64_t Seek(int64_t offset, DWORD origin) override
+    {
+        const int64_t base = origin == ZNSEEK_SET ? 0 : origin == ZNSEEK_CUR ? Tell() : GetLength();
+        return SeekTo(base + offset) ? Tell() : -1;
+    }
+    bool Flush() override { return true; }
+    bool IsOpen() override { return true; }
+};
+
 // A save on its way to the caller's stream. The chunk layer seeks back to patch lengths and
 // footers only inside the chunks still open and in the footer of the last finished top-level
 // chunk, so only the image from that footer on is kept here; the bytes before it are final and go
 // to the caller's stream in pieces of a few hundred KiB. A large scene is thus never held whole
 // in memory, and the caller's stream sees few large writes.
-class StageStream final : public CZNStreamIO
+class StageStream final : public InPlaceStream
 {
 public:
     static constexpr size_t kPassSize = size_t{256} << 10;
@@ -46,15 +62,6 @@ public:
         m_Position += count;
         return true;
     }
-    bool ReadString(char *, DWORD) override { return false; }
-    bool WriteString(const char *) override { return false; }
-    int64_t Seek(int64_t offset, DWORD origin) override
-    {
-        const int64_t base = origin == ZNSEEK_SET ? 0 : origin == ZNSEEK_CUR ? Tell() : GetLength();
-        return SeekTo(base + offset) ? Tell() : -1;
-    }
-    bool Flush() override { return true; }
-    bool IsOpen() override { return true; }
     bool IsEOF() override { return m_Position >= GetLength(); }
     int64_t Tell() override { return m_Position; }
     // Only positions inside the kept tail: the bytes before it have been handed on.
@@ -118,7 +125,7 @@ private:
 // walk's many seeks cost no calls on the stream, and a large scene is neither read twice nor held
 // whole. Positions count from where the rest begins. Span gives bytes in place; they stay valid
 // until the next read or span moves the window.
-class WindowStream final : public CZNStreamIO
+class WindowStream final : public InPlaceStream
 {
 public:
     static constexpr size_t kWindow = size_t{1} << 20;
@@ -144,15 +151,6 @@ public:
         return static_cast<DWORD>(wanted);
     }
     bool Write(const void *, DWORD) override { return false; }
-    bool ReadString(char *, DWORD) override { return false; }
-    bool WriteString(const char *) override { return false; }
-    int64_t Seek(int64_t offset, DWORD origin) override
-    {
-        const int64_t base = origin == ZNSEEK_SET ? 0 : origin == ZNSEEK_CUR ? Tell() : GetLength();
-        return SeekTo(base + offset) ? Tell() : -1;
-    }
-    bool Flush() override { return true; }
-    bool IsOpen() override { return true; }
     bool IsEOF() override { return m_Position >= m_Length; }
     int64_t Tell() override { return m_Position; }
     bool SeekTo(int64_t position) override
