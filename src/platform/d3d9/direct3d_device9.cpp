@@ -13,6 +13,7 @@
 #include "platform/d3d9/fixed_function_program.h"
 #include "platform/d3d9/gl_api.h"
 #include "platform/d3d9/pixel_format.h"
+#include "platform/os/same_bytes.h"
 #include "platform/os/window.h"
 
 namespace
@@ -228,31 +229,6 @@ void SetColor(GLint location, const D3DCOLORVALUE &c)
 {
     glUniform4f(location, c.r, c.g, c.b, c.a);
 }
-// Whether two records hold the same bytes: 8-byte words folded into one difference, which the
-// compiler keeps in registers, instead of a library call for every state a face sets again.
-template <class T>
-bool SameBytes(const T &a, const T &b)
-{
-    static_assert(sizeof(T) % 4 == 0);
-    const auto *x = reinterpret_cast<const unsigned char *>(&a);
-    const auto *y = reinterpret_cast<const unsigned char *>(&b);
-    uint64_t difference = 0;
-    size_t i = 0;
-    for (; i + 8 <= sizeof(T); i += 8) {
-        uint64_t u, v;
-        std::memcpy(&u, x + i, 8);
-        std::memcpy(&v, y + i, 8);
-        difference |= u ^ v;
-    }
-    if (i < sizeof(T)) {
-        uint32_t u, v;
-        std::memcpy(&u, x + i, 4);
-        std::memcpy(&v, y + i, 4);
-        difference |= u ^ v;
-    }
-    return difference == 0;
-}
-
 } // namespace
 
 IDirect3DDevice9::IDirect3DDevice9(IDirect3D9 *direct3d, UINT adapter, HWND focusWindow)
@@ -677,7 +653,7 @@ HRESULT IDirect3DDevice9::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMAT
     default:
         return D3DERR_INVALIDCALL;
     }
-    if (!SameBytes(*target, *matrix)) {
+    if (!ZnSameBytes(*target, *matrix)) {
         *target = *matrix;
         StateChanged();
     }
@@ -730,7 +706,7 @@ HRESULT IDirect3DDevice9::SetMaterial(const D3DMATERIAL9 *material)
 {
     if (!material)
         return D3DERR_INVALIDCALL;
-    if (!SameBytes(m_state.material, *material)) {
+    if (!ZnSameBytes(m_state.material, *material)) {
         m_state.material = *material;
         StateChanged();
     }
