@@ -13,6 +13,7 @@
 #include "platform/d3d9/fixed_function_program.h"
 #include "platform/d3d9/gl_api.h"
 #include "platform/d3d9/pixel_format.h"
+#include "platform/os/same_bytes.h"
 #include "platform/os/window.h"
 
 namespace
@@ -652,7 +653,7 @@ HRESULT IDirect3DDevice9::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMAT
     default:
         return D3DERR_INVALIDCALL;
     }
-    if (std::memcmp(target, matrix, sizeof *target) != 0) {
+    if (!ZnSameBytes(*target, *matrix)) {
         *target = *matrix;
         StateChanged();
     }
@@ -705,7 +706,7 @@ HRESULT IDirect3DDevice9::SetMaterial(const D3DMATERIAL9 *material)
 {
     if (!material)
         return D3DERR_INVALIDCALL;
-    if (std::memcmp(&m_state.material, material, sizeof m_state.material) != 0) {
+    if (!ZnSameBytes(m_state.material, *material)) {
         m_state.material = *material;
         StateChanged();
     }

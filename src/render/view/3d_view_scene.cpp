@@ -55,6 +55,14 @@ bool TwoSided(const ZNFACE &face)
     return (face.m_Style & ZNFACESTYLE_TWOSIDED) != 0;
 }
 
+// The brush loop of a frame asks the cache for the brushes a few steps ahead, one level of
+// pointers per step: a brush, then its face table, then its faces, then their vertices, each
+// kPrefetchSpacing steps after the level before. A level's pointers are read only once the
+// step before has fetched them, so that neither this nor the frame's own reads of a brush wait
+// on memory (the brushes, faces and vertex arrays are separate allocations).
+constexpr int kPrefetchSpacing = 1;
+constexpr int kPrefetchDepth = 4 * kPrefetchSpacing;
+
 // Draws a face's own vertices: its triangle list when it has one, else a fan.
 void DrawFaceGeometry(CZN3D *d3d, const void *vertices, const ZNFACE &face)
 {
@@ -96,7 +104,46 @@ void CZN3DView::Render(int, int selectedOnly, int present)
         const CZNCAMERA *camera = d3d->GetCamera();
         if (m_Batching)
             d3d->BeginBatch();
+        // ahead[k] is the brush k + 1 steps after the one drawn. The next farthest brush is read
+        // from the farthest one a step after that one was fetched.
+        ZNBRUSH *ahead[kPrefetchDepth] = {};
+        ZNBRUSH *walk = document->GetBrushList();
+        for (ZNBRUSH *&slot : ahead) {
+            slot = walk;
+            walk = walk ? walk->m_Next : nullptr;
+        }
         for (ZNBRUSH *brush = document->GetBrushList(); brush; brush = brush->m_Next) {
+            ZNBRUSH *farthest = ahead[kPrefetchDepth - 1] ? ahead[kPrefetchDepth - 1]->m_Next : nullptr;
+            std::copy(ahead + 1, ahead + kPrefetchDepth, ahead);
+            ahead[kPrefetchDepth - 1] = farthest;
+            // Written out here: GCC drops calls to a helper made only of prefetches. Objects may
+            // straddle lines, so their last bytes are asked for too.
+            if (const ZNBRUSH *b = ahead[kPrefetchSpacing - 1])
+                for (DWORD i = 0; i < b->m_FaceCount; ++i) {
+                    const ZNFACE *face = b->m_Faces[i];
+                    const auto *bytes = reinterpret_cast<const char *>(face->m_Vertices);
+                    const int size = face->m_VertexCount * static_cast<int>(sizeof(ZNVERTEX));
+                    if (!bytes || size <= 0)
+                        continue;
+                    for (int offset = 0; offset < size; offset += 64)
+                        __builtin_prefetch(bytes + offset);
+                    __builtin_prefetch(bytes + size - 1);
+                }
+            if (const ZNBRUSH *b = ahead[2 * kPrefetchSpacing - 1])
+                for (DWORD i = 0; i < b->m_FaceCount; ++i) {
+                    const auto *bytes = reinterpret_cast<const char *>(b->m_Faces[i]);
+                    for (size_t offset = 0; offset < sizeof(ZNFACE); offset += 64)
+                        __builtin_prefetch(bytes + offset);
+                    __builtin_prefetch(bytes + sizeof(ZNFACE) - 1);
+                }
+            if (const ZNBRUSH *b = ahead[3 * kPrefetchSpacing - 1])
+                __builtin_prefetch(b->m_Faces);
+            if (const ZNBRUSH *b = ahead[4 * kPrefetchSpacing - 1]) {
+                const auto *bytes = reinterpret_cast<const char *>(b);
+                for (size_t offset = 0; offset < sizeof(ZNBRUSH); offset += 64)
+                    __builtin_prefetch(bytes + offset);
+                __builtin_prefetch(bytes + sizeof(ZNBRUSH) - 1);
+            }
             const ZNBBOX box = brush->GetBoundingBox(1);
             if (!camera->IsBoxInFrustum(&box.Min, &box.Max))
                 continue;
