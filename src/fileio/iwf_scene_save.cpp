@@ -23,6 +23,7 @@
 #include "scene/object_type.h"
 #include "scene/overlay.h"
 #include "scene/path_utils.h"
+#include "scene/prefetch.h"
 #include "scene/selection_entry.h"
 
 namespace
@@ -51,6 +52,34 @@ template <class Visit> void VisitGroupFaces(CZNGROUP *group, Visit &visit)
     }
 }
 
+// Asks the cache for the brushes a few places after index, one level of pointers per place: the
+// brush four on, the face table of the one three on, the faces two on and, when asked, the vertex
+// arrays of the next one. Each level's pointers were fetched a step earlier, so neither this nor
+// the save's own reads of a brush wait on memory (a brush, its faces and their vertices are
+// separate allocations).
+void PrefetchBrushes(const std::vector<ZNBRUSH *> &brushes, size_t index, bool vertices)
+{
+    const size_t count = brushes.size();
+    if (vertices && index + 1 < count)
+        if (const ZNBRUSH *b = brushes[index + 1])
+            for (DWORD i = 0; i < b->m_FaceCount; ++i) {
+                const ZNFACE *face = b->m_Faces[i];
+                if (face && face->m_Vertices && face->m_VertexCount > 0)
+                    ZnPrefetchLines(face->m_Vertices, sizeof(ZNVERTEX) * face->m_VertexCount);
+            }
+    if (index + 2 < count)
+        if (const ZNBRUSH *b = brushes[index + 2])
+            for (DWORD i = 0; i < b->m_FaceCount; ++i)
+                if (b->m_Faces[i])
+                    ZnPrefetchLines(b->m_Faces[i], sizeof(ZNFACE));
+    if (index + 3 < count)
+        if (const ZNBRUSH *b = brushes[index + 3]; b && b->m_Faces && b->m_FaceCount > 0)
+            ZnPrefetchLines(b->m_Faces, sizeof(ZNFACE *) * b->m_FaceCount);
+    if (index + 4 < count)
+        if (const ZNBRUSH *b = brushes[index + 4])
+            ZnPrefetchLines(b, sizeof(ZNBRUSH));
+}
+
 // The faces of everything being saved: groups (recursively), then brushes, then overlays.
 template <class Visit>
 void VisitSavedFaces(const std::vector<CZNGROUP *> &groups, const std::vector<ZNBRUSH *> &brushes,
@@ -63,10 +92,12 @@ void VisitSavedFaces(const std::vector<CZNGROUP *> &groups, const std::vector<ZN
     for (CZNGROUP *group : groups)
         if (group)
             VisitGroupFaces(group, visit);
-    for (ZNBRUSH *brush : brushes)
-        if (brush)
+    for (size_t i = 0; i < brushes.size(); ++i) {
+        PrefetchBrushes(brushes, i, false);
+        if (ZNBRUSH *brush = brushes[i])
             for (DWORD f = 0; f < brush->GetFaceCount(); ++f)
                 visit(brush->GetFace(f));
+    }
 }
 
 ZNTEXTUREREF MakeTextureRecord(CZNTexture *texture)
@@ -370,7 +401,9 @@ void CZNIWFScene::WriteFile()
         EndChunk();
         PassFinishedChunks(false);
     }
-    for (ZNBRUSH *brush : m_Brushes) {
+    for (size_t i = 0; i < m_Brushes.size(); ++i) {
+        PrefetchBrushes(m_Brushes, i, true);
+        ZNBRUSH *brush = m_Brushes[i];
         if (!brush)
             continue;
         BeginChunk(CHUNK_MESH);

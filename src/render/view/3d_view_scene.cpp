@@ -18,6 +18,7 @@
 #include "scene/material.h"
 #include "scene/object_type.h"
 #include "scene/overlay.h"
+#include "scene/prefetch.h"
 #include "sdk/override_data.h"
 #include "sdk/pick3d_info.h"
 
@@ -116,34 +117,19 @@ void CZN3DView::Render(int, int selectedOnly, int present)
             ZNBRUSH *farthest = ahead[kPrefetchDepth - 1] ? ahead[kPrefetchDepth - 1]->m_Next : nullptr;
             std::copy(ahead + 1, ahead + kPrefetchDepth, ahead);
             ahead[kPrefetchDepth - 1] = farthest;
-            // Written out here: GCC drops calls to a helper made only of prefetches. Objects may
-            // straddle lines, so their last bytes are asked for too.
             if (const ZNBRUSH *b = ahead[kPrefetchSpacing - 1])
                 for (DWORD i = 0; i < b->m_FaceCount; ++i) {
                     const ZNFACE *face = b->m_Faces[i];
-                    const auto *bytes = reinterpret_cast<const char *>(face->m_Vertices);
-                    const int size = face->m_VertexCount * static_cast<int>(sizeof(ZNVERTEX));
-                    if (!bytes || size <= 0)
-                        continue;
-                    for (int offset = 0; offset < size; offset += 64)
-                        __builtin_prefetch(bytes + offset);
-                    __builtin_prefetch(bytes + size - 1);
+                    if (face->m_Vertices && face->m_VertexCount > 0)
+                        ZnPrefetchLines(face->m_Vertices, sizeof(ZNVERTEX) * face->m_VertexCount);
                 }
             if (const ZNBRUSH *b = ahead[2 * kPrefetchSpacing - 1])
-                for (DWORD i = 0; i < b->m_FaceCount; ++i) {
-                    const auto *bytes = reinterpret_cast<const char *>(b->m_Faces[i]);
-                    for (size_t offset = 0; offset < sizeof(ZNFACE); offset += 64)
-                        __builtin_prefetch(bytes + offset);
-                    __builtin_prefetch(bytes + sizeof(ZNFACE) - 1);
-                }
-            if (const ZNBRUSH *b = ahead[3 * kPrefetchSpacing - 1])
-                __builtin_prefetch(b->m_Faces);
-            if (const ZNBRUSH *b = ahead[4 * kPrefetchSpacing - 1]) {
-                const auto *bytes = reinterpret_cast<const char *>(b);
-                for (size_t offset = 0; offset < sizeof(ZNBRUSH); offset += 64)
-                    __builtin_prefetch(bytes + offset);
-                __builtin_prefetch(bytes + sizeof(ZNBRUSH) - 1);
-            }
+                for (DWORD i = 0; i < b->m_FaceCount; ++i)
+                    ZnPrefetchLines(b->m_Faces[i], sizeof(ZNFACE));
+            if (const ZNBRUSH *b = ahead[3 * kPrefetchSpacing - 1]; b && b->m_Faces)
+                ZnPrefetchLine(reinterpret_cast<const char *>(b->m_Faces));
+            if (const ZNBRUSH *b = ahead[4 * kPrefetchSpacing - 1])
+                ZnPrefetchLines(b, sizeof(ZNBRUSH));
             const ZNBBOX box = brush->GetBoundingBox(1);
             if (!camera->IsBoxInFrustum(&box.Min, &box.Max))
                 continue;
