@@ -9,6 +9,7 @@
 #include "app/entity_plugin_manager.h"
 #include "editor/selection_band.h"
 #include "editor/undo_record.h"
+#include "fileio/iwf_document_image.h"
 #include "fileio/iwf_image.h"
 #include "fileio/iwf_scene.h"
 #include "fileio/memory_stream_io.h"
@@ -100,11 +101,7 @@ protected:
     }
     IwfBytes SceneImage()
     {
-        CZNMemoryStreamIO stream;
-        stream.Open(nullptr, 0, ZNSTREAM_WRITE, false);
-        CZNIWFScene scene;
-        scene.SaveScene(stream, IWFSAVE_ALL & ~IWFSAVE_THUMBNAIL, nullptr);
-        return IwfStreamBytes(stream);
+        return IwfDocumentImage();
     }
     size_t RecordCount() const
     {

@@ -10,6 +10,7 @@
 #include "editor/editor_doc.h"
 #include "editor/selection_band.h"
 #include "editor/undo_record.h"
+#include "fileio/iwf_document_image.h"
 #include "fileio/iwf_scene_fixture.h"
 
 class UndoTest : public IwfSceneTest
@@ -69,11 +70,7 @@ protected:
     // The IWF image of the whole document, without thumbnail.
     IwfBytes SceneImage()
     {
-        CZNMemoryStreamIO stream;
-        stream.Open(nullptr, 0, ZNSTREAM_WRITE, false);
-        CZNIWFScene scene;
-        scene.SaveScene(stream, IWFSAVE_ALL & ~IWFSAVE_THUMBNAIL, nullptr);
-        return IwfStreamBytes(stream);
+        return IwfDocumentImage();
     }
     std::vector<ZNBRUSH *> Listed() const
     {
