@@ -6,6 +6,7 @@
 #include <new>
 
 #include "fileio/memory_stream_io.h"
+#include "fileio/mesh_finisher.h"
 #include "fileio/stream_io.h"
 #include "render/image/image.h"
 #include "scene/brush.h"
@@ -266,7 +267,7 @@ void CZNIWFScene::DeleteGroupTree(CZNGROUP *group)
 
 CZNIWFScene::CZNIWFScene()
     : m_Silent(false), m_Thumbnail(nullptr), m_SaveFlags(0), m_ThumbnailDecoded(false), m_InPlace(nullptr),
-      m_Window(nullptr), m_Target(nullptr)
+      m_Window(nullptr), m_Finisher(nullptr), m_Target(nullptr)
 {
     m_EditorOptionsPresent = false;
 }
@@ -365,6 +366,14 @@ void CZNIWFScene::Load(CZNStreamIO &stream, bool silent)
     m_Silent = silent;
     m_Thumbnail = nullptr;
     m_EditorOptionsPresent = false;
+    // The brushes read are finished alongside the reading; every one is finished before this
+    // returns or throws.
+    CZNMeshFinisher finisher;
+    struct Finishing {
+        CZNMeshFinisher *&slot;
+        ~Finishing() { slot = nullptr; }
+    } finishing{m_Finisher};
+    m_Finisher = &finisher;
     struct InPlace {
         CZNMemoryStreamIO *&slot;
         ~InPlace() { slot = nullptr; }
@@ -373,11 +382,7 @@ void CZNIWFScene::Load(CZNStreamIO &stream, bool silent)
         m_InPlace = memory;
         Open(stream, IWF_MODE_READ);
         SetAuthorId(IWF_AUTHOR_ID, IWF_AUTHOR_ID_LENGTH);
-        try {
-            ReadFile(nullptr);
-        } catch (const std::bad_alloc &) {
-            Throw(ZNERR_OUT_OF_MEMORY);
-        }
+        ReadAll(finisher);
         return;
     }
 
@@ -409,11 +414,22 @@ void CZNIWFScene::Load(CZNStreamIO &stream, bool silent)
     m_Window = &window;
     Open(window, IWF_MODE_READ);
     SetAuthorId(IWF_AUTHOR_ID, IWF_AUTHOR_ID_LENGTH);
+    ReadAll(finisher);
+}
+
+void CZNIWFScene::ReadAll(CZNMeshFinisher &finisher)
+{
     try {
         ReadFile(nullptr);
     } catch (const std::bad_alloc &) {
+        finisher.Wait();
         Throw(ZNERR_OUT_OF_MEMORY);
+    } catch (...) {
+        finisher.Wait();
+        throw;
     }
+    if (!finisher.Wait())
+        Throw(ZNERR_OUT_OF_MEMORY);
 }
 
 bool CZNIWFScene::LoadThumbnail(CZNStreamIO &stream, CZNImage *image)

@@ -96,6 +96,8 @@ struct IWFPARENTCONTEXT {
     ZNMESHREADSTATE *ReadState = nullptr;  // the enclosing mesh's state (meshes and surfaces)
 };
 
+class CZNMeshFinisher;
+
 class ZN_API CZNIWFScene : public CZNIWFFile
 {
 public:
@@ -207,8 +209,12 @@ protected:
     std::vector<BYTE> m_Body; // the body being read
     CZNMemoryStreamIO *m_InPlace; // the image a Load walks, whose bodies are read in place
     CZNStreamIO *m_Window;        // the window over another stream a Load walks, read in place too
+    CZNMeshFinisher *m_Finisher;  // finishes the brushes a Load reads, or null (finished as read)
 
 private:
+    // The walk of a Load over the opened stream; every brush read is finished when it returns
+    // or throws.
+    void ReadAll(CZNMeshFinisher &finisher);
     // Opens for writing on a stage that hands finished top-level chunks to the stream; EndSave
     // hands on the rest and flushes the stream.
     void BeginSave(CZNStreamIO &stream);

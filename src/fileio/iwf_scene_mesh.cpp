@@ -10,6 +10,7 @@
 
 #include "fileio/iwf_body_reader.h"
 #include "fileio/iwf_scene.h"
+#include "fileio/mesh_finisher.h"
 #include "render/texture.h"
 #include "scene/brush.h"
 #include "scene/entity.h"
@@ -424,21 +425,10 @@ void CZNIWFScene::ReadMesh(IWFCHUNK *, IWFPARENTCONTEXT *context)
     children.ReadState = &state;
     ReadChunks(&children);
 
-    brush->UpdateBoundingBox();
-    brush->UpdateSharedFaceInfo();
-    brush->CalculateFaceCenterPoints();
-    if (!state.IndicesLoaded) {
-        brush->BuildTriIndices();
-    } else {
-        // Faces whose list was missing or dropped get one as if none had been loaded.
-        for (DWORD i = 0; i < brush->GetFaceCount(); ++i)
-            if (!brush->GetFace(i)->m_TriIndices)
-                brush->GetFace(i)->BuildTriIndices();
-    }
-    if (!state.NormalsPresent)
-        brush->CalculateVertexNormals(1);
-    if (!state.TexCoordsPresent)
-        brush->CalculateWorldTextureCoords();
+    if (m_Finisher)
+        m_Finisher->Add(brush, state);
+    else
+        CZNMeshFinisher::Finish(brush, state);
 }
 
 void CZNIWFScene::ReadDecalMesh(IWFCHUNK *, IWFPARENTCONTEXT *context)

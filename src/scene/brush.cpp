@@ -678,15 +678,49 @@ void ZNBRUSH::CalculateFaceNormals(DWORD faceIndex)
     D3DXVec3Normalize(&face->m_Normal, &n);
 }
 
+namespace
+{
+
+// The working lists of the shared-face pass.
+struct SharedFaceScratch {
+    std::vector<D3DXVECTOR3> Positions;
+    std::vector<size_t> First;
+    std::vector<ZNBBOX> Boxes;
+    std::vector<std::pair<float, size_t>> ByX;
+    std::vector<DWORD> FaceOf;
+    std::vector<std::pair<DWORD, size_t>> Found;
+    std::vector<ZNFACEINDEXLIST *> Lists;
+    std::vector<DWORD> Indices;
+};
+thread_local SharedFaceScratch t_SharedFaceScratch;
+
+// Gives the lists back after a very large brush, so a thread does not hold its size for good.
+struct ScratchTrim {
+    SharedFaceScratch &Scratch;
+    ~ScratchTrim()
+    {
+        if (Scratch.Positions.capacity() > (size_t{1} << 14))
+            Scratch = SharedFaceScratch();
+    }
+};
+
+} // namespace
+
 void ZNBRUSH::UpdateSharedFaceInfo()
 {
     m_SharedFaceInfo.Reset();
     if (m_FaceCount < 2)
         return;
-    // The positions of all faces side by side, with each face's first slot and grown box.
-    std::vector<D3DXVECTOR3> positions;
-    std::vector<size_t> first(m_FaceCount + 1);
-    std::vector<ZNBBOX> boxes(m_FaceCount);
+    // The positions of all faces side by side, with each face's first slot and grown box. The
+    // working lists are kept by each thread from one brush to the next, so that a load, which
+    // does this for every brush, does not allocate them every time.
+    SharedFaceScratch &scratch = t_SharedFaceScratch;
+    const ScratchTrim trim{scratch};
+    std::vector<D3DXVECTOR3> &positions = scratch.Positions;
+    std::vector<size_t> &first = scratch.First;
+    std::vector<ZNBBOX> &boxes = scratch.Boxes;
+    first.assign(m_FaceCount + 1, 0);
+    boxes.resize(m_FaceCount);
     for (DWORD i = 0; i < m_FaceCount; ++i)
         first[i + 1] = first[i] + static_cast<size_t>(std::max<short>(m_Faces[i]->GetVertexCount(), 0));
     positions.resize(first[m_FaceCount]);
@@ -718,8 +752,8 @@ void ZNBRUSH::UpdateSharedFaceInfo()
     // face by face, and so are brushes with few vertices, where the search costs less than the
     // sorting (both give the same lists).
     const bool sorted = finite && positions.size() > kDirectSearchSlots;
-    std::vector<std::pair<float, size_t>> byX; // (x, slot), sorted
-    std::vector<DWORD> faceOf;
+    std::vector<std::pair<float, size_t>> &byX = scratch.ByX; // (x, slot), sorted
+    std::vector<DWORD> &faceOf = scratch.FaceOf;
     if (sorted) {
         byX.resize(positions.size());
         faceOf.resize(positions.size());
@@ -732,7 +766,7 @@ void ZNBRUSH::UpdateSharedFaceInfo()
     }
     // The faces other than i whose boxes overlap i's, each with its first vertex near p, in
     // face order.
-    std::vector<std::pair<DWORD, size_t>> found;
+    std::vector<std::pair<DWORD, size_t>> &found = scratch.Found;
     auto findShared = [&](DWORD i, const D3DXVECTOR3 &p) {
         found.clear();
         if (!sorted) {
@@ -768,8 +802,9 @@ void ZNBRUSH::UpdateSharedFaceInfo()
 
     // The lists are made first and handed to the container together. When one cannot be made,
     // none is kept and no vertex names a list.
-    std::vector<ZNFACEINDEXLIST *> lists;
-    std::vector<DWORD> indices;
+    std::vector<ZNFACEINDEXLIST *> &lists = scratch.Lists;
+    std::vector<DWORD> &indices = scratch.Indices;
+    lists.clear();
     // Room for the most lists and indices there can be, so that no push below allocates.
     lists.reserve(positions.size());
     indices.reserve(m_FaceCount);

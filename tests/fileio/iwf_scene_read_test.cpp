@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "iwf_scene_fixture.h"
+#include "scene/face.h"
+#include "scene/face_index_list.h"
 
 namespace
 {
@@ -136,6 +138,67 @@ TEST_F(RoundTripTest, SecondSaveOfTheLoadedSceneIsByteIdentical)
     std::vector<ZNBRUSH *> again(loaded.m_Brushes.begin(), loaded.m_Brushes.end());
     EXPECT_EQ(SaveObjects(again, IWFSAVE_ALL), first);
     loaded.Clear(IWFSAVE_ALL);
+}
+
+// A scene large enough that its brushes are finished on worker threads while the load reads on:
+// every brush comes back as the editor had finished it, a damaged copy throws with no brush left
+// half-handled, and saving again gives the same bytes.
+TEST_F(ReaderTest, LargeSceneIsFinishedAsItsBrushesWere)
+{
+    std::vector<ZNBRUSH *> list;
+    for (int i = 0; i < 600; ++i) {
+        ZNBRUSH *b = Own(new ZNBRUSH);
+        const D3DXVECTOR3 lo(static_cast<float>(i % 20) * 3, 0, static_cast<float>(i / 20) * 3);
+        if (i % 3 == 0)
+            ZnBuildBox(*b, lo, lo + D3DXVECTOR3(2, 1, 2));
+        else if (i % 3 == 1)
+            ZnBuildWedge(*b, lo, lo + D3DXVECTOR3(2, 2, 1));
+        else
+            ZnBuildCylinder(*b, lo, 1.0f, 2.0f, 5 + i % 7);
+        list.push_back(b);
+    }
+    const IwfBytes image = SaveObjects(list, IWFSAVE_ALL);
+
+    CZNIWFScene loaded;
+    ASSERT_EQ(Load(loaded, image, true), 0);
+    ASSERT_EQ(loaded.m_Brushes.size(), list.size());
+    for (size_t i = 0; i < list.size(); ++i) {
+        const ZNBRUSH *want = list[i];
+        const ZNBRUSH *got = loaded.m_Brushes[i];
+        ASSERT_EQ(got->GetFaceCount(), want->GetFaceCount()) << i;
+        EXPECT_EQ(std::memcmp(&got->m_Bounds, &want->m_Bounds, sizeof(ZNBBOX)), 0) << i;
+        const ZNFACELISTCONTAINER &lists = got->m_SharedFaceInfo;
+        ASSERT_EQ(lists.GetFaceIndexListCount(), want->m_SharedFaceInfo.GetFaceIndexListCount()) << i;
+        for (DWORD l = 0; l < lists.GetFaceIndexListCount(); ++l) {
+            const ZNFACEINDEXLIST *a = lists.GetFaceIndexList(l);
+            const ZNFACEINDEXLIST *b = want->m_SharedFaceInfo.GetFaceIndexList(l);
+            ASSERT_EQ(a->GetIndexCount(), b->GetIndexCount()) << i;
+            for (DWORD k = 0; k < a->GetIndexCount(); ++k)
+                EXPECT_EQ(a->GetIndex(k), b->GetIndex(k)) << i;
+        }
+        for (DWORD f = 0; f < got->GetFaceCount(); ++f) {
+            const ZNFACE *a = got->m_Faces[f];
+            const ZNFACE *b = want->m_Faces[f];
+            EXPECT_EQ(a->m_CenterPoint, b->m_CenterPoint) << i;
+            ASSERT_EQ(a->GetVertexCount(), b->GetVertexCount()) << i;
+            for (int v = 0; v < a->GetVertexCount(); ++v) {
+                EXPECT_EQ(a->m_VertexFaceListIndices[v], b->m_VertexFaceListIndices[v]) << i;
+                EXPECT_EQ(a->m_Vertices[v].nx, b->m_Vertices[v].nx) << i;
+                EXPECT_EQ(a->m_Vertices[v].ny, b->m_Vertices[v].ny) << i;
+                EXPECT_EQ(a->m_Vertices[v].nz, b->m_Vertices[v].nz) << i;
+            }
+        }
+    }
+    std::vector<ZNBRUSH *> again(loaded.m_Brushes.begin(), loaded.m_Brushes.end());
+    EXPECT_EQ(SaveObjects(again, IWFSAVE_ALL), image);
+    loaded.Clear(IWFSAVE_ALL);
+
+    for (size_t cut : {image.size() / 3, image.size() * 2 / 3, image.size() - 5}) {
+        CZNIWFScene damaged;
+        EXPECT_NE(Load(damaged, IwfBytes(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(cut)), true), 0);
+        EXPECT_GT(damaged.m_Brushes.size(), 64u);
+        damaged.Clear(IWFSAVE_ALL);
+    }
 }
 
 TEST_F(RoundTripTest, SilentLoadMakesOwnedMaterialsOutsideTheListAndClearFreesThem)
