@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <new>
+#include <sched.h>
 #include <system_error>
 
 #include "scene/brush.h"
@@ -52,8 +53,10 @@ void CZNMeshFinisher::Add(ZNBRUSH *brush, const ZNMESHREADSTATE &state)
     m_Gathered.push_back({brush, state});
     if (m_Gathered.size() < kBatch)
         return;
-    if (m_Workers.empty())
+    if (!m_Started) {
+        m_Started = true;
         Start();
+    }
     if (m_Workers.empty()) {
         // No thread could be started: finished here.
         if (!FinishAll(m_Gathered))
@@ -86,6 +89,7 @@ bool CZNMeshFinisher::Wait()
         worker.join();
     m_Workers.clear();
     m_Stop = false;
+    m_Started = false;
     const bool failed = m_Failed;
     m_Failed = false;
     return !failed;
@@ -93,7 +97,11 @@ bool CZNMeshFinisher::Wait()
 
 void CZNMeshFinisher::Start()
 {
-    const unsigned cores = std::thread::hardware_concurrency();
+    // The processors this process may run on, which can be fewer than the machine has.
+    unsigned cores = std::thread::hardware_concurrency();
+    cpu_set_t allowed;
+    if (sched_getaffinity(0, sizeof allowed, &allowed) == 0)
+        cores = static_cast<unsigned>(CPU_COUNT(&allowed));
     const unsigned workers = std::clamp(cores > 1 ? cores - 1 : 1u, 1u, kMaxWorkers);
     try {
         for (unsigned i = 0; i < workers; ++i)

@@ -55,5 +55,6 @@ private:
     std::deque<Batch> m_Queue;
     bool m_Failed = false;
     bool m_Stop = false;
+    bool m_Started = false; // workers were asked for (there may be none)
     std::vector<std::thread> m_Workers;
 };

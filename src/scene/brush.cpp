@@ -830,9 +830,8 @@ void ZNBRUSH::UpdateSharedFaceInfo()
             }
             indices.push_back(i);
             face->m_VertexFaceListIndices[j] = listIndex;
-            ZNFACEINDEXLIST *list = new (std::nothrow) ZNFACEINDEXLIST;
-            if (!list || !list->SetIndices(indices.data(), static_cast<DWORD>(indices.size()))) {
-                delete list;
+            ZNFACEINDEXLIST *list = ZNFACEINDEXLIST::Make(indices.data(), static_cast<DWORD>(indices.size()));
+            if (!list) {
                 dropAll();
                 return;
             }

@@ -3,6 +3,48 @@
 #include <cstdlib>
 #include <cstring>
 
+static_assert(sizeof(ZNFACEINDEXLIST) % alignof(DWORD) == 0, "indices follow a list in its block");
+
+void *ZNFACEINDEXLIST::operator new(size_t size)
+{
+    if (void *block = std::malloc(size))
+        return block;
+    throw std::bad_alloc();
+}
+
+void *ZNFACEINDEXLIST::operator new(size_t size, const std::nothrow_t &) noexcept
+{
+    return std::malloc(size);
+}
+
+void ZNFACEINDEXLIST::operator delete(void *block) noexcept
+{
+    std::free(block);
+}
+
+ZNFACEINDEXLIST *ZNFACEINDEXLIST::Make(const DWORD *indices, DWORD count)
+{
+    if (count && !indices)
+        return nullptr;
+    void *block = std::malloc(sizeof(ZNFACEINDEXLIST) + sizeof(DWORD) * static_cast<size_t>(count));
+    if (!block)
+        return nullptr;
+    auto *list = ::new (block) ZNFACEINDEXLIST;
+    if (count) {
+        list->m_Indices = list->Inline();
+        std::memcpy(list->m_Indices, indices, sizeof(DWORD) * static_cast<size_t>(count));
+        list->m_Count = count;
+    }
+    return list;
+}
+
+void ZNFACEINDEXLIST::FreeIndices()
+{
+    if (m_Indices != Inline())
+        std::free(m_Indices);
+    m_Indices = nullptr;
+}
+
 ZNFACEINDEXLIST::ZNFACEINDEXLIST() : m_Count(0), m_Indices(nullptr) {}
 
 ZNFACEINDEXLIST::ZNFACEINDEXLIST(const ZNFACEINDEXLIST &other) : m_Count(0), m_Indices(nullptr)
@@ -14,8 +56,7 @@ ZNFACEINDEXLIST &ZNFACEINDEXLIST::operator=(const ZNFACEINDEXLIST &other)
 {
     if (this == &other)
         return *this;
-    std::free(m_Indices);
-    m_Indices = nullptr;
+    FreeIndices();
     m_Count = 0;
     if (other.m_Count == 0 || !other.m_Indices)
         return *this;
@@ -29,14 +70,23 @@ ZNFACEINDEXLIST &ZNFACEINDEXLIST::operator=(const ZNFACEINDEXLIST &other)
 
 ZNFACEINDEXLIST::~ZNFACEINDEXLIST()
 {
-    std::free(m_Indices);
+    FreeIndices();
 }
 
 int ZNFACEINDEXLIST::AddFaceIndex(DWORD index)
 {
     if (m_Count == 0xFFFFFFFFu)
         return 0;
-    void *grown = std::realloc(m_Indices, sizeof(DWORD) * (static_cast<size_t>(m_Count) + 1));
+    const size_t bytes = sizeof(DWORD) * (static_cast<size_t>(m_Count) + 1);
+    void *grown = nullptr;
+    if (m_Indices && m_Indices == Inline()) {
+        // The indices leave the list's own block for one that can grow.
+        grown = std::malloc(bytes);
+        if (grown)
+            std::memcpy(grown, m_Indices, sizeof(DWORD) * m_Count);
+    } else {
+        grown = std::realloc(m_Indices, bytes);
+    }
     if (!grown)
         return 0;
     m_Indices = static_cast<DWORD *>(grown);
@@ -55,7 +105,7 @@ int ZNFACEINDEXLIST::SetIndices(const DWORD *indices, DWORD count)
             return 0;
         std::memcpy(block, indices, sizeof(DWORD) * static_cast<size_t>(count));
     }
-    std::free(m_Indices);
+    FreeIndices();
     m_Indices = block;
     m_Count = count;
     return 1;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "scene/face_index_list.h"
 #include "scene/face_list_container.h"
 
@@ -45,6 +47,53 @@ TEST(FaceIndexList, GrowsByOneAndAnswersOutOfRangeWithMinusOne)
     EXPECT_EQ(copy.GetIndex(1), 9);
     assigned = assigned;
     EXPECT_EQ(assigned.GetIndex(2), 4);
+}
+
+// A list made with its indices in its own block behaves as any other: it grows, is replaced,
+// copied and assigned, and is deleted with delete, whichever state its indices are in.
+TEST(FaceIndexList, MadeInOneBlockGrowsCopiesAndDeletes)
+{
+    const DWORD three[] = {5, 6, 7};
+    std::vector<ZNFACEINDEXLIST *> made;
+    for (int step = 0; step < 5; ++step) {
+        ZNFACEINDEXLIST *list = ZNFACEINDEXLIST::Make(three, 3);
+        ASSERT_TRUE(list);
+        ASSERT_EQ(list->GetIndexCount(), 3u);
+        EXPECT_EQ(list->GetIndex(2), 7);
+        if (step == 1) {
+            EXPECT_EQ(list->AddFaceIndex(8), 1);
+            EXPECT_EQ(list->AddFaceIndex(9), 1);
+            ASSERT_EQ(list->GetIndexCount(), 5u);
+            EXPECT_EQ(list->GetIndex(0), 5);
+            EXPECT_EQ(list->GetIndex(4), 9);
+        } else if (step == 2) {
+            const DWORD one[] = {42};
+            EXPECT_EQ(list->SetIndices(one, 1), 1);
+            EXPECT_EQ(list->GetIndex(0), 42);
+            EXPECT_EQ(list->GetIndexCount(), 1u);
+        } else if (step == 3) {
+            ZNFACEINDEXLIST plain;
+            plain.AddFaceIndex(1);
+            *list = plain;
+            EXPECT_EQ(list->GetIndex(0), 1);
+            ZNFACEINDEXLIST *empty = ZNFACEINDEXLIST::Make(three, 0);
+            ASSERT_TRUE(empty);
+            EXPECT_EQ(empty->GetIndices(), nullptr);
+            *empty = *list;
+            EXPECT_EQ(empty->GetIndex(0), 1);
+            delete empty;
+        } else if (step == 4) {
+            ZNFACEINDEXLIST copy(*list);
+            EXPECT_NE(copy.GetIndices(), list->GetIndices());
+            EXPECT_EQ(copy.GetIndex(1), 6);
+        }
+        made.push_back(list);
+    }
+    ZNFACELISTCONTAINER container;
+    EXPECT_EQ(container.AddFaceIndexLists(made.data(), static_cast<DWORD>(made.size())), 1);
+    ZNFACELISTCONTAINER deep(container);
+    EXPECT_EQ(deep.GetFaceIndexList(1)->GetIndex(4), 9);
+    EXPECT_EQ(ZNFACEINDEXLIST::Make(nullptr, 2), nullptr);
 }
 
 TEST(FaceListContainer, OwnsItsListsAndCopiesDeeply)
