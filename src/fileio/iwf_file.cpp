@@ -290,6 +290,28 @@ void CZNIWFFile::EndChunk()
         m_LastFooterPos = end;
 }
 
+void CZNIWFFile::AppendChunks(const BYTE *bytes, DWORD count, DWORD lastFooter)
+{
+    if (m_Mode != IWF_MODE_WRITE)
+        Throw(ZNERR_IWF_WRONG_MODE);
+    if (m_TopChunk)
+        Throw(ZNERR_IWF_BAD_LENGTHS);
+    if (!count)
+        return;
+    if (static_cast<uint64_t>(lastFooter) + IWF_FOOTER_SIZE > count)
+        Throw(ZNERR_IWF_BAD_LENGTHS);
+    const int64_t at = TellOrThrow();
+    WriteBytes(bytes, count);
+    if (m_LastFooterPos > 0) {
+        BYTE code[2];
+        ZnPutU16LE(code, IWF_CHUNK_CONTINUE);
+        SeekToOrThrow(m_LastFooterPos + 4);
+        WriteBytes(code, 2);
+        SeekToOrThrow(at + count);
+    }
+    m_LastFooterPos = at + lastFooter;
+}
+
 void CZNIWFFile::ReadFile(void *context)
 {
     if (m_Mode != IWF_MODE_READ)

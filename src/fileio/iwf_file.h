@@ -122,6 +122,10 @@ protected:
     // Throws the stream's last error code, or the fallback when the stream recorded none.
     [[noreturn]] void ThrowStream(DWORD fallback);
     void WriteBytes(const void *data, DWORD count);
+    // Writes whole top-level chunks framed by another writer (count bytes, the last chunk's
+    // footer at lastFooter) after those written here, as if they had been written here: the
+    // previous chunk's footer goes on to them and the last of them ends the level.
+    void AppendChunks(const BYTE *bytes, DWORD count, DWORD lastFooter);
     void ReadBytes(void *data, DWORD count);
     void SeekToOrThrow(int64_t position);
     int64_t TellOrThrow();

@@ -1,14 +1,20 @@
 // The save side of the IWF scene: the lists a save writes, built from a selection or another
 // scene file, the editor options, the rendered thumbnail, and the top-level chunk order.
 #include <algorithm>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <unordered_set>
 
 #include "app/editor_app.h"
 #include "fileio/editor_option_bits.h"
 #include "fileio/iwf_scene.h"
+#include "fileio/memory_stream_io.h"
+#include "fileio/mesh_finisher.h"
 #include "render/camera.h"
 #include "render/direct3d.h"
 #include "render/image/image.h"
@@ -371,6 +377,174 @@ void CZNIWFScene::GatherEditorOptions()
     m_EditorOptionsPresent = true;
 }
 
+namespace
+{
+
+// Brushes per batch of mesh chunks made on a helper thread.
+constexpr size_t kMeshBatch = 64;
+// Batches each helper may make before the writer takes them, which bounds the memory held.
+constexpr size_t kBatchesAhead = 2;
+
+// The mesh chunks of one batch, framed, with the offset of the last one's footer.
+struct MeshBatch {
+    std::vector<BYTE> Bytes;
+    DWORD LastFooter = 0;
+    DWORD Error = 0; // the code the batch threw, or 0
+    bool Done = false;
+};
+
+} // namespace
+
+void CZNIWFScene::WriteMeshChunksHere(size_t from, size_t to)
+{
+    for (size_t i = from; i < to; ++i) {
+        PrefetchBrushes(m_Brushes, i, true);
+        ZNBRUSH *brush = m_Brushes[i];
+        if (!brush)
+            continue;
+        BeginChunk(CHUNK_MESH);
+        WriteMesh(brush);
+        EndChunk();
+        PassFinishedChunks(false);
+    }
+}
+
+void CZNIWFScene::WriteMeshChunks()
+{
+    // A mesh chunk depends only on its brush and the tables, so the chunks of a large save are
+    // made in batches on helper threads, each by a writer of its own into memory, and put in
+    // order into the image here. A small save is written here directly.
+    // This thread mostly waits for the helpers, so there is one per processor (up to three);
+    // with one processor they would only take turns.
+    const size_t count = m_Brushes.size();
+    const unsigned helpers = std::min(CZNMeshFinisher::ProcessorCount(), 3u);
+    if (count < 2 * kMeshBatch || helpers < 2) {
+        WriteMeshChunksHere(0, count);
+        return;
+    }
+    const size_t batches = (count + kMeshBatch - 1) / kMeshBatch;
+    std::vector<MeshBatch> results(batches);
+    std::mutex lock;
+    std::condition_variable changed;
+    size_t taken = 0; // batches put into the image
+    bool stop = false;
+
+    auto help = [&](unsigned first) {
+        CZNIWFScene writer;
+        writer.m_TextureRefs = m_TextureRefs;
+        writer.m_MaterialRefs = m_MaterialRefs;
+        for (ZNMATERIALREF &ref : writer.m_MaterialRefs)
+            ref.Owned = 0; // the records only name the materials
+        writer.m_SaveFlags = m_SaveFlags;
+        CZNMemoryStreamIO memory;
+        DWORD failed = 0;
+        int64_t start = 0;
+        try {
+            memory.Open(nullptr, 0, ZNSTREAM_WRITE, false);
+            writer.Open(memory, IWF_MODE_WRITE);
+            writer.SetAuthorId(m_AuthorId, m_AuthorIdLength); // editor chunks carry it
+            start = writer.TellOrThrow();
+        } catch (LONG code) {
+            failed = static_cast<DWORD>(code);
+        } catch (const std::bad_alloc &) {
+            failed = ZNERR_OUT_OF_MEMORY;
+        }
+        for (size_t b = first; b < batches; b += helpers) {
+            {
+                std::unique_lock<std::mutex> hold(lock);
+                changed.wait(hold, [&] { return stop || b < taken + kBatchesAhead * helpers; });
+                if (stop)
+                    return;
+            }
+            MeshBatch result;
+            result.Error = failed;
+            if (!failed) {
+                try {
+                    // Each batch starts over after the header, as the first chunks of a level.
+                    writer.SeekToOrThrow(start);
+                    writer.m_LastFooterPos = 0;
+                    const size_t end = std::min(count, (b + 1) * kMeshBatch);
+                    for (size_t i = b * kMeshBatch; i < end; ++i) {
+                        PrefetchBrushes(m_Brushes, i, true);
+                        if (ZNBRUSH *brush = m_Brushes[i]) {
+                            writer.BeginChunk(CHUNK_MESH);
+                            writer.WriteMesh(brush);
+                            writer.EndChunk();
+                        }
+                    }
+                    const int64_t size = writer.TellOrThrow() - start;
+                    if (size >= static_cast<int64_t>(IWF_LENGTH_UNSET))
+                        Throw(ZNERR_IWF_BAD_LENGTHS);
+                    const BYTE *bytes = memory.GetBuffer() + start;
+                    result.Bytes.assign(bytes, bytes + size);
+                    if (writer.m_LastFooterPos > 0)
+                        result.LastFooter = static_cast<DWORD>(writer.m_LastFooterPos - start);
+                } catch (LONG code) {
+                    result.Error = static_cast<DWORD>(code);
+                } catch (const std::bad_alloc &) {
+                    result.Error = ZNERR_OUT_OF_MEMORY;
+                }
+            }
+            {
+                std::lock_guard<std::mutex> hold(lock);
+                results[b] = std::move(result);
+                results[b].Done = true;
+            }
+            changed.notify_all();
+        }
+    };
+
+    std::vector<std::thread> threads;
+    struct Join {
+        std::vector<std::thread> &threads;
+        std::mutex &lock;
+        std::condition_variable &changed;
+        bool &stop;
+        ~Join()
+        {
+            {
+                std::lock_guard<std::mutex> hold(lock);
+                stop = true;
+            }
+            changed.notify_all();
+            for (std::thread &t : threads)
+                t.join();
+        }
+    } join{threads, lock, changed, stop};
+    try {
+        for (unsigned h = 0; h < helpers; ++h)
+            threads.emplace_back(help, h);
+    } catch (const std::system_error &) {
+        // Each helper has its own share of the batches: without all of them, none are used.
+        {
+            std::lock_guard<std::mutex> hold(lock);
+            stop = true;
+        }
+        changed.notify_all();
+        for (std::thread &t : threads)
+            t.join();
+        threads.clear();
+        WriteMeshChunksHere(0, count);
+        return;
+    }
+
+    for (size_t b = 0; b < batches; ++b) {
+        MeshBatch result;
+        {
+            std::unique_lock<std::mutex> hold(lock);
+            changed.wait(hold, [&] { return results[b].Done; });
+            result = std::move(results[b]);
+            taken = b + 1;
+        }
+        changed.notify_all();
+        if (result.Error)
+            Throw(result.Error);
+        if (!result.Bytes.empty())
+            AppendChunks(result.Bytes.data(), static_cast<DWORD>(result.Bytes.size()), result.LastFooter);
+        PassFinishedChunks(false);
+    }
+}
+
 void CZNIWFScene::WriteFile()
 {
     static constexpr char kSignature[8] = {'-', 'Z', 'N', '_', 'S', 'I', 'G', '-'};
@@ -401,16 +575,7 @@ void CZNIWFScene::WriteFile()
         EndChunk();
         PassFinishedChunks(false);
     }
-    for (size_t i = 0; i < m_Brushes.size(); ++i) {
-        PrefetchBrushes(m_Brushes, i, true);
-        ZNBRUSH *brush = m_Brushes[i];
-        if (!brush)
-            continue;
-        BeginChunk(CHUNK_MESH);
-        WriteMesh(brush);
-        EndChunk();
-        PassFinishedChunks(false);
-    }
+    WriteMeshChunks();
     for (CZNOverlay *overlay : m_Overlays) {
         if (!overlay)
             continue;

@@ -14,7 +14,7 @@ namespace
 // Brushes per batch: enough that handing one over costs little against finishing it, few
 // enough that the workers start early and a load ends with little left to wait for.
 constexpr size_t kBatch = 64;
-// Workers at most: with the reading thread this is about the rate the reader makes brushes.
+// Workers at most: with the reading thread this keeps up with a load's reading.
 constexpr unsigned kMaxWorkers = 3;
 
 } // namespace
@@ -95,13 +95,18 @@ bool CZNMeshFinisher::Wait()
     return !failed;
 }
 
+unsigned CZNMeshFinisher::ProcessorCount()
+{
+    cpu_set_t allowed;
+    if (sched_getaffinity(0, sizeof allowed, &allowed) == 0 && CPU_COUNT(&allowed) > 0)
+        return static_cast<unsigned>(CPU_COUNT(&allowed));
+    return std::max(std::thread::hardware_concurrency(), 1u);
+}
+
 void CZNMeshFinisher::Start()
 {
-    // The processors this process may run on, which can be fewer than the machine has.
-    unsigned cores = std::thread::hardware_concurrency();
-    cpu_set_t allowed;
-    if (sched_getaffinity(0, sizeof allowed, &allowed) == 0)
-        cores = static_cast<unsigned>(CPU_COUNT(&allowed));
+    // The reading thread stays busy, so one processor is left to it.
+    const unsigned cores = ProcessorCount();
     const unsigned workers = std::clamp(cores > 1 ? cores - 1 : 1u, 1u, kMaxWorkers);
     try {
         for (unsigned i = 0; i < workers; ++i)

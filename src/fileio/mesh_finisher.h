@@ -36,6 +36,8 @@ public:
 
     // The finishing of one brush read with the given state.
     static void Finish(ZNBRUSH *brush, const ZNMESHREADSTATE &state);
+    // The processors this process may run on, which can be fewer than the machine has.
+    static unsigned ProcessorCount();
 
 private:
     struct Entry {

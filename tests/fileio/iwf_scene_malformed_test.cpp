@@ -237,6 +237,27 @@ TEST_F(TruncationTest, SaveIntoAStreamThatFailsAfterNBytesThrowsForEveryN)
     EXPECT_EQ(IwfStreamBytes(enough), full);
 }
 
+// A save large enough that helper threads make its mesh chunks: a stream failing anywhere in it
+// still gives the stream's code, with the helpers stopped before the throw leaves the save.
+TEST_F(TruncationTest, LargeSaveIntoAStreamThatFailsPartWayThrows)
+{
+    std::vector<ZNBRUSH *> many;
+    for (int i = 0; i < 400; ++i)
+        many.push_back(Cube({static_cast<float>(i), 0, 0}, {static_cast<float>(i) + 0.5f, 1, 1}));
+    const IwfBytes full = SaveObjects(many, IWFSAVE_ALL);
+    for (size_t n : {size_t{0}, full.size() / 4, full.size() / 2, full.size() - 100}) {
+        FailingStream stream(static_cast<DWORD>(n));
+        CZNIWFScene scene;
+        LONG code = 0;
+        try {
+            scene.SaveObjects(stream, Entries(many), IWFSAVE_ALL, nullptr);
+        } catch (LONG thrown) {
+            code = thrown;
+        }
+        EXPECT_EQ(code, LONG(ZNERR_STREAM_FAILURE)) << n;
+    }
+}
+
 TEST_F(TruncationTest, FileSavesAndOpensMatchMemoryAndAFullDiskThrows)
 {
     IwfBytes full = Build();

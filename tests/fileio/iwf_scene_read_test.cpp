@@ -2,6 +2,7 @@
 // with scripted answers, and chunk features this system's writer never produces.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -140,10 +141,12 @@ TEST_F(RoundTripTest, SecondSaveOfTheLoadedSceneIsByteIdentical)
     loaded.Clear(IWFSAVE_ALL);
 }
 
-// A scene large enough that its brushes are finished on worker threads while the load reads on:
-// every brush comes back as the editor had finished it, a damaged copy throws with no brush left
-// half-handled, and saving again gives the same bytes.
-TEST_F(ReaderTest, LargeSceneIsFinishedAsItsBrushesWere)
+// A scene large enough that its mesh chunks are made on helper threads and its brushes finished
+// on worker threads while the load reads on. The chunks are framed as if written one by one (the
+// same bytes as the members of a group, which are), every brush comes back as the editor had
+// finished it, a damaged copy throws with no brush left half-handled, and saving again gives the
+// same bytes.
+TEST_F(ReaderTest, LargeSceneIsWrittenAndFinishedAsBrushByBrush)
 {
     std::vector<ZNBRUSH *> list;
     for (int i = 0; i < 600; ++i) {
@@ -158,6 +161,26 @@ TEST_F(ReaderTest, LargeSceneIsFinishedAsItsBrushesWere)
         list.push_back(b);
     }
     const IwfBytes image = SaveObjects(list, IWFSAVE_ALL);
+    const std::vector<IwfNode> top = IwfParse(image);
+    EXPECT_EQ(IwfBuild(top), image); // lengths and end codes as a chunk-by-chunk writer sets them
+    std::vector<IwfNode> meshes;
+    for (const IwfNode &node : top)
+        if (node.id == 0x20)
+            meshes.push_back(node);
+    ASSERT_EQ(meshes.size(), list.size());
+    {
+        CZNGROUP *all = Group();
+        for (ZNBRUSH *b : list)
+            all->AddChild(b);
+        const std::vector<IwfNode> grouped = IwfParse(SaveObjects(list, IWFSAVE_ALL));
+        const auto group = std::find_if(grouped.begin(), grouped.end(), [](const IwfNode &n) { return n.id == 0x10; });
+        ASSERT_NE(group, grouped.end());
+        IwfBytes loose, members;
+        IwfAppendLevel(loose, meshes);
+        IwfAppendLevel(members, group->children);
+        EXPECT_EQ(loose, members);
+        all->Clear();
+    }
 
     CZNIWFScene loaded;
     ASSERT_EQ(Load(loaded, image, true), 0);
