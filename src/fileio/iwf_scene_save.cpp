@@ -495,27 +495,7 @@ void CZNIWFScene::WriteMeshChunks()
     };
 
     std::vector<std::thread> threads;
-    struct Join {
-        std::vector<std::thread> &threads;
-        std::mutex &lock;
-        std::condition_variable &changed;
-        bool &stop;
-        ~Join()
-        {
-            {
-                std::lock_guard<std::mutex> hold(lock);
-                stop = true;
-            }
-            changed.notify_all();
-            for (std::thread &t : threads)
-                t.join();
-        }
-    } join{threads, lock, changed, stop};
-    try {
-        for (unsigned h = 0; h < helpers; ++h)
-            threads.emplace_back(help, h);
-    } catch (const std::system_error &) {
-        // Each helper has its own share of the batches: without all of them, none are used.
+    auto stopHelpers = [&] {
         {
             std::lock_guard<std::mutex> hold(lock);
             stop = true;
@@ -524,6 +504,18 @@ void CZNIWFScene::WriteMeshChunks()
         for (std::thread &t : threads)
             t.join();
         threads.clear();
+    };
+    // The helpers stop however this ends, before what they use goes.
+    struct Stop {
+        decltype(stopHelpers) &stop;
+        ~Stop() { stop(); }
+    } stopping{stopHelpers};
+    try {
+        for (unsigned h = 0; h < helpers; ++h)
+            threads.emplace_back(help, h);
+    } catch (const std::system_error &) {
+        // Each helper has its own share of the batches: without all of them, none are used.
+        stopHelpers();
         WriteMeshChunksHere(0, count);
         return;
     }
