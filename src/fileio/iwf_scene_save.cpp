@@ -413,9 +413,8 @@ void CZNIWFScene::WriteMeshChunks()
 {
     // A mesh chunk depends only on its brush and the tables, so the chunks of a large save are
     // made in batches on helper threads, each by a writer of its own into memory, and put in
-    // order into the image here. A small save is written here directly.
-    // This thread mostly waits for the helpers, so there is one per processor (up to three);
-    // with one processor they would only take turns.
+    // order into the image here. This thread mostly waits for them, so there is a helper per
+    // processor (up to three). A small save, or one with a single processor, is written here.
     const size_t count = m_Brushes.size();
     const unsigned helpers = std::min(CZNMeshFinisher::ProcessorCount(), 3u);
     if (count < 2 * kMeshBatch || helpers < 2) {
