@@ -76,14 +76,22 @@ void CZNMeshFinisher::Add(ZNBRUSH *brush, const ZNMESHREADSTATE &state)
 
 bool CZNMeshFinisher::Wait()
 {
-    // What is gathered is finished here, while the workers finish the rest.
-    if (!FinishAll(m_Gathered))
-        m_Failed = true;
+    // What is gathered is finished here, and so are the batches still queued, alongside the
+    // workers, so that workers running behind do not leave a long wait.
+    bool finished = FinishAll(m_Gathered);
     m_Gathered.clear();
-    {
-        std::unique_lock<std::mutex> lock(m_Lock);
-        m_Stop = true;
+    std::unique_lock<std::mutex> lock(m_Lock);
+    while (!m_Queue.empty()) {
+        Batch batch = std::move(m_Queue.front());
+        m_Queue.pop_front();
+        lock.unlock();
+        finished = FinishAll(batch) && finished;
+        lock.lock();
     }
+    if (!finished)
+        m_Failed = true;
+    m_Stop = true;
+    lock.unlock();
     m_Changed.notify_all();
     for (std::thread &worker : m_Workers)
         worker.join();
