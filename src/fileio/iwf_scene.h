@@ -225,9 +225,9 @@ private:
     void PassFinishedChunks(bool all);
     void AppendSelection(const std::vector<ZNSELECTIONENTRY> &entries, DWORD flags);
     // The mesh chunks of the brush list, top level, in list order (a large list is made on
-    // helper threads); the brushes from..to of them written one by one here.
+    // helper threads); WriteMeshChunksHere writes them one by one on this thread.
     void WriteMeshChunks();
-    void WriteMeshChunksHere(size_t from, size_t to);
+    void WriteMeshChunksHere();
     // The material and texture tables in one walk over the saved faces.
     void BuildTables(bool materials, bool textures);
     // Appends the record of the wrapper's material at index unless the table already names it.

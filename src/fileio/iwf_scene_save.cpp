@@ -395,9 +395,9 @@ struct MeshBatch {
 
 } // namespace
 
-void CZNIWFScene::WriteMeshChunksHere(size_t from, size_t to)
+void CZNIWFScene::WriteMeshChunksHere()
 {
-    for (size_t i = from; i < to; ++i) {
+    for (size_t i = 0; i < m_Brushes.size(); ++i) {
         PrefetchBrushes(m_Brushes, i, true);
         ZNBRUSH *brush = m_Brushes[i];
         if (!brush)
@@ -418,7 +418,7 @@ void CZNIWFScene::WriteMeshChunks()
     const size_t count = m_Brushes.size();
     const unsigned helpers = std::min(CZNMeshFinisher::ProcessorCount(), 3u);
     if (count < 2 * kMeshBatch || helpers < 2) {
-        WriteMeshChunksHere(0, count);
+        WriteMeshChunksHere();
         return;
     }
     const size_t batches = (count + kMeshBatch - 1) / kMeshBatch;
@@ -515,7 +515,7 @@ void CZNIWFScene::WriteMeshChunks()
     } catch (const std::system_error &) {
         // Each helper has its own share of the batches: without all of them, none are used.
         stopHelpers();
-        WriteMeshChunksHere(0, count);
+        WriteMeshChunksHere();
         return;
     }
 
