@@ -323,6 +323,13 @@ public:
     void PlaceObjects(int x, int y, CZN3DView *view);
     void CreateReference(int x, int y, CZN3DView *view);
 
+    // The 3D view's Shift- and Ctrl-press (selection_band_pick3d.cpp). What the view's pick finds
+    // under the client pixel, as the edit mode names it (objects: a brush or an entity; faces: the
+    // brush's face; overlay faces: the overlay's face), is added with Shift or, with Ctrl alone,
+    // removed; then every view is redrawn and the options panel's page refreshed. Vertex mode
+    // selects nothing. False when nothing lies under the pixel.
+    bool PickSelect3D(int x, int y, UINT flags, CZN3DView *view);
+
 private:
     // Calls brushFace(brush, face index) and overlayFace(overlay, face index) for every face the
     // band names; false (nothing called) for an empty band.

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/entity_plugin_manager.h"
+#include "editor/selection_band.h"
 #include "editor/undo_record.h"
 #include "platform/os/input.h"
 #include "render/view/2d_view.h"
@@ -196,6 +197,26 @@ TEST_F(EntityViewTest, ThePickFindsTheNearestEntityInObjectMode)
     EXPECT_EQ(view.Pick3D(kWidth / 2, kHeight / 2, 0).Object, near);
     GetEditorApp()->SetEditMode(ZNEDITMODE_FACE);
     EXPECT_EQ(view.Pick3D(kWidth / 2, kHeight / 2, 0).Object, wall);
+}
+
+TEST_F(EntityViewTest, AShiftPressSelectsTheEntityUnderTheCursorAndACtrlPressDeselectsIt)
+{
+    auto probe = Probe("ent_protocol");
+    CZNEntity *entity = New("ent_protocol", 0, 0, 0);
+    Put(entity, 172, 40.0f);
+    CZNSelectionBand *band = GetEditorApp()->GetSelectionBand();
+    const CPoint centre(kWidth / 2, kHeight / 2);
+    view.OnLButtonDown(MK_LBUTTON | MK_SHIFT, centre);
+    view.OnLButtonUp(MK_SHIFT, centre);
+    ASSERT_EQ(band->GetEntryCount(), 1u);
+    EXPECT_EQ(band->Entries()[0].Type, ZNSELECT_ENTITY);
+    EXPECT_EQ(band->Entries()[0].Object, reinterpret_cast<uintptr_t>(entity));
+    EXPECT_EQ(entity->IsSelected(), 1);
+
+    view.OnLButtonDown(MK_LBUTTON | MK_CONTROL, centre);
+    view.OnLButtonUp(MK_CONTROL, centre);
+    EXPECT_EQ(band->GetEntryCount(), 0u);
+    EXPECT_EQ(entity->IsSelected(), 0);
 }
 
 TEST_F(EntityViewTest, The2DViewsDrawLightsOnlyWithTheLightsOption)

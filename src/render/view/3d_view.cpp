@@ -1,6 +1,6 @@
-// CZN3DView's camera work and input: zoom to a box, the back-to-front order of blended faces, and
-// the mouse drags and keys that navigate. The frame and the pick, which walk the document, are in
-// 3d_view_scene.cpp.
+// CZN3DView's camera work and input: zoom to a box, the back-to-front order of blended faces, the
+// mouse drags and keys that navigate, and the presses handed on to the selection band. The frame
+// and the pick, which walk the document, are in 3d_view_scene.cpp.
 #include "render/view/3d_view.h"
 
 #include <cmath>
@@ -9,6 +9,7 @@
 #include "app/editor_app.h"
 #include "platform/os/input.h"
 #include "platform/os/pointer_host.h"
+#include "platform/os/shell_hooks.h"
 #include "render/camera.h"
 #include "render/direct3d.h"
 #include "scene/face.h"
@@ -121,6 +122,11 @@ void CZN3DView::OnLButtonDown(UINT flags, CPoint point)
         return;
     if (IsPlacementArmed())
         PlaceSelection(point, false);
+    // Shift adds, Ctrl removes; a pick that hits nothing leaves the scene tree as it is.
+    if ((flags & (MK_SHIFT | MK_CONTROL)) && !PickSelection(point, flags))
+        return;
+    if (IZNShellHooks *hooks = GetEditorApp()->GetShellHooks())
+        hooks->RebuildSceneTree();
 }
 
 void CZN3DView::OnRButtonDown(UINT flags, CPoint point)

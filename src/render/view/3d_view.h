@@ -56,6 +56,9 @@ public:
     // The ray through a client pixel: from the camera's position along the unit direction through
     // the pixel. False (nothing written) without a device or window, or with an empty client area.
     bool GetPickRay(int x, int y, D3DXVECTOR3 *origin, D3DXVECTOR3 *direction) const;
+    // The object Pick3D hits under a client pixel, with the index of the face hit (0 for an
+    // entity); null (face untouched) when nothing is hit.
+    void *PickObject(int x, int y, int overlayMode, DWORD *face);
 
     // The entity steps of a frame over a list of entities linked by m_Next. ApplyEntities gives
     // visible light entities their lights (moved to their heads) and takes them from hidden
@@ -84,12 +87,15 @@ public:
     void OnKeyUp(UINT key, UINT repeat, UINT flags);
     // The placement cursor while placing on surfaces is armed, else the arrow.
     void UpdateCursor();
-    // Space is held and the selection band is armed for placing on surfaces
-    // (3d_view_placement.cpp).
+    // Space is held and the selection band is armed for placing on surfaces. This and the two
+    // calls below hand the press to the selection band (3d_view_placement.cpp).
     bool IsPlacementArmed() const;
     // The selection (or, with reference set, references to it) onto the surface under the
     // client pixel.
     void PlaceSelection(CPoint point, bool reference);
+    // A Shift- or Ctrl-press: the selection band adds or removes what lies under the client
+    // pixel. False when nothing does.
+    bool PickSelection(CPoint point, UINT flags);
     void OnActivateView(BOOL activate) { m_Active = activate ? 1 : 0; }
     // The colour frames are cleared to (not saved anywhere).
     void SetBackground(D3DCOLOR colour) { m_Background = colour; }

@@ -326,6 +326,14 @@ PICK3DINFO CZN3DView::Pick3D(int x, int y, int overlayMode)
     return result;
 }
 
+void *CZN3DView::PickObject(int x, int y, int overlayMode, DWORD *face)
+{
+    const PICK3DINFO hit = Pick3D(x, y, overlayMode);
+    if (hit.Object && face)
+        *face = hit.Face;
+    return hit.Object;
+}
+
 CZNEntity *CZN3DView::ApplyEntities(CZNEntity *first, int selectedOnly)
 {
     CZN3D *d3d = GetEditorApp()->Get3D();
