@@ -281,7 +281,11 @@ void CZNEDITORDoc::OnFileImport()
                                                               kCaption, MB_YESNOCANCEL | MB_ICONQUESTION);
     if (answer == IDCANCEL)
         return;
-    ImportScene(nullptr, nullptr, answer == IDYES ? FALSE : TRUE);
+    const bool replace = answer == IDYES;
+    // A replaced scene is no longer the file it came from: Save asks for a name rather than
+    // write the imported model over that file.
+    if (ImportScene(nullptr, nullptr, replace ? FALSE : TRUE) && replace)
+        SetPathName(std::string());
     if (m_Shell)
         m_Shell->RebuildSceneTree();
 }
