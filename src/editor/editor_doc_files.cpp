@@ -27,6 +27,7 @@
 #include "scene/bbox.h"
 #include "scene/brush.h"
 #include "scene/entity.h"
+#include "scene/material.h"
 #include "scene/overlay.h"
 #include "scene/selection_entry.h"
 
@@ -280,7 +281,11 @@ void CZNEDITORDoc::OnFileImport()
                                                               kCaption, MB_YESNOCANCEL | MB_ICONQUESTION);
     if (answer == IDCANCEL)
         return;
-    ImportScene(nullptr, nullptr, answer == IDYES ? FALSE : TRUE);
+    const bool replace = answer == IDYES;
+    // A replaced scene is no longer the file it came from: Save asks for a name rather than
+    // write the imported model over that file.
+    if (ImportScene(nullptr, nullptr, replace ? FALSE : TRUE) && replace)
+        SetPathName(std::string());
     if (m_Shell)
         m_Shell->RebuildSceneTree();
 }
@@ -305,10 +310,16 @@ int CZNEDITORDoc::ImportScene(const char *path, const D3DXVECTOR3 *placement, BO
         return 0;
     }
 
+    // The file is read into the reader's own lists beside the scene, which is replaced only once
+    // the read has succeeded: a damaged file leaves the scene as it was. Meanwhile a replaced
+    // scene's material records are set aside, so the reader meets the list as a cleared scene
+    // leaves it.
+    CZN3D *d3d = GetEditorApp()->Get3D();
+    const std::vector<CZNMATERIAL *> sceneMaterials =
+        import ? std::vector<CZNMATERIAL *>() : d3d->TakeMaterials(d3d->GetBuiltInMaterialCount());
+    const DWORD firstRead = d3d->GetMaterialList()->GetElementCount();
     {
         WaitCursor wait(m_Shell);
-        if (!import)
-            DeleteContents();
         try {
             reader->Load(stream, false);
         } catch (LONG) {
@@ -318,8 +329,19 @@ int CZNEDITORDoc::ImportScene(const char *path, const D3DXVECTOR3 *placement, BO
             reader->Clear(IWFSAVE_ALL);
             reader = nullptr;
         }
+        if (reader && !import) {
+            // The old scene goes with its own records in their places; the file's records then
+            // take the same places they had while it was read.
+            const std::vector<CZNMATERIAL *> fileMaterials = d3d->TakeMaterials(firstRead);
+            d3d->PutBackMaterials(sceneMaterials);
+            DeleteContents();
+            d3d->PutBackMaterials(fileMaterials);
+        }
     }
     if (!reader) {
+        for (CZNMATERIAL *material : d3d->TakeMaterials(firstRead))
+            delete material;
+        d3d->PutBackMaterials(sceneMaterials);
         Report(kCannotLoad);
         RedrawAllViews(nullptr, 0);
         return 0;

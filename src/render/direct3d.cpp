@@ -743,19 +743,38 @@ CZNMATERIAL *CZN3D::GetMaterialRecord(DWORD index) const
 
 DWORD CZN3D::TrimMaterialList()
 {
-    DWORD count = m_MaterialList.GetElementCount();
-    if (count <= m_BuiltInMaterialCount)
-        return count;
+    const DWORD count = m_MaterialList.GetElementCount();
     for (DWORD i = m_BuiltInMaterialCount; i < count; ++i)
         delete GetMaterialRecord(i);
-    // Keep the built-in records in their places and drop the rest.
-    CZNCONTAINER kept;
-    for (DWORD i = 0; i < m_BuiltInMaterialCount; ++i)
-        kept.AddElement(m_MaterialList.GetElement(i));
-    m_MaterialList.EmptyContainer();
-    for (DWORD i = 0; i < kept.GetElementCount(); ++i)
-        m_MaterialList.AddElement(kept.GetElement(i));
+    CutMaterialList(m_BuiltInMaterialCount);
     return m_MaterialList.GetElementCount();
+}
+
+std::vector<CZNMATERIAL *> CZN3D::TakeMaterials(DWORD first)
+{
+    std::vector<CZNMATERIAL *> taken;
+    for (DWORD i = first; i < m_MaterialList.GetElementCount(); ++i)
+        taken.push_back(GetMaterialRecord(i));
+    CutMaterialList(first);
+    return taken;
+}
+
+void CZN3D::PutBackMaterials(const std::vector<CZNMATERIAL *> &records)
+{
+    for (CZNMATERIAL *record : records)
+        if (!m_MaterialList.AddElement(record))
+            delete record;
+}
+
+void CZN3D::CutMaterialList(DWORD count)
+{
+    if (count >= m_MaterialList.GetElementCount())
+        return;
+    // Emptying keeps the block: the records before count go back into their own places.
+    void **records = m_MaterialList.GetElements();
+    m_MaterialList.EmptyContainer();
+    for (DWORD i = 0; i < count; ++i)
+        m_MaterialList.AddElement(records[i]);
 }
 
 // ---------------------------------------------------------------------------------------------

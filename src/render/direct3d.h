@@ -7,6 +7,7 @@
 // block, one state snapshot for re-targeting the device for a moment, and the objects of a
 // back-buffer capture.
 #include <memory>
+#include <vector>
 
 #include "platform/d3d9/d3d9_types.h"
 #include "platform/export.h"
@@ -134,6 +135,12 @@ public:
     CZNMATERIAL *GetMaterialRecord(DWORD index) const;
     // Deletes every record beyond the built-in ones; returns the remaining count.
     DWORD TrimMaterialList();
+    // Takes the records from position first on out of the list, in order, deleting none (a
+    // scene's records set aside while another scene is read).
+    std::vector<CZNMATERIAL *> TakeMaterials(DWORD first);
+    // Appends records taken out before, in order. Put back into a list no longer than when they
+    // were taken, they fit the list's block without growing it.
+    void PutBackMaterials(const std::vector<CZNMATERIAL *> &records);
     CZNCONTAINER *GetMaterialList() { return &m_MaterialList; }
     WORD GetBuiltInMaterialCount() const { return m_BuiltInMaterialCount; }
     // The wrapper's own value of a built-in material, or null.
@@ -169,6 +176,8 @@ private:
     int FindDepthFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT displayFormat, D3DFORMAT *format);
     void InitDeviceStates();
     void BuildBuiltInMaterials();
+    // Drops the list's positions from count on; the records are not deleted.
+    void CutMaterialList(DWORD count);
     void SetDefaultLights();
     void DeleteLights();
     void SetKindArrayCapacity(WORD capacity);

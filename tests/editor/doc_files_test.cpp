@@ -23,6 +23,8 @@
 #include "render/image/image.h"
 #include "render/thumbnail_renderer.h"
 #include "scene/brush.h"
+#include "scene/face.h"
+#include "scene/material.h"
 #include "support/shapes.h"
 #include "support/temp_dir.h"
 
@@ -415,4 +417,57 @@ TEST_F(DocFilesTest, ImportWithAPlacementPointCentresTheObjects)
     EXPECT_FLOAT_EQ(boxes[0].Min.x, 95.0f);
     EXPECT_FLOAT_EQ(boxes[0].Max.y, 60.0f);
     EXPECT_FLOAT_EQ(boxes[0].Min.z, -55.0f);
+}
+
+// A damaged file, read in place of the scene or added to it, leaves the scene's material
+// records in their places, their references as they were and none of the file's behind; a sound
+// file read in place of the scene then brings its own records in place of the scene's.
+TEST_F(DocFilesTest, MaterialRecordsFollowOnlyAReadThatSucceeds)
+{
+    CZN3D *d3d = GetEditorApp()->Get3D();
+    const DWORD builtIn = d3d->GetBuiltInMaterialCount();
+    auto material = [&](const char *name) {
+        const int index = d3d->AddMaterial();
+        d3d->GetMaterialRecord(static_cast<DWORD>(index))->SetName(name);
+        return index;
+    };
+    auto cubes = [&](int count, int index) {
+        for (int i = 0; i < count; ++i) {
+            ZNBRUSH *brush = doc.NewBrush();
+            ZnBuildBox(*brush, {i * 20.0f, 0, 0}, {i * 20.0f + 10, 10, 10});
+            for (DWORD f = 0; f < brush->GetFaceCount(); ++f)
+                brush->GetFace(f)->SetMaterial(index);
+        }
+    };
+    const std::string stone = dir.File("stone.iwf"), half = dir.File("half.iwf");
+    cubes(20, material("Stone"));
+    ASSERT_TRUE(doc.OnSaveDocument(stone.c_str()));
+    const std::string bytes = ZnReadFile(stone);
+    ZnWriteFile(half, bytes.substr(0, bytes.size() / 2));
+    doc.DeleteContents();
+
+    const int rust = material("Rust");
+    cubes(2, rust);
+    const DWORD listed = d3d->GetMaterialList()->GetElementCount();
+    CZNMATERIAL *record = d3d->GetMaterialRecord(static_cast<DWORD>(rust));
+    const LONG references = record->GetReferenceCount();
+    for (BOOL import : {FALSE, TRUE}) {
+        SCOPED_TRACE(import ? "added" : "in place");
+        EXPECT_EQ(doc.ImportScene(half.c_str(), nullptr, import), 0);
+        EXPECT_EQ(d3d->GetMaterialList()->GetElementCount(), listed);
+        EXPECT_EQ(d3d->GetMaterialRecord(static_cast<DWORD>(rust)), record);
+        EXPECT_EQ(record->GetReferenceCount(), references);
+        EXPECT_EQ(Boxes(doc).size(), 2u);
+        EXPECT_EQ(doc.GetBrushList()->GetFace(0)->GetMaterial(), rust);
+    }
+    EXPECT_EQ(Texts(), std::vector<std::string>(2, "Unable to read scene from the specified file. The file may not "
+                                                   "be of a valid type."));
+
+    ASSERT_EQ(doc.ImportScene(stone.c_str(), nullptr, FALSE), 1);
+    EXPECT_EQ(Boxes(doc).size(), 20u);
+    EXPECT_EQ(d3d->GetMaterialList()->GetElementCount(), builtIn + 1);
+    const LONG read = doc.GetBrushList()->GetFace(0)->GetMaterial();
+    EXPECT_EQ(read, static_cast<LONG>(builtIn));
+    EXPECT_STREQ(d3d->GetMaterialRecord(static_cast<DWORD>(read))->GetName(), "Stone");
+    EXPECT_EQ(d3d->GetMaterialRecord(static_cast<DWORD>(read))->GetReferenceCount(), 20 * 6);
 }
