@@ -28,7 +28,6 @@ class CZNFont;
 class CZNPrefabManager;
 class CZNSelectionBand;
 class CZNTextureManager;
-class IZNShellHooks;
 class IZNSplashProgress;
 class IZNThumbnailRenderer;
 
@@ -188,10 +187,6 @@ public:
     IZNReporter *GetReporter() const;
     void SetReporter(IZNReporter *reporter) { m_Reporter = reporter; }
 
-    // The shell's wait cursor and panel refreshes; null when there is no shell (not owned).
-    IZNShellHooks *GetShellHooks() const { return m_ShellHooks; }
-    void SetShellHooks(IZNShellHooks *hooks) { m_ShellHooks = hooks; }
-
     // What renders scene thumbnails for the writer; null when nothing can (not owned).
     IZNThumbnailRenderer *GetThumbnailRenderer() const { return m_ThumbnailRenderer; }
     void SetThumbnailRenderer(IZNThumbnailRenderer *renderer) { m_ThumbnailRenderer = renderer; }
@@ -215,7 +210,6 @@ private:
     IZNReporter *m_Reporter = nullptr;
     IZNThumbnailRenderer *m_ThumbnailRenderer = nullptr;
     CZNFont *m_LabelFont = nullptr;
-    IZNShellHooks *m_ShellHooks = nullptr;
     IZNAppShell *m_Shell = nullptr;
     ZNBRUSH *m_MaterialPreviewBrush = nullptr;
     CZNTexture *m_MaterialPreviewTexture = nullptr;

@@ -1,9 +1,10 @@
 #pragma once
 
-// IZNDocShell: what the document's file commands need from the window around them: the file
-// dialogs (tests answer them with paths), the wait cursor and the panels and bars that follow a
-// new scene. The main frame implements it; without one the dialogs count as cancelled and the
-// rest is skipped.
+// IZNDocShell: what the editor's commands need from the window around them besides message
+// boxes: the file dialogs (tests answer them with paths), the wait cursor, and the panels and bars
+// that follow an edit or a new scene. The main frame implements it and the document holds it;
+// without one the dialogs count as cancelled and the rest is skipped. Every call but the dialog
+// is a request and cannot fail.
 #include <string>
 
 #include "platform/export.h"

@@ -76,6 +76,12 @@ CZNEDITORDoc::~CZNEDITORDoc()
         GetEditorApp()->SetDocument(nullptr);
 }
 
+IZNDocShell *CZNEDITORDoc::GetCurrentShell()
+{
+    const CZNEDITORDoc *document = GetEditorApp()->GetDocument();
+    return document ? document->m_Shell : nullptr;
+}
+
 ZNBRUSH *CZNEDITORDoc::NewBrush()
 {
     ZNBRUSH *brush = new (std::nothrow) ZNBRUSH;

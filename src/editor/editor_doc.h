@@ -142,7 +142,8 @@ public:
     // Every view centres on the selection band's box; Zoom into Selected also fits it.
     void OnCentreOnSelected();
     void OnZoomIntoSelected();
-    // The enable rules of the commands above, by command id; false for an unknown id.
+    // The enable rules of the commands above and of As Prefab (32839), by command id; false for
+    // an unknown id.
     bool IsCommandEnabled(UINT id) const;
 
     // Blended faces, and faces drawn without lighting (sky box, full bright).
@@ -173,6 +174,8 @@ public:
     // dialogs and panel refreshes through the shell (may be null: dialogs count as cancelled).
     void SetShell(IZNDocShell *shell) { m_Shell = shell; }
     IZNDocShell *GetShell() const { return m_Shell; }
+    // The shell of the application's current document; null without a document or a shell.
+    static IZNDocShell *GetCurrentShell();
     // The file the document was last opened from or saved to; empty before.
     const std::string &GetPathName() const { return m_PathName; }
     void SetPathName(const std::string &path);
@@ -209,6 +212,10 @@ public:
     // write keeps the old file as it was. 1 when written; 0 on cancel or failure.
     int ExportScene(const char *path, const std::vector<ZNSELECTIONENTRY> *entries, const IWFEXPORTOPTIONS *options,
                     int fileType);
+    // Export Selected As Prefab: the band's objects written as IWF to the path of the prefab
+    // dialog (which opens on the program's "Prefabs" folder), for the prefab manager to find at
+    // its next scan. 1 when written; 0 with an empty band (and its message), on cancel or failure.
+    int OnSavePrefab();
     // A scene file's editor options back into the application, the wrapper and its camera.
     void ApplyEditorOptions(const ZNEDITOROPTIONS &options);
     // The wrapper's ambient colour: 0xFF4C4C4C with default lighting on, else 0 (no light).
@@ -264,6 +271,9 @@ private:
     void RestoreUndoObjects(DWORD type, CZNStreamIO &stream);
     void RestoreUndoProperties(DWORD type, CZNStreamIO &stream);
     void RestoreAddedObjects(CZNStreamIO &stream);
+    // ExportScene's IWF writer: failure is the message of a write that fails part-way.
+    int WriteIWF(const char *path, const std::vector<ZNSELECTIONENTRY> *entries, const IWFEXPORTOPTIONS *options,
+                 const char *failure);
     void Hide(int which, bool hide);
     void CentreOnSelection(bool zoom);
 

@@ -5,15 +5,18 @@
 #include <vector>
 
 #include "app/editor_app.h"
+#include "editor/doc_shell.h"
 #include "editor/editor_doc.h"
 #include "editor/selection_band.h"
 #include "editor/undo_record.h"
-#include "platform/os/shell_hooks.h"
 #include "render/view/2d_view.h"
 #include "render/view/3d_view.h"
 #include "scene/bbox.h"
 #include "scene/brush.h"
+#include "scene/entity.h"
 #include "scene/face.h"
+#include "scene/overlay.h"
+#include "scene/selection_entry.h"
 
 namespace
 {
@@ -28,12 +31,37 @@ bool Near(const ZNVERTEX &a, const ZNVERTEX &b)
     return std::fabs(a.x - b.x) < 0.01f && std::fabs(a.y - b.y) < 0.01f && std::fabs(a.z - b.z) < 0.01f;
 }
 
-void SetHidden(ZNBRUSH *brush, bool hide)
+// Sets or clears the hidden bit of a brush, an entity or an overlay entry; other entries are
+// skipped.
+void SetHidden(const ZNSELECTIONENTRY &e, bool hide)
 {
+    DWORD *flags = nullptr;
+    DWORD bit = 0;
+    if (e.Type == ZNSELECT_BRUSH) {
+        flags = &reinterpret_cast<ZNBRUSH *>(e.Object)->m_Flags;
+        bit = ZNBRUSH_HIDDEN;
+    } else if (e.Type == ZNSELECT_ENTITY) {
+        flags = &reinterpret_cast<CZNEntity *>(e.Object)->m_Flags;
+        bit = 1;
+    } else if (e.Type == ZNSELECT_OVERLAY) {
+        flags = &reinterpret_cast<CZNOverlay *>(e.Object)->m_Flags;
+        bit = ZNOVERLAY_HIDDEN;
+    }
+    if (!flags)
+        return;
     if (hide)
-        brush->m_Flags |= ZNBRUSH_HIDDEN;
+        *flags |= bit;
     else
-        brush->m_Flags &= ~static_cast<DWORD>(ZNBRUSH_HIDDEN);
+        *flags &= ~bit;
+}
+
+template <typename T>
+ZNSELECTIONENTRY EntryOf(T *object)
+{
+    ZNSELECTIONENTRY e;
+    e.Type = MapObjectTypeToCategory(object->m_ObjectType);
+    e.Object = reinterpret_cast<uintptr_t>(object);
+    return e;
 }
 
 // Vertex snapping, duplicate and degenerate face removal, then the derived data.
@@ -90,6 +118,9 @@ void Weld(ZNBRUSH *brush)
 
 struct Statistics {
     int brushes = 0, faces = 0, vertices = 0;
+    int overlays = 0, surfaces = 0, overlayVertices = 0;
+    int entities = 0;
+    uint64_t entityBytes = 0;
     void Add(ZNBRUSH *brush)
     {
         ++brushes;
@@ -97,13 +128,37 @@ struct Statistics {
         for (DWORD i = 0; i < brush->GetFaceCount(); ++i)
             vertices += brush->GetFace(i)->GetVertexCount();
     }
+    void Add(const CZNOverlay *overlay)
+    {
+        ++overlays;
+        surfaces += static_cast<int>(overlay->GetFaceCount());
+        for (DWORD i = 0; i < overlay->GetFaceCount(); ++i)
+            overlayVertices += overlay->GetFace(i)->GetVertexCount();
+    }
+    void Add(const CZNEntity *entity)
+    {
+        ++entities;
+        entityBytes += entity->GetDataSize();
+    }
+    // A brush, overlay or entity entry; other entries are not counted.
+    void Add(const ZNSELECTIONENTRY &e)
+    {
+        if (!e.Object)
+            return;
+        if (e.Type == ZNSELECT_BRUSH)
+            Add(reinterpret_cast<ZNBRUSH *>(e.Object));
+        else if (e.Type == ZNSELECT_OVERLAY)
+            Add(reinterpret_cast<const CZNOverlay *>(e.Object));
+        else if (e.Type == ZNSELECT_ENTITY)
+            Add(reinterpret_cast<const CZNEntity *>(e.Object));
+    }
 };
 
 void ShowStatistics(const char *format, const Statistics &s)
 {
-    // Overlays and entities are counted with their own lists; none exist in this scene yet.
     char text[1024];
-    std::snprintf(text, sizeof(text), format, s.brushes, s.faces, s.vertices, 0, 0, 0, 0, 0);
+    std::snprintf(text, sizeof(text), format, s.brushes, s.faces, s.vertices, s.overlays, s.surfaces,
+                  s.overlayVertices, s.entities, static_cast<int>(s.entityBytes >> 10));
     GetEditorApp()->GetReporter()->Message(text, kCaption, MB_ICONINFORMATION);
 }
 
@@ -113,38 +168,36 @@ void CZNEDITORDoc::Hide(int which, bool hide)
 {
     CZNSelectionBand *band = GetEditorApp()->GetSelectionBand();
     const char *description = hide ? "Hide Object(s)" : "Unhide Object(s)";
-    std::vector<ZNBRUSH *> targets;
+    std::vector<ZNSELECTIONENTRY> targets;
     if (which == kSelected) {
         if (CreateUndoLevel(ZNUNDO_FLAGS, 0, 0)) {
             SetUndoDescription(description);
             TrimUndoBuffer();
         }
-        for (const ZNSELECTIONENTRY &e : band->Entries())
-            if (e.Type == ZNSELECT_BRUSH)
-                targets.push_back(reinterpret_cast<ZNBRUSH *>(e.Object));
+        targets = band->Entries();
     } else {
-        std::vector<ZNSELECTIONENTRY> entries;
-        for (ZNBRUSH *b : m_Brushes) {
-            if (which == kDeselected && b->IsBrushSelected())
-                continue;
-            ZNSELECTIONENTRY e;
-            e.Type = MapObjectTypeToCategory(b->m_ObjectType);
-            e.Object = reinterpret_cast<uintptr_t>(b);
-            entries.push_back(e);
-            targets.push_back(b);
-        }
-        if (entries.empty())
+        const bool all = which == kAll;
+        for (ZNBRUSH *b : m_Brushes)
+            if (all || !b->IsBrushSelected())
+                targets.push_back(EntryOf(b));
+        for (CZNOverlay *o = m_OverlayList; o; o = o->m_Next)
+            if (all || !o->IsSelected())
+                targets.push_back(EntryOf(o));
+        for (CZNEntity *e = m_EntityList; e; e = e->m_Next)
+            if (all || !e->IsSelected())
+                targets.push_back(EntryOf(e));
+        if (targets.empty())
             return;
-        if (WriteUndoData(ZNUNDO_FLAGS, entries, 0, 0)) {
+        if (WriteUndoData(ZNUNDO_FLAGS, targets, 0, 0)) {
             SetUndoDescription(description);
             TrimUndoBuffer();
         }
     }
-    for (ZNBRUSH *b : targets)
-        SetHidden(b, hide);
-    if (IZNShellHooks *hooks = GetEditorApp()->GetShellHooks()) {
-        hooks->RebuildSceneTree();
-        hooks->RefreshActivePage();
+    for (const ZNSELECTIONENTRY &e : targets)
+        SetHidden(e, hide);
+    if (m_Shell) {
+        m_Shell->RebuildSceneTree();
+        m_Shell->RefreshActivePage();
     }
     RedrawAllViews(nullptr, 0);
     SetModifiedFlag(TRUE);
@@ -208,6 +261,10 @@ void CZNEDITORDoc::OnSceneStatistics()
     Statistics s;
     for (ZNBRUSH *b : m_Brushes)
         s.Add(b);
+    for (const CZNOverlay *o = m_OverlayList; o; o = o->m_Next)
+        s.Add(o);
+    for (const CZNEntity *e = m_EntityList; e; e = e->m_Next)
+        s.Add(e);
     ShowStatistics("The currently loaded scene is made up of\r\nthe following items:\r\n\r\nBrushes : %i\r\nFaces : "
                    "%i\r\nVertices : %i\r\n\r\nOverlays : %i\r\nOverlay Surfaces : %i\r\nOverlay Vertices : "
                    "%i\r\n\r\nEntities : %i\r\nEntity Data Size : %ikb",
@@ -218,8 +275,7 @@ void CZNEDITORDoc::OnSelectionStatistics()
 {
     Statistics s;
     for (const ZNSELECTIONENTRY &e : GetEditorApp()->GetSelectionBand()->Entries())
-        if (e.Type == ZNSELECT_BRUSH && e.Object)
-            s.Add(reinterpret_cast<ZNBRUSH *>(e.Object));
+        s.Add(e);
     ShowStatistics("The currently selected portion of the scene is made\r\nup of the following items:\r\n\r\nBrushes "
                    ": %i\r\nFaces : %i\r\nVertices : %i\r\n\r\nOverlays : %i\r\nOverlay Surfaces : %i\r\nOverlay "
                    "Vertices : %i\r\n\r\nEntities : %i\r\nEntity Data Size : %ikb",
@@ -261,7 +317,7 @@ bool CZNEDITORDoc::IsCommandEnabled(UINT id) const
 {
     const bool objectMode = GetEditorApp()->GetEditMode() == ZNEDITMODE_BRUSH;
     const bool selection = GetEditorApp()->GetSelectionBand()->HasSelection();
-    const bool anyObject = !m_Brushes.empty();
+    const bool anyObject = !m_Brushes.empty() || m_OverlayList || m_EntityList;
     switch (id) {
     case 32869: // Hide All
     case 32875: // Hide Deselected
@@ -278,6 +334,8 @@ bool CZNEDITORDoc::IsCommandEnabled(UINT id) const
     case 32858: // Centre on Selected
     case 32861: // Zoom into Selected
         return selection;
+    case 32839: // Export Selected As Prefab
+        return GetEditorApp()->GetSelectionBand()->GetBandMode() == ZNBAND_OBJECTS;
     default:
         return false;
     }

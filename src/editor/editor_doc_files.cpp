@@ -15,6 +15,7 @@
 #include "editor/doc_shell.h"
 #include "editor/editor_doc.h"
 #include "editor/undo_record.h"
+#include "editor/wait_cursor.h"
 #include "fileio/3ds_import.h"
 #include "fileio/editor_option_bits.h"
 #include "fileio/file_stream_io.h"
@@ -63,26 +64,7 @@ std::unique_ptr<CZNSceneFile> PickReader(CZNStreamIO &stream)
     return nullptr;
 }
 
-// Wait cursor for the lifetime of the object.
-class WaitCursor
-{
-public:
-    explicit WaitCursor(IZNDocShell *shell) : m_Shell(shell)
-    {
-        if (m_Shell)
-            m_Shell->BeginWaitCursor();
-    }
-    ~WaitCursor()
-    {
-        if (m_Shell)
-            m_Shell->EndWaitCursor();
-    }
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
-
-private:
-    IZNDocShell *m_Shell;
-};
+using WaitCursor = CZNWaitCursor;
 
 // A temporary file beside the target, removed on destruction unless it was renamed over it.
 class TempFile
@@ -441,7 +423,12 @@ int CZNEDITORDoc::ExportScene(const char *path, const std::vector<ZNSELECTIONENT
     }
     if (fileType != 1)
         return 0;
+    return WriteIWF(path, entries, options, kCannotWrite);
+}
 
+int CZNEDITORDoc::WriteIWF(const char *path, const std::vector<ZNSELECTIONENTRY> *entries,
+                           const IWFEXPORTOPTIONS *options, const char *failure)
+{
     const std::filesystem::path target = SaveTarget(path);
     std::error_code error;
     TempFile temp(target);
@@ -483,7 +470,7 @@ int CZNEDITORDoc::ExportScene(const char *path, const std::vector<ZNSELECTIONENT
     }
     if (!written) {
         stream.Close();
-        Report(kCannotWrite);
+        Report(failure);
         return 0;
     }
     return 1;

@@ -11,9 +11,9 @@
 #include "editor/object_list.h"
 #include "editor/selection_band.h"
 #include "editor/undo_record.h"
+#include "editor/wait_cursor.h"
 #include "fileio/iwf_scene.h"
 #include "fileio/memory_stream_io.h"
-#include "platform/os/shell_hooks.h"
 #include "render/direct3d.h"
 #include "render/texture.h"
 #include "render/texture_manager.h"
@@ -140,23 +140,6 @@ DWORD MaterialCount()
     return GetEditorApp()->Get3D()->GetMaterialList()->GetElementCount();
 }
 
-class WaitCursor
-{
-public:
-    WaitCursor() : m_Hooks(GetEditorApp()->GetShellHooks())
-    {
-        if (m_Hooks)
-            m_Hooks->BeginWaitCursor();
-    }
-    ~WaitCursor()
-    {
-        if (m_Hooks)
-            m_Hooks->EndWaitCursor();
-    }
-
-private:
-    IZNShellHooks *m_Hooks;
-};
 
 // The faces and vertices a property entry covers.
 // A live brush or overlay, its own faces released, takes over the loaded copy's faces and box;
@@ -303,7 +286,7 @@ int CZNEDITORDoc::WriteUndoData(DWORD type, std::vector<ZNSELECTIONENTRY> &entri
         !stream.Write(&type, sizeof(type)))
         return 0;
 
-    WaitCursor wait;
+    CZNWaitCursor wait(m_Shell);
     try {
         auto byIndex = [this](const ZNSELECTIONENTRY &a, const ZNSELECTIONENTRY &b) {
             return GetObjectIndex(a.Type, reinterpret_cast<void *>(a.Object)) <
@@ -378,7 +361,7 @@ int CZNEDITORDoc::OnEditUndo()
     while (ZNUNDORECORD *record = m_UndoList) {
         const DWORD materialsBefore = MaterialCount();
         try {
-            WaitCursor wait;
+            CZNWaitCursor wait(m_Shell);
             RestoreUndoRecord(record);
         } catch (...) {
             GetEditorApp()->GetReporter()->Message(kRestoreFailed, kCaption, MB_OK);
@@ -393,11 +376,10 @@ int CZNEDITORDoc::OnEditUndo()
         GetEditorApp()->GetSelectionBand()->ResetPivotAndOrigin();
         RedrawAllViews(nullptr, 0);
         const DWORD materialsAfter = MaterialCount();
-        IZNShellHooks *hooks = GetEditorApp()->GetShellHooks();
         if (materialsAfter > materialsBefore) {
             const DWORD added = materialsAfter - materialsBefore;
-            if (hooks)
-                hooks->RefreshMaterialList();
+            if (m_Shell)
+                m_Shell->RefreshMaterialList();
             char text[256];
             if (added == 1)
                 std::snprintf(text, sizeof(text),
@@ -410,8 +392,8 @@ int CZNEDITORDoc::OnEditUndo()
                               static_cast<int>(added));
             GetEditorApp()->GetReporter()->Message(text, kCaption, MB_ICONINFORMATION);
         }
-        if (hooks)
-            hooks->RebuildSceneTree();
+        if (m_Shell)
+            m_Shell->RebuildSceneTree();
         break;
     }
     return 1;
@@ -937,6 +919,6 @@ void CZNEDITORDoc::RestoreUndoProperties(DWORD type, CZNStreamIO &stream)
                 target.overlay->CalculateWorldTextureCoords();
         }
     }
-    if (IZNShellHooks *hooks = GetEditorApp()->GetShellHooks())
-        hooks->RefreshActivePage();
+    if (m_Shell)
+        m_Shell->RefreshActivePage();
 }

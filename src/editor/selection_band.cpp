@@ -3,11 +3,11 @@
 #include <algorithm>
 
 #include "app/editor_app.h"
+#include "editor/doc_shell.h"
 #include "editor/editor_doc.h"
 #include "platform/gdi/brush.h"
 #include "platform/gdi/dc.h"
 #include "platform/gdi/font.h"
-#include "platform/os/shell_hooks.h"
 #include "render/camera.h"
 #include "render/direct3d.h"
 #include "render/view/2d_view.h"
@@ -89,10 +89,6 @@ bool SameEntry(const ZNSELECTIONENTRY &a, const ZNSELECTIONENTRY &b)
     return a.Type == b.Type && a.Object == b.Object && a.Face == b.Face && a.Vertex == b.Vertex;
 }
 
-IZNShellHooks *Hooks()
-{
-    return GetEditorApp()->GetShellHooks();
-}
 
 } // namespace
 
@@ -451,8 +447,8 @@ void CZNSelectionBand::Clear(int deselect, int refreshPanel)
     m_HandleMode = ZNHANDLE_SCALE;
     m_BandMode = ZNBAND_EMPTY;
     if (refreshPanel)
-        if (IZNShellHooks *hooks = Hooks())
-            hooks->RefreshActivePage();
+        if (IZNDocShell *shell = CZNEDITORDoc::GetCurrentShell())
+            shell->RefreshActivePage();
 }
 
 bool CZNSelectionBand::OtherEntryNames(DWORD skip, uintptr_t object, uintptr_t face, bool sameFace) const

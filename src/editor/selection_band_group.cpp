@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "app/editor_app.h"
+#include "editor/doc_shell.h"
 #include "editor/editor_doc.h"
 #include "editor/selection_band.h"
 #include "editor/undo_record.h"
 #include "platform/os/reporter.h"
-#include "platform/os/shell_hooks.h"
 #include "render/camera.h"
 #include "render/direct3d.h"
 #include "scene/brush.h"
@@ -221,7 +221,7 @@ int CZNSelectionBand::DeleteSelected()
         }
     }
     Clear(0, 0);
-    if (IZNShellHooks *hooks = GetEditorApp()->GetShellHooks())
-        hooks->RefreshActivePage();
+    if (IZNDocShell *shell = CZNEDITORDoc::GetCurrentShell())
+        shell->RefreshActivePage();
     return 1;
 }

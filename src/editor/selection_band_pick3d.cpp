@@ -2,10 +2,10 @@
 // takes it out again, each as the edit mode names it.
 #include "app/editor_app.h"
 #include "editor/band_entry_objects.h"
+#include "editor/doc_shell.h"
 #include "editor/editor_doc.h"
 #include "editor/selection_band.h"
 #include "platform/os/input.h"
-#include "platform/os/shell_hooks.h"
 #include "render/view/3d_view.h"
 
 bool CZNSelectionBand::PickSelect3D(int x, int y, UINT flags, CZN3DView *view)
@@ -46,7 +46,7 @@ bool CZNSelectionBand::PickSelect3D(int x, int y, UINT flags, CZN3DView *view)
     else
         RemoveObject(item, itemType);
     RedrawViews();
-    if (IZNShellHooks *hooks = GetEditorApp()->GetShellHooks())
-        hooks->RefreshActivePage();
+    if (IZNDocShell *shell = CZNEDITORDoc::GetCurrentShell())
+        shell->RefreshActivePage();
     return true;
 }

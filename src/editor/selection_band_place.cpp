@@ -11,10 +11,10 @@
 #include "app/editor_app.h"
 #include "app/entity_plugin_manager.h"
 #include "editor/band_entry_objects.h"
+#include "editor/doc_shell.h"
 #include "editor/editor_doc.h"
 #include "editor/selection_band.h"
 #include "editor/undo_record.h"
-#include "platform/os/shell_hooks.h"
 #include "render/view/3d_view.h"
 #include "scene/entity.h"
 #include "scene/group.h"
@@ -217,9 +217,9 @@ void CZNSelectionBand::CreateReference(int x, int y, CZN3DView *view)
         doc->SetUndoDescription("Reference Create && Place");
         doc->TrimUndoBuffer();
     }
-    if (IZNShellHooks *hooks = GetEditorApp()->GetShellHooks()) {
-        hooks->RefreshActivePage();
-        hooks->RebuildSceneTree();
+    if (IZNDocShell *shell = doc->GetShell()) {
+        shell->RefreshActivePage();
+        shell->RebuildSceneTree();
     }
     doc->SetModifiedFlag(TRUE);
     doc->RedrawAllViews(nullptr, 0);

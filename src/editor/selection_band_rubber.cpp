@@ -4,11 +4,11 @@
 #include <cmath>
 
 #include "app/editor_app.h"
+#include "editor/doc_shell.h"
 #include "editor/editor_doc.h"
 #include "editor/selection_band.h"
 #include "platform/gdi/dc.h"
 #include "platform/os/input.h"
-#include "platform/os/shell_hooks.h"
 #include "render/view/2d_view.h"
 #include "scene/brush.h"
 #include "scene/entity.h"
@@ -169,8 +169,8 @@ void CZNSelectionBand::EndRubberBand(UINT flags)
         }
     }
     Update();
-    if (IZNShellHooks *hooks = app->GetShellHooks())
-        hooks->RefreshActivePage();
+    if (IZNDocShell *shell = CZNEDITORDoc::GetCurrentShell())
+        shell->RefreshActivePage();
     view->Redraw(FALSE);
     RedrawViews();
     m_RubberView = nullptr;

@@ -22,6 +22,7 @@
 
 #include "app/editor_app.h"
 #include "editor/editor_doc.h"
+#include "editor/selection_band.h"
 #include "editor/undo_record.h"
 #include "fileio/prefab_manager.h"
 #include "render/camera.h"
@@ -64,11 +65,11 @@ constexpr ZNACTIONDEF kActions[] = {
     {32790, "&Intersection", "", "Perform Intersection on Selected brushes\nIntersection"},
     {32795, "&Group Selected Objects\tCtrl+G", "Ctrl+G", "Group all Objects/Groups in the Selection band together\nGroup"},
     {32796, "&UnGroup Selected Objects\tCtrl+U", "Ctrl+U", "UnGroup selected items into seperate Brushes / Subgroups\nUngroup"},
-    {32869, "Hide &All", "", ""},
-    {32870, "&Hide Selected\tCtrl+H", "Ctrl+H", ""},
+    {32869, "Hide &All", "", "Hide all scene objects."},
+    {32870, "&Hide Selected\tCtrl+H", "Ctrl+H", "Hide only those scene objects currently selected."},
     {32875, "Hide &Deselected", "", ""},
-    {32872, "&Unhide All\tCtrl+L", "Ctrl+L", ""},
-    {32873, "Unhide &Selected", "", ""},
+    {32872, "&Unhide All\tCtrl+L", "Ctrl+L", "Unhide all scene objects."},
+    {32873, "Unhide &Selected", "", "Unhide only those scene objects currently selected."},
     {32876, "Unhide Des&elected", "", ""},
     {10001, "&Brush", "", "Select / Edit / Move Brushes in the Scene\nBrush Edit Mode"},
     {10002, "&Faces", "", "Select / Edit / Move individual Faces in the Scene\nFace Edit Mode"},
@@ -85,9 +86,11 @@ constexpr ZNACTIONDEF kActions[] = {
     {32855, "&Decrease Grid Size\tNumpad -", "", "Decrease the size of the alignment grid."},
     {32775, "&Scroll", "", "In this mode the Right mouse button + Movement moves the grid around\nPan 2D Views"},
     {32776, "&Zoom", "", "In this mode the right mouse button + movement zooms the 2D views in and out\nZoom 2D Views"},
-    {32868, "&Sanitize Selected Brushes", "", ""},
-    {32866, "&Entire Scene", "", ""},
-    {32867, "&Selected Objects", "", ""},
+    {32868, "&Sanitize Selected Brushes", "", "Weld the vertices of the selected brushes."},
+    {32866, "&Entire Scene", "", "View the statistics for the entire scene."},
+    {32867, "&Selected Objects", "", "View the statistics for the currently selected objects."},
+    {32858, "Centre on Selected", "", "Centre viewports on the currently active selection.\nCentre on Selected"},
+    {32861, "Zoom into Selected", "", "Centre & Zoom viewports onto the currently active selection.\nZoom into Selected"},
     {32859, "&Textured", "", "Render the scene in Textured mode\nTextured"},
     {32834, "&Solid", "", "Renders the scene in Solid mode\nSolid"},
     {32835, "&Wireframe", "", "Render the scene in WireFrame mode\nWireframe"},
@@ -135,7 +138,52 @@ constexpr ZNACTIONDEF kActions[] = {
 };
 
 // Commands whose issues have not landed: shown, disabled.
-constexpr UINT kLaterCommands[] = {32838, 32839, 32860, 32869, 32870, 32875, 32872, 32873, 32876, 32868, 32866, 32867};
+constexpr UINT kLaterCommands[] = {32838, 32860};
+
+// The document's view commands and As Prefab, run and enabled by the document.
+struct ZNDOCCOMMAND {
+    UINT id;
+    void (*run)(CZNEDITORDoc &);
+};
+constexpr ZNDOCCOMMAND kDocCommands[] = {
+    {32869, [](CZNEDITORDoc &d) { d.OnHideAll(); }},
+    {32870, [](CZNEDITORDoc &d) { d.OnHideSelected(); }},
+    {32875, [](CZNEDITORDoc &d) { d.OnHideDeselected(); }},
+    {32872, [](CZNEDITORDoc &d) { d.OnUnhideAll(); }},
+    {32873, [](CZNEDITORDoc &d) { d.OnUnhideSelected(); }},
+    {32876, [](CZNEDITORDoc &d) { d.OnUnhideDeselected(); }},
+    {32868, [](CZNEDITORDoc &d) { d.OnSanitizeSelectedBrushes(); }},
+    {32866, [](CZNEDITORDoc &d) { d.OnSceneStatistics(); }},
+    {32867, [](CZNEDITORDoc &d) { d.OnSelectionStatistics(); }},
+    {32858, [](CZNEDITORDoc &d) { d.OnCentreOnSelected(); }},
+    {32861, [](CZNEDITORDoc &d) { d.OnZoomIntoSelected(); }},
+    {32839, [](CZNEDITORDoc &d) { d.OnSavePrefab(); }},
+};
+
+const ZNDOCCOMMAND *FindDocCommand(UINT id)
+{
+    for (const ZNDOCCOMMAND &c : kDocCommands)
+        if (c.id == id)
+            return &c;
+    return nullptr;
+}
+
+// The input events after which the command states are brought up to date.
+bool IsInputEvent(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::Wheel:
+    case QEvent::Drop:
+        return true;
+    default:
+        return false;
+    }
+}
 
 // The toggles: the option word, what follows, and the update rule.
 enum ZNFOLLOWUP { FOLLOW_NONE, FOLLOW_ALL_VIEWS, FOLLOW_STATUS, FOLLOW_REFRESH };
@@ -274,6 +322,7 @@ CZNMainFrame::CZNMainFrame(CZNEDITORDoc *document, QWidget *parent) : QMainWindo
     UpdateCommandUI();
     // Paste follows what other programs put on the clipboard.
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &CZNMainFrame::UpdateCommandUI);
+    qApp->installEventFilter(this);
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
         for (QWidget *pane : m_Panes)
             if (pane && pane == now)
@@ -283,6 +332,7 @@ CZNMainFrame::CZNMainFrame(CZNEDITORDoc *document, QWidget *parent) : QMainWindo
 
 CZNMainFrame::~CZNMainFrame()
 {
+    qApp->removeEventFilter(this);
     if (m_Document) {
         for (auto &view : m_2DViews)
             m_Document->RemoveView(view.get());
@@ -315,15 +365,7 @@ void CZNMainFrame::CreateActions()
     }
     m_Actions[32854]->setShortcut(QKeySequence(Qt::KeypadModifier | Qt::Key_Plus));
     m_Actions[32855]->setShortcut(QKeySequence(Qt::KeypadModifier | Qt::Key_Minus));
-    // Toolbar-only commands of later issues.
-    for (UINT id : {32861u, 32858u}) {
-        auto *action = new QAction(id == 32861 ? QStringLiteral("Zoom into Selected") : QStringLiteral("Centre on Selected"), this);
-        action->setData(id);
-        m_Actions[id] = action;
-    }
     for (UINT id : kLaterCommands)
-        m_Actions[id]->setEnabled(false);
-    for (UINT id : {32861u, 32858u})
         m_Actions[id]->setEnabled(false);
 
     const std::vector<std::vector<UINT>> groups = {{32775, 32776},
@@ -453,6 +495,27 @@ QAction *CZNMainFrame::GetAction(UINT id) const
     return found == m_Actions.end() ? nullptr : found->second;
 }
 
+bool CZNMainFrame::eventFilter(QObject *watched, QEvent *event)
+{
+    if (IsInputEvent(event->type()))
+        ScheduleCommandUpdate();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void CZNMainFrame::ScheduleCommandUpdate()
+{
+    if (m_CommandUpdatePending)
+        return;
+    m_CommandUpdatePending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_CommandUpdatePending = false;
+            UpdateCommandUI();
+        },
+        Qt::QueuedConnection);
+}
+
 void CZNMainFrame::OnToggle(UINT id)
 {
     const ZNTOGGLE *toggle = FindToggle(id);
@@ -491,11 +554,16 @@ void CZNMainFrame::RunCommand(UINT id)
 
     if (FindToggle(id)) {
         OnToggle(id);
+    } else if (const ZNDOCCOMMAND *command = FindDocCommand(id)) {
+        if (m_Document)
+            command->run(*m_Document);
     } else if (RunSelectionCommand(id)) {
         // Delete, CSG and grouping ran.
     } else if (auto p = placements.find(id); p != placements.end()) {
         app->SetPlacementMode(p->second);
     } else if (auto e = editModes.find(id); e != editModes.end()) {
+        // What the band holds belongs to the old mode: it is let go first.
+        app->GetSelectionBand()->Clear(1, 0);
         app->SetEditMode(e->second);
         RefreshActivePage();
         RedrawAll();
@@ -666,6 +734,8 @@ void CZNMainFrame::UpdateCommandUI()
         check(id, m_ToolBars[static_cast<size_t>(index)]->isVisible());
 
     UpdateSelectionCommandUI();
+    for (const ZNDOCCOMMAND &c : kDocCommands)
+        m_Actions[c.id]->setEnabled(m_Document && m_Document->IsCommandEnabled(c.id));
     for (UINT id : {57635u, 57634u, 57637u, 57642u})
         m_Actions[id]->setEnabled(m_Document && m_Document->IsClipboardCommandEnabled(id));
 
@@ -802,6 +872,9 @@ bool CZNMainFrame::QtFileDialog(ZNFILEDIALOG kind, std::string *path)
                                QStringLiteral("All Files (*)")});
         dialog.setFileMode(QFileDialog::ExistingFile);
         break;
+    case ZNFILEDLG_PREFAB:
+        dialog.setDirectory(QString::fromStdString(GetEditorApp()->GetProgramDirectory()) + QStringLiteral("Prefabs"));
+        [[fallthrough]];
     default:
         dialog.setWindowTitle(kind == ZNFILEDLG_PREFAB ? QStringLiteral("Select Prefab Filename")
                               : kind == ZNFILEDLG_EXPORT ? QStringLiteral("Select Scene File for Export")

@@ -52,7 +52,11 @@ public:
 
     // Runs the command as its menu item or button would, then the update rules.
     void RunCommand(UINT id);
-    // Every update rule: enabled and checked states and the Undo item's text.
+    // Every update rule: enabled and checked states and the Undo item's text. Besides after each
+    // command, it runs once the events of a batch have been handled when any of them was input
+    // (a click, key or wheel anywhere in the program) or the editor asked for a panel refresh, so
+    // buttons and shortcuts follow the selection, the modes and the undo list without a menu
+    // being opened.
     void UpdateCommandUI();
     // Status panes: 0 the position (kept when null), 1 the grid, 2 the snap state.
     void UpdateStatusBar(const float *position);
@@ -74,10 +78,11 @@ public:
     void BeginWaitCursor() override;
     void EndWaitCursor() override;
     void UpdateStatusBar() override { UpdateStatusBar(nullptr); }
-    void RebuildSceneTree() override {}
-    void RefreshMaterialList() override {}
-    void RefreshActivePage() override {}
-    void RefreshPrefabs() override {}
+    void RebuildSceneTree() override { ScheduleCommandUpdate(); }
+    void RefreshMaterialList() override { ScheduleCommandUpdate(); }
+    void RefreshActivePage() override { ScheduleCommandUpdate(); }
+    void RefreshPrefabs() override { ScheduleCommandUpdate(); }
+    void UpdateSceneTree() override { ScheduleCommandUpdate(); }
     void CheckRenderModeButton(UINT id) override;
     void DocumentChanged() override;
     void AddRecentFile(const std::string &path) override;
@@ -86,6 +91,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // Watches the application's input events for the update rules.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void CreateActions();
@@ -98,6 +105,8 @@ private:
     bool QtFileDialog(ZNFILEDIALOG kind, std::string *path);
     void CycleFocus(int step);
     void OnToggle(UINT id);
+    // UpdateCommandUI once the current batch of events has been handled; requests coalesce.
+    void ScheduleCommandUpdate();
 
     CZNEDITORDoc *m_Document;
     std::map<UINT, QAction *> m_Actions;
@@ -116,6 +125,7 @@ private:
     std::function<bool(ZNFILEDIALOG, std::string *)> m_FileDialog;
     std::function<void(const QUrl &)> m_UrlOpener;
     bool m_PlacementSaved = false;
+    bool m_CommandUpdatePending = false;
 
     // Delete, the CSG commands and grouping (main_frame_selection.cpp): false for other ids.
     bool RunSelectionCommand(UINT id);

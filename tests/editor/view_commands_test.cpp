@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "render/view/2d_view.h"
+#include "scene/entity.h"
+#include "scene/overlay.h"
 #include "undo_fixture.h"
 
 using ViewCommandsTest = UndoTest;
@@ -71,6 +73,60 @@ TEST_F(ViewCommandsTest, HideAllOnAnEmptySceneDoesNothing)
     doc->OnUnhideAll();
     EXPECT_EQ(doc->GetUndoList(), nullptr);
     EXPECT_FALSE(doc->IsModified());
+}
+
+// Overlays and entities are hidden, shown, counted and enable the commands as brushes do.
+TEST_F(ViewCommandsTest, OverlaysAndEntitiesAreHiddenAndCountedLikeBrushes)
+{
+    // Far from any brush: the overlay has no surfaces.
+    CZNOverlay *overlay = doc->NewOverlay(D3DXVECTOR3(1000, 1000, 1000));
+    ASSERT_NE(overlay, nullptr);
+    EXPECT_TRUE(doc->IsCommandEnabled(32869)) << "an overlay alone is a scene to hide";
+    EXPECT_TRUE(doc->IsCommandEnabled(32866));
+    ZNBRUSH *brush = Box({0, 0, 0}, {1, 1, 1});
+    auto *entity = new CZNEntity;
+    ASSERT_NE(entity->AllocData(3000), nullptr);
+    entity->SetDataSize(3000);
+    doc->AppendEntity(entity);
+    ZNSELECTIONENTRY selected[2] = {EntryOf(brush), {}};
+    selected[1].Type = ZNSELECT_ENTITY;
+    selected[1].Object = reinterpret_cast<uintptr_t>(entity);
+    ASSERT_EQ(Band()->AddToSelection(selected, 0, 0), 1);
+    ASSERT_EQ(Band()->AddToSelection(&selected[1], 1, 0), 1);
+
+    doc->OnSelectionStatistics();
+    doc->OnSceneStatistics();
+    ASSERT_EQ(reporter.Entries().size(), 2u);
+    EXPECT_EQ(reporter.Entries()[0].text,
+              "The currently selected portion of the scene is made\r\nup of the following items:\r\n\r\nBrushes : "
+              "1\r\nFaces : 6\r\nVertices : 24\r\n\r\nOverlays : 0\r\nOverlay Surfaces : 0\r\nOverlay Vertices : "
+              "0\r\n\r\nEntities : 1\r\nEntity Data Size : 2kb");
+    EXPECT_NE(reporter.Entries()[1].text.find("Brushes : 1\r\nFaces : 6\r\nVertices : 24\r\n\r\nOverlays : "
+                                              "1\r\nOverlay Surfaces : 0\r\nOverlay Vertices : 0\r\n\r\nEntities : 1\r\n"),
+              std::string::npos)
+        << reporter.Entries()[1].text;
+
+    doc->OnHideDeselected();
+    EXPECT_TRUE(overlay->IsHidden());
+    EXPECT_FALSE(entity->IsHidden());
+    EXPECT_EQ(brush->m_Flags, 0u);
+    doc->OnHideSelected();
+    EXPECT_TRUE(entity->IsHidden());
+    EXPECT_EQ(brush->m_Flags, ZNBRUSH_HIDDEN);
+    doc->OnUnhideAll();
+    EXPECT_FALSE(overlay->IsHidden());
+    EXPECT_FALSE(entity->IsHidden());
+    EXPECT_EQ(brush->m_Flags, 0u);
+
+    // Each level puts back the flag words it recorded.
+    EXPECT_EQ(doc->OnEditUndo(), 1);
+    EXPECT_TRUE(overlay->IsHidden());
+    EXPECT_TRUE(entity->IsHidden());
+    EXPECT_EQ(doc->OnEditUndo(), 1);
+    EXPECT_FALSE(entity->IsHidden());
+    EXPECT_TRUE(overlay->IsHidden());
+    EXPECT_EQ(doc->OnEditUndo(), 1);
+    EXPECT_FALSE(overlay->IsHidden());
 }
 
 // Two boxes meeting at x = 10 would share corners; face 1 of a single box has one corner moved

@@ -9,7 +9,8 @@
 #include <memory>
 
 #include "editor/selection_band.h"
-#include "platform/os/shell_hooks.h"
+#include "editor/doc_shell.h"
+#include "editor/editor_doc.h"
 #include "render/view3d_fixture.h"
 #include "scene/overlay.h"
 #include "support/shapes.h"
@@ -20,14 +21,20 @@ namespace
 {
 
 // The options panel's side of the shell: counts what the editor asks of it.
-class RecordingHooks : public IZNShellHooks
+class RecordingHooks : public IZNDocShell
 {
 public:
+    bool AskFilePath(ZNFILEDIALOG, std::string *) override { return false; }
     void BeginWaitCursor() override {}
     void EndWaitCursor() override {}
+    void UpdateStatusBar() override {}
     void RefreshActivePage() override { ++pageRefreshes; }
     void RebuildSceneTree() override { ++treeRebuilds; }
     void RefreshMaterialList() override {}
+    void RefreshPrefabs() override {}
+    void CheckRenderModeButton(UINT) override {}
+    void DocumentChanged() override {}
+    void AddRecentFile(const std::string &) override {}
 
     int pageRefreshes = 0;
     int treeRebuilds = 0;
@@ -47,8 +54,8 @@ protected:
         m_Options = GetEditorApp()->Options();
         GetEditorApp()->Options().m_DrawOverlays3D = 1;
         GetEditorApp()->SetPlacementMode(ZNPLACE_SELECT);
-        m_Hooks = GetEditorApp()->GetShellHooks();
-        GetEditorApp()->SetShellHooks(&hooks);
+        m_Hooks = document->GetShell();
+        document->SetShell(&hooks);
         widget = std::make_unique<CZN3DViewWidget>(&view);
         widget->resize(kWidth, kHeight);
         D3D().SetTargetWindow(widget.get());
@@ -60,7 +67,7 @@ protected:
         Band()->Clear(1, 0);
         document->RemoveView(&view);
         widget.reset();
-        GetEditorApp()->SetShellHooks(m_Hooks);
+        document->SetShell(m_Hooks);
         GetEditorApp()->Options() = m_Options;
         ZnView3DTest::TearDown();
     }
@@ -101,7 +108,7 @@ protected:
 
 private:
     ZNAPPOPTIONS m_Options{};
-    IZNShellHooks *m_Hooks = nullptr;
+    IZNDocShell *m_Hooks = nullptr;
 };
 
 // What a Shift-click on the cube's front face selects in one edit mode.

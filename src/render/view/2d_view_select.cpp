@@ -2,13 +2,13 @@
 // that picks what lies under the cursor and cycles through overlapping hits with the document's
 // pick lists, the mouse moves that drag the band, and the cursor over the band's handles.
 #include "app/editor_app.h"
+#include "editor/doc_shell.h"
 #include "editor/editor_doc.h"
 #include "editor/face_pick_desc.h"
 #include "editor/object_pick_desc.h"
 #include "editor/selection_band.h"
 #include "editor/vertex_pick_desc.h"
 #include "platform/os/input.h"
-#include "platform/os/shell_hooks.h"
 #include "platform/os/view_window.h"
 #include "render/camera.h"
 #include "render/direct3d.h"
@@ -184,7 +184,7 @@ void CZN2DView::OnLButtonDown(UINT flags, CPoint point)
 {
     CZNEDITORApp *app = GetEditorApp();
     const ZNPLACEMENTMODE mode = app->GetPlacementMode();
-    IZNShellHooks *hooks = app->GetShellHooks();
+    IZNDocShell *shell = CZNEDITORDoc::GetCurrentShell();
     if (mode == ZNPLACE_SELECT) {
         if (Band()->OnLButtonDown2D(this, flags, point)) {
             if (PickSelect(point.x, point.y, flags & MK_SHIFT)) {
@@ -195,8 +195,8 @@ void CZN2DView::OnLButtonDown(UINT flags, CPoint point)
             }
         }
         RedrawDocumentViews();
-        if (hooks)
-            hooks->RefreshActivePage();
+        if (shell)
+            shell->RefreshActivePage();
         return;
     }
     if (mode == ZNPLACE_PRIMITIVE)
@@ -210,8 +210,8 @@ void CZN2DView::OnLButtonDown(UINT flags, CPoint point)
     else
         return;
     Band()->SetPlacementFlag(1);
-    if (hooks)
-        hooks->RebuildSceneTree();
+    if (shell)
+        shell->RebuildSceneTree();
 }
 
 void CZN2DView::OnLButtonUp(UINT flags, CPoint point)

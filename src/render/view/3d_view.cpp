@@ -9,7 +9,6 @@
 #include "app/editor_app.h"
 #include "platform/os/input.h"
 #include "platform/os/pointer_host.h"
-#include "platform/os/shell_hooks.h"
 #include "render/camera.h"
 #include "render/direct3d.h"
 #include "scene/face.h"
@@ -122,11 +121,7 @@ void CZN3DView::OnLButtonDown(UINT flags, CPoint point)
         return;
     if (IsPlacementArmed())
         PlaceSelection(point, false);
-    // Shift adds, Ctrl removes; a pick that hits nothing leaves the scene tree as it is.
-    if ((flags & (MK_SHIFT | MK_CONTROL)) && !PickSelection(point, flags))
-        return;
-    if (IZNShellHooks *hooks = GetEditorApp()->GetShellHooks())
-        hooks->RebuildSceneTree();
+    SelectPress(point, flags);
 }
 
 void CZN3DView::OnRButtonDown(UINT flags, CPoint point)

@@ -93,9 +93,9 @@ public:
     // The selection (or, with reference set, references to it) onto the surface under the
     // client pixel.
     void PlaceSelection(CPoint point, bool reference);
-    // A Shift- or Ctrl-press: the selection band adds or removes what lies under the client
-    // pixel. False when nothing does.
-    bool PickSelection(CPoint point, UINT flags);
+    // A press in select mode: with Shift or Ctrl the selection band adds or removes what lies
+    // under the client pixel; unless such a pick hits nothing, the scene tree is rebuilt.
+    void SelectPress(CPoint point, UINT flags);
     void OnActivateView(BOOL activate) { m_Active = activate ? 1 : 0; }
     // The colour frames are cleared to (not saved anywhere).
     void SetBackground(D3DCOLOR colour) { m_Background = colour; }

@@ -2,7 +2,10 @@
 // or references to it, on the surface under the cursor; with Shift or Ctrl it adds or removes
 // what lies under the cursor.
 #include "app/editor_app.h"
+#include "editor/doc_shell.h"
+#include "editor/editor_doc.h"
 #include "editor/selection_band.h"
+#include "platform/os/input.h"
 #include "render/view/3d_view.h"
 
 bool CZN3DView::IsPlacementArmed() const
@@ -20,7 +23,12 @@ void CZN3DView::PlaceSelection(CPoint point, bool reference)
         band->PlaceObjects(point.x, point.y, this);
 }
 
-bool CZN3DView::PickSelection(CPoint point, UINT flags)
+void CZN3DView::SelectPress(CPoint point, UINT flags)
 {
-    return GetEditorApp()->GetSelectionBand()->PickSelect3D(point.x, point.y, flags, this);
+    // Shift adds, Ctrl removes; a pick that hits nothing leaves the scene tree as it is.
+    if ((flags & (MK_SHIFT | MK_CONTROL)) &&
+        !GetEditorApp()->GetSelectionBand()->PickSelect3D(point.x, point.y, flags, this))
+        return;
+    if (IZNDocShell *shell = CZNEDITORDoc::GetCurrentShell())
+        shell->RebuildSceneTree();
 }
