@@ -8,6 +8,7 @@
 #include <QDesktopServices>
 #include <QDockWidget>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
@@ -313,8 +314,6 @@ void CZNMainFrame::CreateActions()
         addAction(action);
         m_Actions[id] = action;
     }
-    m_Actions[32854]->setShortcut(QKeySequence(Qt::KeypadModifier | Qt::Key_Plus));
-    m_Actions[32855]->setShortcut(QKeySequence(Qt::KeypadModifier | Qt::Key_Minus));
     // Toolbar-only commands of later issues.
     for (UINT id : {32861u, 32858u}) {
         auto *action = new QAction(id == 32861 ? QStringLiteral("Zoom into Selected") : QStringLiteral("Centre on Selected"), this);
@@ -764,6 +763,18 @@ void CZNMainFrame::SaveWindowPlacement()
     WriteWindowPlacement(p);
     Settings().setValue(QStringLiteral("ZN-Level Editor/State"), saveState());
     m_PlacementSaved = true;
+}
+
+void CZNMainFrame::keyPressEvent(QKeyEvent *event)
+{
+    // Keypad + and - step the grid. They are keys, not shortcuts: on X11 Qt drops the keypad flag
+    // when it matches shortcuts, so a keypad-only shortcut never fires. The panes pass these keys
+    // on, so they reach the frame whichever pane has the focus.
+    if (event->modifiers() == Qt::KeypadModifier && (event->key() == Qt::Key_Plus || event->key() == Qt::Key_Minus)) {
+        RunCommand(event->key() == Qt::Key_Plus ? 32854 : 32855);
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
 }
 
 void CZNMainFrame::closeEvent(QCloseEvent *event)

@@ -85,6 +85,7 @@ public:
     CZNView *GetActiveView() override;
 
 protected:
+    void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
