@@ -226,6 +226,21 @@ void RedrawAll()
         doc->RedrawAllViews(nullptr, 0);
 }
 
+// Shows the help page in the desktop's browser; says so, naming the file, when the page is
+// missing or no browser could be started.
+void OpenHelpPage(const std::function<bool(const QUrl &)> &opener)
+{
+    CZNEDITORApp *app = GetEditorApp();
+    const std::string page = app->GetProgramDirectory() + "Help/TovraReference/legalinfo.html";
+    std::string problem;
+    if (!std::filesystem::is_regular_file(page))
+        problem = "The help file " + page + " was not found.";
+    else if (!opener(QUrl::fromLocalFile(QString::fromStdString(page))))
+        problem = "No web browser could be started to show the help file " + page + ".";
+    if (!problem.empty())
+        app->GetReporter()->Message(problem, "TOVRA", MB_OK | MB_ICONEXCLAMATION);
+}
+
 QSettings Settings()
 {
     return QSettings(QStringLiteral("ZN-Level Editor"), QStringLiteral("TOVRA"));
@@ -237,7 +252,7 @@ constexpr const char *kPaneNames[3] = {"Top", "Right", "Front"};
 CZNMainFrame::CZNMainFrame(CZNEDITORDoc *document, QWidget *parent) : QMainWindow(parent), m_Document(document)
 {
     setObjectName(QStringLiteral("CZNMainFrame"));
-    m_UrlOpener = [](const QUrl &url) { QDesktopServices::openUrl(url); };
+    m_UrlOpener = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
     m_FileDialog = [this](ZNFILEDIALOG kind, std::string *path) { return QtFileDialog(kind, path); };
     CreateActions();
     CreateToolBars();
@@ -539,8 +554,7 @@ void CZNMainFrame::RunCommand(UINT id)
         case 32857:
         case 57666:
         case 57667:
-            m_UrlOpener(QUrl::fromLocalFile(QString::fromStdString(app->GetProgramDirectory() +
-                                                                   "Help/TovraReference/legalinfo.html")));
+            OpenHelpPage(m_UrlOpener);
             break;
         case 57664: {
             CZNAboutDlg about(this);

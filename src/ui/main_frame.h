@@ -64,9 +64,10 @@ public:
     void ShowWindowPlaced(int showCmd);
     void SaveWindowPlacement();
 
-    // Replaces the file dialogs (tests answer with paths) and the help page opener.
+    // Replaces the file dialogs (tests answer with paths) and the help page opener, which returns
+    // false when no browser could be started.
     void SetFileDialog(std::function<bool(ZNFILEDIALOG, std::string *)> dialog) { m_FileDialog = std::move(dialog); }
-    void SetUrlOpener(std::function<void(const QUrl &)> opener) { m_UrlOpener = std::move(opener); }
+    void SetUrlOpener(std::function<bool(const QUrl &)> opener) { m_UrlOpener = std::move(opener); }
     const std::vector<std::string> &GetRecentFiles() const { return m_RecentFiles; }
 
     // IZNDocShell
@@ -115,7 +116,7 @@ private:
     std::string m_UndoText;
     std::vector<std::string> m_RecentFiles;
     std::function<bool(ZNFILEDIALOG, std::string *)> m_FileDialog;
-    std::function<void(const QUrl &)> m_UrlOpener;
+    std::function<bool(const QUrl &)> m_UrlOpener;
     bool m_PlacementSaved = false;
 
     // Delete, the CSG commands and grouping (main_frame_selection.cpp): false for other ids.

@@ -1,5 +1,5 @@
-// The main window as a user meets it: the keypad keys, Help without a browser, the title's
-// unsaved-changes marker and the splash over the window.
+// The main window as a user meets it: the keypad keys, Help with and without a browser, the
+// title's unsaved-changes marker and the splash over the window.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -7,8 +7,11 @@
 #include <QWindow>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/editor_app.h"
 #include "editor/editor_doc.h"
@@ -108,5 +111,68 @@ INSTANTIATE_TEST_SUITE_P(Panes, NumpadGridTest,
                              }
                              return std::string("Frame");
                          });
+
+// Help: the page beside the program, or not; a browser that starts, or none.
+struct HelpCase {
+    const char *name;
+    bool pageShipped;
+    bool browserStarts;
+    const char *message; // the start of the message shown; empty for none
+};
+
+class HelpTest : public MainWindowTest, public ::testing::WithParamInterface<HelpCase>
+{
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        savedProgramDir = GetEditorApp()->GetProgramDirectory();
+        GetEditorApp()->SetProgramDirectory(dir.Path().string());
+    }
+    void TearDown() override
+    {
+        GetEditorApp()->SetProgramDirectory(savedProgramDir);
+        MainWindowTest::TearDown();
+    }
+    std::string savedProgramDir;
+};
+
+TEST_P(HelpTest, F1AndContentsOpenThePageOrSayWhyNot)
+{
+    const HelpCase &c = GetParam();
+    const std::filesystem::path page = dir.Path() / "Help" / "TovraReference" / "legalinfo.html";
+    if (c.pageShipped) {
+        std::filesystem::create_directories(page.parent_path());
+        std::ofstream(page) << "<html><body>Help</body></html>";
+    }
+    std::vector<QUrl> opened;
+    frame->SetUrlOpener([&](const QUrl &url) {
+        opened.push_back(url);
+        return c.browserStarts;
+    });
+    ShowActive();
+    QTest::keyClick(frame.get(), Qt::Key_F1);
+    frame->GetAction(32857)->trigger();
+
+    const std::vector<QUrl> expectedOpened(c.pageShipped ? 2 : 0, QUrl::fromLocalFile(QString::fromStdString(page.string())));
+    EXPECT_EQ(opened, expectedOpened);
+    if (!*c.message) {
+        EXPECT_TRUE(reporter.Entries().empty());
+        return;
+    }
+    ASSERT_EQ(reporter.Entries().size(), 2u);
+    for (const CZNRecordingReporter::Entry &entry : reporter.Entries()) {
+        EXPECT_EQ(entry.text.rfind(c.message, 0), 0u) << entry.text;
+        EXPECT_NE(entry.text.find(page.string()), std::string::npos) << entry.text;
+        EXPECT_EQ(entry.type, MB_OK | MB_ICONEXCLAMATION);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, HelpTest,
+    ::testing::Values(HelpCase{"BrowserShowsThePage", true, true, ""},
+                      HelpCase{"NoBrowser", true, false, "No web browser could be started to show the help file "},
+                      HelpCase{"PageMissing", false, true, "The help file "}),
+    [](const ::testing::TestParamInfo<HelpCase> &info) { return std::string(info.param.name); });
 
 } // namespace
