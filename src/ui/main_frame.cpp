@@ -861,7 +861,17 @@ void CZNMainFrame::CheckRenderModeButton(UINT id)
 
 void CZNMainFrame::DocumentChanged()
 {
-    setWindowTitle(QString::fromStdString(m_Document ? m_Document->GetFrameTitle() : std::string("TOVRA v1.5")));
+    if (!m_Document) {
+        setWindowTitle(QStringLiteral("TOVRA v1.5"));
+        return;
+    }
+    // Qt's marker follows the document's title: "scene.iwf* - TOVRA v1.5" while unsaved. A "[*]"
+    // in a file name is doubled so that Qt shows it as written.
+    const std::string name = m_Document->GetTitle();
+    QString title = QString::fromStdString(name).replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    title += QStringLiteral("[*]") + QString::fromStdString(m_Document->GetFrameTitle().substr(name.size()));
+    setWindowTitle(title);
+    setWindowModified(m_Document->IsModified() != FALSE);
 }
 
 void CZNMainFrame::AddRecentFile(const std::string &path)

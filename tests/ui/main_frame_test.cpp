@@ -61,7 +61,7 @@ protected:
 
 TEST_F(MainFrameTest, StartsWithTitleToolbarsChecksAndStatus)
 {
-    EXPECT_EQ(frame->windowTitle().toStdString(), "Untitled - TOVRA v1.5");
+    EXPECT_EQ(frame->windowTitle().toStdString(), "Untitled[*] - TOVRA v1.5");
     const std::vector<std::vector<UINT>> expected = {
         {57600, 57601, 57603, 57664, 0, 32775, 32776, 0, 32861, 32858, 0, 32783},
         {10001, 10002, 10003, 32824},

@@ -17,10 +17,14 @@
 #include "editor/editor_doc.h"
 #include "platform/os/recording_reporter.h"
 #include "render/direct3d.h"
+#include "editor/selection_band.h"
+#include "support/shapes.h"
 #include "support/temp_dir.h"
 #include "support/widget_app.h"
 #include "ui/2d_view_widget.h"
 #include "ui/main_frame.h"
+#include "ui/qt_app_shell.h"
+#include "ui/splash_dlg.h"
 
 namespace
 {
@@ -174,5 +178,54 @@ INSTANTIATE_TEST_SUITE_P(
                       HelpCase{"NoBrowser", true, false, "No web browser could be started to show the help file "},
                       HelpCase{"PageMissing", false, true, "The help file "}),
     [](const ::testing::TestParamInfo<HelpCase> &info) { return std::string(info.param.name); });
+
+// The shown title carries Qt's marker while the document has unsaved changes.
+TEST_F(MainWindowTest, TheTitleMarksUnsavedChanges)
+{
+    ShowActive();
+    auto shownTitle = [&] { return frame->windowHandle()->title().toStdString(); };
+    EXPECT_EQ(shownTitle(), "Untitled - TOVRA v1.5");
+    EXPECT_FALSE(frame->isWindowModified());
+
+    for (float x : {0.0f, 100.0f})
+        ZnBuildBox(*doc->NewBrush(), {x, 0, 0}, {x + 64, 64, 64});
+    frame->RunCommand(57642); // Select All
+    frame->RunCommand(32795); // Group
+    ASSERT_TRUE(doc->IsModified());
+    EXPECT_TRUE(frame->isWindowModified());
+    EXPECT_EQ(shownTitle(), "Untitled* - TOVRA v1.5");
+
+    // A name with Qt's placeholder in it is shown as written.
+    const std::string path = dir.File("odd[*].iwf");
+    frame->SetFileDialog([&](ZNFILEDIALOG, std::string *chosen) {
+        *chosen = path;
+        return true;
+    });
+    frame->RunCommand(57604); // Save As
+    EXPECT_FALSE(frame->isWindowModified());
+    EXPECT_EQ(shownTitle(), "odd[*].iwf - TOVRA v1.5");
+    GetEditorApp()->GetSelectionBand()->Clear(1, 0);
+}
+
+// Start-up shows the splash over the main window, centred on it, as a window of its own that
+// the window system keeps above the frame and its docks.
+TEST_F(MainWindowTest, TheSplashIsCentredAboveTheMainWindow)
+{
+    frame.reset();
+    CZNQtAppShell shell(nullptr);
+    ASSERT_TRUE(shell.CreateMainFrame());
+    shell.GetMainFrame()->move(40, 30);
+    shell.ShowMainFrame();
+    auto *splash = dynamic_cast<CZNSplashDlg *>(shell.CreateSplash());
+    ASSERT_NE(splash, nullptr);
+    EXPECT_TRUE(splash->isWindow());
+    EXPECT_TRUE(splash->isVisible());
+    ASSERT_NE(splash->windowHandle(), nullptr);
+    EXPECT_EQ(splash->windowHandle()->transientParent(), shell.GetMainFrame()->windowHandle());
+    const QPoint offset = splash->geometry().center() - shell.GetMainFrame()->geometry().center();
+    EXPECT_LE(offset.manhattanLength(), 2) << offset.x() << ", " << offset.y();
+    shell.DestroySplash();
+    shell.DestroyWindows();
+}
 
 } // namespace
