@@ -168,7 +168,8 @@ public:
     void SetCursorPoint(const D3DXVECTOR3 &point) { m_CursorPoint = point; }
 
     BOOL IsModified() const { return m_Modified; }
-    void SetModifiedFlag(BOOL modified = TRUE) { m_Modified = modified ? TRUE : FALSE; }
+    // Stores the flag; the shell hears of a change, so the window's unsaved-changes marker follows.
+    void SetModifiedFlag(BOOL modified = TRUE);
 
     // File commands (editor_doc_files.cpp). Messages go through the application's reporter,
     // dialogs and panel refreshes through the shell (may be null: dialogs count as cancelled).

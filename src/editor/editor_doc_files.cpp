@@ -146,6 +146,16 @@ void CZNEDITORDoc::SetPathName(const std::string &path)
         m_Shell->DocumentChanged();
 }
 
+void CZNEDITORDoc::SetModifiedFlag(BOOL modified)
+{
+    const BOOL flag = modified ? TRUE : FALSE;
+    if (flag == m_Modified)
+        return;
+    m_Modified = flag;
+    if (m_Shell)
+        m_Shell->DocumentChanged();
+}
+
 std::string CZNEDITORDoc::GetTitle() const
 {
     if (m_PathName.empty())

@@ -91,8 +91,12 @@ void CZN3DViewWidget::PresentFrame(const QImage &frame, const RECT *destination)
 
 void CZN3DViewWidget::paintEvent(QPaintEvent *)
 {
-    if (!GetEditorApp()->IsInitialized())
+    // The widget is opaque: whatever it leaves unpainted shows stale memory, so before start-up
+    // has finished it paints the bare background.
+    if (!GetEditorApp()->IsInitialized()) {
+        QPainter(this).fillRect(rect(), Qt::black);
         return;
+    }
     if (m_Canvas.size() != size())
         m_Canvas = QImage(size(), QImage::Format_RGB32);
     m_Canvas.fill(QColor(0, 0, 0));

@@ -4,7 +4,7 @@
 // events into the view's input calls, shows the frames the device presents to it (it is the
 // device's target window) with the view's label drawn over them through the drawing context,
 // and carries out the view's cursor requests. It does not own the view. Before start-up has
-// finished it paints nothing; without a device it paints the background and the label.
+// finished it paints only the black background; without a device the background and the label.
 #include <QImage>
 #include <QWidget>
 

@@ -8,6 +8,7 @@
 #include <QDesktopServices>
 #include <QDockWidget>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
@@ -273,6 +274,21 @@ void RedrawAll()
         doc->RedrawAllViews(nullptr, 0);
 }
 
+// Shows the help page in the desktop's browser; says so, naming the file, when the page is
+// missing or no browser could be started.
+void OpenHelpPage(const std::function<bool(const QUrl &)> &opener)
+{
+    CZNEDITORApp *app = GetEditorApp();
+    const std::string page = app->GetProgramDirectory() + "Help/TovraReference/legalinfo.html";
+    std::string problem;
+    if (!std::filesystem::is_regular_file(page))
+        problem = "The help file " + page + " was not found.";
+    else if (!opener(QUrl::fromLocalFile(QString::fromStdString(page))))
+        problem = "No web browser could be started to show the help file " + page + ".";
+    if (!problem.empty())
+        app->GetReporter()->Message(problem, "TOVRA", MB_OK | MB_ICONEXCLAMATION);
+}
+
 QSettings Settings()
 {
     return QSettings(QStringLiteral("ZN-Level Editor"), QStringLiteral("TOVRA"));
@@ -284,7 +300,7 @@ constexpr const char *kPaneNames[3] = {"Top", "Right", "Front"};
 CZNMainFrame::CZNMainFrame(CZNEDITORDoc *document, QWidget *parent) : QMainWindow(parent), m_Document(document)
 {
     setObjectName(QStringLiteral("CZNMainFrame"));
-    m_UrlOpener = [](const QUrl &url) { QDesktopServices::openUrl(url); };
+    m_UrlOpener = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
     m_FileDialog = [this](ZNFILEDIALOG kind, std::string *path) { return QtFileDialog(kind, path); };
     CreateActions();
     CreateToolBars();
@@ -363,8 +379,6 @@ void CZNMainFrame::CreateActions()
         addAction(action);
         m_Actions[id] = action;
     }
-    m_Actions[32854]->setShortcut(QKeySequence(Qt::KeypadModifier | Qt::Key_Plus));
-    m_Actions[32855]->setShortcut(QKeySequence(Qt::KeypadModifier | Qt::Key_Minus));
     for (UINT id : kLaterCommands)
         m_Actions[id]->setEnabled(false);
 
@@ -608,8 +622,7 @@ void CZNMainFrame::RunCommand(UINT id)
         case 32857:
         case 57666:
         case 57667:
-            m_UrlOpener(QUrl::fromLocalFile(QString::fromStdString(app->GetProgramDirectory() +
-                                                                   "Help/TovraReference/legalinfo.html")));
+            OpenHelpPage(m_UrlOpener);
             break;
         case 57664: {
             CZNAboutDlg about(this);
@@ -836,6 +849,18 @@ void CZNMainFrame::SaveWindowPlacement()
     m_PlacementSaved = true;
 }
 
+void CZNMainFrame::keyPressEvent(QKeyEvent *event)
+{
+    // Keypad + and - step the grid. They are keys, not shortcuts: on X11 Qt drops the keypad flag
+    // when it matches shortcuts, so a keypad-only shortcut never fires. The panes pass these keys
+    // on, so they reach the frame whichever pane has the focus.
+    if (event->modifiers() == Qt::KeypadModifier && (event->key() == Qt::Key_Plus || event->key() == Qt::Key_Minus)) {
+        RunCommand(event->key() == Qt::Key_Plus ? 32854 : 32855);
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
 void CZNMainFrame::closeEvent(QCloseEvent *event)
 {
     if (m_Document && !m_Document->SaveModified()) {
@@ -909,7 +934,17 @@ void CZNMainFrame::CheckRenderModeButton(UINT id)
 
 void CZNMainFrame::DocumentChanged()
 {
-    setWindowTitle(QString::fromStdString(m_Document ? m_Document->GetFrameTitle() : std::string("TOVRA v1.5")));
+    if (!m_Document) {
+        setWindowTitle(QStringLiteral("TOVRA v1.5"));
+        return;
+    }
+    // Qt's marker follows the document's title: "scene.iwf* - TOVRA v1.5" while unsaved. A "[*]"
+    // in a file name is doubled so that Qt shows it as written.
+    const std::string name = m_Document->GetTitle();
+    QString title = QString::fromStdString(name).replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    title += QStringLiteral("[*]") + QString::fromStdString(m_Document->GetFrameTitle().substr(name.size()));
+    setWindowTitle(title);
+    setWindowModified(m_Document->IsModified() != FALSE);
 }
 
 void CZNMainFrame::AddRecentFile(const std::string &path)

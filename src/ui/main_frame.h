@@ -68,9 +68,10 @@ public:
     void ShowWindowPlaced(int showCmd);
     void SaveWindowPlacement();
 
-    // Replaces the file dialogs (tests answer with paths) and the help page opener.
+    // Replaces the file dialogs (tests answer with paths) and the help page opener, which returns
+    // false when no browser could be started.
     void SetFileDialog(std::function<bool(ZNFILEDIALOG, std::string *)> dialog) { m_FileDialog = std::move(dialog); }
-    void SetUrlOpener(std::function<void(const QUrl &)> opener) { m_UrlOpener = std::move(opener); }
+    void SetUrlOpener(std::function<bool(const QUrl &)> opener) { m_UrlOpener = std::move(opener); }
     const std::vector<std::string> &GetRecentFiles() const { return m_RecentFiles; }
 
     // IZNDocShell
@@ -90,6 +91,7 @@ public:
     CZNView *GetActiveView() override;
 
 protected:
+    void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     // Watches the application's input events for the update rules.
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -123,7 +125,7 @@ private:
     std::string m_UndoText;
     std::vector<std::string> m_RecentFiles;
     std::function<bool(ZNFILEDIALOG, std::string *)> m_FileDialog;
-    std::function<void(const QUrl &)> m_UrlOpener;
+    std::function<bool(const QUrl &)> m_UrlOpener;
     bool m_PlacementSaved = false;
     bool m_CommandUpdatePending = false;
 

@@ -53,8 +53,10 @@ BOOL CZNQtAppShell::CreateOptionsBar()
 
 IZNSplashProgress *CZNQtAppShell::CreateSplash()
 {
-    m_Splash = std::make_unique<CZNSplashDlg>();
+    // Over the main window, which is already shown: above it and its docks.
+    m_Splash = std::make_unique<CZNSplashDlg>(m_Frame.get());
     m_Splash->show();
+    m_Splash->raise();
     QCoreApplication::processEvents();
     return m_Splash.get();
 }

@@ -1,10 +1,11 @@
 #pragma once
 
 // CZNQtAppShell: the windowed shell that start-up drives. It owns the document, the main frame
-// and the splash window it creates, and destroys the frame and document in DestroyWindows, which
-// main calls before the application object lets go of the device and plug-ins. It also owns the
-// device's OpenGL context, which stays current on the user-interface thread until the shell is
-// destroyed, after the device is released.
+// and the splash window it creates over the frame (the frame's child, so it always goes first),
+// and destroys the frame and document in DestroyWindows, which main calls before the
+// application object lets go of the device and plug-ins. It also owns the device's OpenGL
+// context, which stays current on the user-interface thread until the shell is destroyed, after
+// the device is released.
 #include <memory>
 
 #include "app/app_shell.h"

@@ -36,7 +36,11 @@ CZNSplashDlg::CZNSplashDlg(QWidget *parent)
     layout->addWidget(m_OverallCaption);
     layout->addWidget(m_OverallBar);
     adjustSize();
-    if (QScreen *screen = QGuiApplication::primaryScreen())
+    // Centred over the main window when it is up (its docks would otherwise cover part of a
+    // splash centred on the screen), else on the screen.
+    if (parent && parent->isVisible())
+        move(parent->window()->geometry().center() - rect().center());
+    else if (QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 }
 

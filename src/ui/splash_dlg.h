@@ -3,7 +3,8 @@
 // CZNSplashDlg: the frameless start-up window with the program's picture and two progress bars,
 // the current task's and the overall one. Each bar's counters are a CZNSplashCounters; a bar is
 // sent a position only when its filled width moves by a pixel, and every step repaints at once,
-// since start-up keeps the event loop from running. It owns its widgets.
+// since start-up keeps the event loop from running. Given the main window as parent it is a
+// separate window kept above it and centred over it. It owns its widgets.
 #include <QWidget>
 
 #include "app/splash_counters.h"

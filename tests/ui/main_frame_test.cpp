@@ -1,12 +1,17 @@
 // The main window on the test run's platform: title, toolbars, check states, status texts, the
-// update rules and the placement written on closing.
+// update rules and the placement written on closing; and as a user meets it: the keypad keys,
+// Help with and without a browser, the unsaved-changes marker and the splash over the window.
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QSettings>
+#include <QTest>
 #include <QToolBar>
+#include <QWindow>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,7 +29,10 @@
 #include "support/shapes.h"
 #include "support/temp_dir.h"
 #include "support/widget_app.h"
+#include "ui/2d_view_widget.h"
 #include "ui/main_frame.h"
+#include "ui/qt_app_shell.h"
+#include "ui/splash_dlg.h"
 
 namespace
 {
@@ -50,6 +58,13 @@ protected:
         GetEditorApp()->SetReporter(nullptr);
     }
 
+    // Shortcuts reach only the active window.
+    void ShowActive()
+    {
+        frame->show();
+        frame->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    }
     bool Checked(UINT id) { return frame->GetAction(id)->isChecked(); }
     bool Enabled(UINT id) { return frame->GetAction(id)->isEnabled(); }
 
@@ -61,7 +76,7 @@ protected:
 
 TEST_F(MainFrameTest, StartsWithTitleToolbarsChecksAndStatus)
 {
-    EXPECT_EQ(frame->windowTitle().toStdString(), "Untitled - TOVRA v1.5");
+    EXPECT_EQ(frame->windowTitle().toStdString(), "Untitled[*] - TOVRA v1.5");
     const std::vector<std::vector<UINT>> expected = {
         {57600, 57601, 57603, 57664, 0, 32775, 32776, 0, 32861, 32858, 0, 32783},
         {10001, 10002, 10003, 32824},
@@ -184,3 +199,174 @@ TEST_F(MainFrameTest, EditItemsRunTheClipboardCommandsUnderTheirRules)
     GetEditorApp()->GetSelectionBand()->Clear(1, 0);
     SetClipboard(nullptr);
 }
+
+namespace
+{
+
+// Where the key goes: the frame itself, the Top 2D view or the 3D view.
+enum class KeyTarget { Frame, TopView, PerspectiveView };
+
+class NumpadGridTest : public MainFrameTest, public ::testing::WithParamInterface<KeyTarget>
+{
+protected:
+    QWidget *Target()
+    {
+        switch (GetParam()) {
+        case KeyTarget::TopView:
+            for (auto *pane : frame->findChildren<CZN2DViewWidget *>())
+                if (pane->GetView() == frame->Get2DView(0))
+                    return pane;
+            return nullptr;
+        case KeyTarget::PerspectiveView:
+            return frame->GetActivePane();
+        case KeyTarget::Frame:
+            break;
+        }
+        return frame.get();
+    }
+};
+
+TEST_P(NumpadGridTest, KeypadPlusAndMinusStepTheGrid)
+{
+    ShowActive();
+    QWidget *target = Target();
+    ASSERT_NE(target, nullptr);
+    target->setFocus();
+    GetEditorApp()->SetGridSize(10.0f);
+    QTest::keyClick(target, Qt::Key_Plus, Qt::KeypadModifier);
+    EXPECT_FLOAT_EQ(GetEditorApp()->GetGridSize(), 11.0f);
+    EXPECT_EQ(frame->GetStatusText(1).toStdString(), "Grid : 11");
+    QTest::keyClick(target, Qt::Key_Minus, Qt::KeypadModifier);
+    QTest::keyClick(target, Qt::Key_Minus, Qt::KeypadModifier);
+    EXPECT_FLOAT_EQ(GetEditorApp()->GetGridSize(), 9.0f);
+    EXPECT_EQ(frame->GetStatusText(1).toStdString(), "Grid : 9");
+    // The main keyboard's minus, and the keypad's with Ctrl, leave the grid alone.
+    QTest::keyClick(target, Qt::Key_Minus);
+    QTest::keyClick(target, Qt::Key_Minus, Qt::KeypadModifier | Qt::ControlModifier);
+    EXPECT_FLOAT_EQ(GetEditorApp()->GetGridSize(), 9.0f);
+}
+
+INSTANTIATE_TEST_SUITE_P(Panes, NumpadGridTest,
+                         ::testing::Values(KeyTarget::Frame, KeyTarget::TopView, KeyTarget::PerspectiveView),
+                         [](const ::testing::TestParamInfo<KeyTarget> &info) {
+                             switch (info.param) {
+                             case KeyTarget::TopView: return std::string("TopView");
+                             case KeyTarget::PerspectiveView: return std::string("PerspectiveView");
+                             case KeyTarget::Frame: break;
+                             }
+                             return std::string("Frame");
+                         });
+
+// Help: the page beside the program, or not; a browser that starts, or none.
+struct HelpCase {
+    const char *name;
+    bool pageShipped;
+    bool browserStarts;
+    const char *message; // the start of the message shown; empty for none
+};
+
+class HelpTest : public MainFrameTest, public ::testing::WithParamInterface<HelpCase>
+{
+protected:
+    void SetUp() override
+    {
+        MainFrameTest::SetUp();
+        savedProgramDir = GetEditorApp()->GetProgramDirectory();
+        GetEditorApp()->SetProgramDirectory(dir.Path().string());
+    }
+    void TearDown() override
+    {
+        GetEditorApp()->SetProgramDirectory(savedProgramDir);
+        MainFrameTest::TearDown();
+    }
+    std::string savedProgramDir;
+};
+
+TEST_P(HelpTest, F1AndContentsOpenThePageOrSayWhyNot)
+{
+    const HelpCase &c = GetParam();
+    const std::filesystem::path page = dir.Path() / "Help" / "TovraReference" / "legalinfo.html";
+    if (c.pageShipped) {
+        std::filesystem::create_directories(page.parent_path());
+        std::ofstream(page) << "<html><body>Help</body></html>";
+    }
+    std::vector<QUrl> opened;
+    frame->SetUrlOpener([&](const QUrl &url) {
+        opened.push_back(url);
+        return c.browserStarts;
+    });
+    ShowActive();
+    QTest::keyClick(frame.get(), Qt::Key_F1);
+    frame->GetAction(32857)->trigger();
+
+    const std::vector<QUrl> expectedOpened(c.pageShipped ? 2 : 0, QUrl::fromLocalFile(QString::fromStdString(page.string())));
+    EXPECT_EQ(opened, expectedOpened);
+    if (!*c.message) {
+        EXPECT_TRUE(reporter.Entries().empty());
+        return;
+    }
+    ASSERT_EQ(reporter.Entries().size(), 2u);
+    for (const CZNRecordingReporter::Entry &entry : reporter.Entries()) {
+        EXPECT_EQ(entry.text.rfind(c.message, 0), 0u) << entry.text;
+        EXPECT_NE(entry.text.find(page.string()), std::string::npos) << entry.text;
+        EXPECT_EQ(entry.type, MB_OK | MB_ICONEXCLAMATION);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, HelpTest,
+    ::testing::Values(HelpCase{"BrowserShowsThePage", true, true, ""},
+                      HelpCase{"NoBrowser", true, false, "No web browser could be started to show the help file "},
+                      HelpCase{"PageMissing", false, true, "The help file "}),
+    [](const ::testing::TestParamInfo<HelpCase> &info) { return std::string(info.param.name); });
+
+// The shown title carries Qt's marker while the document has unsaved changes.
+TEST_F(MainFrameTest, TheTitleMarksUnsavedChanges)
+{
+    ShowActive();
+    auto shownTitle = [&] { return frame->windowHandle()->title().toStdString(); };
+    EXPECT_EQ(shownTitle(), "Untitled - TOVRA v1.5");
+    EXPECT_FALSE(frame->isWindowModified());
+
+    for (float x : {0.0f, 100.0f})
+        ZnBuildBox(*doc->NewBrush(), {x, 0, 0}, {x + 64, 64, 64});
+    frame->RunCommand(57642); // Select All
+    frame->RunCommand(32795); // Group
+    ASSERT_TRUE(doc->IsModified());
+    EXPECT_TRUE(frame->isWindowModified());
+    EXPECT_EQ(shownTitle(), "Untitled* - TOVRA v1.5");
+
+    // A name with Qt's placeholder in it is shown as written.
+    const std::string path = dir.File("odd[*].iwf");
+    frame->SetFileDialog([&](ZNFILEDIALOG, std::string *chosen) {
+        *chosen = path;
+        return true;
+    });
+    frame->RunCommand(57604); // Save As
+    EXPECT_FALSE(frame->isWindowModified());
+    EXPECT_EQ(shownTitle(), "odd[*].iwf - TOVRA v1.5");
+    GetEditorApp()->GetSelectionBand()->Clear(1, 0);
+}
+
+// Start-up shows the splash over the main window, centred on it, as a window of its own that
+// the window system keeps above the frame and its docks.
+TEST_F(MainFrameTest, TheSplashIsCentredAboveTheMainWindow)
+{
+    frame.reset();
+    CZNQtAppShell shell(nullptr);
+    ASSERT_TRUE(shell.CreateMainFrame());
+    shell.GetMainFrame()->move(40, 30);
+    shell.ShowMainFrame();
+    auto *splash = dynamic_cast<CZNSplashDlg *>(shell.CreateSplash());
+    ASSERT_NE(splash, nullptr);
+    EXPECT_TRUE(splash->isWindow());
+    EXPECT_TRUE(splash->isVisible());
+    ASSERT_NE(splash->windowHandle(), nullptr);
+    EXPECT_EQ(splash->windowHandle()->transientParent(), shell.GetMainFrame()->windowHandle());
+    const QPoint offset = splash->geometry().center() - shell.GetMainFrame()->geometry().center();
+    EXPECT_LE(offset.manhattanLength(), 2) << offset.x() << ", " << offset.y();
+    shell.DestroySplash();
+    shell.DestroyWindows();
+}
+
+} // namespace

@@ -139,7 +139,7 @@ TEST_F(StartUpTest, TheWindowComesUpAndAScreenshotShowsACube)
 
     CZNMainFrame *frame = shell.GetMainFrame();
     ASSERT_NE(frame, nullptr);
-    EXPECT_EQ(frame->windowTitle().toStdString(), "Untitled - TOVRA v1.5");
+    EXPECT_EQ(frame->windowTitle().toStdString(), "Untitled[*] - TOVRA v1.5");
     EXPECT_EQ(frame->GetToolBars().size(), 7u);
     for (UINT id : {32775u, 32777u, 10001u, 32834u})
         EXPECT_TRUE(frame->GetAction(id)->isChecked()) << id;
