@@ -58,6 +58,19 @@ ZNBBOX Grown(ZNBBOX box, float by)
     return box;
 }
 
+bool Meet(const ZNBBOX &a, const ZNBBOX &b)
+{
+    return a.Min.x <= b.Max.x && a.Max.x >= b.Min.x && a.Min.y <= b.Max.y && a.Max.y >= b.Min.y && a.Min.z <= b.Max.z &&
+           a.Max.z >= b.Min.z;
+}
+
+// A point within a box.
+bool Holds(const ZNBBOX &box, const D3DXVECTOR3 &p)
+{
+    return p.x >= box.Min.x && p.x <= box.Max.x && p.y >= box.Min.y && p.y <= box.Max.y && p.z >= box.Min.z &&
+           p.z <= box.Max.z;
+}
+
 bool Contains(const ZNBBOX &outer, const ZNBBOX &inner)
 {
     return outer.Min.x <= inner.Min.x && outer.Min.y <= inner.Min.y && outer.Min.z <= inner.Min.z &&
@@ -251,24 +264,31 @@ void ZNBRUSH::RemoveTJunctions()
     // box out of that reach.
     constexpr float kSlack = 2.0f * kTolerance, kReach = 4.0f * kTolerance;
     CornerGrid grid(m_Faces, m_FaceCount);
+    // The box of every face's finite corners, kept as corners are inserted: a face whose box
+    // stays out of reach of an edge's has no corner inside it.
+    std::vector<ZNBBOX> boxes(m_FaceCount);
+    for (DWORD f = 0; f < m_FaceCount; ++f)
+        boxes[f] = FiniteBounds(*m_Faces[f]);
     std::vector<DWORD> near, rest;
     for (DWORD f = 0; f < m_FaceCount; ++f) {
         ZNFACE *face = m_Faces[f];
-        ZNBBOX bounds = FiniteBounds(*face);
-        ZNBBOX reach = Grown(bounds, kReach);
+        ZNBBOX reach = Grown(boxes[f], kReach);
         grid.FacesNear(reach, 0, f, near);
         for (size_t n = 0; n < near.size(); ++n) {
             const DWORD g = near[n];
             const ZNFACE *other = m_Faces[g];
+            if (!Meet(Grown(boxes[g], kSlack), boxes[f]))
+                continue;
             // Each edge in turn; an inserted vertex shortens the edge being tested, and the walk
             // goes on with the edge that starts at it.
             for (int k = 0; k < face->GetVertexCount(); ++k) {
                 const int count = face->GetVertexCount();
                 const D3DXVECTOR3 a = Position(face->m_Vertices[k]);
                 D3DXVECTOR3 b = Position(face->m_Vertices[(k + 1) % count]);
+                ZNBBOX edge = Grown(Merged(Merged(kEmptyBox, a), b), kSlack);
                 for (int j = 0; j < other->GetVertexCount(); ++j) {
                     const D3DXVECTOR3 p = Position(other->m_Vertices[j]);
-                    if (!InsideEdge(a, b, p))
+                    if (!Holds(edge, p) || !InsideEdge(a, b, p))
                         continue;
                     // After vertex k; on the closing edge that is the end of the ring.
                     ZNVERTEX *inserted = face->InsertVertex(static_cast<short>(k + 1));
@@ -278,10 +298,11 @@ void ZNBRUSH::RemoveTJunctions()
                     inserted->y = p.y;
                     inserted->z = p.z;
                     b = p;
+                    edge = Grown(Merged(Merged(kEmptyBox, a), b), kSlack);
                     grid.Add(f, p);
-                    bounds = Merged(bounds, p);
-                    if (!Contains(reach, Grown(bounds, kSlack))) {
-                        reach = Grown(bounds, kReach);
+                    boxes[f] = Merged(boxes[f], p);
+                    if (!Contains(reach, Grown(boxes[f], kSlack))) {
+                        reach = Grown(boxes[f], kReach);
                         grid.FacesNear(reach, g + 1, f, rest);
                         near.resize(n + 1);
                         near.insert(near.end(), rest.begin(), rest.end());
