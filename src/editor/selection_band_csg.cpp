@@ -2,6 +2,7 @@
 // this file chooses which trees clip which, what becomes of the brushes, and the undo records.
 #include <memory>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "app/editor_app.h"
@@ -141,25 +142,73 @@ bool CarveTarget(ZNBRUSH *brush, const ZNBRUSH *only)
     return (!only || brush == only) && !brush->IsBrushSelected() && !IsDetail(brush);
 }
 
-// Runs carve for every selected brush that is not a detail brush, with its tree. 0 when a tree
-// could not be allocated or carve gave 0; a carver whose tree cannot be built is passed over.
-template <class Carve> int ForEachCarver(std::vector<ZNSELECTIONENTRY> entries, Carve carve)
+// The carvers of a carve command: every selected brush that is not a detail brush, with its tree
+// built once for the whole command, in band order. A carver whose tree cannot be allocated makes
+// the command's result 0; one whose tree cannot be built is passed over.
+class Carvers
 {
-    int result = 1;
-    for (const ZNSELECTIONENTRY &entry : entries) {
-        ZNBRUSH *carver = BrushOf(entry.Object);
-        if (!carver || IsDetail(carver))
-            continue;
-        TreePtr tree = NewTree();
-        if (!tree) {
-            result = 0;
-            continue;
+public:
+    explicit Carvers(const std::vector<ZNSELECTIONENTRY> &entries)
+    {
+        for (const ZNSELECTIONENTRY &entry : entries) {
+            ZNBRUSH *carver = BrushOf(entry.Object);
+            if (!carver || IsDetail(carver))
+                continue;
+            TreePtr tree = NewTree();
+            if (!tree) {
+                m_Result = 0;
+                continue;
+            }
+            if (!tree->BuildFromBrush(carver))
+                continue;
+            m_Brushes.push_back(carver);
+            m_Tools.push_back({tree.get(), carver->GetBoundingBox(1)});
+            m_Trees.push_back(std::move(tree));
         }
-        if (tree->BuildFromBrush(carver) && !carve(carver, *tree))
-            result = 0;
     }
-    return result;
-}
+    int Result() const { return m_Result; }
+    size_t Count() const { return m_Tools.size(); }
+    ZNBRUSH *Brush(size_t i) const { return m_Brushes[i]; }
+    const ZNBSPCARVER &Tool(size_t i) const { return m_Tools[i]; }
+    // The carvers whose solids meet the brush's (tree, box): its boxes meet theirs, and a part of
+    // one lies in the other. A brush that reaches no carver's solid only touches them at most, and
+    // one wholly inside a carver has a box inside the carver's.
+    std::vector<ZNBSPCARVER> Meeting(CZNBSPTREE &tree, const ZNBBOX &box) const
+    {
+        std::vector<ZNBSPCARVER> meeting;
+        for (const ZNBSPCARVER &tool : m_Tools) {
+            if (!BoxesMeet(tool.Box, box))
+                continue;
+            if (tree.AnyPolygonInside(tool.Tree) || (Inside(box, tool.Box) && tool.Tree->AnyPolygonInside(&tree)))
+                meeting.push_back(tool);
+        }
+        return meeting;
+    }
+    // True when a brush's box meets some carver's box.
+    bool Reach(const ZNBBOX &box) const
+    {
+        for (const ZNBSPCARVER &tool : m_Tools)
+            if (BoxesMeet(tool.Box, box))
+                return true;
+        return false;
+    }
+
+private:
+    // A box inside another, give or take the tolerance within which the trees take a point to
+    // lie on a plane.
+    static bool Inside(const ZNBBOX &inner, const ZNBBOX &outer)
+    {
+        constexpr float kSlack = 0.02f;
+        return inner.Min.x >= outer.Min.x - kSlack && inner.Min.y >= outer.Min.y - kSlack &&
+               inner.Min.z >= outer.Min.z - kSlack && inner.Max.x <= outer.Max.x + kSlack &&
+               inner.Max.y <= outer.Max.y + kSlack && inner.Max.z <= outer.Max.z + kSlack;
+    }
+
+    int m_Result = 1;
+    std::vector<ZNBRUSH *> m_Brushes;
+    std::vector<ZNBSPCARVER> m_Tools;
+    std::vector<TreePtr> m_Trees;
+};
 
 } // namespace
 
@@ -381,20 +430,21 @@ int CZNSelectionBand::CarveSplit(ZNBRUSH *only)
     if (!doc || m_Entries.empty() || m_BandMode != ZNBAND_OBJECTS)
         return 0;
     CommandRecords records(doc);
-    const int result = ForEachCarver(m_Entries, [&](ZNBRUSH *carver, CZNBSPTREE &tree) {
-        const ZNBBOX box = carver->GetBoundingBox(1);
+    const Carvers carvers(m_Entries);
+    for (size_t c = 0; c < carvers.Count(); ++c) {
+        const ZNBSPCARVER &tool = carvers.Tool(c);
         // Only the brushes that were there when the walk began; the pieces come after them.
         ZNBRUSH *last = doc->GetLastBrush();
         std::vector<ZNBRUSH *> pieces;
         for (ZNBRUSH *brush = doc->GetBrushList(), *next = nullptr; brush; brush = next) {
             next = brush == last ? nullptr : brush->m_Next;
-            if (!CarveTarget(brush, only) || !BoxesMeet(box, brush->GetBoundingBox(1)))
+            if (!CarveTarget(brush, only) || !BoxesMeet(tool.Box, brush->GetBoundingBox(1)))
                 continue;
             records.Write(ZNUNDO_REMOVE, brush, 0);
-            CarveBrush(brush, &tree, 1, tree.m_RootNode, brush == last, &pieces);
+            CarveBrush(brush, tool.Tree, 1, tool.Tree->m_RootNode, brush == last, &pieces);
         }
         if (pieces.empty())
-            return 1;
+            continue;
         auto *group = new (std::nothrow) CZNGROUP;
         std::vector<ZNSELECTIONENTRY> added;
         for (ZNBRUSH *piece : pieces) {
@@ -404,10 +454,9 @@ int CZNSelectionBand::CarveSplit(ZNBRUSH *only)
             added.push_back(EntryOf(piece));
         }
         records.Write(ZNUNDO_ADD, added, 0);
-        return 1;
-    });
+    }
     records.Finish(this, "Carve Objects");
-    return result;
+    return carvers.Result();
 }
 
 int CZNSelectionBand::CarveInPlace(ZNBRUSH *only)
@@ -416,43 +465,41 @@ int CZNSelectionBand::CarveInPlace(ZNBRUSH *only)
     if (!doc || m_Entries.empty() || m_BandMode != ZNBAND_OBJECTS)
         return 0;
     CommandRecords records(doc);
-    const int result = ForEachCarver(m_Entries, [&](ZNBRUSH *carver, CZNBSPTREE &tree) {
-        int carved = 1;
-        const ZNBSPCARVER tool{&tree, carver->GetBoundingBox(1)};
-        for (ZNBRUSH *brush = doc->GetBrushList(), *next = nullptr; brush; brush = next) {
-            next = brush->m_Next;
-            if (!CarveTarget(brush, only))
-                continue;
-            const ZNBBOX box = brush->GetBoundingBox(1);
-            if (!BoxesMeet(tool.Box, box))
-                continue;
-            TreePtr target = NewTree();
-            if (!target || !target->BuildFromBrush(brush)) {
-                carved = 0;
-                continue;
-            }
-            // Left alone unless the solids meet; a brush wholly inside the carver meets it too.
-            if (!target->AnyPolygonInside(&tree) && !tree.AnyPolygonInside(target.get()))
-                continue;
-            // The brush's polygons inside the carver go; the carver's polygons inside the brush
-            // come in turned over, facing into the hole.
-            CZNBSPCARVE cut(target.get(), box);
-            if (!cut.Carve(tool)) {
-                carved = 0;
-                continue;
-            }
-            if (!HasSurvivors(*target)) {
-                // Nothing of the brush is left outside the carver.
-                records.Write(ZNUNDO_REMOVE, brush, 0);
-                doc->DeleteBrush(brush);
-                continue;
-            }
-            records.Write(ZNUNDO_CSGINPLACE, brush, 0);
-            brush->BuildBrushFromBSPTree(target.get(), 0);
-            RebuildDerived(brush);
+    const Carvers carvers(m_Entries);
+    int result = carvers.Result();
+    // Each brush is carved by all the carvers that meet it at once, and rebuilt and recorded once.
+    for (ZNBRUSH *brush = doc->GetBrushList(), *next = nullptr; brush && carvers.Count() > 0; brush = next) {
+        next = brush->m_Next;
+        if (!CarveTarget(brush, only))
+            continue;
+        const ZNBBOX box = brush->GetBoundingBox(1);
+        if (!carvers.Reach(box))
+            continue;
+        TreePtr target = NewTree();
+        if (!target || !target->BuildFromBrush(brush)) {
+            result = 0;
+            continue;
         }
-        return carved;
-    });
+        // Left alone unless the solids meet.
+        const std::vector<ZNBSPCARVER> meeting = carvers.Meeting(*target, box);
+        if (meeting.empty())
+            continue;
+        // The brush's polygons inside the carvers go; the carvers' polygons inside the brush
+        // come in turned over, facing into the hole. A carver that fails (memory) leaves the
+        // brush as the others carved it.
+        CZNBSPCARVE cut(target.get(), box);
+        if (cut.Carve(meeting) != static_cast<int>(meeting.size()))
+            result = 0;
+        if (!HasSurvivors(*target)) {
+            // Nothing of the brush is left outside the carvers.
+            records.Write(ZNUNDO_REMOVE, brush, 0);
+            doc->DeleteBrush(brush);
+            continue;
+        }
+        records.Write(ZNUNDO_CSGINPLACE, brush, 0);
+        brush->BuildBrushFromBSPTree(target.get(), 0);
+        RebuildDerived(brush);
+    }
     records.Finish(this, "Carve Objects");
     return result;
 }

@@ -13,10 +13,15 @@ namespace
 constexpr DWORD kGone = 0xFFFFFFFFu;
 const ZNBBOX kNoBox = {D3DXVECTOR3(1e30f, 1e30f, 1e30f), D3DXVECTOR3(-1e30f, -1e30f, -1e30f)};
 
+// Boxes that come within kNear of each other. The tree operations take a point within 0.01 of a
+// plane to lie on it, so a polygon just outside a carver's box may still be in its solid (lying
+// on one of its faces); boxes that miss by more than twice that cannot meet.
+constexpr float kNear = 0.02f;
+
 bool Overlap(const ZNBBOX &a, const ZNBBOX &b)
 {
-    return a.Min.x <= b.Max.x && a.Max.x >= b.Min.x && a.Min.y <= b.Max.y && a.Max.y >= b.Min.y && a.Min.z <= b.Max.z &&
-           a.Max.z >= b.Min.z;
+    return a.Min.x <= b.Max.x + kNear && a.Max.x >= b.Min.x - kNear && a.Min.y <= b.Max.y + kNear &&
+           a.Max.y >= b.Min.y - kNear && a.Min.z <= b.Max.z + kNear && a.Max.z >= b.Min.z - kNear;
 }
 
 ZNBBOX BoundsOf(const CZNBSPPOLYGON &p)

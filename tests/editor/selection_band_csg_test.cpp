@@ -2,8 +2,11 @@
 // of one brush with the scene), carving by splitting and in place, and their undo levels.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/editor_app.h"
@@ -410,6 +413,147 @@ INSTANTIATE_TEST_SUITE_P(Methods, CarveTest, ::testing::Bool(),
                          [](const ::testing::TestParamInfo<bool> &info) {
                              return std::string(info.param ? "Splitting" : "InPlace");
                          });
+
+// Two 15-sided upright cylinders of radius 10 whose side faces lie close to each other, about
+// the 0.01 within which the trees take a point to lie on a plane: the carver's faces lie 0.003 to
+// 0.019 outside the target's (wider by 0.011, set off 0.008) or 0.003 to 0.009 inside them
+// (narrower by 0.006, set off 0.003), and it covers the target from a height up or down. What is
+// left is closed and has the volume of the exact difference, worked out from the sections.
+struct NearCase {
+    const char *name;
+    float wider;     // how much farther out the carver's faces lie than the target's, on average
+    float offset;    // how far the carver is set off, in the direction
+    float direction; // degrees about the axis, from +x
+    float from;      // where the carver begins, on the target's 0 to 20
+    bool split;
+};
+
+void PrintTo(const NearCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
+class NearCoplanarCarveTest : public CsgTest, public ::testing::WithParamInterface<NearCase>
+{
+protected:
+    using Point2 = std::pair<double, double>;
+    // The cross-section (x, z) of an upright prism, from its top face, and its height range.
+    static std::vector<Point2> Section(ZNBRUSH *b, double *low, double *high)
+    {
+        std::vector<Point2> ring;
+        *low = 1e30;
+        *high = -1e30;
+        for (DWORD f = 0; f < b->GetFaceCount(); ++f) {
+            const ZNFACE *face = b->GetFace(f);
+            for (short v = 0; v < face->GetVertexCount(); ++v) {
+                *low = std::min<double>(*low, face->m_Vertices[v].y);
+                *high = std::max<double>(*high, face->m_Vertices[v].y);
+            }
+            if (face->m_Normal.y > 0.99f && ring.empty())
+                for (short v = 0; v < face->GetVertexCount(); ++v)
+                    ring.emplace_back(face->m_Vertices[v].x, face->m_Vertices[v].z);
+        }
+        return ring;
+    }
+    static double Area(const std::vector<Point2> &ring)
+    {
+        double twice = 0.0;
+        for (size_t i = 0; i < ring.size(); ++i) {
+            const Point2 &p = ring[i], &q = ring[(i + 1) % ring.size()];
+            twice += p.first * q.second - q.first * p.second;
+        }
+        return std::fabs(twice) / 2.0;
+    }
+    // The common part of two convex rings, in doubles (each edge of the clipper in turn).
+    static std::vector<Point2> Common(std::vector<Point2> subject, std::vector<Point2> clipper)
+    {
+        double twice = 0.0;
+        for (size_t i = 0; i < clipper.size(); ++i)
+            twice += clipper[i].first * clipper[(i + 1) % clipper.size()].second -
+                     clipper[(i + 1) % clipper.size()].first * clipper[i].second;
+        if (twice < 0.0)
+            std::reverse(clipper.begin(), clipper.end());
+        for (size_t e = 0; e < clipper.size() && !subject.empty(); ++e) {
+            const Point2 a = clipper[e], b = clipper[(e + 1) % clipper.size()];
+            auto side = [&](const Point2 &p) {
+                return (b.first - a.first) * (p.second - a.second) - (b.second - a.second) * (p.first - a.first);
+            };
+            std::vector<Point2> kept;
+            for (size_t i = 0; i < subject.size(); ++i) {
+                const Point2 p = subject[i], q = subject[(i + 1) % subject.size()];
+                const double sp = side(p), sq = side(q);
+                if (sp >= 0.0)
+                    kept.push_back(p);
+                if ((sp >= 0.0) != (sq >= 0.0)) {
+                    const double t = sp / (sp - sq);
+                    kept.emplace_back(p.first + t * (q.first - p.first), p.second + t * (q.second - p.second));
+                }
+            }
+            subject = kept;
+        }
+        return subject;
+    }
+    // The volume of target less carver, both upright prisms, worked out from their sections.
+    static double ExactDifference(ZNBRUSH *target, ZNBRUSH *carver)
+    {
+        double t0, t1, c0, c1;
+        const std::vector<Point2> t = Section(target, &t0, &t1), c = Section(carver, &c0, &c1);
+        const double overlap = std::max(0.0, std::min(t1, c1) - std::max(t0, c0));
+        return Area(t) * (t1 - t0) - Area(Common(t, c)) * overlap;
+    }
+    ZNBRUSH *Cylinder(const D3DXVECTOR3 &base, float radius, float height)
+    {
+        ZNBRUSH *b = doc->NewBrush();
+        ZnBuildCylinder(*b, base, radius, height, 15);
+        return b;
+    }
+};
+
+TEST_P(NearCoplanarCarveTest, LeavesTheClosedDifference)
+{
+    const NearCase &c = GetParam();
+    const double angle = c.direction * 3.14159265358979323846 / 180.0;
+    ZNBRUSH *target = Cylinder({0, 0, 0}, 10, 20);
+    // The radius that puts the faces c.wider farther out.
+    const float wider = c.wider / std::cos(3.14159265358979323846f / 15);
+    ZNBRUSH *carver = Cylinder({c.offset * static_cast<float>(std::cos(angle)), c.from,
+                                c.offset * static_cast<float>(std::sin(angle))},
+                               10 + wider, 20);
+    const double expected = ExactDifference(target, carver);
+    const Snapshot before = Take();
+    Select({carver});
+    ASSERT_EQ(c.split ? Band()->CarveSplit(nullptr) : Band()->CarveInPlace(nullptr), 1);
+    double volume = 0.0;
+    for (ZNBRUSH *b : Listed()) {
+        if (b == carver)
+            continue;
+        EXPECT_EQ(OpenEdges(SurfaceOf(*b), true), "");
+        volume += Volume(b);
+    }
+    EXPECT_NEAR(volume, expected, 0.01 * expected);
+    Band()->Clear(1, 0);
+    ExpectOneUndoRestores(before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cylinders, NearCoplanarCarveTest,
+    ::testing::Values(NearCase{"InPlaceWiderTopThreeQuarters", 0.011f, 0.008f, 17, 5, false},
+                      NearCase{"InPlaceWiderTopHalf", 0.011f, 0.008f, 45, 10, false},
+                      NearCase{"InPlaceWiderAboveAQuarter", 0.011f, 0.008f, 90, 3, false},
+                      NearCase{"InPlaceWiderBelow", 0.011f, 0.008f, 133, -5, false},
+                      NearCase{"InPlaceNarrowerTopThreeQuarters", -0.006f, 0.003f, 17, 5, false},
+                      NearCase{"InPlaceNarrowerTopHalf", -0.006f, 0.003f, 45, 10, false},
+                      NearCase{"InPlaceNarrowerAboveAQuarter", -0.006f, 0.003f, 90, 3, false},
+                      NearCase{"InPlaceNarrowerBelow", -0.006f, 0.003f, 133, -5, false},
+                      NearCase{"SplitWiderTopThreeQuarters", 0.011f, 0.008f, 17, 5, true},
+                      NearCase{"SplitWiderTopHalf", 0.011f, 0.008f, 45, 10, true},
+                      NearCase{"SplitWiderAboveAQuarter", 0.011f, 0.008f, 90, 3, true},
+                      NearCase{"SplitWiderBelow", 0.011f, 0.008f, 133, -5, true},
+                      NearCase{"SplitNarrowerTopThreeQuarters", -0.006f, 0.003f, 17, 5, true},
+                      NearCase{"SplitNarrowerTopHalf", -0.006f, 0.003f, 45, 10, true},
+                      NearCase{"SplitNarrowerAboveAQuarter", -0.006f, 0.003f, 90, 3, true},
+                      NearCase{"SplitNarrowerBelow", -0.006f, 0.003f, 133, -5, true}),
+    [](const ::testing::TestParamInfo<NearCase> &info) { return std::string(info.param.name); });
 
 TEST_F(CsgTest, CarvingInPlaceTurnsTheHolesFacesIntoTheHole)
 {
