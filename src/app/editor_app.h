@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/export.h"
+#include "platform/os/command_ids.h"
 #include "platform/os/reporter.h"
 #include "platform/os/win_types.h"
 
@@ -196,7 +197,7 @@ private:
     CZNEDITORDoc *m_Document = nullptr;
     ZNEDITMODE m_EditMode = ZNEDITMODE_BRUSH;
     ZNPLACEMENTMODE m_PlacementMode = ZNPLACE_SELECT;
-    int32_t m_RightButtonMode = 32775; // pan
+    int32_t m_RightButtonMode = ZNCMD_RBUTTON_PAN;
     BYTE m_SpaceDown = 0;
     ZNAPPOPTIONS m_Options{};
     // Destroyed last, primitives after entities: scene objects may still call their plug-ins.

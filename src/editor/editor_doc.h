@@ -142,7 +142,7 @@ public:
     // Every view centres on the selection band's box; Zoom into Selected also fits it.
     void OnCentreOnSelected();
     void OnZoomIntoSelected();
-    // The enable rules of the commands above and of As Prefab (32839), by command id; false for
+    // The enable rules of the commands above and of As Prefab, by command id (ZNCOMMANDID); false for
     // an unknown id.
     bool IsCommandEnabled(UINT id) const;
 

@@ -16,6 +16,7 @@
 #include "fileio/memory_stream_io.h"
 #include "platform/os/byte_order.h"
 #include "platform/os/clipboard.h"
+#include "platform/os/command_ids.h"
 #include "platform/os/reporter.h"
 #include "render/direct3d.h"
 #include "render/view/2d_view.h"
@@ -335,14 +336,14 @@ bool CZNEDITORDoc::IsClipboardCommandEnabled(UINT id) const
 {
     CZNEDITORApp *app = GetEditorApp();
     switch (id) {
-    case 57635: // Cut
-    case 57634: // Copy
+    case ZNCMD_EDIT_CUT:
+    case ZNCMD_EDIT_COPY:
         return app->GetSelectionBand()->GetBandMode() == ZNBAND_OBJECTS;
-    case 57637: { // Paste
+    case ZNCMD_EDIT_PASTE: {
         IZNClipboard *clipboard = GetClipboard();
         return clipboard->IsFormatAvailable(clipboard->RegisterFormat(kClipboardFormat));
     }
-    case 57642: // Select All
+    case ZNCMD_EDIT_SELECT_ALL:
         switch (app->GetEditMode()) {
         case ZNEDITMODE_BRUSH:
             return m_BrushList || m_OverlayList || m_EntityList;

@@ -9,6 +9,7 @@
 #include "editor/editor_doc.h"
 #include "editor/selection_band.h"
 #include "editor/undo_record.h"
+#include "platform/os/command_ids.h"
 #include "render/view/2d_view.h"
 #include "render/view/3d_view.h"
 #include "scene/bbox.h"
@@ -319,22 +320,22 @@ bool CZNEDITORDoc::IsCommandEnabled(UINT id) const
     const bool selection = GetEditorApp()->GetSelectionBand()->HasSelection();
     const bool anyObject = !m_Brushes.empty() || m_OverlayList || m_EntityList;
     switch (id) {
-    case 32869: // Hide All
-    case 32875: // Hide Deselected
-    case 32872: // Unhide All
-    case 32876: // Unhide Deselected
+    case ZNCMD_HIDE_ALL:
+    case ZNCMD_HIDE_DESELECTED:
+    case ZNCMD_UNHIDE_ALL:
+    case ZNCMD_UNHIDE_DESELECTED:
         return objectMode && anyObject;
-    case 32870: // Hide Selected
-    case 32873: // Unhide Selected
-    case 32868: // Sanitize
-    case 32867: // Selection statistics
+    case ZNCMD_HIDE_SELECTED:
+    case ZNCMD_UNHIDE_SELECTED:
+    case ZNCMD_SANITIZE_SELECTED:
+    case ZNCMD_STATISTICS_SELECTED:
         return objectMode && selection;
-    case 32866: // Scene statistics
+    case ZNCMD_STATISTICS_SCENE:
         return anyObject;
-    case 32858: // Centre on Selected
-    case 32861: // Zoom into Selected
+    case ZNCMD_CENTRE_ON_SELECTED:
+    case ZNCMD_ZOOM_INTO_SELECTED:
         return selection;
-    case 32839: // Export Selected As Prefab
+    case ZNCMD_FILE_EXPORT_PREFAB:
         return GetEditorApp()->GetSelectionBand()->GetBandMode() == ZNBAND_OBJECTS;
     default:
         return false;

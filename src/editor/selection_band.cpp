@@ -442,7 +442,7 @@ void CZNSelectionBand::Clear(int deselect, int refreshPanel)
     m_Right = D3DXVECTOR3(1, 0, 0);
     m_HalfExtents = D3DXVECTOR3(kDefaultHalfExtent, kDefaultHalfExtent, kDefaultHalfExtent);
     m_Active = m_ShowHandles = m_BoxLocked = m_ClickConsumed = 0;
-    m_Handle = 0;
+    m_Handle = ZNHIT_NONE;
     m_PivotStart = m_PlacementOriginStart = D3DXVECTOR3(0, 0, 0);
     m_HandleMode = ZNHANDLE_SCALE;
     m_BandMode = ZNBAND_EMPTY;

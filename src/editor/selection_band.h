@@ -51,6 +51,22 @@ enum ZNHANDLEMODE : DWORD {
     ZNHANDLE_EXTRUDE = 2,
 };
 
+// What a press in a 2D view hit of the band: a handle square (the corners by where they sit on
+// the screen, then the edge midpoints), the box body or the marker.
+enum ZNHANDLEHIT : DWORD {
+    ZNHIT_NONE = 0,
+    ZNHIT_CORNER_LOWER_LEFT = 1,
+    ZNHIT_CORNER_UPPER_LEFT = 2,
+    ZNHIT_CORNER_UPPER_RIGHT = 3,
+    ZNHIT_CORNER_LOWER_RIGHT = 4,
+    ZNHIT_EDGE_LEFT = 5,
+    ZNHIT_EDGE_TOP = 6,
+    ZNHIT_EDGE_RIGHT = 7,
+    ZNHIT_EDGE_BOTTOM = 8,
+    ZNHIT_BODY = 9,
+    ZNHIT_MARKER = 10,
+};
+
 class ZN_API CZNSelectionBand
 {
 public:
@@ -265,7 +281,7 @@ public:
     BYTE IsFirstStep() const { return m_FirstStep; }
 
     // Drag state of the transform tools: the press sets it, every drag step reads it.
-    // The handle the press grabbed (0 none, 1-8 box handles, 9 the body, 10 the marker).
+    // The handle the press grabbed (ZNHANDLEHIT).
     DWORD GetHandle() const { return m_Handle; }
     void SetHandle(DWORD handle) { m_Handle = handle; }
     // 1 from the press until the first drag step has run; undo records are written while it is 1.

@@ -35,14 +35,14 @@ int CZNSelectionBand::OnLButtonDown2D(CZN2DView *view, UINT flags, CPoint point)
     HitTestHandles2D(x, y, flags, view);
     bool outside = false;
     if (m_Active) {
-        if (m_Handle == 0) {
+        if (m_Handle == ZNHIT_NONE) {
             if (!HitTestBox2D(x, y, view)) {
                 outside = true;
                 m_Dragged = 1;
                 if (!(flags & (MK_SHIFT | MK_CONTROL)))
                     Clear(1, 1);
             }
-        } else if ((flags & MK_SHIFT) && (m_Handle == 9 || m_Handle == 10)) {
+        } else if ((flags & MK_SHIFT) && (m_Handle == ZNHIT_BODY || m_Handle == ZNHIT_MARKER)) {
             m_ClickConsumed = 1;
             return 1;
         } else if ((flags & MK_CONTROL) && !(flags & MK_SHIFT)) {
@@ -72,7 +72,7 @@ int CZNSelectionBand::OnLButtonDown2D(CZN2DView *view, UINT flags, CPoint point)
             m_StartBox.Min = m_Centre - m_HalfExtents;
             m_StartBox.Max = m_Centre + m_HalfExtents;
             m_BoxLocked = 1;
-            if (m_Handle != 9)
+            if (m_Handle != ZNHIT_BODY)
                 m_Dragged = 1;
             return 0;
         }
@@ -98,8 +98,9 @@ void CZNSelectionBand::OnDrag2D(CZN2DView *view, UINT flags, int x, int y)
         } else {
             m_ShowHandles = 0;
             m_Dragged = 1;
-            const bool marker = m_Handle == 10;
-            if (marker || (m_HandleMode == ZNHANDLE_SCALE && m_Handle == 9) || m_HandleMode == ZNHANDLE_EXTRUDE) {
+            const bool marker = m_Handle == ZNHIT_MARKER;
+            if (marker || (m_HandleMode == ZNHANDLE_SCALE && m_Handle == ZNHIT_BODY) ||
+                m_HandleMode == ZNHANDLE_EXTRUDE) {
                 m_MoveTotal += MouseDeltaToWorld(view->GetViewType(), x - m_LastMouse.x, y - m_LastMouse.y,
                                                  view->GetZoom());
                 m_LastMouse = POINT{x, y};
@@ -180,7 +181,7 @@ void CZNSelectionBand::EndDrag2D(CZN2DView *view, UINT flags, int x, int y)
 void CZNSelectionBand::CommitObjects(CZN2DView *view)
 {
     CZNEDITORDoc *document = Document();
-    const bool move = (m_HandleMode == ZNHANDLE_SCALE && m_Handle == 9) || m_HandleMode == ZNHANDLE_EXTRUDE;
+    const bool move = (m_HandleMode == ZNHANDLE_SCALE && m_Handle == ZNHIT_BODY) || m_HandleMode == ZNHANDLE_EXTRUDE;
     if (move && document) {
         if (view) {
             const D3DXVECTOR3 target = m_MoveReference + m_MoveTotal;

@@ -49,7 +49,7 @@ void CZNSelectionBand::ProjectHandles2D(CZN2DView *view, POINT p[8]) const
 
 bool CZNSelectionBand::HitTestHandles2D(int x, int y, UINT flags, CZN2DView *view)
 {
-    m_Handle = 0;
+    m_Handle = ZNHIT_NONE;
     if (!view)
         return false;
     const WORD type = view->GetViewType() < 3 ? view->GetViewType() : 2;
@@ -60,7 +60,7 @@ bool CZNSelectionBand::HitTestHandles2D(int x, int y, UINT flags, CZN2DView *vie
         POINT m;
         view->WorldToScreen(&m, &at);
         if (m.x - 4 < x && x < m.x + 4 && m.y - 4 < y && y < m.y + 4 && !(flags & (MK_SHIFT | MK_CONTROL))) {
-            m_Handle = 10;
+            m_Handle = ZNHIT_MARKER;
             return true;
         }
     }
@@ -70,26 +70,26 @@ bool CZNSelectionBand::HitTestHandles2D(int x, int y, UINT flags, CZN2DView *vie
     const POINT &top = p[4], &right = p[5], &bottom = p[6], &left = p[7];
     // Every later match overwrites an earlier one; the squares lie one pixel clear of the box.
     if (c1.x - 1 <= x && x <= c3.x + 1 && c1.y - 1 <= y && y <= c4.y + 1)
-        m_Handle = 9;
+        m_Handle = ZNHIT_BODY;
     if (c1.x - 9 < x && x < c1.x - 1 && c1.y - 9 < y && y < c1.y - 1)
-        m_Handle = 2;
+        m_Handle = ZNHIT_CORNER_UPPER_LEFT;
     if (c2.x + 1 < x && x < c2.x + 9 && c2.y - 9 < y && y < c2.y - 1)
-        m_Handle = 3;
+        m_Handle = ZNHIT_CORNER_UPPER_RIGHT;
     if (c3.x + 1 < x && x < c3.x + 9 && c3.y + 1 < y && y < c3.y + 9)
-        m_Handle = 4;
+        m_Handle = ZNHIT_CORNER_LOWER_RIGHT;
     if (c4.x - 9 < x && x < c4.x - 1 && c4.y + 1 < y && y < c4.y + 9)
-        m_Handle = 1;
+        m_Handle = ZNHIT_CORNER_LOWER_LEFT;
     if (m_HandleMode != ZNHANDLE_ROTATE) {
         if (top.x - 4 < x && x < top.x + 4 && top.y - 9 < y && y < top.y - 1)
-            m_Handle = 6;
+            m_Handle = ZNHIT_EDGE_TOP;
         if (right.x + 1 < x && x < right.x + 9 && right.y - 4 < y && y < right.y + 4)
-            m_Handle = 7;
+            m_Handle = ZNHIT_EDGE_RIGHT;
         if (bottom.x - 4 < x && x < bottom.x + 4 && bottom.y + 1 < y && y < bottom.y + 9)
-            m_Handle = 8;
+            m_Handle = ZNHIT_EDGE_BOTTOM;
         if (left.x - 9 < x && x < left.x - 1 && left.y - 4 < y && y < left.y + 4)
-            m_Handle = 5;
+            m_Handle = ZNHIT_EDGE_LEFT;
     }
-    return m_Handle != 0;
+    return m_Handle != ZNHIT_NONE;
 }
 
 bool CZNSelectionBand::HitTestBox2D(int x, int y, CZN2DView *view) const

@@ -22,8 +22,8 @@ bool IsFlat(float size)
     return std::fabs(size) <= kFlat;
 }
 
-// The sides a box handle moves on the view's horizontal and vertical axes: 0 minimum, 1 maximum,
-// -1 none (vertical grows up the screen).
+// The sides a box handle moves on the view's horizontal and vertical axes, by handle code from
+// ZNHIT_CORNER_LOWER_LEFT: 0 minimum, 1 maximum, -1 none (vertical grows up the screen).
 struct HandleSides {
     int h, v;
 };
@@ -171,7 +171,7 @@ void CZNSelectionBand::Scale(CZN2DView *, float x, float y, float z, int sideX, 
 
 void CZNSelectionBand::ScaleDragStep(CZN2DView *view, UINT flags, int x, int y)
 {
-    if (!view || m_Handle < 1 || m_Handle > 8 || !(view->GetZoom() > 0.0f))
+    if (!view || m_Handle < ZNHIT_CORNER_LOWER_LEFT || m_Handle > ZNHIT_EDGE_BOTTOM || !(view->GetZoom() > 0.0f))
         return;
     const int mode = (flags & kShift) ? ((flags & kCtrl) ? 2 : 1) : 0;
     const float zoom = view->GetZoom();

@@ -3,6 +3,7 @@
 // The flag bits of the editor-options block and the application option word each one stands
 // for (word 8, the start-up flag, is never saved). Saving sets a bit when its word is non-zero;
 // opening a scene sets the word to the bit.
+#include "platform/os/command_ids.h"
 #include "platform/os/win_types.h"
 
 struct ZNEDITOROPTIONBIT {
@@ -27,10 +28,10 @@ struct ZNRENDERMODEBIT {
 };
 
 inline constexpr ZNRENDERMODEBIT kRenderModeBits[] = {
-    {0x01000000, 4, 32859},
-    {0x00000004, 3, 32834},
-    {0x00000008, 2, 32835},
-    {0x00000010, 1, 32836},
+    {0x01000000, 4, ZNCMD_RENDER_TEXTURED},
+    {0x00000004, 3, ZNCMD_RENDER_SOLID},
+    {0x00000008, 2, ZNCMD_RENDER_WIREFRAME},
+    {0x00000010, 1, ZNCMD_RENDER_POINT},
 };
 
 constexpr DWORD ZNEDOPT_DEFAULT_LIGHTING = 0x00000020;

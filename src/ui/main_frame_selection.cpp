@@ -9,6 +9,7 @@
 #include "editor/editor_doc.h"
 #include "editor/selection_band.h"
 #include "editor/undo_record.h"
+#include "platform/os/command_ids.h"
 #include "platform/os/reporter.h"
 #include "render/camera.h"
 #include "render/direct3d.h"
@@ -25,13 +26,13 @@ constexpr const char *kDeleteQuestion =
 const char *CsgFailure(UINT id)
 {
     switch (id) {
-    case 32788:
+    case ZNCMD_CSG_CARVE:
         return " CSG ERROR:\n An Error occurred during the Carve Operation and the results may not be as expected.\n"
                "This could be due to Insufficient Memory or Illegal Geometry in one or more Brushes";
-    case 32789:
+    case ZNCMD_CSG_UNION:
         return " CSG ERROR:\n An Error occurred during the Union Operation and the results may not be as expected.\n"
                "This could be due to Insufficient Memory or Illegal Geometry in one or more Brushes";
-    case 32790:
+    case ZNCMD_CSG_INTERSECTION:
         return " CSG ERROR:\n An Error occurred during the Intersection Operation and the results may not be as "
                "expected.\nThis could be due to Insufficient Memory or Illegal Geometry in one or more Brushes";
     default:
@@ -49,7 +50,7 @@ bool CZNMainFrame::RunSelectionCommand(UINT id)
     CZNSelectionBand *band = app->GetSelectionBand();
     IZNReporter *reporter = app->GetReporter();
     switch (id) {
-    case 32784: {
+    case ZNCMD_EDIT_DELETE: {
         if (reporter->Message(kDeleteQuestion, kCaption, MB_YESNO) != IDYES)
             return true;
         std::vector<ZNSELECTIONENTRY> entries;
@@ -66,26 +67,26 @@ bool CZNMainFrame::RunSelectionCommand(UINT id)
         }
         return true;
     }
-    case 32788:
-    case 32789:
-    case 32790:
-    case 32793: {
+    case ZNCMD_CSG_CARVE:
+    case ZNCMD_CSG_UNION:
+    case ZNCMD_CSG_INTERSECTION:
+    case ZNCMD_CSG_HOLLOW: {
         int result = 1;
-        if (id == 32788)
+        if (id == ZNCMD_CSG_CARVE)
             result = app->Options().m_CarveMode ? band->CarveSplit(nullptr) : band->CarveInPlace(nullptr);
-        else if (id == 32793)
+        else if (id == ZNCMD_CSG_HOLLOW)
             result = band->Hollow();
         else
-            result = band->UnionOrIntersect(id == 32789 ? 1 : 0);
+            result = band->UnionOrIntersect(id == ZNCMD_CSG_UNION ? 1 : 0);
         if (!result)
             reporter->Message(CsgFailure(id), kCaption, MB_ICONERROR);
-        if (id != 32793)
+        if (id != ZNCMD_CSG_HOLLOW)
             RebuildSceneTree();
         return true;
     }
-    case 32795:
-    case 32796:
-        if (id == 32795)
+    case ZNCMD_GROUP_SELECTED:
+    case ZNCMD_UNGROUP_SELECTED:
+        if (id == ZNCMD_GROUP_SELECTED)
             band->GroupSelection();
         else
             band->UngroupSelection();
@@ -101,8 +102,8 @@ void CZNMainFrame::UpdateSelectionCommandUI()
     CZNEDITORApp *app = GetEditorApp();
     const bool objects = app->GetSelectionBand()->GetBandMode() == ZNBAND_OBJECTS;
     const bool camera = app->Get3D()->GetCamera()->IsSelected() != 0;
-    for (UINT id : {32784u, 32788u, 32789u, 32790u, 32793u})
+    for (UINT id : {ZNCMD_EDIT_DELETE, ZNCMD_CSG_CARVE, ZNCMD_CSG_UNION, ZNCMD_CSG_INTERSECTION, ZNCMD_CSG_HOLLOW})
         m_Actions[id]->setEnabled(objects);
-    for (UINT id : {32795u, 32796u})
+    for (UINT id : {ZNCMD_GROUP_SELECTED, ZNCMD_UNGROUP_SELECTED})
         m_Actions[id]->setEnabled(objects && !camera);
 }

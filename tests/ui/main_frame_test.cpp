@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@
 #include "editor/editor_doc.h"
 #include "editor/selection_band.h"
 #include "editor/undo_record.h"
+#include "platform/os/command_ids.h"
 #include "platform/os/memory_clipboard.h"
 #include "platform/os/recording_reporter.h"
 #include "render/direct3d.h"
@@ -99,6 +101,63 @@ TEST_F(MainFrameTest, StartsWithTitleToolbarsChecksAndStatus)
     EXPECT_EQ(frame->GetStatusText(2).toStdString(), "Snap : None");
     EXPECT_EQ(doc->GetViews().size(), 4u);
 }
+
+// Each command is one action, found by its id.
+TEST_F(MainFrameTest, EveryActionHasItsOwnCommandId)
+{
+    std::set<UINT> ids;
+    for (QAction *action : frame->actions()) {
+        const UINT id = action->data().toUInt();
+        EXPECT_TRUE(ids.insert(id).second) << id;
+        EXPECT_EQ(frame->GetAction(id), action) << id;
+    }
+}
+
+// Ctrl+2 to Ctrl+8 hide and show one toolbar each; the item's check follows its bar.
+struct ToolBarKeyCase {
+    const char *name;
+    Qt::Key key;
+    UINT command;
+    const char *bar;
+};
+
+class ToolBarKeyTest : public MainFrameTest, public ::testing::WithParamInterface<ToolBarKeyCase>
+{
+};
+
+TEST_P(ToolBarKeyTest, CtrlDigitHidesAndShowsItsToolbar)
+{
+    const ToolBarKeyCase &c = GetParam();
+    ShowActive();
+    // The checks follow the bars when a menu opens or input arrives.
+    frame->UpdateCommandUI();
+    QToolBar *bar = frame->findChild<QToolBar *>(QString::fromUtf8(c.bar));
+    ASSERT_NE(bar, nullptr);
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_TRUE(Checked(c.command));
+    QTest::keyClick(frame.get(), c.key, Qt::ControlModifier);
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_FALSE(Checked(c.command));
+    for (QToolBar *other : frame->GetToolBars()) {
+        if (other != bar) {
+            EXPECT_TRUE(other->isVisible()) << other->objectName().toStdString();
+        }
+    }
+    QTest::keyClick(frame.get(), c.key, Qt::ControlModifier);
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_TRUE(Checked(c.command));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bars, ToolBarKeyTest,
+    ::testing::Values(ToolBarKeyCase{"Draw", Qt::Key_2, ZNCMD_TOOLBAR_DRAW, "Draw"},
+                      ToolBarKeyCase{"Edit", Qt::Key_3, ZNCMD_TOOLBAR_EDIT, "Edit"},
+                      ToolBarKeyCase{"CSG", Qt::Key_4, ZNCMD_TOOLBAR_CSG, "CSG"},
+                      ToolBarKeyCase{"Main", Qt::Key_5, ZNCMD_TOOLBAR_MAIN, "Main"},
+                      ToolBarKeyCase{"RenderMode", Qt::Key_6, ZNCMD_TOOLBAR_RENDER_MODE, "Render Mode"},
+                      ToolBarKeyCase{"Grouping", Qt::Key_7, ZNCMD_TOOLBAR_GROUPING, "Grouping"},
+                      ToolBarKeyCase{"Snap", Qt::Key_8, ZNCMD_TOOLBAR_SNAP, "Snap"}),
+    [](const ::testing::TestParamInfo<ToolBarKeyCase> &info) { return std::string(info.param.name); });
 
 TEST_F(MainFrameTest, GridStepsStopAtOne)
 {

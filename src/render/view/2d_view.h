@@ -15,6 +15,7 @@
 #include "platform/export.h"
 #include "platform/gdi/gdi_types.h"
 #include "platform/math/d3dx_math.h"
+#include "platform/os/command_ids.h"
 #include "platform/os/point.h"
 #include "platform/os/win_types.h"
 #include "render/view/view.h"
@@ -33,8 +34,8 @@ enum ZN2DVIEWTYPE : WORD {
 };
 
 // Right-button modes of the 2D views (the application's right-button mode).
-constexpr int32_t ZNRBUTTON_PAN = 32775;
-constexpr int32_t ZNRBUTTON_ZOOM = 32776;
+constexpr int32_t ZNRBUTTON_PAN = ZNCMD_RBUTTON_PAN;
+constexpr int32_t ZNRBUTTON_ZOOM = ZNCMD_RBUTTON_ZOOM;
 
 class ZN_API CZN2DView : public CZNView
 {

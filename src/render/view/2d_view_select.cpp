@@ -246,23 +246,23 @@ void CZN2DView::UpdateCursor(UINT flags, CPoint point)
         const bool plain = !(flags & (MK_SHIFT | MK_CONTROL));
         int id = ZNCURSOR_ARROW;
         switch (band->GetHandle()) {
-        case 1:
-        case 3:
+        case ZNHIT_CORNER_LOWER_LEFT:
+        case ZNHIT_CORNER_UPPER_RIGHT:
             id = rotate ? ZNCURSOR_ROTATE : ZNCURSOR_SIZENESW;
             break;
-        case 2:
-        case 4:
+        case ZNHIT_CORNER_UPPER_LEFT:
+        case ZNHIT_CORNER_LOWER_RIGHT:
             id = rotate ? ZNCURSOR_ROTATE : ZNCURSOR_SIZENWSE;
             break;
-        case 5:
-        case 7:
+        case ZNHIT_EDGE_LEFT:
+        case ZNHIT_EDGE_RIGHT:
             id = rotate ? ZNCURSOR_ARROW : ZNCURSOR_SIZEWE;
             break;
-        case 6:
-        case 8:
+        case ZNHIT_EDGE_TOP:
+        case ZNHIT_EDGE_BOTTOM:
             id = rotate ? ZNCURSOR_ARROW : ZNCURSOR_SIZENS;
             break;
-        case 9:
+        case ZNHIT_BODY:
             id = plain ? (rotate ? ZNCURSOR_ROTATE : ZNCURSOR_SIZEALL) : ZNCURSOR_ARROW;
             break;
         default:
