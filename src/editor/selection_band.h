@@ -229,8 +229,9 @@ public:
     // The one selected brush cuts every scene brush it meets down to their common part, and
     // goes.
     int IntersectWithScene();
-    // Every selected brush cuts the scene's brushes (only `only` when given) into convex pieces
-    // outside it, grouped per carver.
+    // The selected brushes cut the scene's brushes (only `only` when given) into convex pieces
+    // outside them: each brush is carved by all its carvers at once, as in place, and what is
+    // left is cut into convex pieces, which come in one new group.
     int CarveSplit(ZNBRUSH *only);
     // Cuts one brush into pieces outside the carving tree below node; the brush is deleted, the
     // pieces kept appended to the document (and to pieces). Returns the brush that followed it

@@ -119,20 +119,126 @@ private:
     bool m_Written = false;
 };
 
-// A new brush of the document made of the polygons of a list, with the flags of model; null
-// when it cannot be made.
-ZNBRUSH *PieceOf(CZNEDITORDoc *doc, const ZNBRUSH *model, const CZNBSPPOLYGON *list)
+using BrushPtr = std::unique_ptr<ZNBRUSH>;
+
+// A brush outside the document made of the polygons of a tree, with the flags of model; null
+// when it cannot be allocated. Polygons without vertices make no face.
+BrushPtr LoosePiece(const ZNBRUSH &model, CZNBSPTREE &faces)
+{
+    BrushPtr piece(new (std::nothrow) ZNBRUSH);
+    if (!piece)
+        return nullptr;
+    piece->m_Flags = model.m_Flags;
+    if (faces.m_PolygonCount > 0)
+        piece->BuildBrushFromBSPTree(&faces, 0);
+    return piece;
+}
+
+// The same made of the polygons of a list.
+BrushPtr LoosePiece(const ZNBRUSH &model, const CZNBSPPOLYGON *list)
 {
     CZNBSPTREE faces;
     for (const CZNBSPPOLYGON *p = list; p; p = p->m_Next)
         if (!faces.AddPolygonCopy(nullptr, p))
             return nullptr;
-    ZNBRUSH *piece = doc->NewBrush();
-    if (!piece)
-        return nullptr;
-    piece->m_Flags = model->m_Flags;
-    piece->BuildBrushFromBSPTree(&faces, 0);
-    return piece;
+    return LoosePiece(model, faces);
+}
+
+// A loose copy of a brush's faces (their geometry and drawing properties, not their selection).
+BrushPtr LooseCopy(ZNBRUSH &brush)
+{
+    CZNBSPTREE faces;
+    for (DWORD f = 0; f < brush.GetFaceCount(); ++f) {
+        const ZNFACE *face = brush.GetFace(f);
+        if (face->GetVertexCount() < 3 || !face->m_Vertices)
+            continue; // bounds nothing
+        CZNBSPPOLYGON polygon;
+        polygon.CopyFaceProperties(*face);
+        polygon.m_SurfaceTag = face->m_SurfaceTag;
+        if (!polygon.SetVertices(face->m_Vertices, face->GetVertexCount()) || !faces.AddPolygonCopy(nullptr, &polygon))
+            return nullptr;
+    }
+    return LoosePiece(brush, faces);
+}
+
+// Where a brush lies against a plane as a whole: ZNPLANE_FRONT, ZNPLANE_BACK or, when it has
+// parts on both sides, ZNPLANE_SPANNING. A face in the plane goes with the rest of the brush,
+// as ClipBrush puts it.
+int SideOf(ZNBRUSH &brush, const ZNBSPPLANE &plane)
+{
+    bool front = false, back = false;
+    for (DWORD f = 0; f < brush.GetFaceCount(); ++f) {
+        const ZNFACE *face = brush.GetFace(f);
+        const int side = plane.Classify(face->m_Vertices, face->GetVertexCount());
+        front = front || side == ZNPLANE_FRONT || side == ZNPLANE_SPANNING;
+        back = back || side == ZNPLANE_BACK || side == ZNPLANE_SPANNING;
+    }
+    return front && back ? ZNPLANE_SPANNING : back ? ZNPLANE_BACK : ZNPLANE_FRONT;
+}
+
+// Cuts a brush down a tree from a node: each node's plane splits the pieces that reach it, and
+// only those it crosses are cut. The pieces that end in solid space (inside) or in the leaves
+// of empty space (not inside) are appended to kept; the others go. False when memory runs out
+// or the tree is damaged.
+bool CutDown(BrushPtr brush, const CZNBSPTREE &tree, LONG from, bool inside, std::vector<BrushPtr> &kept)
+{
+    std::vector<std::pair<BrushPtr, LONG>> stack;
+    stack.emplace_back(std::move(brush), from);
+    while (!stack.empty()) {
+        BrushPtr piece = std::move(stack.back().first);
+        const LONG node = stack.back().second;
+        stack.pop_back();
+        if (node < 0 || static_cast<DWORD>(node) >= tree.m_NodeCount)
+            return false;
+        const ZNBSPNODE &split = tree.m_Nodes[node];
+        if (split.Plane < 0 || static_cast<DWORD>(split.Plane) >= tree.m_PlaneCount)
+            return false;
+        const ZNBSPPLANE &plane = tree.m_Planes[split.Plane];
+        // A piece on one side goes on whole; the front side's leaves are empty space, a back
+        // child of -1 is solid.
+        auto onward = [&](BrushPtr part, bool toFront) {
+            if (toFront ? split.FrontIsLeaf != 0 : split.Back == -1) {
+                if (toFront != inside)
+                    kept.push_back(std::move(part));
+                return;
+            }
+            stack.emplace_back(std::move(part), toFront ? split.Front : split.Back);
+        };
+        const int side = SideOf(*piece, plane);
+        if (side != ZNPLANE_SPANNING) {
+            onward(std::move(piece), side == ZNPLANE_FRONT);
+            continue;
+        }
+        TreePtr x = NewTree();
+        if (!x || !x->BuildFromBrush(piece.get()))
+            return false;
+        x->ClipBrush(&plane.Point, &plane.Normal);
+        for (const bool toFront : {true, false}) {
+            const CZNBSPPOLYGON *list = toFront ? x->m_FrontResult : x->m_BackResult;
+            if (!list)
+                continue;
+            BrushPtr part = LoosePiece(*piece, list);
+            if (!part)
+                return false;
+            if (part->GetFaceCount() > 0)
+                onward(std::move(part), toFront);
+        }
+    }
+    return true;
+}
+
+// The convex pieces of what a carve left of a brush (the surviving polygons of its carved
+// tree): the brush cut down the tree of that shape, the pieces inside it kept. Each piece keeps
+// the faces it took from the brush, and its other faces lie on the carvers' walls. False when
+// memory runs out.
+bool ConvexPieces(ZNBRUSH &brush, CZNBSPTREE &carved, std::vector<BrushPtr> &pieces)
+{
+    ZNBRUSH shape;
+    CZNBSPTREE tree;
+    if (!shape.BuildBrushFromBSPTree(&carved, 0) || !tree.BuildFromBrush(&shape))
+        return false;
+    BrushPtr whole = LooseCopy(brush);
+    return whole && whole->GetFaceCount() > 0 && CutDown(std::move(whole), tree, tree.m_RootNode, true, pieces);
 }
 
 // A brush the carvers may cut: the requested one (any, when null), neither selected nor a
@@ -191,6 +297,30 @@ public:
             if (BoxesMeet(tool.Box, box))
                 return true;
         return false;
+    }
+    // The tree of what the carvers leave of a brush, carved by all that meet its solid at once:
+    // its polygons inside the carvers go, and the carvers' polygons inside it come in turned
+    // over, facing into the hole. Null when no carver meets it, or when its tree cannot be built
+    // (result set to 0). A carver that fails (memory) leaves the brush as the others carved it,
+    // and sets result to 0.
+    TreePtr Carve(ZNBRUSH *brush, int &result) const
+    {
+        const ZNBBOX box = brush->GetBoundingBox(1);
+        if (!Reach(box))
+            return nullptr;
+        TreePtr target = NewTree();
+        if (!target || !target->BuildFromBrush(brush)) {
+            result = 0;
+            return nullptr;
+        }
+        // Left alone unless the solids meet.
+        const std::vector<ZNBSPCARVER> meeting = Meeting(*target, box);
+        if (meeting.empty())
+            return nullptr;
+        CZNBSPCARVE cut(target.get(), box);
+        if (cut.Carve(meeting) != static_cast<int>(meeting.size()))
+            result = 0;
+        return target;
     }
 
 private:
@@ -385,40 +515,20 @@ int CZNSelectionBand::IntersectWithScene()
 ZNBRUSH *CZNSelectionBand::CarveBrush(ZNBRUSH *brush, CZNBSPTREE *tree, int carve, LONG node, int lastBrush,
                                       std::vector<ZNBRUSH *> *pieces)
 {
+    (void)carve; // always 1: the pieces outside the carver are kept
     CZNEDITORDoc *doc = GetEditorApp()->GetDocument();
     if (!doc || !brush || !tree || node < 0 || static_cast<DWORD>(node) >= tree->m_NodeCount)
         return nullptr;
-    TreePtr x = NewTree();
-    if (!x || !x->BuildFromBrush(brush))
+    BrushPtr whole = LooseCopy(*brush);
+    std::vector<BrushPtr> outside;
+    if (!whole || !CutDown(std::move(whole), *tree, node, false, outside))
         return nullptr;
-    const ZNBSPNODE split = tree->m_Nodes[node];
-    if (split.Plane < 0 || static_cast<DWORD>(split.Plane) >= tree->m_PlaneCount)
-        return nullptr;
-    const ZNBSPPLANE plane = tree->m_Planes[split.Plane];
-    x->ClipBrush(&plane.Point, &plane.Normal);
-
-    // A piece that could not be cut further stays whole and is kept with the others.
-    auto carveOn = [&](ZNBRUSH *piece, LONG child) {
-        CarveBrush(piece, tree, carve, child, 0, pieces);
-        if (pieces && doc->GetObjectIndex(ZNSELECT_BRUSH, piece) >= 0)
+    for (BrushPtr &owned : outside) {
+        ZNBRUSH *piece = owned.release();
+        doc->AppendBrush(piece);
+        if (pieces)
             pieces->push_back(piece);
-    };
-    if (x->m_FrontResult) {
-        if (ZNBRUSH *front = PieceOf(doc, brush, x->m_FrontResult)) {
-            if (split.FrontIsLeaf) {
-                if (pieces)
-                    pieces->push_back(front); // outside the carver
-            } else {
-                carveOn(front, split.Front);
-            }
-        }
     }
-    // What lies in the carver's solid goes.
-    if (x->m_BackResult && split.Back != -1)
-        if (ZNBRUSH *back = PieceOf(doc, brush, x->m_BackResult))
-            carveOn(back, split.Back);
-    x.reset();
-
     ZNBRUSH *next = lastBrush ? brush->m_Next : nullptr;
     doc->DeleteBrush(brush);
     return next;
@@ -431,23 +541,38 @@ int CZNSelectionBand::CarveSplit(ZNBRUSH *only)
         return 0;
     CommandRecords records(doc);
     const Carvers carvers(m_Entries);
-    for (size_t c = 0; c < carvers.Count(); ++c) {
-        const ZNBSPCARVER &tool = carvers.Tool(c);
-        // Only the brushes that were there when the walk began; the pieces come after them.
-        ZNBRUSH *last = doc->GetLastBrush();
-        std::vector<ZNBRUSH *> pieces;
-        for (ZNBRUSH *brush = doc->GetBrushList(), *next = nullptr; brush; brush = next) {
-            next = brush == last ? nullptr : brush->m_Next;
-            if (!CarveTarget(brush, only) || !BoxesMeet(tool.Box, brush->GetBoundingBox(1)))
-                continue;
-            records.Write(ZNUNDO_REMOVE, brush, 0);
-            CarveBrush(brush, tool.Tree, 1, tool.Tree->m_RootNode, brush == last, &pieces);
-        }
-        if (pieces.empty())
+    int result = carvers.Result();
+    // Each brush is carved by all the carvers that meet it at once, as in place, and what is left
+    // is cut into convex pieces. The cut brushes go in one record, the pieces come in another,
+    // after the brushes that were there, in one new group.
+    std::vector<ZNSELECTIONENTRY> cut;
+    std::vector<BrushPtr> pieces;
+    for (ZNBRUSH *brush = doc->GetBrushList(); brush && carvers.Count() > 0; brush = brush->m_Next) {
+        if (!CarveTarget(brush, only))
             continue;
+        const TreePtr carved = carvers.Carve(brush, result);
+        if (!carved)
+            continue;
+        std::vector<BrushPtr> made;
+        if (HasSurvivors(*carved) && !ConvexPieces(*brush, *carved, made)) {
+            // The brush stays whole.
+            result = 0;
+            continue;
+        }
+        cut.push_back(EntryOf(brush));
+        for (BrushPtr &piece : made)
+            pieces.push_back(std::move(piece));
+    }
+    if (!cut.empty())
+        records.Write(ZNUNDO_REMOVE, cut, 0);
+    for (const ZNSELECTIONENTRY &e : cut)
+        doc->DeleteBrush(BrushOf(e.Object));
+    if (!pieces.empty()) {
         auto *group = new (std::nothrow) CZNGROUP;
         std::vector<ZNSELECTIONENTRY> added;
-        for (ZNBRUSH *piece : pieces) {
+        for (BrushPtr &owned : pieces) {
+            ZNBRUSH *piece = owned.release();
+            doc->AppendBrush(piece);
             RebuildDerived(piece);
             if (group)
                 group->AddChild(piece);
@@ -456,7 +581,7 @@ int CZNSelectionBand::CarveSplit(ZNBRUSH *only)
         records.Write(ZNUNDO_ADD, added, 0);
     }
     records.Finish(this, "Carve Objects");
-    return carvers.Result();
+    return result;
 }
 
 int CZNSelectionBand::CarveInPlace(ZNBRUSH *only)
@@ -472,24 +597,9 @@ int CZNSelectionBand::CarveInPlace(ZNBRUSH *only)
         next = brush->m_Next;
         if (!CarveTarget(brush, only))
             continue;
-        const ZNBBOX box = brush->GetBoundingBox(1);
-        if (!carvers.Reach(box))
+        const TreePtr target = carvers.Carve(brush, result);
+        if (!target)
             continue;
-        TreePtr target = NewTree();
-        if (!target || !target->BuildFromBrush(brush)) {
-            result = 0;
-            continue;
-        }
-        // Left alone unless the solids meet.
-        const std::vector<ZNBSPCARVER> meeting = carvers.Meeting(*target, box);
-        if (meeting.empty())
-            continue;
-        // The brush's polygons inside the carvers go; the carvers' polygons inside the brush
-        // come in turned over, facing into the hole. A carver that fails (memory) leaves the
-        // brush as the others carved it.
-        CZNBSPCARVE cut(target.get(), box);
-        if (cut.Carve(meeting) != static_cast<int>(meeting.size()))
-            result = 0;
         if (!HasSurvivors(*target)) {
             // Nothing of the brush is left outside the carvers.
             records.Write(ZNUNDO_REMOVE, brush, 0);

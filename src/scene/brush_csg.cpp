@@ -37,85 +37,51 @@ bool InsideEdge(const D3DXVECTOR3 &a, const D3DXVECTOR3 &b, const D3DXVECTOR3 &p
     return D3DXVec3Length(&off) < kTolerance;
 }
 
-const ZNBBOX kEmptyBox = {D3DXVECTOR3(1e30f, 1e30f, 1e30f), D3DXVECTOR3(-1e30f, -1e30f, -1e30f)};
-
 bool Finite(const D3DXVECTOR3 &p)
 {
     return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
 }
 
-ZNBBOX Merged(ZNBBOX box, const D3DXVECTOR3 &p)
-{
-    box.Min = D3DXVECTOR3(std::min(box.Min.x, p.x), std::min(box.Min.y, p.y), std::min(box.Min.z, p.z));
-    box.Max = D3DXVECTOR3(std::max(box.Max.x, p.x), std::max(box.Max.y, p.y), std::max(box.Max.z, p.z));
-    return box;
-}
-
-ZNBBOX Grown(ZNBBOX box, float by)
-{
-    box.Min -= D3DXVECTOR3(by, by, by);
-    box.Max += D3DXVECTOR3(by, by, by);
-    return box;
-}
-
-bool Meet(const ZNBBOX &a, const ZNBBOX &b)
-{
-    return a.Min.x <= b.Max.x && a.Max.x >= b.Min.x && a.Min.y <= b.Max.y && a.Max.y >= b.Min.y && a.Min.z <= b.Max.z &&
-           a.Max.z >= b.Min.z;
-}
-
-// A point within a box.
-bool Holds(const ZNBBOX &box, const D3DXVECTOR3 &p)
-{
-    return p.x >= box.Min.x && p.x <= box.Max.x && p.y >= box.Min.y && p.y <= box.Max.y && p.z >= box.Min.z &&
-           p.z <= box.Max.z;
-}
-
-bool Contains(const ZNBBOX &outer, const ZNBBOX &inner)
-{
-    return outer.Min.x <= inner.Min.x && outer.Min.y <= inner.Min.y && outer.Min.z <= inner.Min.z &&
-           outer.Max.x >= inner.Max.x && outer.Max.y >= inner.Max.y && outer.Max.z >= inner.Max.z;
-}
-
-// The box of a face's finite corners; a position that is not finite never lies inside an edge,
-// and an edge with such an end holds no position.
-ZNBBOX FiniteBounds(const ZNFACE &face)
-{
-    ZNBBOX box = kEmptyBox;
-    for (int i = 0; i < face.GetVertexCount(); ++i)
-        if (Finite(Position(face.m_Vertices[i])))
-            box = Merged(box, Position(face.m_Vertices[i]));
-    return box;
-}
-
-// The faces of a brush filed by the grid cells their finite corners lie in. The cells are about
-// as wide as the faces on average, and there are at most a few per corner.
+// The finite corners of a brush's faces, each with its face, filed by grid cells. The cells are
+// about as wide as the median edge, and there are at most a few per corner; a look-up walks an
+// edge in steps of a cell, so it meets a few cells per cell of the edge's length.
 class CornerGrid
 {
 public:
-    CornerGrid(ZNFACE *const *faces, DWORD count) : m_Seen(count, 0)
+    struct Corner {
+        D3DXVECTOR3 Position;
+        DWORD Face;
+    };
+
+    CornerGrid(ZNFACE *const *faces, DWORD count)
     {
-        ZNBBOX all = kEmptyBox;
-        double widths = 0.0;
-        size_t corners = 0;
+        std::vector<float> lengths;
+        D3DXVECTOR3 lo(0, 0, 0), hi(0, 0, 0);
         for (DWORD f = 0; f < count; ++f) {
-            const ZNBBOX box = FiniteBounds(*faces[f]);
-            if (box.Min.x > box.Max.x)
-                continue;
-            all = Merged(Merged(all, box.Min), box.Max);
-            widths += std::max({static_cast<double>(box.Max.x) - box.Min.x, static_cast<double>(box.Max.y) - box.Min.y,
-                                static_cast<double>(box.Max.z) - box.Min.z});
-            corners += static_cast<size_t>(faces[f]->GetVertexCount());
+            const ZNFACE &face = *faces[f];
+            const int n = face.GetVertexCount();
+            for (int i = 0; i < n; ++i) {
+                const D3DXVECTOR3 p = Position(face.m_Vertices[i]), q = Position(face.m_Vertices[(i + 1) % n]);
+                if (!Finite(p))
+                    continue;
+                lo = m_Corners.empty() ? p : D3DXVECTOR3(std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z));
+                hi = m_Corners.empty() ? p : D3DXVECTOR3(std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z));
+                m_Corners.push_back({p, f});
+                D3DXVECTOR3 edge = q - p;
+                if (Finite(q))
+                    lengths.push_back(D3DXVec3Length(&edge));
+            }
         }
-        if (corners == 0)
+        if (m_Corners.empty())
             return;
-        m_Origin[0] = all.Min.x;
-        m_Origin[1] = all.Min.y;
-        m_Origin[2] = all.Min.z;
-        const double extent[3] = {static_cast<double>(all.Max.x) - all.Min.x, static_cast<double>(all.Max.y) - all.Min.y,
-                                  static_cast<double>(all.Max.z) - all.Min.z};
-        const double cap = 4.0 * static_cast<double>(corners) + 64.0;
-        m_Cell = std::max(widths / count, 8.0 * kTolerance);
+        m_Origin = lo;
+        if (!lengths.empty()) {
+            std::nth_element(lengths.begin(), lengths.begin() + lengths.size() / 2, lengths.end());
+            m_Cell = std::max(static_cast<double>(lengths[lengths.size() / 2]), m_Cell);
+        }
+        const double extent[3] = {static_cast<double>(hi.x) - lo.x, static_cast<double>(hi.y) - lo.y,
+                                  static_cast<double>(hi.z) - lo.z};
+        const double cap = 4.0 * static_cast<double>(m_Corners.size()) + 64.0;
         for (;;) {
             double cells = 1.0;
             for (int axis = 0; axis < 3; ++axis)
@@ -126,58 +92,83 @@ public:
         }
         for (int axis = 0; axis < 3; ++axis)
             m_Size[axis] = static_cast<size_t>(std::floor(extent[axis] / m_Cell) + 1.0);
-        m_Cells.resize(m_Size[0] * m_Size[1] * m_Size[2]);
-        for (DWORD f = 0; f < count; ++f)
-            for (int i = 0; i < faces[f]->GetVertexCount(); ++i)
-                Add(f, Position(faces[f]->m_Vertices[i]));
+        // The corners sorted by cell, and where each cell's run begins.
+        std::vector<size_t> cellOf(m_Corners.size());
+        m_Start.assign(m_Size[0] * m_Size[1] * m_Size[2] + 1, 0);
+        for (size_t i = 0; i < m_Corners.size(); ++i) {
+            const D3DXVECTOR3 &p = m_Corners[i].Position;
+            cellOf[i] = Flat(Index(0, p.x), Index(1, p.y), Index(2, p.z));
+            ++m_Start[cellOf[i] + 1];
+        }
+        for (size_t c = 1; c < m_Start.size(); ++c)
+            m_Start[c] += m_Start[c - 1];
+        std::vector<Corner> sorted(m_Corners.size());
+        std::vector<size_t> next(m_Start.begin(), m_Start.end() - 1);
+        for (size_t i = 0; i < m_Corners.size(); ++i)
+            sorted[next[cellOf[i]]++] = m_Corners[i];
+        m_Corners = std::move(sorted);
+        m_Seen.assign(m_Corners.size(), 0);
     }
 
-    void Add(DWORD face, const D3DXVECTOR3 &p)
-    {
-        if (m_Cells.empty() || !Finite(p))
-            return;
-        std::vector<DWORD> &cell = m_Cells[(Index(0, p.x) * m_Size[1] + Index(1, p.y)) * m_Size[2] + Index(2, p.z)];
-        if (cell.empty() || cell.back() != face)
-            cell.push_back(face);
-    }
-
-    // The faces from first on, other than skip, with a corner in the cells the box covers; in
-    // increasing order.
-    void FacesNear(const ZNBBOX &box, DWORD first, DWORD skip, std::vector<DWORD> &out)
+    // The corners of faces other than skip within reach of the segment a-b, each once.
+    void Near(const D3DXVECTOR3 &a, const D3DXVECTOR3 &b, float reach, DWORD skip, std::vector<const Corner *> &out)
     {
         out.clear();
-        if (m_Cells.empty() || box.Min.x > box.Max.x)
+        if (m_Corners.empty())
             return;
         ++m_Stamp;
-        const size_t lo[3] = {Index(0, box.Min.x), Index(1, box.Min.y), Index(2, box.Min.z)};
-        const size_t hi[3] = {Index(0, box.Max.x), Index(1, box.Max.y), Index(2, box.Max.z)};
-        for (size_t x = lo[0]; x <= hi[0]; ++x)
-            for (size_t y = lo[1]; y <= hi[1]; ++y)
-                for (size_t z = lo[2]; z <= hi[2]; ++z)
-                    for (DWORD face : m_Cells[(x * m_Size[1] + y) * m_Size[2] + z])
-                        if (face >= first && face != skip && m_Seen[face] != m_Stamp) {
-                            m_Seen[face] = m_Stamp;
-                            out.push_back(face);
-                        }
-        std::sort(out.begin(), out.end());
+        D3DXVECTOR3 edge = b - a;
+        const double steps = std::ceil(static_cast<double>(D3DXVec3Length(&edge)) / m_Cell);
+        if (!(steps <= static_cast<double>(m_Start.size()))) {
+            // An edge longer than the grid has cells: every corner is looked at once.
+            for (size_t i = 0; i < m_Corners.size(); ++i)
+                Take(i, skip, out);
+            return;
+        }
+        const int n = std::max(1, static_cast<int>(steps));
+        for (int s = 0; s < n; ++s) {
+            const D3DXVECTOR3 p = a + edge * (static_cast<float>(s) / n), q = a + edge * (static_cast<float>(s + 1) / n);
+            size_t lo[3], hi[3];
+            for (int axis = 0; axis < 3; ++axis) {
+                const float u = (&p.x)[axis], v = (&q.x)[axis];
+                lo[axis] = Index(axis, std::min(u, v) - reach);
+                hi[axis] = Index(axis, std::max(u, v) + reach);
+            }
+            for (size_t x = lo[0]; x <= hi[0]; ++x)
+                for (size_t y = lo[1]; y <= hi[1]; ++y)
+                    for (size_t z = lo[2]; z <= hi[2]; ++z) {
+                        const size_t cell = Flat(x, y, z);
+                        for (size_t i = m_Start[cell]; i < m_Start[cell + 1]; ++i)
+                            Take(i, skip, out);
+                    }
+        }
     }
 
 private:
     // The cell of a coordinate on an axis; positions beyond the grid go to its border cells.
     size_t Index(int axis, float value) const
     {
-        const double cell = std::floor((static_cast<double>(value) - m_Origin[axis]) / m_Cell);
+        const double cell = std::floor((static_cast<double>(value) - (&m_Origin.x)[axis]) / m_Cell);
         if (!(cell > 0.0))
             return 0;
         return static_cast<size_t>(std::min(cell, static_cast<double>(m_Size[axis] - 1)));
     }
+    size_t Flat(size_t x, size_t y, size_t z) const { return (x * m_Size[1] + y) * m_Size[2] + z; }
+    void Take(size_t i, DWORD skip, std::vector<const Corner *> &out)
+    {
+        if (m_Seen[i] == m_Stamp || m_Corners[i].Face == skip)
+            return;
+        m_Seen[i] = m_Stamp;
+        out.push_back(&m_Corners[i]);
+    }
 
-    double m_Origin[3] = {0.0, 0.0, 0.0};
-    double m_Cell = 1.0;
-    size_t m_Size[3] = {1, 1, 1};
-    std::vector<std::vector<DWORD>> m_Cells;
-    std::vector<DWORD> m_Seen; // per face, the stamp of the last look-up that found it
+    std::vector<Corner> m_Corners; // sorted by cell
+    std::vector<size_t> m_Start;   // per cell, its first corner; one more at the end
+    std::vector<DWORD> m_Seen;     // per corner, the stamp of the last look-up that found it
     DWORD m_Stamp = 0;
+    D3DXVECTOR3 m_Origin = D3DXVECTOR3(0, 0, 0);
+    double m_Cell = 8.0 * kTolerance;
+    size_t m_Size[3] = {1, 1, 1};
 };
 
 } // namespace
@@ -257,57 +248,47 @@ void ZNBRUSH::RemoveTJunctions()
 {
     if (m_FaceCount < 2)
         return;
-    // Only faces with a corner near face f can have one inside its edges: the grid gives them,
-    // in face order, and the walk over them is the walk over every face. A corner inside an
-    // edge lies within kTolerance of the face's box; the faces are looked up over a wider
-    // reach, and again, for the faces still to come, when the corners inserted into f grow its
-    // box out of that reach.
-    constexpr float kSlack = 2.0f * kTolerance, kReach = 4.0f * kTolerance;
+    // Every corner of another face that lies inside an edge of a face is inserted into that
+    // edge, in order along it; corners closer than kTolerance to one inserted before are the
+    // same position. The corners come from a grid, looked up along each edge.
     CornerGrid grid(m_Faces, m_FaceCount);
-    // The box of every face's finite corners, kept as corners are inserted: a face whose box
-    // stays out of reach of an edge's has no corner inside it.
-    std::vector<ZNBBOX> boxes(m_FaceCount);
-    for (DWORD f = 0; f < m_FaceCount; ++f)
-        boxes[f] = FiniteBounds(*m_Faces[f]);
-    std::vector<DWORD> near, rest;
+    std::vector<const CornerGrid::Corner *> near;
+    std::vector<std::pair<float, D3DXVECTOR3>> inside;
     for (DWORD f = 0; f < m_FaceCount; ++f) {
         ZNFACE *face = m_Faces[f];
-        ZNBBOX reach = Grown(boxes[f], kReach);
-        grid.FacesNear(reach, 0, f, near);
-        for (size_t n = 0; n < near.size(); ++n) {
-            const DWORD g = near[n];
-            const ZNFACE *other = m_Faces[g];
-            if (!Meet(Grown(boxes[g], kSlack), boxes[f]))
+        // The edges from the last one back, so that the insertions keep the indices before them.
+        for (int k = face->GetVertexCount() - 1; k >= 0; --k) {
+            const int count = face->GetVertexCount();
+            const D3DXVECTOR3 a = Position(face->m_Vertices[k]), b = Position(face->m_Vertices[(k + 1) % count]);
+            if (!Finite(a) || !Finite(b))
                 continue;
-            // Each edge in turn; an inserted vertex shortens the edge being tested, and the walk
-            // goes on with the edge that starts at it.
-            for (int k = 0; k < face->GetVertexCount(); ++k) {
-                const int count = face->GetVertexCount();
-                const D3DXVECTOR3 a = Position(face->m_Vertices[k]);
-                D3DXVECTOR3 b = Position(face->m_Vertices[(k + 1) % count]);
-                ZNBBOX edge = Grown(Merged(Merged(kEmptyBox, a), b), kSlack);
-                for (int j = 0; j < other->GetVertexCount(); ++j) {
-                    const D3DXVECTOR3 p = Position(other->m_Vertices[j]);
-                    if (!Holds(edge, p) || !InsideEdge(a, b, p))
-                        continue;
-                    // After vertex k; on the closing edge that is the end of the ring.
-                    ZNVERTEX *inserted = face->InsertVertex(static_cast<short>(k + 1));
-                    if (!inserted)
-                        return;
-                    inserted->x = p.x;
-                    inserted->y = p.y;
-                    inserted->z = p.z;
-                    b = p;
-                    edge = Grown(Merged(Merged(kEmptyBox, a), b), kSlack);
-                    grid.Add(f, p);
-                    boxes[f] = Merged(boxes[f], p);
-                    if (!Contains(reach, Grown(boxes[f], kSlack))) {
-                        reach = Grown(boxes[f], kReach);
-                        grid.FacesNear(reach, g + 1, f, rest);
-                        near.resize(n + 1);
-                        near.insert(near.end(), rest.begin(), rest.end());
-                    }
+            grid.Near(a, b, 2.0f * kTolerance, f, near);
+            inside.clear();
+            D3DXVECTOR3 direction = b - a;
+            for (const CornerGrid::Corner *c : near)
+                if (InsideEdge(a, b, c->Position)) {
+                    const D3DXVECTOR3 toPoint = c->Position - a;
+                    inside.push_back({D3DXVec3Dot(&toPoint, &direction), c->Position});
                 }
+            if (inside.empty())
+                continue;
+            std::sort(inside.begin(), inside.end(), [](const auto &x, const auto &y) { return x.first < y.first; });
+            const float length = D3DXVec3Length(&direction);
+            short at = static_cast<short>(k + 1);
+            float last = -1.0f;
+            for (const auto &[t, p] : inside) {
+                // t is along the edge times its length.
+                if (last >= 0.0f && t - last < kTolerance * length)
+                    continue;
+                // After vertex k; on the closing edge that is the end of the ring.
+                ZNVERTEX *inserted = face->InsertVertex(at);
+                if (!inserted)
+                    return;
+                inserted->x = p.x;
+                inserted->y = p.y;
+                inserted->z = p.z;
+                last = t;
+                ++at;
             }
         }
     }
@@ -321,6 +302,9 @@ int ZNBRUSH::BuildBrushFromBSPTree(void *tree, int append)
     if (!append)
         ReleaseFaces();
 
+    // The new faces are attached together at the end: they are no face of this brush yet, and
+    // one look-up per face would cost faces squared on a large carve.
+    std::vector<ZNFACE *> made;
     bool countMissing = false, arrayMissing = false;
     for (DWORD i = 0; i < bsp->m_PolygonCount; ++i) {
         const CZNBSPPOLYGON *p = bsp->m_Polygons[i];
@@ -348,9 +332,16 @@ int ZNBRUSH::BuildBrushFromBSPTree(void *tree, int append)
         }
         std::memcpy(face->m_Vertices, p->m_Vertices, sizeof(ZNVERTEX) * p->m_VertexCount);
         face->m_Normal = p->m_Normal;
-        if (AttachFace(face) < 0)
-            delete face;
+        made.push_back(face);
     }
+    const DWORD first = m_FaceCount;
+    if (made.size() > 0x7FFFFFFFu - first || !ResizeFaceArray(first + static_cast<DWORD>(made.size()))) {
+        for (ZNFACE *face : made)
+            delete face;
+        made.clear();
+    }
+    for (size_t k = 0; k < made.size(); ++k)
+        m_Faces[first + k] = made[k];
 
     // Reported once per rebuild; the answer is not used.
     IZNReporter *reporter = GetEditorApp()->GetReporter();

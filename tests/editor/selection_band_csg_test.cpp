@@ -409,6 +409,57 @@ TEST_P(CarveTest, ACubeInsideTheCarverIsRemoved)
     ExpectOneUndoRestores(before);
 }
 
+TEST_P(CarveTest, SeveralCarversLeaveTheClosedDifference)
+{
+    // Two crossing tunnels through one cube, a peg turned by a non-grid angle in its top corner,
+    // and a peg through a second cube: each cube is cut by the carvers that meet it.
+    ZNBRUSH *a = Box(kALo, kAHi);
+    ZNBRUSH *far = Box({200, 0, 0}, {240, 40, 40});
+    ZNBRUSH *xTunnel = Box({-10, 16, 16}, {74, 48, 48});
+    ZNBRUSH *zTunnel = Box({16, 16, -10}, {48, 48, 74});
+    ZNBRUSH *corner = Box({-8, -8, 56}, {8, 8, 72});
+    corner->Rotate(0, 0, 17, nullptr, 0);
+    ZnFinishBrush(*corner);
+    ZNBRUSH *peg = Box({210, 10, 30}, {230, 30, 50});
+    // The turned peg is a square about the vertical through the cube's corner: a quarter of it,
+    // whatever the angle, lies over the cube, 8 units deep.
+    const double cornerTaken = 16.0 * 16 / 4 * 8;
+    const Snapshot before = Take();
+    Select({xTunnel, zTunnel, corner, peg});
+    ASSERT_EQ(Carve(), 1);
+    EXPECT_STREQ(doc->GetUndoList()->Description, "Carve Objects");
+
+    const double cube = 64.0 * 64 * 64, tunnel = 64.0 * 32 * 32, crossing = 32.0 * 32 * 32;
+    const double expectA = cube - 2 * tunnel + crossing - cornerTaken, expectFar = 40.0 * 40 * 40 - 20.0 * 20 * 10;
+    double total = 0.0;
+    CZNGROUP *group = nullptr;
+    int pieces = 0;
+    for (ZNBRUSH *b : Listed()) {
+        if (b == xTunnel || b == zTunnel || b == corner || b == peg)
+            continue;
+        EXPECT_EQ(OpenEdges(SurfaceOf(*b), true), "");
+        total += Volume(b);
+        ++pieces;
+        if (GetParam()) {
+            // Convex pieces in one new group.
+            EXPECT_TRUE(Convex(b));
+            group = group ? group : b->GetParent();
+            EXPECT_NE(group, nullptr);
+            EXPECT_EQ(b->GetParent(), group);
+        }
+    }
+    if (GetParam()) {
+        EXPECT_GT(pieces, 2);
+    } else {
+        EXPECT_EQ(pieces, 2);
+        EXPECT_NEAR(Volume(a), expectA, 1.0);
+        EXPECT_NEAR(Volume(far), expectFar, 1.0);
+    }
+    EXPECT_NEAR(total, expectA + expectFar, 1.0);
+    Band()->Clear(1, 0);
+    ExpectOneUndoRestores(before);
+}
+
 INSTANTIATE_TEST_SUITE_P(Methods, CarveTest, ::testing::Bool(),
                          [](const ::testing::TestParamInfo<bool> &info) {
                              return std::string(info.param ? "Splitting" : "InPlace");

@@ -255,6 +255,28 @@ TEST(RemoveTJunctionsTest, CornerInsideAnEdgeIsInsertedInOrder)
     }
 }
 
+TEST(RemoveTJunctionsTest, CornersOfSeveralFacesGoInOnceEachInOrder)
+{
+    // Three boxes stacked in y beside the big box's +x face: their corners at y = 5, 10 and 15
+    // lie inside its two edges along y, the ones at 5 and 10 on two boxes each.
+    ZNBRUSH brush;
+    ZnBuildBox(brush, {0, 0, 0}, {20, 20, 20});
+    for (const float y : {0.0f, 5.0f, 10.0f})
+        ZnBuildBox(brush, {20, y, 0}, {30, y + 5, 20});
+    brush.RemoveTJunctions();
+    const ZnPolygon ring = SurfaceOf(brush)[1];
+    ASSERT_EQ(ring.size(), 10u);
+    // In order along the edges, the ring runs round the face once: its length is the face's
+    // perimeter, and no two neighbours share a position.
+    double length = 0.0;
+    for (size_t i = 0; i < ring.size(); ++i) {
+        D3DXVECTOR3 edge = ring[(i + 1) % ring.size()] - ring[i];
+        EXPECT_GT(D3DXVec3Length(&edge), 1.0f) << i;
+        length += D3DXVec3Length(&edge);
+    }
+    EXPECT_NEAR(length, 80.0, 1e-3);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Extrusion
 
