@@ -353,6 +353,12 @@ IZNReporter *CZNEDITORApp::GetReporter() const
 
 CZNEDITORApp *GetEditorApp()
 {
-    static CZNEDITORApp app;
-    return &app;
+    // Entities, the scene files and the editor find their plug-ins in the table of the one
+    // application's entity plug-in manager, handed to the scene as the application is made.
+    static CZNEDITORApp *const app = [] {
+        static CZNEDITORApp one;
+        CZNEntityPluginTable::SetLoaded(one.GetEntityPluginManager());
+        return &one;
+    }();
+    return app;
 }

@@ -4,9 +4,10 @@
 
 #include "app/editor_app.h"
 #include "platform/os/combo_box.h"
+#include "platform/os/folder_listing.h"
+#include "platform/os/module.h"
 #include "platform/os/splash_progress.h"
 #include "scene/debug_log.h"
-#include "platform/os/folder_listing.h"
 
 namespace
 {
@@ -20,40 +21,9 @@ constexpr uint16_t kLightTypeId = 0x10;
 
 } // namespace
 
-ENTITYPLUGINRECORD::ENTITYPLUGINRECORD()
-    : Module(nullptr), FileName{}, Info{}, InitializeEntity(nullptr), DestroyEntity(nullptr),
-      SetDataPointer(nullptr), SetDefaultData(nullptr), DataUpdated(nullptr), GetRenderText(nullptr),
-      Render2D(nullptr), Render3D(nullptr), GetWriteDataSize(nullptr), GetWriteData(nullptr), SetReadData(nullptr),
-      PickEntity3D(nullptr), GetEntityBounds(nullptr)
-{
-}
-
-void ENTITYPLUGINRECORD::Clear()
-{
-    TemplateEntity.DetachFromPlugin();
-    TemplateEntity.FreeData();
-    TemplateEntity.SetDataSize(0);
-    DataContainer.EmptyContainer();
-    ZnFreeLibrary(Module);
-    Module = nullptr;
-    FileName[0] = '\0';
-    Info = ENTITYPLUGININFO{};
-    InitializeEntity = DestroyEntity = SetDefaultData = nullptr;
-    SetDataPointer = nullptr;
-    DataUpdated = nullptr;
-    GetRenderText = nullptr;
-    Render2D = nullptr;
-    Render3D = nullptr;
-    GetWriteDataSize = nullptr;
-    GetWriteData = nullptr;
-    SetReadData = nullptr;
-    PickEntity3D = nullptr;
-    GetEntityBounds = nullptr;
-}
-
 CZNEntityPluginManager::CZNEntityPluginManager()
     : m_CreateControls(nullptr), m_DestroyControls(nullptr), m_Message(nullptr), m_Notify(nullptr),
-      m_Command(nullptr), m_Paint(nullptr), m_ActivePlugin(-1), m_PluginCount(0), m_Loaded(0)
+      m_Command(nullptr), m_Paint(nullptr), m_ActivePlugin(-1), m_Loaded(0)
 {
 }
 
@@ -188,30 +158,6 @@ void CZNEntityPluginManager::UnloadPlugins()
     m_ActivePlugin = -1;
     m_PluginCount = 0;
     m_Loaded = 0;
-}
-
-int CZNEntityPluginManager::FindPlugin(uint16_t typeId, const uint8_t *vendorId, uint8_t vendorIdLength) const
-{
-    for (int i = 0; i < m_PluginCount; ++i) {
-        const ENTITYPLUGININFO &info = m_Records[i].Info;
-        if (info.TypeId != typeId || info.VendorIdLength != vendorIdLength)
-            continue;
-        if (vendorIdLength == 0)
-            return i;
-        if (!info.VendorId || !vendorId) {
-            if (!info.VendorId && !vendorId)
-                return i;
-            continue;
-        }
-        if (std::memcmp(info.VendorId, vendorId, vendorIdLength) == 0)
-            return i;
-    }
-    return -1;
-}
-
-ENTITYPLUGINRECORD *CZNEntityPluginManager::GetPlugin(int index)
-{
-    return index >= 0 && index < m_PluginCount ? &m_Records[index] : nullptr;
 }
 
 int CZNEntityPluginManager::SetActivePlugin(int index)

@@ -9,10 +9,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "editor/render_batch.h"
 #include "platform/export.h"
 #include "platform/math/d3dx_math.h"
 #include "platform/os/win_types.h"
+#include "render/render_batch.h"
 #include "scene/selection_entry.h"
 
 class CZNCONTAINER;

@@ -5,11 +5,10 @@
 #include <new>
 #include <string>
 
-#include "app/editor_app.h"
-#include "app/entity_plugin_manager.h"
 #include "editor/editor_doc.h"
 #include "editor/object_list.h"
 #include "scene/entity.h"
+#include "scene/entity_plugin_table.h"
 
 namespace
 {
@@ -26,8 +25,8 @@ std::string NumberedName(const char *base, int n)
 
 CZNEntity *CZNEDITORDoc::NewEntity(int pluginIndex, float x, float y, float z)
 {
-    CZNEntityPluginManager *manager = GetEditorApp()->GetEntityPluginManager();
-    ENTITYPLUGINRECORD *record = manager ? manager->GetPlugin(pluginIndex) : nullptr;
+    CZNEntityPluginTable *plugins = CZNEntityPluginTable::GetLoaded();
+    ENTITYPLUGINRECORD *record = plugins ? plugins->GetPlugin(pluginIndex) : nullptr;
     if (!record)
         return nullptr;
     CZNEntity *entity = new (std::nothrow) CZNEntity;

@@ -1,9 +1,9 @@
 // The document's 2D pick lists: the hits of the last select click of each kind, kept so that a
 // click with the same hits moves on to the next of them.
 #include "editor/editor_doc.h"
-#include "editor/face_pick_desc.h"
-#include "editor/object_pick_desc.h"
-#include "editor/vertex_pick_desc.h"
+#include "scene/face_pick_desc.h"
+#include "scene/object_pick_desc.h"
+#include "scene/vertex_pick_desc.h"
 
 void CZNEDITORDoc::SetObjectPickList(ZNOBJECTPICKDESC *list)
 {

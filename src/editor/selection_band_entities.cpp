@@ -1,14 +1,14 @@
 // The selection band hands an entity plug-in the data blocks of its selected entities.
-#include "app/editor_app.h"
-#include "app/entity_plugin_manager.h"
 #include "editor/selection_band.h"
 #include "scene/container.h"
 #include "scene/entity.h"
+#include "scene/entity_plugin_table.h"
 #include "scene/object_type.h"
 
 CZNCONTAINER *CZNSelectionBand::GetSelectedEntitiesOfPlugin(int plugin) const
 {
-    ENTITYPLUGINRECORD *record = GetEditorApp()->GetEntityPluginManager()->GetPlugin(plugin);
+    CZNEntityPluginTable *plugins = CZNEntityPluginTable::GetLoaded();
+    ENTITYPLUGINRECORD *record = plugins ? plugins->GetPlugin(plugin) : nullptr;
     if (!record)
         return nullptr;
     CZNCONTAINER *container = &record->DataContainer;

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "app/editor_app.h"
-#include "app/entity_plugin_manager.h"
 #include "editor/band_entry_objects.h"
 #include "editor/doc_shell.h"
 #include "editor/editor_doc.h"
@@ -17,6 +16,7 @@
 #include "editor/undo_record.h"
 #include "render/view/3d_view.h"
 #include "scene/entity.h"
+#include "scene/entity_plugin_table.h"
 #include "scene/group.h"
 #include "sdk/pick3d_info.h"
 
@@ -183,8 +183,9 @@ void CZNSelectionBand::CreateReference(int x, int y, CZN3DView *view)
     CZNEDITORDoc *doc = GetEditorApp()->GetDocument();
     if (!doc || !IsPlaceArmed())
         return;
-    const int type = GetEditorApp()->GetEntityPluginManager()->FindPlugin(kReferenceTypeId, kReferenceVendor,
-                                                                          sizeof(kReferenceVendor));
+    CZNEntityPluginTable *plugins = CZNEntityPluginTable::GetLoaded();
+    const int type =
+        plugins ? plugins->FindPlugin(kReferenceTypeId, kReferenceVendor, sizeof(kReferenceVendor)) : -1;
     D3DXVECTOR3 hit;
     if (type < 0 || !FindSurfaceHit(doc, view, x, y, &hit))
         return;

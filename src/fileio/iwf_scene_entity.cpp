@@ -7,11 +7,10 @@
 #include <new>
 #include <string>
 
-#include "app/editor_app.h"
-#include "app/entity_plugin_manager.h"
 #include "fileio/iwf_body_reader.h"
 #include "fileio/iwf_scene.h"
 #include "scene/entity.h"
+#include "scene/entity_plugin_table.h"
 #include "scene/group.h"
 
 namespace
@@ -27,24 +26,24 @@ constexpr DWORD kStringBlock = kHeadSize + 1 + kStringField; // 321: where the r
 // stored without a maker and match on the code alone.
 int FindEntityPlugin(WORD type, const BYTE *author, BYTE authorLength)
 {
-    CZNEntityPluginManager *manager = GetEditorApp()->GetEntityPluginManager();
-    if (!manager)
+    CZNEntityPluginTable *plugins = CZNEntityPluginTable::GetLoaded();
+    if (!plugins)
         return -1;
     if (type < kMakerScopedTypes && authorLength == 0) {
-        for (int i = 0; i < manager->GetPluginCount(); ++i)
-            if (manager->GetPlugin(i)->Info.TypeId == type)
+        for (int i = 0; i < plugins->GetPluginCount(); ++i)
+            if (plugins->GetPlugin(i)->Info.TypeId == type)
                 return i;
         return -1;
     }
-    return manager->FindPlugin(type, authorLength ? author : nullptr, authorLength);
+    return plugins->FindPlugin(type, authorLength ? author : nullptr, authorLength);
 }
 
 } // namespace
 
 void CZNIWFScene::WriteEntity(CZNEntity *entity)
 {
-    CZNEntityPluginManager *manager = GetEditorApp()->GetEntityPluginManager();
-    ENTITYPLUGINRECORD *record = manager ? manager->GetPlugin(entity->GetType()) : nullptr;
+    CZNEntityPluginTable *plugins = CZNEntityPluginTable::GetLoaded();
+    ENTITYPLUGINRECORD *record = plugins ? plugins->GetPlugin(entity->GetType()) : nullptr;
     BYTE *block = entity->GetData();
     if (!record || !block)
         return;
@@ -109,7 +108,8 @@ void CZNIWFScene::ReadEntity(IWFCHUNK *chunk, IWFPARENTCONTEXT *context)
         Throw(ZNERR_OUT_OF_MEMORY);
     const WORD type = in.U16();
     const int index = FindEntityPlugin(type, chunk->AuthorId, chunk->AuthorIdLength);
-    ENTITYPLUGINRECORD *record = GetEditorApp()->GetEntityPluginManager()->GetPlugin(index);
+    CZNEntityPluginTable *plugins = CZNEntityPluginTable::GetLoaded();
+    ENTITYPLUGINRECORD *record = plugins ? plugins->GetPlugin(index) : nullptr;
     if (!record)
         return; // no plug-in of this maker: the entity is dropped, the rest loads
     const ENTITYPLUGININFO &info = record->Info;

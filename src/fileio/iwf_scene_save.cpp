@@ -15,6 +15,7 @@
 #include "fileio/iwf_scene.h"
 #include "fileio/memory_stream_io.h"
 #include "fileio/mesh_finisher.h"
+#include "platform/cpu/prefetch.h"
 #include "render/camera.h"
 #include "render/direct3d.h"
 #include "render/image/image.h"
@@ -29,7 +30,6 @@
 #include "scene/object_type.h"
 #include "scene/overlay.h"
 #include "scene/path_utils.h"
-#include "scene/prefetch.h"
 #include "scene/selection_entry.h"
 
 namespace

@@ -1,11 +1,11 @@
 // ZNBRUSH's picking: a ray against the faces for the 3D view, and edges and vertices against a
 // click in a 2D view's pixels, filling the editor's 2D hit lists.
-#include "editor/face_pick_desc.h"
-#include "editor/vertex_pick_desc.h"
 #include "render/view/2d_view.h"
 #include "scene/brush.h"
 #include "scene/face_outline.h"
+#include "scene/face_pick_desc.h"
 #include "scene/geometry.h"
+#include "scene/vertex_pick_desc.h"
 #include "sdk/override_data.h"
 #include "sdk/pick3d_info.h"
 

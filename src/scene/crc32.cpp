@@ -8,6 +8,8 @@
 #include <immintrin.h>
 #endif
 
+#include "platform/cpu/processor.h"
+
 namespace {
 
 constexpr std::array<DWORD, 256> BuildTable()
@@ -128,19 +130,7 @@ ZN_WIDE_FOLDING DWORD UpdateByWideFolding(const BYTE *p, size_t blocks, DWORD va
     return Finish(lanes[0], lanes[1], lanes[2], lanes[3], p, blocks);
 }
 
-bool CanFoldWide()
-{
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("vpclmulqdq") &&
-           __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1");
-}
 #undef ZN_WIDE_FOLDING
-
-bool CanFold()
-{
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1");
-}
 #undef ZN_FOLDING
 #endif
 
@@ -155,11 +145,9 @@ DWORD CRC32_Update(const void *bytes, size_t length, DWORD value)
 {
     const BYTE *p = static_cast<const BYTE *>(bytes);
 #if defined(__x86_64__) || defined(__i386__)
-    static const bool canFold = CanFold();
-    static const bool canFoldWide = CanFoldWide();
-    if (canFold && length >= 64) {
+    if (length >= 64 && ZnHasCarrylessMultiply()) {
         const size_t folded = length & ~size_t{15};
-        value = canFoldWide && length >= 512 ? UpdateByWideFolding(p, folded / 16, value)
+        value = length >= 512 && ZnHasWideCarrylessMultiply() ? UpdateByWideFolding(p, folded / 16, value)
                                              : UpdateByFolding(p, folded / 16, value);
         p += folded;
         length -= folded;

@@ -1,11 +1,10 @@
-// An entity reaches its plug-in through the application's entity plug-in manager: the calls of
+// An entity reaches its plug-in through the loaded entity plug-in table: the calls of
 // the plug-in protocol (destroy, bounds, pick, 2D and 3D drawing) and the kinds the editor
 // recognises by the plug-in's type and vendor ids.
 #include <cstring>
 
-#include "app/editor_app.h"
-#include "app/entity_plugin_manager.h"
 #include "scene/entity.h"
+#include "scene/entity_plugin_table.h"
 #include "sdk/pick3d_info.h"
 
 namespace
@@ -26,8 +25,8 @@ ENTITYPLUGINRECORD *CZNEntity::PluginRecord() const
 {
     if (m_Type < 0)
         return nullptr;
-    CZNEntityPluginManager *manager = GetEditorApp()->GetEntityPluginManager();
-    return manager ? manager->GetPlugin(m_Type) : nullptr;
+    CZNEntityPluginTable *plugins = CZNEntityPluginTable::GetLoaded();
+    return plugins ? plugins->GetPlugin(m_Type) : nullptr;
 }
 
 void CZNEntity::NotifyPluginDestroy()

@@ -5,7 +5,6 @@
 // round the centre of box (spherical, cylindrical); modes 4 to 6 project box along an axis, with
 // the extents taken from sizeBox (an extent below 0.01 counts as 1). Mode 7 keeps the coordinates.
 // A repeat value of 0 is set to 1 first.
-#include "platform/export.h"
 #include "scene/bbox.h"
 #include "scene/face.h"
 
@@ -23,4 +22,4 @@ inline float ZnClampRotation(float angle)
     return angle > 6.28f ? 6.28f : angle;
 }
 
-ZN_API void ZnMapFaceTexture(ZNFACE *face, float width, float height, const ZNBBOX &sizeBox, const ZNBBOX &box);
+void ZnMapFaceTexture(ZNFACE *face, float width, float height, const ZNBBOX &sizeBox, const ZNBBOX &box);

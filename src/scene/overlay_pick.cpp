@@ -1,8 +1,8 @@
 // CZNOverlay's picking: a ray against the generated faces for the 3D view, and the box's edges
 // and the faces' outlines against a click in a 2D view's pixels, filling the editor's face list.
-#include "editor/face_pick_desc.h"
 #include "render/view/2d_view.h"
 #include "scene/face_outline.h"
+#include "scene/face_pick_desc.h"
 #include "scene/geometry.h"
 #include "scene/overlay.h"
 #include "sdk/override_data.h"

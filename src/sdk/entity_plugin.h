@@ -7,8 +7,8 @@
 // valid while it is loaded.
 #include <cstdint>
 
+#include "platform/math/bbox.h"
 #include "platform/math/d3dx_math.h"
-#include "scene/bbox.h"
 #include "sdk/override_data.h"
 #include "sdk/pick3d_info.h"
 #include "sdk/plugin_types.h"

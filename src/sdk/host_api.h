@@ -7,8 +7,8 @@
 #include <cstdint>
 
 #include "platform/export.h"
+#include "platform/math/bbox.h"
 #include "platform/math/d3dx_math.h"
-#include "scene/bbox.h"
 #include "sdk/override_data.h"
 #include "sdk/render_info_2d.h"
 

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "editor/face_pick_desc.h"
-#include "editor/object_pick_desc.h"
-#include "editor/vertex_pick_desc.h"
 #include "render/camera.h"
+#include "scene/face_pick_desc.h"
 #include "scene/group.h"
+#include "scene/object_pick_desc.h"
 #include "scene/object_type.h"
+#include "scene/vertex_pick_desc.h"
 #include "select_drag_fixture.h"
 
 namespace

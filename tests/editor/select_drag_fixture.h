@@ -5,9 +5,9 @@
 // pixel x - 200 and world z is 200 - pixel y; in the Front view world y is 200 - pixel y.
 #include <memory>
 
-#include "editor/object_pick_desc.h"
 #include "platform/os/input.h"
 #include "render/view/2d_view.h"
+#include "scene/object_pick_desc.h"
 #include "support/fake_view_window.h"
 #include "support/gui_app.h"
 #include "undo_fixture.h"

@@ -4,10 +4,10 @@
 #include <utility>
 #include <vector>
 
-#include "editor/face_pick_desc.h"
-#include "editor/vertex_pick_desc.h"
 #include "render/view/2d_view.h"
 #include "scene/brush.h"
+#include "scene/face_pick_desc.h"
+#include "scene/vertex_pick_desc.h"
 #include "sdk/override_data.h"
 #include "sdk/pick3d_info.h"
 #include "support/shapes.h"

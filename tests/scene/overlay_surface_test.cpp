@@ -9,10 +9,10 @@
 
 #include "app/editor_app.h"
 #include "editor/editor_doc.h"
-#include "editor/face_pick_desc.h"
 #include "platform/gdi/pen.h"
 #include "render/view/2d_view.h"
 #include "scene/brush.h"
+#include "scene/face_pick_desc.h"
 #include "scene/overlay.h"
 #include "scene/scene_test_support.h"
 #include "sdk/override_data.h"

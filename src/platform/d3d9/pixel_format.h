@@ -6,6 +6,6 @@
 
 // Bytes per pixel of a colour format; 0 for a format the device does not store.
 ZN_API UINT ZNFormatBytesPerPixel(D3DFORMAT format);
-ZN_API bool ZNFormatHasAlpha(D3DFORMAT format);
+bool ZNFormatHasAlpha(D3DFORMAT format);
 ZN_API D3DCOLOR ZNReadPixel(D3DFORMAT format, const BYTE *pixel);
 ZN_API void ZNWritePixel(D3DFORMAT format, BYTE *pixel, D3DCOLOR argb);

@@ -15,7 +15,6 @@
 #include <vector>
 
 #include "platform/d3d9/d3d9_types.h"
-#include "platform/export.h"
 #include "platform/os/win_types.h"
 
 // One triangle corner in the layout of the mesh format XYZ | NORMAL | TEX1.
@@ -35,7 +34,7 @@ struct ZNXMATERIAL {
 // The attribute of a triangle whose mesh names no material for it.
 constexpr DWORD ZNX_NO_MATERIAL = 0xFFFFFFFFu;
 
-class ZN_API CZNXFileReader
+class CZNXFileReader
 {
 public:
     HRESULT Read(const BYTE *data, size_t size);

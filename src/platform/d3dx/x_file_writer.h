@@ -6,10 +6,9 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/export.h"
 #include "platform/os/win_types.h"
 
-class ZN_API CZNXFileWriter
+class CZNXFileWriter
 {
 public:
     CZNXFileWriter();

@@ -33,7 +33,7 @@ public:
 
 // The clipboard of the running program over QClipboard. Without a Qt GUI application object
 // (tools, tests without a display) it cannot be opened and offers no format.
-class ZN_API CZNSystemClipboard : public IZNClipboard
+class CZNSystemClipboard : public IZNClipboard
 {
 public:
     UINT RegisterFormat(const char *name) override;
@@ -52,6 +52,6 @@ private:
 };
 
 // The clipboard the commands use: the one set last, else the system's. Never null.
-ZN_API IZNClipboard *GetClipboard();
+IZNClipboard *GetClipboard();
 // Puts a clipboard in place of the system's (null gives the system's back); not owned.
 ZN_API void SetClipboard(IZNClipboard *clipboard);

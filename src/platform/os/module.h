@@ -5,13 +5,12 @@
 // load instead of failing later, and plug-ins never bind to each other's exports.
 #include <string>
 
-#include "platform/export.h"
 
 using HMODULE = void *;
 
 // The loaded library, or null with the loader's reason in error (when error is not null).
-ZN_API HMODULE ZnLoadLibrary(const char *path, std::string *error);
+HMODULE ZnLoadLibrary(const char *path, std::string *error);
 // The named export; null when the library or the name is null or the library has no such export.
-ZN_API void *ZnGetProcAddress(HMODULE module, const char *name);
+void *ZnGetProcAddress(HMODULE module, const char *name);
 // Null is ignored.
-ZN_API void ZnFreeLibrary(HMODULE module);
+void ZnFreeLibrary(HMODULE module);

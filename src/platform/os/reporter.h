@@ -41,7 +41,7 @@ public:
 };
 
 // Prints to standard error and answers with the default button (OK, Yes, Retry or Abort).
-class ZN_API CZNStderrReporter : public IZNReporter {
+class CZNStderrReporter : public IZNReporter {
 public:
     int Message(const std::string &text, const std::string &caption, unsigned type) override;
     void ShowMissingResources(const std::vector<std::string> &names) override;

@@ -4,11 +4,12 @@
 // 8 bits. Nodes live in one table grown 50 at a time; freed nodes are recycled through a free list.
 #include <cstdint>
 
+#include "platform/export.h"
 #include "platform/os/win_types.h"
 
 class CZNImage;
 
-class CZNColorQuantizer
+class ZN_API CZNColorQuantizer
 {
 public:
     static constexpr int kMaxLevels = 20;

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "platform/cpu/processor.h"
+
 namespace
 {
 
@@ -62,8 +64,7 @@ ZN_SPLIT_KERNELS(Avx2, __attribute__((target("avx2"))))
 const Kernels &ChooseKernels()
 {
 #if defined(__x86_64__) || defined(__i386__)
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2"))
+    if (ZnHasAvx2())
         return kAvx2;
 #endif
     return kBaseline;

@@ -9,6 +9,8 @@
 #include <immintrin.h>
 #endif
 
+#include "platform/cpu/processor.h"
+
 namespace
 {
 
@@ -200,8 +202,7 @@ const Functions &Choose()
     static const Functions portable = {NearestPortable, NearestAllPortable};
 #if defined(__x86_64__) || defined(__i386__)
     static const Functions avx2 = {NearestAvx2, NearestAllAvx2};
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2"))
+    if (ZnHasAvx2())
         return avx2;
 #endif
     return portable;

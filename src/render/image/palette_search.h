@@ -11,9 +11,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/export.h"
 #include "platform/os/win_types.h"
 
-class CZNPaletteSearch
+class ZN_API CZNPaletteSearch
 {
 public:
     // Up to 256 entries of palette are searched (none when palette is null or count < 1).

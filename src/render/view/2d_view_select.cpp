@@ -4,10 +4,7 @@
 #include "app/editor_app.h"
 #include "editor/doc_shell.h"
 #include "editor/editor_doc.h"
-#include "editor/face_pick_desc.h"
-#include "editor/object_pick_desc.h"
 #include "editor/selection_band.h"
-#include "editor/vertex_pick_desc.h"
 #include "platform/os/input.h"
 #include "platform/os/view_window.h"
 #include "render/camera.h"
@@ -16,9 +13,12 @@
 #include "scene/brush.h"
 #include "scene/entity.h"
 #include "scene/face.h"
+#include "scene/face_pick_desc.h"
 #include "scene/geometry.h"
+#include "scene/object_pick_desc.h"
 #include "scene/object_type.h"
 #include "scene/overlay.h"
+#include "scene/vertex_pick_desc.h"
 
 namespace
 {

@@ -6,6 +6,7 @@
 
 #include "app/editor_app.h"
 #include "editor/editor_doc.h"
+#include "platform/cpu/prefetch.h"
 #include "platform/d3d9/direct3d_device9.h"
 #include "platform/d3d9/direct3d_texture9.h"
 #include "platform/os/input.h"
@@ -18,7 +19,6 @@
 #include "scene/material.h"
 #include "scene/object_type.h"
 #include "scene/overlay.h"
-#include "scene/prefetch.h"
 #include "sdk/override_data.h"
 #include "sdk/pick3d_info.h"
 

@@ -1,8 +1,8 @@
-#include "editor/vertex_pick_desc.h"
+#include "scene/vertex_pick_desc.h"
 
 #include <cstdlib>
 
-#include "editor/pick_array.h"
+#include "scene/pick_array.h"
 
 ZNVERTEXPICKDESC::ZNVERTEXPICKDESC()
     : m_Tag(kTag), m_Count(0), m_Vertices(nullptr), m_Faces(nullptr), m_Brushes(nullptr), m_Current(0)

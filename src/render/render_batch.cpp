@@ -1,4 +1,4 @@
-#include "editor/render_batch.h"
+#include "render/render_batch.h"
 
 #include <new>
 

@@ -1,13 +1,13 @@
-#include "editor/object_pick_desc.h"
+#include "scene/object_pick_desc.h"
 
 #include <cstdlib>
 
-#include "editor/pick_array.h"
 #include "scene/brush.h"
 #include "scene/entity.h"
 #include "scene/group.h"
 #include "scene/object_type.h"
 #include "scene/overlay.h"
+#include "scene/pick_array.h"
 
 namespace
 {

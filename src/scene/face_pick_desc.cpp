@@ -1,9 +1,9 @@
-#include "editor/face_pick_desc.h"
+#include "scene/face_pick_desc.h"
 
 #include <cstdlib>
 
-#include "editor/pick_array.h"
 #include "scene/object_type.h"
+#include "scene/pick_array.h"
 
 ZNFACEPICKDESC::ZNFACEPICKDESC() : m_Tag(kTag), m_Count(0), m_Faces(nullptr), m_Objects(nullptr), m_Current(0) {}
 

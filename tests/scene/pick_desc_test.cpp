@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "editor/face_pick_desc.h"
-#include "editor/vertex_pick_desc.h"
 #include "scene/brush.h"
+#include "scene/face_pick_desc.h"
 #include "scene/object_type.h"
+#include "scene/vertex_pick_desc.h"
 
 namespace
 {
