@@ -112,6 +112,13 @@ CZNSelectionBand::~CZNSelectionBand()
     Clear(1, 0);
 }
 
+void CZNSelectionBand::SetFirstStep(BYTE first)
+{
+    if (first)
+        CommitDragLevel();
+    m_FirstStep = first ? 1 : 0;
+}
+
 void CZNSelectionBand::DropDragLevel(const CZNEDITORDoc *doc)
 {
     if (m_DragLevel && m_DragLevel->GetDocument() == doc)

@@ -292,8 +292,9 @@ public:
     DWORD GetHandle() const { return m_Handle; }
     void SetHandle(DWORD handle) { m_Handle = handle; }
     // 1 from the press until the first drag step has run; undo records are written while it is 1.
+    // Setting it starts a new drag: a level still held from an earlier one is kept as its own step.
     BYTE GetFirstStep() const { return m_FirstStep; }
-    void SetFirstStep(BYTE first) { m_FirstStep = first ? 1 : 0; }
+    void SetFirstStep(BYTE first);
     // The band box, the pivot and the placement origin at the press.
     const ZNBBOX &GetStartBox() const { return m_StartBox; }
     void SetStartBox(const ZNBBOX &box) { m_StartBox = box; }

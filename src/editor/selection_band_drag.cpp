@@ -55,9 +55,7 @@ int CZNSelectionBand::OnLButtonDown2D(CZN2DView *view, UINT flags, CPoint point)
             m_LastMouse = point;
             m_PivotStart = m_Pivot;
             m_PlacementOriginStart = m_PlacementOrigin;
-            // A drag whose release never came stays one undo step of its own.
-            CommitDragLevel();
-            m_FirstStep = 1;
+            SetFirstStep(1);
             m_MoveTotal = D3DXVECTOR3(0, 0, 0);
             POINT centre;
             view->WorldToScreen(&centre, &m_Centre);

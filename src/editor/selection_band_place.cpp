@@ -162,9 +162,8 @@ void CZNSelectionBand::PlaceObjects(int x, int y, CZN3DView *view)
     m_MoveTotal = hit - m_PlacementOrigin;
     // The move record, then the overlays' record of the move as one step: one Undo takes the
     // placement back.
-    CommitDragLevel();
+    SetFirstStep(1);
     DragLevel().RecordSelection(ZNUNDO_MOVE, 0, "Place Objects");
-    m_FirstStep = 1;
     SetRecordViewlessMove(1);
     Move(nullptr, &m_MoveTotal);
     SetRecordViewlessMove(0);
