@@ -38,7 +38,7 @@ bool CZNUndoLevel::Written(const char *description)
         m_Doc->SetUndoDescription(description);
     else if (!IsBegun() && m_Description)
         m_Doc->SetUndoDescription(m_Description);
-    ++m_Records;
+    m_Records.push_back(m_Doc->GetUndoList());
     return true;
 }
 
@@ -62,7 +62,8 @@ void CZNUndoLevel::Cancel()
     if (!m_Open)
         return;
     m_Open = false;
-    // The level's records are the newest ones as long as nothing else wrote in between.
-    for (; m_Records > 0 && m_Doc && m_Doc->GetUndoList(); --m_Records)
+    while (m_Doc && !m_Records.empty() && m_Doc->GetUndoList() == m_Records.back()) {
         m_Doc->DropNewestUndoRecord();
+        m_Records.pop_back();
+    }
 }

@@ -37,14 +37,15 @@ public:
     bool RecordSelection(DWORD type, int withGroups, const char *description = nullptr);
 
     // True once a record of the level was written.
-    bool IsBegun() const { return m_Joined || m_Records > 0; }
+    bool IsBegun() const { return m_Joined || !m_Records.empty(); }
     bool IsOpen() const { return m_Open; }
     CZNEDITORDoc *GetDocument() const { return m_Doc; }
 
     // Ends the level: when it began, a description given here names its newest record and the
     // undo buffer is trimmed; the views are redrawn either way.
     void Commit(const char *description = nullptr);
-    // Ends the level without keeping it: its records, newest first, leave the undo list.
+    // Ends the level without keeping it: its records leave the undo list, newest first, as long
+    // as the newest record is one of them.
     void Cancel();
 
 private:
@@ -53,6 +54,6 @@ private:
     CZNEDITORDoc *m_Doc;
     const char *m_Description;
     bool m_Joined = false;
-    int m_Records = 0; // written through this object
+    std::vector<const ZNUNDORECORD *> m_Records; // written through this object, oldest first
     bool m_Open = true;
 };

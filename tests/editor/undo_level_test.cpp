@@ -107,6 +107,15 @@ TEST_F(UndoLevelTest, ALevelDroppedBeforeItsCommitLeavesNoLevel)
     EXPECT_FALSE(cancelled.Record(ZNUNDO_FLAGS, entries, 0));
     cancelled.Commit();
     EXPECT_EQ(Continuations(), (std::vector<int>{0}));
+
+    // Another command's level written on top is never taken back with it.
+    {
+        CZNUndoLevel open(doc.get(), "Hide Object(s)");
+        ASSERT_TRUE(open.Record(ZNUNDO_FLAGS, entries, 0));
+        EarlierLevel(b[2]);
+    }
+    EXPECT_EQ(Continuations(), (std::vector<int>{0, 0, 0}));
+    EXPECT_STREQ(doc->GetUndoList()->Description, "Earlier");
 }
 
 TEST_F(UndoLevelTest, AJoiningLevelContinuesTheNewestAndDropsOnlyItsOwnRecords)
