@@ -36,7 +36,7 @@ public:
     // One record of the selection band's entries (camera left out); false for an empty band.
     bool RecordSelection(DWORD type, int withGroups, const char *description = nullptr);
 
-    // True once a record of the level was written.
+    // True once a record was written through it, and from the start for a joining level.
     bool IsBegun() const { return m_Joined || !m_Records.empty(); }
     bool IsOpen() const { return m_Open; }
     CZNEDITORDoc *GetDocument() const { return m_Doc; }
