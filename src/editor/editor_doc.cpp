@@ -10,6 +10,8 @@
 #include "app/editor_app.h"
 #include "editor/object_list.h"
 #include "editor/selection_band.h"
+#include "editor/undo_level.h"
+#include "editor/undo_record.h"
 #include "render/direct3d.h"
 #include "render/view/view.h"
 #include "scene/brush.h"
@@ -65,6 +67,7 @@ CZNEDITORDoc::CZNEDITORDoc() : m_BrushList(nullptr), m_Modified(FALSE)
 CZNEDITORDoc::~CZNEDITORDoc()
 {
     // The band must not keep naming objects about to go.
+    GetEditorApp()->GetSelectionBand()->DropDragLevel(this);
     if (GetEditorApp()->GetDocument() == this)
         GetEditorApp()->GetSelectionBand()->Clear(0, 0);
     FreePickLists();
@@ -274,7 +277,7 @@ int CZNEDITORDoc::CollectGroups(CZNCONTAINER *groups) const
     return 1;
 }
 
-void CZNEDITORDoc::ValidateBrushes()
+void CZNEDITORDoc::ValidateBrushes(CZNUndoLevel &level)
 {
     std::vector<ZNSELECTIONENTRY> entries;
     for (ZNBRUSH *b : m_Brushes) {
@@ -288,7 +291,7 @@ void CZNEDITORDoc::ValidateBrushes()
     if (entries.empty())
         return;
     // The removal joins the undo level of the command that produced the brushes.
-    WriteUndoData(11, entries, 1, 0);
+    level.Record(ZNUNDO_REMOVE, entries, 0);
     // Removing them is part of that edit: the modified flag stays as it is.
     for (const ZNSELECTIONENTRY &e : entries) {
         ZNBRUSH *brush = reinterpret_cast<ZNBRUSH *>(e.Object);
@@ -296,6 +299,13 @@ void CZNEDITORDoc::ValidateBrushes()
         Unlink(brush);
         delete brush;
     }
+}
+
+void CZNEDITORDoc::ValidateBrushes()
+{
+    CZNUndoLevel joined(this, CZNUndoLevel::JoinNewest{});
+    ValidateBrushes(joined);
+    joined.Commit();
 }
 
 void CZNEDITORDoc::Unlink(ZNBRUSH *brush)
@@ -335,6 +345,7 @@ void CZNEDITORDoc::EmptyRenderBatches()
 
 void CZNEDITORDoc::DeleteContents()
 {
+    GetEditorApp()->GetSelectionBand()->DropDragLevel(this);
     GetEditorApp()->GetSelectionBand()->Clear(1, 1);
     FreePickLists();
     // The batches point at faces of the objects about to go.

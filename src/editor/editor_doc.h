@@ -23,6 +23,7 @@ struct IWFEXPORTOPTIONS;
 struct ZNEDITOROPTIONS;
 struct ZNSELECTIONENTRY;
 class CZNView;
+class CZNUndoLevel;
 class CZNOverlay;
 class CZNEntity;
 class ZNBRUSH;
@@ -96,8 +97,10 @@ public:
     void *FindObjectByName(const char *name) const;
     // Adds the outermost group of every grouped object once; 0 for a null container.
     int CollectGroups(CZNCONTAINER *groups) const;
-    // Deletes every brush that fails validation, recorded as a removal that continues the
-    // undo level of the command that made them.
+    // Deletes every brush that fails validation, recorded as a removal in the undo level of the
+    // command that made them.
+    void ValidateBrushes(CZNUndoLevel &level);
+    // The same, joining the newest undo level.
     void ValidateBrushes();
 
     // Clears the scene: the selection band and the render batches are emptied, every object and
@@ -124,6 +127,8 @@ public:
     ZNUNDORECORD *GetUndoList() const { return m_UndoList; }
     // Takes over a record made elsewhere as the newest (null is ignored).
     void PushUndoRecord(ZNUNDORECORD *record);
+    // Deletes the newest record; nothing without records.
+    void DropNewestUndoRecord();
     // The bytes the cap counts: every record's size plus its charge.
     uint64_t GetUndoBufferSize() const;
     void FreeUndoList();

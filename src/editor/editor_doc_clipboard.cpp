@@ -11,6 +11,7 @@
 #include "editor/doc_shell.h"
 #include "editor/editor_doc.h"
 #include "editor/selection_band.h"
+#include "editor/undo_level.h"
 #include "editor/undo_record.h"
 #include "fileio/iwf_scene.h"
 #include "fileio/memory_stream_io.h"
@@ -160,12 +161,11 @@ int CZNEDITORDoc::OnEditCut()
         return 0;
     }
     // Group records too, so that Undo brings the groups back with their objects.
-    if (CreateUndoLevel(ZNUNDO_REMOVE, 0, 1))
-        SetUndoDescription("Cut Selected");
+    CZNUndoLevel level(this, "Cut Selected");
+    level.RecordSelection(ZNUNDO_REMOVE, 1);
     GetEditorApp()->GetSelectionBand()->DeleteSelected();
     SetModifiedFlag(TRUE);
-    RedrawAllViews(nullptr, 0);
-    TrimUndoBuffer();
+    level.Commit();
     if (m_Shell)
         m_Shell->RebuildSceneTree();
     return 1;
@@ -276,13 +276,12 @@ int CZNEDITORDoc::OnEditPaste()
 
     band->Update();
     band->SetPivot(band->GetCentre());
-    RedrawAllViews(nullptr, 0);
+    // The record names the pasted objects by position, so it follows them.
+    CZNUndoLevel level(this, "Paste Objects");
+    level.Record(ZNUNDO_ADD, undoEntries, 0);
+    level.Commit();
     if (m_Shell)
         m_Shell->RebuildSceneTree();
-    if (!undoEntries.empty() && WriteUndoData(10, undoEntries, 0, 0)) {
-        SetUndoDescription("Paste Objects");
-        TrimUndoBuffer();
-    }
     if (m_Shell)
         m_Shell->RefreshMaterialList();
     SetModifiedFlag(TRUE);

@@ -8,6 +8,7 @@
 #include "editor/doc_shell.h"
 #include "editor/editor_doc.h"
 #include "editor/selection_band.h"
+#include "editor/undo_level.h"
 #include "editor/undo_record.h"
 #include "platform/os/command_ids.h"
 #include "render/view/2d_view.h"
@@ -170,11 +171,9 @@ void CZNEDITORDoc::Hide(int which, bool hide)
     CZNSelectionBand *band = GetEditorApp()->GetSelectionBand();
     const char *description = hide ? "Hide Object(s)" : "Unhide Object(s)";
     std::vector<ZNSELECTIONENTRY> targets;
+    CZNUndoLevel level(this, description);
     if (which == kSelected) {
-        if (CreateUndoLevel(ZNUNDO_FLAGS, 0, 0)) {
-            SetUndoDescription(description);
-            TrimUndoBuffer();
-        }
+        level.RecordSelection(ZNUNDO_FLAGS, 0);
         targets = band->Entries();
     } else {
         const bool all = which == kAll;
@@ -189,10 +188,7 @@ void CZNEDITORDoc::Hide(int which, bool hide)
                 targets.push_back(EntryOf(e));
         if (targets.empty())
             return;
-        if (WriteUndoData(ZNUNDO_FLAGS, targets, 0, 0)) {
-            SetUndoDescription(description);
-            TrimUndoBuffer();
-        }
+        level.Record(ZNUNDO_FLAGS, targets, 0);
     }
     for (const ZNSELECTIONENTRY &e : targets)
         SetHidden(e, hide);
@@ -200,7 +196,7 @@ void CZNEDITORDoc::Hide(int which, bool hide)
         m_Shell->RebuildSceneTree();
         m_Shell->RefreshActivePage();
     }
-    RedrawAllViews(nullptr, 0);
+    level.Commit();
     SetModifiedFlag(TRUE);
 }
 
@@ -236,10 +232,8 @@ void CZNEDITORDoc::OnUnhideDeselected()
 
 void CZNEDITORDoc::OnSanitizeSelectedBrushes()
 {
-    if (CreateUndoLevel(ZNUNDO_MOVEVERTICES, 0, 0)) {
-        SetUndoDescription("Sanitize selected objects");
-        TrimUndoBuffer();
-    }
+    CZNUndoLevel level(this, "Sanitize selected objects");
+    level.RecordSelection(ZNUNDO_MOVEVERTICES, 0);
     bool welded = false;
     for (const ZNSELECTIONENTRY &e : GetEditorApp()->GetSelectionBand()->Entries()) {
         if (e.Type != ZNSELECT_BRUSH || !e.Object)
@@ -251,8 +245,8 @@ void CZNEDITORDoc::OnSanitizeSelectedBrushes()
         // The weld is an edit like any other: saved on close and shown at once.
         GetEditorApp()->GetSelectionBand()->Update();
         SetModifiedFlag(TRUE);
-        RedrawAllViews(nullptr, 0);
     }
+    level.Commit();
     GetEditorApp()->GetReporter()->Message("Sanitization process completed successfully.", kCaption,
                                            MB_ICONINFORMATION);
 }

@@ -14,6 +14,7 @@
 #include "app/editor_app.h"
 #include "editor/doc_shell.h"
 #include "editor/editor_doc.h"
+#include "editor/undo_level.h"
 #include "editor/undo_record.h"
 #include "editor/wait_cursor.h"
 #include "fileio/3ds_import.h"
@@ -392,9 +393,10 @@ int CZNEDITORDoc::ImportScene(const char *path, const D3DXVECTOR3 *placement, BO
         m_Shell->RefreshMaterialList();
     if (!import && reader->m_EditorOptionsPresent)
         ApplyEditorOptions(reader->m_EditorOptions);
-    if (import && !entries.empty() && WriteUndoData(ZNUNDO_ADD, entries, 0, 0)) {
-        SetUndoDescription("Import Objects");
-        TrimUndoBuffer();
+    if (import) {
+        CZNUndoLevel level(this, "Import Objects");
+        level.Record(ZNUNDO_ADD, entries, 0);
+        level.Commit();
     }
     reader->FreeLists();
     if (m_Shell)

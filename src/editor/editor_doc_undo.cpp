@@ -182,6 +182,14 @@ void CZNEDITORDoc::PushUndoRecord(ZNUNDORECORD *record)
     m_UndoList = record;
 }
 
+void CZNEDITORDoc::DropNewestUndoRecord()
+{
+    if (ZNUNDORECORD *r = m_UndoList) {
+        m_UndoList = r->Next;
+        delete r;
+    }
+}
+
 void CZNEDITORDoc::FreeUndoList()
 {
     while (m_UndoList) {

@@ -5,6 +5,7 @@
 #include "app/editor_app.h"
 #include "editor/doc_shell.h"
 #include "editor/editor_doc.h"
+#include "editor/undo_level.h"
 #include "platform/gdi/brush.h"
 #include "platform/gdi/dc.h"
 #include "platform/gdi/font.h"
@@ -109,6 +110,36 @@ CZNSelectionBand::CZNSelectionBand()
 CZNSelectionBand::~CZNSelectionBand()
 {
     Clear(1, 0);
+}
+
+void CZNSelectionBand::SetFirstStep(BYTE first)
+{
+    if (first)
+        CommitDragLevel();
+    m_FirstStep = first ? 1 : 0;
+}
+
+void CZNSelectionBand::DropDragLevel(const CZNEDITORDoc *doc)
+{
+    if (m_DragLevel && m_DragLevel->GetDocument() == doc)
+        m_DragLevel.reset();
+}
+
+CZNUndoLevel &CZNSelectionBand::DragLevel()
+{
+    CZNEDITORDoc *doc = GetEditorApp()->GetDocument();
+    if (m_DragLevel && (m_DragLevel->GetDocument() != doc || !m_DragLevel->IsOpen()))
+        CommitDragLevel();
+    if (!m_DragLevel)
+        m_DragLevel = std::make_unique<CZNUndoLevel>(doc, nullptr);
+    return *m_DragLevel;
+}
+
+void CZNSelectionBand::CommitDragLevel()
+{
+    if (m_DragLevel)
+        m_DragLevel->Commit();
+    m_DragLevel.reset();
 }
 
 void CZNSelectionBand::ResetPivotAndOrigin()

@@ -13,6 +13,7 @@
 //
 // Failure rules: a refused add returns 0 and changes nothing but the dragged and box-locked
 // flags; null entries and objects, and indices past the end, are ignored.
+#include <memory>
 #include <vector>
 
 #include "platform/export.h"
@@ -29,6 +30,8 @@ class CZN3DView;
 class CZNBSPTREE;
 class CZNCONTAINER;
 class CZNEntity;
+class CZNEDITORDoc;
+class CZNUndoLevel;
 class CZNGROUP;
 class CZNOverlay;
 class CZNTexture;
@@ -75,6 +78,10 @@ public:
     CZNSelectionBand();
     // Clears the band (deselecting what it holds).
     ~CZNSelectionBand();
+
+    // Drops the drag level held on that document, taking its records back: a drag that ends
+    // without its release leaves no level. Nothing when no level of that document is held.
+    void DropDragLevel(const CZNEDITORDoc *doc);
     CZNSelectionBand(const CZNSelectionBand &) = delete;
     CZNSelectionBand &operator=(const CZNSelectionBand &) = delete;
 
@@ -286,8 +293,9 @@ public:
     DWORD GetHandle() const { return m_Handle; }
     void SetHandle(DWORD handle) { m_Handle = handle; }
     // 1 from the press until the first drag step has run; undo records are written while it is 1.
+    // Setting it starts a new drag: a level still held from an earlier one is kept as its own step.
     BYTE GetFirstStep() const { return m_FirstStep; }
-    void SetFirstStep(BYTE first) { m_FirstStep = first ? 1 : 0; }
+    void SetFirstStep(BYTE first);
     // The band box, the pivot and the placement origin at the press.
     const ZNBBOX &GetStartBox() const { return m_StartBox; }
     void SetStartBox(const ZNBBOX &box) { m_StartBox = box; }
@@ -366,6 +374,10 @@ private:
     // Deselects one entry's item by band mode and frees its drag cache.
     void DeselectEntry(const ZNSELECTIONENTRY &entry);
     void RedrawViews();
+    // The drag's level, opened on the document when none is held.
+    CZNUndoLevel &DragLevel();
+    // Keeps the held drag level as one undo step: trimmed and the views redrawn.
+    void CommitDragLevel();
     bool OtherEntryNames(DWORD skip, uintptr_t object, uintptr_t face, bool sameFace) const;
     // Shared steps of the face and vertex transforms (selection_band_touched.cpp).
     // At the first step: one undo record of the touched brushes and overlays, named when written.
@@ -402,7 +414,8 @@ private:
     D3DXVECTOR3 m_MoveReference{0, 0, 0};
     POINT m_LastMouse{0, 0};
     float m_StartAngle = 0;
-    BYTE m_UndoChained = 0;
+    // The undo level of the drag under way, from its first record to the release.
+    std::unique_ptr<CZNUndoLevel> m_DragLevel;
     ZNBRUSH *m_ExtrudedBrush = nullptr;
     ZNBBOX m_StartBox{};
     D3DXVECTOR3 m_PressPoint{0, 0, 0};

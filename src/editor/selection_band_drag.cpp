@@ -4,6 +4,7 @@
 #include "app/editor_app.h"
 #include "editor/editor_doc.h"
 #include "editor/selection_band.h"
+#include "editor/undo_level.h"
 #include "editor/undo_record.h"
 #include "platform/os/input.h"
 #include "render/camera.h"
@@ -54,7 +55,7 @@ int CZNSelectionBand::OnLButtonDown2D(CZN2DView *view, UINT flags, CPoint point)
             m_LastMouse = point;
             m_PivotStart = m_Pivot;
             m_PlacementOriginStart = m_PlacementOrigin;
-            m_FirstStep = 1;
+            SetFirstStep(1);
             m_MoveTotal = D3DXVECTOR3(0, 0, 0);
             POINT centre;
             view->WorldToScreen(&centre, &m_Centre);
@@ -150,9 +151,7 @@ void CZNSelectionBand::EndDrag2D(CZN2DView *view, UINT flags, int x, int y)
     if (m_Dragged) {
         if (m_BandMode == ZNBAND_OBJECTS)
             CommitObjects(view);
-        m_UndoChained = 0;
-        if (document)
-            document->TrimUndoBuffer();
+        CommitDragLevel();
         m_Dragged = 0;
         if (m_BandMode == ZNBAND_FACES || m_BandMode == ZNBAND_VERTICES)
             CommitFacesOrVertices();
@@ -189,8 +188,7 @@ void CZNSelectionBand::CommitObjects(CZN2DView *view)
                                                GetEditorApp()->Options().m_SnapToGrid, view->GetViewType()) -
                           m_MoveReference;
         }
-        if (document->CreateUndoLevel(ZNUNDO_MOVE, m_UndoChained, 0))
-            document->SetUndoDescription("Move Objects");
+        DragLevel().RecordSelection(ZNUNDO_MOVE, 0, "Move Objects");
     }
     for (const ZNSELECTIONENTRY &e : m_Entries) {
         void *object = reinterpret_cast<void *>(e.Object);

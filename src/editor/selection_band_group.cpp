@@ -9,6 +9,7 @@
 #include "editor/doc_shell.h"
 #include "editor/editor_doc.h"
 #include "editor/selection_band.h"
+#include "editor/undo_level.h"
 #include "editor/undo_record.h"
 #include "platform/os/reporter.h"
 #include "render/camera.h"
@@ -145,11 +146,12 @@ int CZNSelectionBand::GroupSelection()
     if (GroupChildren(&objects).size() < 2)
         return 0;
     CZNEDITORDoc *doc = Document();
-    if (doc && doc->CreateUndoLevel(ZNUNDO_GROUP, 0, 0)) {
-        doc->SetUndoDescription("Group Objects");
+    CZNUndoLevel level(doc, "Group Objects");
+    if (level.RecordSelection(ZNUNDO_GROUP, 0))
         doc->SetModifiedFlag(TRUE);
-    }
-    return GroupObjects(&objects);
+    const int grouped = GroupObjects(&objects);
+    level.Commit();
+    return grouped;
 }
 
 int CZNSelectionBand::UngroupSelection()
@@ -160,29 +162,20 @@ int CZNSelectionBand::UngroupSelection()
     if (!AddSelectedToContainer(&objects))
         return 0;
     CZNEDITORDoc *doc = Document();
-    if (doc) {
-        // One record per group, each naming the group's selected members, so that undo builds
-        // every group again on its own.
-        bool written = false;
-        for (CZNGROUP *root : OuterGroups(&objects)) {
-            std::vector<ZNSELECTIONENTRY> members;
-            for (const ZNSELECTIONENTRY &e : m_Entries)
-                if (e.Type != ZNSELECT_CAMERA && RootOf(reinterpret_cast<void *>(e.Object)) == root)
-                    members.push_back(e);
-            if (!doc->WriteUndoData(ZNUNDO_UNGROUP, members, written ? 1 : 0, 0))
-                continue;
-            if (!written)
-                doc->SetUndoDescription("Ungroup Objects");
-            written = true;
-        }
-        if (written) {
-            doc->TrimUndoBuffer();
-            doc->SetModifiedFlag(TRUE);
-        }
+    // One record per group, each naming the group's selected members, so that undo builds
+    // every group again on its own.
+    CZNUndoLevel level(doc, "Ungroup Objects");
+    for (CZNGROUP *root : OuterGroups(&objects)) {
+        std::vector<ZNSELECTIONENTRY> members;
+        for (const ZNSELECTIONENTRY &e : m_Entries)
+            if (e.Type != ZNSELECT_CAMERA && RootOf(reinterpret_cast<void *>(e.Object)) == root)
+                members.push_back(e);
+        level.Record(ZNUNDO_UNGROUP, members, 0);
     }
+    if (level.IsBegun())
+        doc->SetModifiedFlag(TRUE);
     UngroupObjects(&objects);
-    if (doc)
-        doc->TrimUndoBuffer();
+    level.Commit();
     return 1;
 }
 

@@ -7,6 +7,7 @@
 #include "app/editor_app.h"
 #include "editor/editor_doc.h"
 #include "editor/selection_band.h"
+#include "editor/undo_level.h"
 #include "editor/undo_record.h"
 #include "render/camera.h"
 #include "render/view/2d_view.h"
@@ -19,16 +20,6 @@
 
 namespace
 {
-
-// Writes one record of the entries with its description; false when nothing was written.
-bool WriteRecord(DWORD type, std::vector<ZNSELECTIONENTRY> &entries, BYTE continuation, const char *description)
-{
-    CZNEDITORDoc *document = GetEditorApp()->GetDocument();
-    if (!document || entries.empty() || !document->WriteUndoData(type, entries, continuation, 0))
-        return false;
-    document->SetUndoDescription(description);
-    return true;
-}
 
 ZNSELECTIONENTRY ObjectEntry(void *object)
 {
@@ -92,15 +83,13 @@ void CZNSelectionBand::Move(CZN2DView *view, const D3DXVECTOR3 *offsetIn)
 void CZNSelectionBand::MoveObjects(const D3DXVECTOR3 &offset, int fromCache, bool records)
 {
     if (m_FirstStep) {
-        // The overlays' own record; the release's move record joins it when it was written.
-        m_UndoChained = 0;
+        // The overlays' own record; the release's move record joins its level.
         if (records) {
             std::vector<ZNSELECTIONENTRY> overlays;
             for (const ZNSELECTIONENTRY &e : m_Entries)
                 if (e.Type == ZNSELECT_OVERLAY)
                     overlays.push_back(e);
-            if (WriteRecord(ZNUNDO_BANDMOVE, overlays, 0, "Move Objects"))
-                m_UndoChained = 1;
+            DragLevel().Record(ZNUNDO_BANDMOVE, overlays, 0, "Move Objects");
         }
     }
     D3DXVECTOR3 d = offset;
@@ -143,7 +132,7 @@ void CZNSelectionBand::MoveFaces(const D3DXVECTOR3 &offset, bool records)
         std::vector<ZNSELECTIONENTRY> touched;
         for (void *object : m_Touched)
             touched.push_back(ObjectEntry(object));
-        WriteRecord(ZNUNDO_MOVEFACES, touched, 0, "Move Faces");
+        DragLevel().Record(ZNUNDO_MOVEFACES, touched, 0, "Move Faces");
     }
     for (void *object : m_Touched) {
         if (GetObjectType(object) == ZNOBJECT_BRUSH) {
@@ -223,7 +212,7 @@ void CZNSelectionBand::ExtrudeEntry(ZNSELECTIONENTRY &entry, const D3DXVECTOR3 &
     created->ClearCache();
     m_MoveTotal = D3DXVECTOR3(0, 0, 0);
     std::vector<ZNSELECTIONENTRY> added{ObjectEntry(created)};
-    WriteRecord(ZNUNDO_ADD, added, first ? 0 : 1, "Extrude Faces");
+    DragLevel().Record(ZNUNDO_ADD, added, 0, "Extrude Faces");
 }
 
 void CZNSelectionBand::MoveVertices(const D3DXVECTOR3 &offset, bool records)
@@ -232,7 +221,7 @@ void CZNSelectionBand::MoveVertices(const D3DXVECTOR3 &offset, bool records)
         std::vector<ZNSELECTIONENTRY> touched;
         for (void *object : m_Touched)
             touched.push_back(ObjectEntry(object));
-        WriteRecord(ZNUNDO_MOVEVERTICES, touched, 0, "Move Vertices");
+        DragLevel().Record(ZNUNDO_MOVEVERTICES, touched, 0, "Move Vertices");
     }
     for (void *object : m_Touched) {
         ZNBRUSH *brush = static_cast<ZNBRUSH *>(object);

@@ -13,6 +13,7 @@
 #include "editor/doc_shell.h"
 #include "editor/editor_doc.h"
 #include "editor/selection_band.h"
+#include "editor/undo_level.h"
 #include "editor/undo_record.h"
 #include "render/view/3d_view.h"
 #include "scene/entity.h"
@@ -159,23 +160,17 @@ void CZNSelectionBand::PlaceObjects(int x, int y, CZN3DView *view)
     if (!doc || !IsPlaceArmed() || !FindSurfaceHit(doc, view, x, y, &hit))
         return;
     m_MoveTotal = hit - m_PlacementOrigin;
-    const bool recorded = doc->CreateUndoLevel(ZNUNDO_MOVE, 0, 0) != 0;
-    if (recorded)
-        doc->SetUndoDescription("Place Objects");
-    const ZNUNDORECORD *level = doc->GetUndoList();
-    m_FirstStep = 1;
+    // The move record, then the overlays' record of the move as one step: one Undo takes the
+    // placement back.
+    SetFirstStep(1);
+    DragLevel().RecordSelection(ZNUNDO_MOVE, 0, "Place Objects");
     SetRecordViewlessMove(1);
     Move(nullptr, &m_MoveTotal);
     SetRecordViewlessMove(0);
-    m_UndoChained = 0;
-    // The overlays' record of the move joins the level above, so one Undo takes the placement back.
-    if (recorded && doc->GetUndoList() != level)
-        doc->GetUndoList()->Continuation = 1;
     // Self-building overlays follow the brushes, as after a drag.
     doc->RebuildDirtyOverlays();
-    doc->TrimUndoBuffer();
     doc->SetModifiedFlag(TRUE);
-    doc->RedrawAllViews(nullptr, 0);
+    CommitDragLevel();
 }
 
 void CZNSelectionBand::CreateReference(int x, int y, CZN3DView *view)
@@ -214,14 +209,12 @@ void CZNSelectionBand::CreateReference(int x, int y, CZN3DView *view)
         entry.Object = reinterpret_cast<uintptr_t>(reference);
         made.push_back(entry);
     }
-    if (!made.empty() && doc->WriteUndoData(ZNUNDO_ADD, made, 0, 0)) {
-        doc->SetUndoDescription("Reference Create && Place");
-        doc->TrimUndoBuffer();
-    }
+    CZNUndoLevel level(doc, "Reference Create && Place");
+    level.Record(ZNUNDO_ADD, made, 0);
     if (IZNDocShell *shell = doc->GetShell()) {
         shell->RefreshActivePage();
         shell->RebuildSceneTree();
     }
     doc->SetModifiedFlag(TRUE);
-    doc->RedrawAllViews(nullptr, 0);
+    level.Commit();
 }

@@ -3,6 +3,8 @@
 #include "app/editor_app.h"
 #include "editor/editor_doc.h"
 #include "editor/selection_band.h"
+#include "editor/undo_level.h"
+#include "editor/undo_record.h"
 #include "render/view/view.h"
 #include "scene/brush.h"
 #include "scene/container.h"
@@ -463,9 +465,8 @@ void CZNSelectionBand::SetOverlayZBias(BYTE value)
 
 void CZNSelectionBand::RebuildSurfaces(int rebuild)
 {
-    CZNEDITORDoc *doc = GetEditorApp()->GetDocument();
-    if (doc && doc->CreateUndoLevel(16, 0, 0))
-        doc->SetUndoDescription("Rebuild Surfaces");
+    CZNUndoLevel level(GetEditorApp()->GetDocument(), "Rebuild Surfaces");
+    level.RecordSelection(ZNUNDO_REBUILDSURFACES, 0);
     if (m_BandMode == ZNBAND_OBJECTS) {
         for (const ZNSELECTIONENTRY &e : m_Entries) {
             if (CZNOverlay *overlay = OverlayOf(e.Object)) {
@@ -476,7 +477,5 @@ void CZNSelectionBand::RebuildSurfaces(int rebuild)
             }
         }
     }
-    RedrawAll();
-    if (doc)
-        doc->TrimUndoBuffer();
+    level.Commit();
 }

@@ -5,6 +5,7 @@
 #include "app/editor_app.h"
 #include "editor/editor_doc.h"
 #include "editor/selection_band.h"
+#include "editor/undo_level.h"
 #include "scene/brush.h"
 #include "scene/object_type.h"
 #include "scene/overlay.h"
@@ -26,15 +27,13 @@ CZNOverlay *AsOverlay(void *object)
 
 void CZNSelectionBand::WriteEntriesUndo(DWORD type, const char *description)
 {
-    CZNEDITORDoc *doc = GetEditorApp()->GetDocument();
-    if (m_FirstStep && doc && doc->CreateUndoLevel(type, 0, 0))
-        doc->SetUndoDescription(description);
+    if (m_FirstStep)
+        DragLevel().RecordSelection(type, 0, description);
 }
 
 void CZNSelectionBand::WriteTouchedUndo(DWORD type, const char *description)
 {
-    CZNEDITORDoc *doc = GetEditorApp()->GetDocument();
-    if (!m_FirstStep || !doc)
+    if (!m_FirstStep)
         return;
     std::vector<ZNSELECTIONENTRY> entries;
     for (void *object : m_Touched) {
@@ -45,8 +44,7 @@ void CZNSelectionBand::WriteTouchedUndo(DWORD type, const char *description)
         e.Object = reinterpret_cast<uintptr_t>(object);
         entries.push_back(e);
     }
-    if (doc->WriteUndoData(type, entries, 0, 0))
-        doc->SetUndoDescription(description);
+    DragLevel().Record(type, entries, 0, description);
 }
 
 void CZNSelectionBand::RestoreTouched(DWORD brushPart, DWORD overlayMode)

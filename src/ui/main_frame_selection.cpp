@@ -8,6 +8,7 @@
 #include "app/editor_app.h"
 #include "editor/editor_doc.h"
 #include "editor/selection_band.h"
+#include "editor/undo_level.h"
 #include "editor/undo_record.h"
 #include "platform/os/command_ids.h"
 #include "platform/os/reporter.h"
@@ -55,16 +56,13 @@ bool CZNMainFrame::RunSelectionCommand(UINT id)
             return true;
         std::vector<ZNSELECTIONENTRY> entries;
         band->GetEntries(entries);
-        if (m_Document && m_Document->CreateUndoLevel(ZNUNDO_REMOVE, 0, 1))
-            m_Document->SetUndoDescription("Delete Objects");
-        else if (!entries.empty())
+        CZNUndoLevel level(m_Document, "Delete Objects");
+        if (!level.RecordSelection(ZNUNDO_REMOVE, 1) && m_Document && !entries.empty())
             std::fprintf(stderr, "Delete Objects: no undo level could be written; the objects were deleted.\n");
         band->DeleteSelected();
-        if (m_Document) {
-            m_Document->RedrawAllViews(nullptr, 0);
+        level.Commit();
+        if (m_Document)
             RebuildSceneTree();
-            m_Document->TrimUndoBuffer();
-        }
         return true;
     }
     case ZNCMD_CSG_CARVE:

@@ -12,6 +12,7 @@
 #include "app/primitive_plugin_manager.h"
 #include "editor/editor_doc.h"
 #include "editor/selection_band.h"
+#include "editor/undo_level.h"
 #include "editor/undo_record.h"
 #include "render/view/2d_view.h"
 #include "scene/brush.h"
@@ -22,17 +23,15 @@
 
 namespace
 {
-// After a placement click: every view redrawn, then one undo level that adds the new object.
+// After a placement click: one undo level that adds the new object, then every view redrawn.
 void RedrawAndRecordAdded(CZNEDITORDoc *document, ZNSELECTIONTYPE type, void *object, const char *description)
 {
-    document->RedrawAllViews(nullptr, 0);
     std::vector<ZNSELECTIONENTRY> entries(1);
     entries[0].Type = type;
     entries[0].Object = reinterpret_cast<uintptr_t>(object);
-    if (document->WriteUndoData(ZNUNDO_ADD, entries, 0, 0)) {
-        document->SetUndoDescription(description);
-        document->TrimUndoBuffer();
-    }
+    CZNUndoLevel level(document, description);
+    level.Record(ZNUNDO_ADD, entries, 0);
+    level.Commit();
 }
 } // namespace
 
