@@ -8,6 +8,7 @@
 #include "app/editor_app.h"
 #include "editor/editor_doc.h"
 #include "editor/selection_band.h"
+#include "editor/undo_level.h"
 #include "editor/undo_record.h"
 #include "platform/os/reporter.h"
 #include "scene/brush.h"
@@ -83,21 +84,21 @@ ZNSELECTIONENTRY EntryOf(ZNBRUSH *brush)
     return e;
 }
 
-// The records of one command: the first starts the undo level, the others continue it.
+// The records of one command, in one undo level.
 class CommandRecords
 {
 public:
-    explicit CommandRecords(CZNEDITORDoc *doc) : m_Doc(doc) {}
+    explicit CommandRecords(CZNEDITORDoc *doc) : m_Doc(doc), m_Level(doc, nullptr) {}
     void Write(DWORD type, std::vector<ZNSELECTIONENTRY> entries, int withGroups)
     {
-        if (m_Doc->WriteUndoData(type, entries, m_Written ? 1 : 0, withGroups))
-            m_Written = true;
+        m_Level.Record(type, entries, withGroups);
     }
     void Write(DWORD type, ZNBRUSH *brush, int withGroups) { Write(type, {EntryOf(brush)}, withGroups); }
-    // Validation, the description (only on a level this command began), band, views, cap.
+    // Validation within the level, the band, then the description (only on a level this command
+    // began), the cap and the views.
     void Finish(CZNSelectionBand *band, const char *description)
     {
-        m_Doc->ValidateBrushes();
+        m_Doc->ValidateBrushes(m_Level);
         // Brushes validation deleted leave the band too.
         std::vector<ZNSELECTIONENTRY> gone;
         for (const ZNSELECTIONENTRY &e : band->Entries())
@@ -107,16 +108,13 @@ public:
             band->RemoveMatchingEntry(&e);
         if (!gone.empty() && band->GetEntryCount() == 0)
             band->Clear(0, 1);
-        if (m_Written)
-            m_Doc->SetUndoDescription(description);
         band->Update();
-        m_Doc->RedrawAllViews(nullptr, 0);
-        m_Doc->TrimUndoBuffer();
+        m_Level.Commit(description);
     }
 
 private:
     CZNEDITORDoc *m_Doc;
-    bool m_Written = false;
+    CZNUndoLevel m_Level;
 };
 
 using BrushPtr = std::unique_ptr<ZNBRUSH>;
