@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <unordered_map>
 #include <vector>
 
 #include "scene/face_index_list.h"
@@ -678,39 +680,99 @@ void ZNBRUSH::UpdateSharedFaceInfo()
     CZNSharedFacePass::Build(m_Faces, m_FaceCount, m_SharedFaceInfo);
 }
 
-void ZNBRUSH::CalculateVertexNormals(int crease)
+namespace
 {
-    for (DWORD i = 0; i < m_FaceCount; ++i)
-        CalculateVertexNormals(i, crease);
+
+// The sum of a list's face normals seen from one normal, by the list and the normal's bits.
+struct ListSumKey {
+    LONG List;
+    DWORD X, Y, Z;
+    bool operator==(const ListSumKey &o) const { return List == o.List && X == o.X && Y == o.Y && Z == o.Z; }
+};
+
+struct ListSumKeyHash {
+    size_t operator()(const ListSumKey &k) const
+    {
+        uint64_t h = static_cast<uint32_t>(k.List);
+        for (DWORD v : {k.X, k.Y, k.Z})
+            h = (h ^ v) * 0x100000001B3ull;
+        return static_cast<size_t>(h ^ (h >> 29));
+    }
+};
+
+using ListSums = std::unordered_map<ListSumKey, D3DXVECTOR3, ListSumKeyHash>;
+
+DWORD BitsOf(float v)
+{
+    DWORD bits;
+    std::memcpy(&bits, &v, 4);
+    return bits;
 }
 
-void ZNBRUSH::CalculateVertexNormals(DWORD faceIndex, int crease)
+// The vertex normals of one face: each vertex sums the normals of the faces its list names,
+// with the crease test when asked. Sums of lists seen before are taken from sums when given.
+void VertexNormalsOfFace(ZNBRUSH &brush, DWORD faceIndex, int crease, ListSums *sums)
 {
-    if (faceIndex >= m_FaceCount)
+    const DWORD faceCount = brush.GetFaceCount();
+    if (faceIndex >= faceCount)
         return;
-    ZNFACE *face = m_Faces[faceIndex];
+    ZNFACE *face = brush.GetFace(faceIndex);
     const float limit = crease ? ZnCreaseCosineLimit() : 0.0f;
     const D3DXVECTOR3 own = face->m_Normal;
+    // The face itself always counts; when the crease test keeps it anyway (or its normal is zero
+    // and adds nothing), the sum depends on the list and the normal only and can be shared.
+    if (sums && crease && !CreaseKeeps(own.x * own.x + own.y * own.y + own.z * own.z, limit) &&
+        !(own == D3DXVECTOR3(0, 0, 0)))
+        sums = nullptr;
     for (short j = 0; j < face->GetVertexCount(); ++j) {
         const LONG index = face->m_VertexFaceListIndices[j];
-        ZNFACEINDEXLIST *list = index < 0 ? nullptr : m_SharedFaceInfo.GetFaceIndexList(static_cast<DWORD>(index));
+        ZNFACEINDEXLIST *list =
+            index < 0 ? nullptr : brush.m_SharedFaceInfo.GetFaceIndexList(static_cast<DWORD>(index));
         if (!list) {
             StoreVertexNormal(face->m_Vertices[j], own);
             continue;
+        }
+        const ListSumKey key = {index, crease ? BitsOf(own.x) : 0, crease ? BitsOf(own.y) : 0,
+                                crease ? BitsOf(own.z) : 0};
+        if (sums) {
+            const auto found = sums->find(key);
+            if (found != sums->end()) {
+                StoreVertexNormal(face->m_Vertices[j], UnitVector(found->second));
+                continue;
+            }
         }
         D3DXVECTOR3 sum(0, 0, 0);
         const DWORD *indices = list->GetIndices();
         for (DWORD k = 0; k < list->GetIndexCount(); ++k) {
             const DWORD other = indices[k];
-            if (other >= m_FaceCount)
+            if (other >= faceCount)
                 continue;
-            const D3DXVECTOR3 &n = m_Faces[other]->m_Normal;
+            const D3DXVECTOR3 &n = brush.GetFace(other)->m_Normal;
             if (crease && other != faceIndex && !CreaseKeeps(n.x * own.x + n.y * own.y + n.z * own.z, limit))
                 continue;
             sum += n;
         }
+        if (sums)
+            sums->emplace(key, sum);
         StoreVertexNormal(face->m_Vertices[j], UnitVector(sum));
     }
+}
+
+} // namespace
+
+void ZNBRUSH::CalculateVertexNormals(int crease)
+{
+    // The vertices of one shared position whose faces have the same normal get the same sum: it
+    // is taken once, so a position shared by thousands of faces (a mesh collapsed to a point)
+    // does not sum the whole list for each of its vertices.
+    ListSums sums;
+    for (DWORD i = 0; i < m_FaceCount; ++i)
+        VertexNormalsOfFace(*this, i, crease, &sums);
+}
+
+void ZNBRUSH::CalculateVertexNormals(DWORD faceIndex, int crease)
+{
+    VertexNormalsOfFace(*this, faceIndex, crease, nullptr);
 }
 
 void ZNBRUSH::CalculateFaceCenterPoints()
