@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -19,37 +21,48 @@ constexpr float kSamePosition = 0.01f;
 // vertices than this compare every vertex with every other, without cells.
 constexpr size_t kCrowd = 64;
 
-// A finite vertex in its cell of 0.01 on each axis. The cell is floor(100 v): the product of a
-// float and 100 is exact in a double, so two coordinates less than 0.01 apart lie in the same or
-// neighbouring cells, at any magnitude.
-struct CellEntry {
-    double X, Y, Z;
-    size_t Slot;
-};
+// The grid of cells 0.05 wide that finds the vertices near a position. Cells are centred on
+// whole numbers, where most level geometry lies, so that such a position looks in its own cell
+// only. A cell index is floor(20 v + 0.5) in a double (20 v is exact for every finite float),
+// kept as its bits with -0 made +0.
+constexpr double kCellsPerUnit = 20.0;
+// A little more than 0.01, so that rounding never leaves out a cell that holds a near vertex.
+constexpr double kReach = 0.0101;
 
-bool CellBefore(const CellEntry &a, const CellEntry &b)
+double CellOf(double v)
 {
-    if (a.X != b.X)
-        return a.X < b.X;
-    if (a.Y != b.Y)
-        return a.Y < b.Y;
-    return a.Z < b.Z;
+    return std::floor(v * kCellsPerUnit + 0.5) + 0.0;
 }
 
-double CellOf(float v)
+// The cells, along one axis, that can hold a coordinate less than 0.01 from v: one, or two
+// near a cell's edge.
+int CellsAcross(float v, double out[3])
 {
-    return std::floor(static_cast<double>(v) * 100.0);
-}
-
-// The cells c - 1, c and c + 1, once each (far out, c ± 1 rounds back to c).
-int CellsAround(double c, double out[3])
-{
+    const double lo = CellOf(static_cast<double>(v) - kReach), hi = CellOf(static_cast<double>(v) + kReach);
     int n = 0;
-    for (double v : {c - 1.0, c, c + 1.0})
-        if (n == 0 || out[n - 1] != v)
-            out[n++] = v;
+    for (double c = lo; n < 3 && c <= hi && (n == 0 || c != out[n - 1]); c += 1.0)
+        out[n++] = c + 0.0;
     return n;
 }
+
+struct CellKey {
+    double X, Y, Z;
+    bool operator==(const CellKey &o) const { return X == o.X && Y == o.Y && Z == o.Z; }
+};
+
+uint64_t HashOf(const CellKey &k)
+{
+    uint64_t h = 0x9E3779B97F4A7C15ull;
+    for (double v : {k.X, k.Y, k.Z}) {
+        uint64_t bits;
+        std::memcpy(&bits, &v, 8);
+        h = (h ^ bits) * 0xBF58476D1CE4E5B9ull;
+        h ^= h >> 31;
+    }
+    return h;
+}
+
+constexpr uint32_t kNoCell = 0xFFFFFFFFu;
 
 bool Near(const D3DXVECTOR3 &a, const D3DXVECTOR3 &p)
 {
@@ -69,7 +82,13 @@ struct Scratch {
     std::vector<D3DXVECTOR3> Positions;
     std::vector<DWORD> FaceOf;
     std::vector<LONG> ListOf;
-    std::vector<CellEntry> Cells;     // the finite slots, in cell order
+    std::vector<LONG> ListedIn;       // per face: the crowd list that named it last
+    std::vector<size_t> Finite;       // the finite slots, in order
+    std::vector<CellKey> Keys;        // per cell
+    std::vector<uint32_t> Table;      // open addressing: cell numbers, kNoCell where free
+    std::vector<uint32_t> CellOfSlot; // per finite slot, in the order of Finite
+    std::vector<size_t> CellStart;    // each cell's first entry in CellSlots, then the total
+    std::vector<size_t> CellSlots;    // the finite slots cell by cell, each cell's in order
     std::vector<std::pair<size_t, size_t>> Ranges;
     std::vector<std::pair<DWORD, size_t>> Found;
     std::vector<DWORD> Indices;
@@ -82,7 +101,7 @@ struct ScratchTrim {
     Scratch &Lists;
     ~ScratchTrim()
     {
-        if (Lists.Positions.capacity() > (size_t{1} << 14))
+        if (Lists.Positions.capacity() > (size_t{1} << 17))
             Lists = Scratch();
     }
 };
@@ -94,55 +113,93 @@ bool CZNSharedFacePass::Build(ZNFACE *const *faces, DWORD count, ZNFACELISTCONTA
     container.Reset();
     Scratch &s = t_Scratch;
     const ScratchTrim trim{s};
-    s.First.assign(static_cast<size_t>(count) + 1, 0);
-    for (DWORD i = 0; i < count; ++i)
-        s.First[i + 1] = s.First[i] + static_cast<size_t>(std::max<short>(faces[i]->GetVertexCount(), 0));
-    const size_t slots = s.First[count];
-    s.Positions.resize(slots);
-    s.FaceOf.resize(slots);
-    s.ListOf.assign(slots, -1);
-    s.Cells.clear();
+    // One walk over the faces takes their positions side by side.
+    s.First.resize(static_cast<size_t>(count) + 1);
+    s.First[0] = 0;
+    s.Positions.clear();
+    s.FaceOf.clear();
+    s.Finite.clear();
     for (DWORD i = 0; i < count; ++i) {
-        ZNFACE *face = faces[i];
-        for (size_t j = 0; j < s.First[i + 1] - s.First[i]; ++j) {
-            const size_t slot = s.First[i] + j;
+        const ZNFACE *face = faces[i];
+        const short vertices = face->GetVertexCount();
+        for (short j = 0; j < vertices; ++j) {
             const ZNVERTEX &v = face->m_Vertices[j];
             const D3DXVECTOR3 p(v.x, v.y, v.z);
-            face->m_VertexFaceListIndices[j] = -1;
-            s.Positions[slot] = p;
-            s.FaceOf[slot] = i;
             if (Finite(p))
-                s.Cells.push_back({CellOf(p.x), CellOf(p.y), CellOf(p.z), slot});
+                s.Finite.push_back(s.Positions.size());
+            s.Positions.push_back(p);
+            s.FaceOf.push_back(i);
         }
+        s.First[i + 1] = s.Positions.size();
     }
-    const bool direct = s.Cells.size() <= kCrowd;
-    if (!direct)
-        std::sort(s.Cells.begin(), s.Cells.end(), CellBefore);
+    const size_t slots = s.Positions.size();
+    s.ListOf.assign(slots, -1);
+    s.ListedIn.assign(count, -1);
 
-    // The runs of s.Cells in the 27 cells around p (all of it without cells); the number of
-    // vertices in them.
+    // Few vertices are compared each with each; more are put in their cells.
+    const bool direct = s.Finite.size() <= kCrowd;
+    size_t mask = 0;
+    auto findCell = [&](const CellKey &key, bool add) {
+        for (size_t at = HashOf(key) & mask;; at = (at + 1) & mask) {
+            const uint32_t cell = s.Table[at];
+            if (cell == kNoCell) {
+                if (!add)
+                    return kNoCell;
+                s.Table[at] = static_cast<uint32_t>(s.Keys.size());
+                s.Keys.push_back(key);
+                return s.Table[at];
+            }
+            if (s.Keys[cell] == key)
+                return cell;
+        }
+    };
+    if (!direct) {
+        size_t capacity = 16;
+        while (capacity < 2 * s.Finite.size())
+            capacity *= 2;
+        mask = capacity - 1;
+        s.Table.assign(capacity, kNoCell);
+        s.Keys.clear();
+        s.CellOfSlot.resize(s.Finite.size());
+        for (size_t f = 0; f < s.Finite.size(); ++f) {
+            const D3DXVECTOR3 &p = s.Positions[s.Finite[f]];
+            s.CellOfSlot[f] = findCell({CellOf(p.x), CellOf(p.y), CellOf(p.z)}, true);
+        }
+        s.CellStart.assign(s.Keys.size() + 1, 0);
+        for (uint32_t cell : s.CellOfSlot)
+            ++s.CellStart[cell + 1];
+        for (size_t c = 0; c < s.Keys.size(); ++c)
+            s.CellStart[c + 1] += s.CellStart[c];
+        s.CellSlots.resize(s.Finite.size());
+        for (size_t f = 0; f < s.Finite.size(); ++f)
+            s.CellSlots[s.CellStart[s.CellOfSlot[f]]++] = s.Finite[f];
+        // The fill moved each start to the next cell's: move them back.
+        for (size_t c = s.Keys.size(); c > 0; --c)
+            s.CellStart[c] = s.CellStart[c - 1];
+        s.CellStart[0] = 0;
+    }
+
+    // The runs of CellSlots in the cells that can hold a vertex near p (all finite vertices
+    // without cells); the number of vertices in them.
     auto around = [&](const D3DXVECTOR3 &p) {
         s.Ranges.clear();
+        const std::vector<size_t> &all = direct ? s.Finite : s.CellSlots;
         if (direct) {
-            s.Ranges.emplace_back(0, s.Cells.size());
-            return s.Cells.size();
+            s.Ranges.emplace_back(0, all.size());
+            return all.size();
         }
-        double xs[3], ys[3];
-        const int nx = CellsAround(CellOf(p.x), xs);
-        const int ny = CellsAround(CellOf(p.y), ys);
-        const double z = CellOf(p.z);
+        double xs[3], ys[3], zs[3];
+        const int nx = CellsAcross(p.x, xs), ny = CellsAcross(p.y, ys), nz = CellsAcross(p.z, zs);
         size_t total = 0;
         for (int a = 0; a < nx; ++a)
-            for (int b = 0; b < ny; ++b) {
-                const auto from = std::lower_bound(s.Cells.begin(), s.Cells.end(), CellEntry{xs[a], ys[b], z - 1.0, 0},
-                                                   CellBefore);
-                const auto to = std::upper_bound(from, s.Cells.end(), CellEntry{xs[a], ys[b], z + 1.0, 0}, CellBefore);
-                if (from != to) {
-                    s.Ranges.emplace_back(static_cast<size_t>(from - s.Cells.begin()),
-                                          static_cast<size_t>(to - s.Cells.begin()));
-                    total += static_cast<size_t>(to - from);
+            for (int b = 0; b < ny; ++b)
+                for (int c = 0; c < nz; ++c) {
+                    const uint32_t cell = findCell({xs[a], ys[b], zs[c]}, false);
+                    if (cell != kNoCell) {
+                        s.Ranges.emplace_back(s.CellStart[cell], s.CellStart[cell + 1]);
+                        total += s.CellStart[cell + 1] - s.CellStart[cell];
+                    }
                 }
-            }
         return total;
     };
 
@@ -155,6 +212,9 @@ bool CZNSharedFacePass::Build(ZNFACE *const *faces, DWORD count, ZNFACELISTCONTA
         for (ZNFACEINDEXLIST *list : s.Lists)
             delete list;
         s.Lists.clear();
+        for (DWORD i = 0; i < count; ++i)
+            for (short j = 0; j < faces[i]->GetVertexCount(); ++j)
+                faces[i]->m_VertexFaceListIndices[j] = -1;
         return false;
     };
     for (DWORD i = 0; i < count; ++i) {
@@ -166,13 +226,15 @@ bool CZNSharedFacePass::Build(ZNFACE *const *faces, DWORD count, ZNFACELISTCONTA
             s.Indices.clear();
             // A NaN or infinite position is near nothing: its list holds its own face only.
             if (Finite(p)) {
-                if (around(p) <= kCrowd) {
+                const size_t crowd = around(p);
+                const size_t *slotAt = direct ? s.Finite.data() : s.CellSlots.data();
+                if (crowd <= kCrowd) {
                     // Each other face's first vertex near p, in face order; one listed before
                     // moves over to this list.
                     s.Found.clear();
                     for (const auto &[from, to] : s.Ranges)
                         for (size_t e = from; e < to; ++e) {
-                            const size_t q = s.Cells[e].Slot;
+                            const size_t q = slotAt[e];
                             if (s.FaceOf[q] != i && Near(s.Positions[q], p))
                                 s.Found.emplace_back(s.FaceOf[q], q);
                         }
@@ -189,15 +251,19 @@ bool CZNSharedFacePass::Build(ZNFACE *const *faces, DWORD count, ZNFACELISTCONTA
                     // is never searched from again; each face is named once.
                     for (const auto &[from, to] : s.Ranges)
                         for (size_t e = from; e < to; ++e) {
-                            const size_t q = s.Cells[e].Slot;
+                            const size_t q = slotAt[e];
                             if (s.ListOf[q] == -1 && Near(s.Positions[q], p)) {
                                 s.ListOf[q] = listIndex;
-                                if (s.FaceOf[q] != i)
-                                    s.Indices.push_back(s.FaceOf[q]);
+                                const DWORD k = s.FaceOf[q];
+                                if (k != i && s.ListedIn[k] != listIndex) {
+                                    s.ListedIn[k] = listIndex;
+                                    s.Indices.push_back(k);
+                                }
                             }
                         }
-                    std::sort(s.Indices.begin(), s.Indices.end());
-                    s.Indices.erase(std::unique(s.Indices.begin(), s.Indices.end()), s.Indices.end());
+                    // One cell's vertices come in face order already.
+                    if (!std::is_sorted(s.Indices.begin(), s.Indices.end()))
+                        std::sort(s.Indices.begin(), s.Indices.end());
                 }
             }
             s.Indices.push_back(i);

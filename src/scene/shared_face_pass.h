@@ -7,7 +7,7 @@
 //
 // The pass costs O(n log n) in the vertices whatever their positions: a vertex with a NaN or
 // infinite coordinate matches nothing (its list holds its own face), and where more vertices than
-// a small number crowd the cells of 0.01 around a position (coincident or nearly coincident
+// a small number crowd the cells around a position (coincident or nearly coincident
 // points), the first vertex there takes every vertex near it not yet listed into one list that
 // names each face once. With positions that are apart or shared by one vertex per face, both
 // ways give the same lists.
