@@ -16,10 +16,12 @@ public:
     CZNIWFBodyReader(const BYTE *data, size_t size) : m_Next(data), m_End(data + size) {}
 
     uint64_t Left() const { return static_cast<uint64_t>(m_End - m_Next); }
-    // Throws unless count elements of elementSize bytes fit in what is left.
+    // Throws unless count elements of elementSize bytes fit in what is left. Elements of no bytes
+    // (a vertex block whose mask names no field) are refused too: a count of them would make
+    // that many objects out of nothing.
     void CheckCount(uint64_t count, uint64_t elementSize) const
     {
-        if (elementSize ? count > Left() / elementSize : false)
+        if (elementSize ? count > Left() / elementSize : count != 0)
             Fail();
     }
 

@@ -17,7 +17,7 @@
 
 #include "fileio/iwf_scene.h"
 
-struct ZNBRUSH;
+class ZNBRUSH;
 
 class CZNMeshFinisher
 {

@@ -2,23 +2,24 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <unordered_map>
 #include <vector>
 
 #include "scene/face_index_list.h"
 #include "scene/geometry.h"
 #include "scene/group.h"
 #include "scene/object_type.h"
+#include "scene/shared_face_pass.h"
 
 namespace
 {
 
 // Positions are the same when they differ by less than this on every axis.
 constexpr float kSamePosition = 0.01f;
-// Up to this many face vertices the shared-face pass compares positions face by face.
-constexpr size_t kDirectSearchSlots = 64;
 
 const ZNBBOX kEmptyBrushBox = {D3DXVECTOR3(100000.0f, 100000.0f, 100000.0f),
                                D3DXVECTOR3(-100000.0f, -100000.0f, -100000.0f)};
@@ -50,13 +51,6 @@ void GrowBox(ZNBBOX &box, const D3DXVECTOR3 &p)
         box.Max.y = p.y;
     if (p.z > box.Max.z)
         box.Max.z = p.z;
-}
-
-// BoxesIntersect, here where the shared-position pass calls it for every candidate.
-bool BoxesOverlap(const ZNBBOX &a, const ZNBBOX &b)
-{
-    return a.Min.x <= b.Max.x && a.Max.x >= b.Min.x && a.Min.y <= b.Max.y && a.Max.y >= b.Min.y &&
-           a.Min.z <= b.Max.z && a.Max.z >= b.Min.z;
 }
 
 // D3DXVec3Length and D3DXVec3Normalize with the same operations in the same order, for the
@@ -678,203 +672,107 @@ void ZNBRUSH::CalculateFaceNormals(DWORD faceIndex)
     D3DXVec3Normalize(&face->m_Normal, &n);
 }
 
-namespace
-{
-
-// The working lists of the shared-face pass.
-struct SharedFaceScratch {
-    std::vector<D3DXVECTOR3> Positions;
-    std::vector<size_t> First;
-    std::vector<ZNBBOX> Boxes;
-    std::vector<std::pair<float, size_t>> ByX;
-    std::vector<DWORD> FaceOf;
-    std::vector<std::pair<DWORD, size_t>> Found;
-    std::vector<ZNFACEINDEXLIST *> Lists;
-    std::vector<DWORD> Indices;
-};
-thread_local SharedFaceScratch t_SharedFaceScratch;
-
-// Gives the lists back after a very large brush, so a thread does not hold its size for good.
-struct ScratchTrim {
-    SharedFaceScratch &Scratch;
-    ~ScratchTrim()
-    {
-        if (Scratch.Positions.capacity() > (size_t{1} << 14))
-            Scratch = SharedFaceScratch();
-    }
-};
-
-} // namespace
-
 void ZNBRUSH::UpdateSharedFaceInfo()
 {
     m_SharedFaceInfo.Reset();
     if (m_FaceCount < 2)
         return;
-    // The positions of all faces side by side, with each face's first slot and grown box. The
-    // working lists are kept by each thread from one brush to the next, so that a load, which
-    // does this for every brush, does not allocate them every time.
-    SharedFaceScratch &scratch = t_SharedFaceScratch;
-    const ScratchTrim trim{scratch};
-    std::vector<D3DXVECTOR3> &positions = scratch.Positions;
-    std::vector<size_t> &first = scratch.First;
-    std::vector<ZNBBOX> &boxes = scratch.Boxes;
-    first.assign(m_FaceCount + 1, 0);
-    boxes.resize(m_FaceCount);
-    for (DWORD i = 0; i < m_FaceCount; ++i)
-        first[i + 1] = first[i] + static_cast<size_t>(std::max<short>(m_Faces[i]->GetVertexCount(), 0));
-    positions.resize(first[m_FaceCount]);
-    bool finite = true;
-    for (DWORD i = 0; i < m_FaceCount; ++i) {
-        ZNFACE *face = m_Faces[i];
-        ZNBBOX box = {D3DXVECTOR3(9999999.0f, 9999999.0f, 9999999.0f),
-                      D3DXVECTOR3(-9999999.0f, -9999999.0f, -9999999.0f)};
-        for (int j = 0; j < face->GetVertexCount(); ++j) {
-            face->m_VertexFaceListIndices[j] = -1;
-            const D3DXVECTOR3 p = Position(face->m_Vertices[j]);
-            positions[first[i] + j] = p;
-            finite = finite && std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
-            GrowBox(box, p);
-        }
-        box.Min -= D3DXVECTOR3(0.5f, 0.5f, 0.5f);
-        box.Max += D3DXVECTOR3(0.5f, 0.5f, 0.5f);
-        boxes[i] = box;
-    }
-    auto near = [](const D3DXVECTOR3 &a, const D3DXVECTOR3 &p) {
-        return std::fabs(a.x - p.x) < kSamePosition && std::fabs(a.y - p.y) < kSamePosition &&
-               std::fabs(a.z - p.z) < kSamePosition;
-    };
-
-    // With finite positions the slots sorted by x give the candidates of a position as one run:
-    // a - p rounds monotonically in a, so the slots with |a.x - p.x| < 0.01 are contiguous.
-    // Each face's first near vertex is then the smallest near slot of that face, as in a walk
-    // over the face's vertices. NaN and infinite positions break the order and are searched
-    // face by face, and so are brushes with few vertices, where the search costs less than the
-    // sorting (both give the same lists).
-    const bool sorted = finite && positions.size() > kDirectSearchSlots;
-    std::vector<std::pair<float, size_t>> &byX = scratch.ByX; // (x, slot), sorted
-    std::vector<DWORD> &faceOf = scratch.FaceOf;
-    if (sorted) {
-        byX.resize(positions.size());
-        faceOf.resize(positions.size());
-        for (DWORD k = 0; k < m_FaceCount; ++k)
-            for (size_t slot = first[k]; slot < first[k + 1]; ++slot)
-                faceOf[slot] = k;
-        for (size_t slot = 0; slot < byX.size(); ++slot)
-            byX[slot] = {positions[slot].x, slot};
-        std::sort(byX.begin(), byX.end());
-    }
-    // The faces other than i whose boxes overlap i's, each with its first vertex near p, in
-    // face order.
-    std::vector<std::pair<DWORD, size_t>> &found = scratch.Found;
-    auto findShared = [&](DWORD i, const D3DXVECTOR3 &p) {
-        found.clear();
-        if (!sorted) {
-            for (DWORD k = 0; k < m_FaceCount; ++k) {
-                if (k == i || !BoxesOverlap(boxes[i], boxes[k]))
-                    continue;
-                for (size_t m = 0; m < first[k + 1] - first[k]; ++m) {
-                    if (near(positions[first[k] + m], p)) {
-                        found.emplace_back(k, m);
-                        break;
-                    }
-                }
-            }
-            return;
-        }
-        auto from = std::partition_point(byX.begin(), byX.end(),
-                                         [&](const auto &e) { return !(e.first - p.x > -kSamePosition); });
-        auto to = std::partition_point(from, byX.end(), [&](const auto &e) { return e.first - p.x < kSamePosition; });
-        for (auto it = from; it != to; ++it) {
-            const size_t slot = it->second;
-            const DWORD k = faceOf[slot];
-            if (k != i && near(positions[slot], p) && BoxesOverlap(boxes[i], boxes[k]))
-                found.emplace_back(k, slot - first[k]);
-        }
-        // Slots of one face come in increasing order only among equal x: keep each face's least.
-        if (found.size() > 1) {
-            std::sort(found.begin(), found.end());
-            found.erase(std::unique(found.begin(), found.end(),
-                                    [](const auto &a, const auto &b) { return a.first == b.first; }),
-                        found.end());
-        }
-    };
-
-    // The lists are made first and handed to the container together. When one cannot be made,
-    // none is kept and no vertex names a list.
-    std::vector<ZNFACEINDEXLIST *> &lists = scratch.Lists;
-    std::vector<DWORD> &indices = scratch.Indices;
-    lists.clear();
-    // Room for the most lists and indices there can be, so that no push below allocates.
-    lists.reserve(positions.size());
-    indices.reserve(m_FaceCount);
-    auto dropAll = [&] {
-        for (ZNFACEINDEXLIST *list : lists)
-            delete list;
-        lists.clear();
-        for (DWORD k = 0; k < m_FaceCount; ++k)
-            for (int m = 0; m < m_Faces[k]->GetVertexCount(); ++m)
-                m_Faces[k]->m_VertexFaceListIndices[m] = -1;
-    };
-    for (DWORD i = 0; i < m_FaceCount; ++i) {
-        ZNFACE *face = m_Faces[i];
-        for (int j = 0; j < face->GetVertexCount(); ++j) {
-            if (face->m_VertexFaceListIndices[j] != -1)
-                continue;
-            const LONG listIndex = static_cast<LONG>(lists.size());
-            findShared(i, positions[first[i] + j]);
-            indices.clear();
-            for (const auto &[k, m] : found) {
-                indices.push_back(k);
-                m_Faces[k]->m_VertexFaceListIndices[m] = listIndex;
-            }
-            indices.push_back(i);
-            face->m_VertexFaceListIndices[j] = listIndex;
-            ZNFACEINDEXLIST *list = ZNFACEINDEXLIST::Make(indices.data(), static_cast<DWORD>(indices.size()));
-            if (!list) {
-                dropAll();
-                return;
-            }
-            lists.push_back(list);
-        }
-    }
-    if (!m_SharedFaceInfo.AddFaceIndexLists(lists.data(), static_cast<DWORD>(lists.size())))
-        dropAll();
+    CZNSharedFacePass::Build(m_Faces, m_FaceCount, m_SharedFaceInfo);
 }
 
-void ZNBRUSH::CalculateVertexNormals(int crease)
+namespace
 {
-    for (DWORD i = 0; i < m_FaceCount; ++i)
-        CalculateVertexNormals(i, crease);
+
+// The sum of a list's face normals seen from one normal, by the list and the normal's bits.
+struct ListSumKey {
+    LONG List;
+    DWORD X, Y, Z;
+    bool operator==(const ListSumKey &o) const { return List == o.List && X == o.X && Y == o.Y && Z == o.Z; }
+};
+
+struct ListSumKeyHash {
+    size_t operator()(const ListSumKey &k) const
+    {
+        uint64_t h = static_cast<uint32_t>(k.List);
+        for (DWORD v : {k.X, k.Y, k.Z})
+            h = (h ^ v) * 0x100000001B3ull;
+        return static_cast<size_t>(h ^ (h >> 29));
+    }
+};
+
+using ListSums = std::unordered_map<ListSumKey, D3DXVECTOR3, ListSumKeyHash>;
+
+DWORD BitsOf(float v)
+{
+    DWORD bits;
+    std::memcpy(&bits, &v, 4);
+    return bits;
 }
 
-void ZNBRUSH::CalculateVertexNormals(DWORD faceIndex, int crease)
+// The vertex normals of one face: each vertex sums the normals of the faces its list names,
+// with the crease test when asked. Sums of lists seen before are taken from sums when given.
+void VertexNormalsOfFace(ZNBRUSH &brush, DWORD faceIndex, int crease, ListSums *sums)
 {
-    if (faceIndex >= m_FaceCount)
+    const DWORD faceCount = brush.GetFaceCount();
+    if (faceIndex >= faceCount)
         return;
-    ZNFACE *face = m_Faces[faceIndex];
+    ZNFACE *face = brush.GetFace(faceIndex);
     const float limit = crease ? ZnCreaseCosineLimit() : 0.0f;
     const D3DXVECTOR3 own = face->m_Normal;
+    // The face itself always counts; when the crease test keeps it anyway (or its normal is zero
+    // and adds nothing), the sum depends on the list and the normal only and can be shared.
+    if (sums && crease && !CreaseKeeps(own.x * own.x + own.y * own.y + own.z * own.z, limit) &&
+        !(own == D3DXVECTOR3(0, 0, 0)))
+        sums = nullptr;
     for (short j = 0; j < face->GetVertexCount(); ++j) {
         const LONG index = face->m_VertexFaceListIndices[j];
-        ZNFACEINDEXLIST *list = index < 0 ? nullptr : m_SharedFaceInfo.GetFaceIndexList(static_cast<DWORD>(index));
+        ZNFACEINDEXLIST *list =
+            index < 0 ? nullptr : brush.m_SharedFaceInfo.GetFaceIndexList(static_cast<DWORD>(index));
         if (!list) {
             StoreVertexNormal(face->m_Vertices[j], own);
             continue;
+        }
+        const ListSumKey key = {index, crease ? BitsOf(own.x) : 0, crease ? BitsOf(own.y) : 0,
+                                crease ? BitsOf(own.z) : 0};
+        if (sums) {
+            const auto found = sums->find(key);
+            if (found != sums->end()) {
+                StoreVertexNormal(face->m_Vertices[j], UnitVector(found->second));
+                continue;
+            }
         }
         D3DXVECTOR3 sum(0, 0, 0);
         const DWORD *indices = list->GetIndices();
         for (DWORD k = 0; k < list->GetIndexCount(); ++k) {
             const DWORD other = indices[k];
-            if (other >= m_FaceCount)
+            if (other >= faceCount)
                 continue;
-            const D3DXVECTOR3 &n = m_Faces[other]->m_Normal;
+            const D3DXVECTOR3 &n = brush.GetFace(other)->m_Normal;
             if (crease && other != faceIndex && !CreaseKeeps(n.x * own.x + n.y * own.y + n.z * own.z, limit))
                 continue;
             sum += n;
         }
+        if (sums)
+            sums->emplace(key, sum);
         StoreVertexNormal(face->m_Vertices[j], UnitVector(sum));
     }
+}
+
+} // namespace
+
+void ZNBRUSH::CalculateVertexNormals(int crease)
+{
+    // The vertices of one shared position whose faces have the same normal get the same sum: it
+    // is taken once, so a position shared by thousands of faces (a mesh collapsed to a point)
+    // does not sum the whole list for each of its vertices.
+    ListSums sums;
+    for (DWORD i = 0; i < m_FaceCount; ++i)
+        VertexNormalsOfFace(*this, i, crease, &sums);
+}
+
+void ZNBRUSH::CalculateVertexNormals(DWORD faceIndex, int crease)
+{
+    VertexNormalsOfFace(*this, faceIndex, crease, nullptr);
 }
 
 void ZNBRUSH::CalculateFaceCenterPoints()

@@ -14,6 +14,7 @@
 #include "scene/geometry.h"
 #include "scene/object_type.h"
 #include "scene/overlay.h"
+#include "scene/shared_face_pass.h"
 
 namespace
 {
@@ -21,8 +22,6 @@ namespace
 // Vertex normals average the faces around a position within this angle.
 constexpr float kSmoothingDegrees = 80.0f;
 constexpr float kRadiansToDegrees = 57.29578f;
-// Two positions are shared when they differ by less than this on every axis.
-constexpr float kSharedTolerance = 0.01f;
 
 void ReportBuildFailure()
 {
@@ -145,38 +144,7 @@ void CZNOverlay::UpdateSharedFaceInfo()
             m_Faces[i]->m_VertexFaceListIndices[k] = -1;
     if (m_FaceCount < 2)
         return;
-    for (DWORD i = 0; i < m_FaceCount; ++i) {
-        ZNFACE *face = m_Faces[i];
-        for (short k = 0; k < face->GetVertexCount(); ++k) {
-            if (face->m_VertexFaceListIndices[k] != -1)
-                continue;
-            ZNFACEINDEXLIST *list = new ZNFACEINDEXLIST;
-            const LONG listIndex = static_cast<LONG>(m_SharedFaceInfo.GetFaceIndexListCount());
-            const D3DXVECTOR3 p = face->GetVector(k);
-            for (DWORD j = 0; j < m_FaceCount; ++j) {
-                if (j == i)
-                    continue;
-                ZNFACE *other = m_Faces[j];
-                for (short w = 0; w < other->GetVertexCount(); ++w) {
-                    if (!PointsNear(p, other->GetVector(w), kSharedTolerance))
-                        continue;
-                    list->AddFaceIndex(j);
-                    other->m_VertexFaceListIndices[w] = listIndex;
-                    break;
-                }
-            }
-            list->AddFaceIndex(i);
-            face->m_VertexFaceListIndices[k] = listIndex;
-            if (!m_SharedFaceInfo.AddFaceIndexList(list)) {
-                delete list;
-                // Without its list the position must not name one: back to "none".
-                for (DWORD j = 0; j < m_FaceCount; ++j)
-                    for (short w = 0; w < m_Faces[j]->GetVertexCount(); ++w)
-                        if (m_Faces[j]->m_VertexFaceListIndices[w] == listIndex)
-                            m_Faces[j]->m_VertexFaceListIndices[w] = -1;
-            }
-        }
-    }
+    CZNSharedFacePass::Build(m_Faces, m_FaceCount, m_SharedFaceInfo);
 }
 
 void CZNOverlay::SmoothVertexNormals()

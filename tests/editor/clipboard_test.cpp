@@ -418,6 +418,15 @@ std::vector<BYTE> TruncatedImage(const std::vector<BYTE> &good)
     ZnPutU32LE(block.data(), static_cast<DWORD>(block.size() - 4));
     return block;
 }
+// Two meshes whose vertex blocks claim vertices under a mask naming no field.
+std::vector<BYTE> VerticesWithoutFields(const std::vector<BYTE> &)
+{
+    const IwfBytes image = IwfBuild({IwfSignature(), IwfMeshOfFieldlessVertices(100), IwfMeshOfFieldlessVertices(100)});
+    std::vector<BYTE> block(4);
+    ZnPutU32LE(block.data(), static_cast<DWORD>(image.size()));
+    block.insert(block.end(), image.begin(), image.end());
+    return block;
+}
 std::vector<BYTE> EmptyImage(const std::vector<BYTE> &)
 {
     return {0, 0, 0, 0};
@@ -461,7 +470,8 @@ INSTANTIATE_TEST_SUITE_P(Blocks, DamagedPasteTest,
                                            DamageCase{"LengthBeyondBlock", LengthBeyondBlock},
                                            DamageCase{"HugeLength", HugeLength},
                                            DamageCase{"TruncatedImage", TruncatedImage},
-                                           DamageCase{"EmptyImage", EmptyImage}),
+                                           DamageCase{"EmptyImage", EmptyImage},
+                                           DamageCase{"VerticesWithoutFields", VerticesWithoutFields}),
                          [](const auto &info) { return std::string(info.param.name); });
 
 // Select All and the enable rules.

@@ -402,6 +402,16 @@ INSTANTIATE_TEST_SUITE_P(
                        out[8 + 4 + 1 + 4 + 4 + 1] = 7; // the second entry's brush index
                        return out;
                    }},
+        // An image of two meshes whose vertex blocks claim vertices under a mask naming no field.
+        BrokenCase{"RemovalVerticesWithoutFields", ZNUNDO_REMOVE,
+                   [](const IwfBytes &v) {
+                       IwfBytes out(v.begin(), v.begin() + 8);
+                       const IwfBytes image =
+                           IwfBuild({IwfSignature(), IwfMeshOfFieldlessVertices(100), IwfMeshOfFieldlessVertices(100)});
+                       out.insert(out.end(), image.begin(), image.end());
+                       out.insert(out.end(), v.end() - (4 + 5 * 2), v.end());
+                       return out;
+                   }},
         BrokenCase{"ShorterThanTheHeader", ZNUNDO_ADD, [](const IwfBytes &) { return Bytes({'U', 'N'}); }}),
     [](const ::testing::TestParamInfo<BrokenCase> &info) { return std::string(info.param.name); });
 

@@ -159,3 +159,19 @@ inline IwfBytes IwfStreamBytes(CZNMemoryStreamIO &stream)
 {
     return IwfBytes(stream.GetBuffer(), stream.GetBuffer() + stream.GetLength());
 }
+
+// A mesh whose surface has the given number of faces, each with a vertex block that claims 32767
+// vertices under a mask naming no vertex field: 7 bytes that describe vertices without data.
+inline IwfNode IwfMeshOfFieldlessVertices(uint32_t faces)
+{
+    IwfBody surface;
+    surface.U32(faces);
+    IwfBody vertices;
+    vertices.U8(1).U32(faces * 0x7FFFu).U32(faces);
+    for (uint32_t i = 0; i < faces; ++i) {
+        surface.U32(0);
+        vertices.U8(16).U16(0x7FFF).U32(0);
+    }
+    const IwfNode surfaceChunk = IwfChunk(0x30, surface.bytes, {IwfChunk(0x50, vertices.bytes)});
+    return IwfChunk(0x20, IwfBody().Zeros(13).bytes, {surfaceChunk});
+}

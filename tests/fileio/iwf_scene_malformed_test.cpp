@@ -131,6 +131,18 @@ INSTANTIATE_TEST_SUITE_P(
                     {MeshOf({SurfaceOf(1, {IwfChunk(0x50, IwfBody().U8(1).U32(0).U32(1).U8(16).U16(0x8000).U32(0)
                                                                 .bytes)})})},
                     kLengths},
+        // Vertex blocks whose mask names no field (bit 0x02 carries none) or texture sets of no
+        // floats: vertices without data are refused, not made out of nothing.
+        HostileCase{"VerticesWithoutFields", {IwfMeshOfFieldlessVertices(1)}, kLengths},
+        HostileCase{"ManyBlocksOfVerticesWithoutFields", {IwfMeshOfFieldlessVertices(200)}, kLengths},
+        HostileCase{"VerticesOfTheFieldlessBit",
+                    {MeshOf({SurfaceOf(1, {IwfChunk(0x50, IwfBody().U8(1).U32(0).U32(1).U8(16).U16(0x7FFF).U32(0x02)
+                                                                .bytes)})})},
+                    kLengths},
+        HostileCase{"VerticesOfEmptyTextureSets",
+                    {MeshOf({SurfaceOf(1, {IwfChunk(0x50, IwfBody().U8(1).U32(0).U32(1).U8(16).U16(0x7FFF).U32(0xC0)
+                                                                .U8(2).U8(0).U8(0).bytes)})})},
+                    kLengths},
         HostileCase{"TextureSets",
                     {MeshOf({SurfaceOf(1, {IwfChunk(0x50, IwfBody().U8(1).U32(0).U32(1).U8(16).U16(2).U32(0xC0)
                                                                 .U8(255).Str(std::string(255, '\xFF')).bytes)})})},

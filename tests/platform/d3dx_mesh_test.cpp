@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,44 @@ TEST(D3DXMeshTest, WeldKeepsTheLowerIndexAndCompactKeepsOrder)
     EXPECT_EQ(static_cast<Vertex *>(raw)[4].y, 1.0f);
     mesh->Release();
 }
+
+// Positions far beyond the weld's grid, or infinite, on every axis: equal finite corners still
+// weld to the lower index, infinite ones match nothing (their difference is not a number), and
+// the grid's cell key does not overflow on the way (the sanitizer build checks that).
+struct FarWeldCase {
+    const char *name;
+    float coordinate;
+    bool welds;
+};
+
+class D3DXFarWeldTest : public testing::TestWithParam<FarWeldCase>
+{
+};
+
+TEST_P(D3DXFarWeldTest, EqualCornersWeldOnlyWhenFinite)
+{
+    const float c = GetParam().coordinate;
+    const std::vector<Vertex> v = {
+        {0, 0, 0, 0, 0, 1, 0, 0}, {c, c, c, 0, 0, 1, 1, 0}, {0, 1, 0, 0, 0, 1, 0, 1},
+        {c, c, c, 0, 0, 1, 1, 0}, {-c, c, -c, 0, 0, 1, 0, 1}, {1, 1, 0, 0, 0, 1, 1, 1},
+    };
+    ID3DXMesh *mesh = MakeMesh(v, {0, 0});
+    const D3DXWELDEPSILONS eps = Epsilons(0.001f);
+    ASSERT_EQ(D3DXWeldVertices(mesh, 0, &eps, nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    EXPECT_EQ(mesh->GetIndex(3), GetParam().welds ? 1u : 3u);
+    EXPECT_EQ(mesh->GetIndex(4), 4u);
+    mesh->Release();
+}
+
+INSTANTIATE_TEST_SUITE_P(D3DXMeshTest, D3DXFarWeldTest,
+                         testing::Values(FarWeldCase{"BeyondTheGrid", 3e8f, true},
+                                         FarWeldCase{"FarBeyondTheClamp", 1e30f, true},
+                                         FarWeldCase{"Largest", std::numeric_limits<float>::max(), true},
+                                         FarWeldCase{"NegativeLargest", -std::numeric_limits<float>::max(), true},
+                                         FarWeldCase{"Infinite", std::numeric_limits<float>::infinity(), false},
+                                         FarWeldCase{"NegativeInfinite", -std::numeric_limits<float>::infinity(),
+                                                     false}),
+                         [](const testing::TestParamInfo<FarWeldCase> &info) { return std::string(info.param.name); });
 
 TEST(D3DXMeshTest, AttributeSortIsStableAndBuildsTheTable)
 {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <string>
 
 #include "scene/brush.h"
@@ -249,6 +250,116 @@ INSTANTIATE_TEST_SUITE_P(BrushGeometry, SharedPositionOrder,
                                  return std::string("Finite");
                              }
                          });
+
+// A grid of 40 × 40 squares (3200 triangles) with one corner of one face made non-finite: that
+// corner's list holds its own face only, and every other vertex keeps the list it has in the
+// plain grid, less that face where it shared the corner.
+class NonFiniteCorner : public testing::TestWithParam<float>
+{
+};
+
+TEST_P(NonFiniteCorner, MatchesNothingAndLeavesTheOtherListsAlone)
+{
+    ZNBRUSH plain, spoilt;
+    ZnAddTriangleGrid(plain, 40, 40);
+    ZnAddTriangleGrid(spoilt, 40, 40);
+    // Face 2 * (40 * 20 + 20) is the lower triangle of a square in the middle; its vertex 0 is
+    // an inner corner of six triangles.
+    const DWORD face = 2 * (40 * 20 + 20);
+    const D3DXVECTOR3 corner = plain.GetFace(face)->GetVector(0);
+    spoilt.GetFace(face)->SetVertex(0, D3DXVECTOR3(corner.x, GetParam(), corner.z));
+    plain.UpdateSharedFaceInfo();
+    spoilt.UpdateSharedFaceInfo();
+
+    EXPECT_EQ(SharedFaces(plain, face, 0).size(), 6u);
+    EXPECT_EQ(SharedFaces(spoilt, face, 0), (std::vector<LONG>{static_cast<LONG>(face)}));
+    for (DWORD f = 0; f < plain.GetFaceCount(); ++f)
+        for (short j = 0; j < 3; ++j) {
+            if (f == face && j == 0)
+                continue;
+            std::vector<LONG> want = SharedFaces(plain, f, j);
+            std::vector<LONG> got = SharedFaces(spoilt, f, j);
+            if (plain.GetFace(f)->GetVector(j) == corner) {
+                want.erase(std::remove(want.begin(), want.end(), static_cast<LONG>(face)), want.end());
+                std::sort(want.begin(), want.end());
+                std::sort(got.begin(), got.end());
+            }
+            ASSERT_EQ(got, want) << f << " " << j;
+        }
+}
+
+INSTANTIATE_TEST_SUITE_P(BrushGeometry, NonFiniteCorner,
+                         testing::Values(std::nanf(""), std::numeric_limits<float>::infinity(),
+                                         -std::numeric_limits<float>::infinity()),
+                         [](const testing::TestParamInfo<float> &info) {
+                             return std::string(std::isnan(info.param) ? "NaN"
+                                                : info.param > 0      ? "Infinite"
+                                                                      : "NegativeInfinite");
+                         });
+
+// The same grid with every corner moved onto one point, or onto distinct points within a
+// thousandth of it: the position is grouped once, into one list that names every face once
+// (the face that opened it last), and every vertex points at it.
+class CollapsedGrid : public testing::TestWithParam<float>
+{
+};
+
+TEST_P(CollapsedGrid, IsOneListOfEveryFace)
+{
+    ZNBRUSH brush;
+    ZnAddTriangleGrid(brush, 40, 40);
+    const float step = GetParam();
+    int k = 0;
+    for (DWORD f = 0; f < brush.GetFaceCount(); ++f)
+        for (short j = 0; j < 3; ++j, ++k)
+            brush.GetFace(f)->SetVertex(j, D3DXVECTOR3(5.0f + step * static_cast<float>(k % 97), 5, 5));
+    brush.UpdateSharedFaceInfo();
+
+    ASSERT_EQ(brush.m_SharedFaceInfo.GetFaceIndexListCount(), 1u);
+    std::vector<LONG> want;
+    for (LONG f = 1; f < static_cast<LONG>(brush.GetFaceCount()); ++f)
+        want.push_back(f);
+    want.push_back(0);
+    EXPECT_EQ(SharedFaces(brush, 0, 0), want);
+    for (DWORD f = 0; f < brush.GetFaceCount(); ++f)
+        for (short j = 0; j < 3; ++j)
+            ASSERT_EQ(brush.GetFace(f)->m_VertexFaceListIndices[j], 0) << f << " " << j;
+}
+
+INSTANTIATE_TEST_SUITE_P(BrushGeometry, CollapsedGrid, testing::Values(0.0f, 1e-5f),
+                         [](const testing::TestParamInfo<float> &info) {
+                             return std::string(info.param == 0.0f ? "OnePoint" : "WithinAThousandth");
+                         });
+
+// Many faces at one position that is apart from the others: a fan of 100 triangles round an
+// apex. The crowded apex gives the list a face-by-face search gives (the other faces in order,
+// then the first), and each rim corner the two triangles that meet there.
+TEST(BrushGeometry, CrowdedApexListsLikeAnyOtherPosition)
+{
+    ZNBRUSH fan;
+    constexpr int kSides = 100;
+    auto rim = [](int i) {
+        const double a = 2.0 * 3.14159265358979323846 * (i % kSides) / kSides;
+        return D3DXVECTOR3(static_cast<float>(10.0 * std::cos(a)), 0, static_cast<float>(10.0 * std::sin(a)));
+    };
+    for (int i = 0; i < kSides; ++i)
+        ZnAddPolygon(fan, {{0, 5, 0}, rim(i), rim(i + 1)}, {0, -1, 0});
+    fan.UpdateSharedFaceInfo();
+
+    std::vector<LONG> apex;
+    for (LONG f = 1; f < kSides; ++f)
+        apex.push_back(f);
+    apex.push_back(0);
+    for (DWORD f = 0; f < kSides; ++f)
+        for (short j = 0; j < 3; ++j) {
+            const bool atApex = fan.GetFace(f)->GetVector(j) == D3DXVECTOR3(0, 5, 0);
+            ASSERT_EQ(SharedFaces(fan, f, j).size(), atApex ? static_cast<size_t>(kSides) : 2u) << f << " " << j;
+            if (atApex) {
+                ASSERT_EQ(SharedFaces(fan, f, j), apex);
+            }
+        }
+    EXPECT_EQ(fan.m_SharedFaceInfo.GetFaceIndexListCount(), 1u + kSides);
+}
 
 TEST(BrushGeometry, VertexNormalsFollowTheCreaseRule)
 {

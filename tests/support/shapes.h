@@ -92,3 +92,25 @@ inline void ZnBuildCylinder(ZNBRUSH &brush, const D3DXVECTOR3 &base, float radiu
     ZnAddPolygon(brush, top, inside);
     ZnFinishBrush(brush);
 }
+
+// A flat grid of cols × rows unit squares in the plane y = 0, each split into two triangles
+// (2 × cols × rows faces, square by square): the positions only, without the derived data.
+inline void ZnAddTriangleGrid(ZNBRUSH &brush, int cols, int rows)
+{
+    const DWORD first = brush.GetFaceCount();
+    brush.AddFaces(static_cast<DWORD>(2 * cols * rows), 3);
+    DWORD f = first;
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < cols; ++c) {
+            const float x = static_cast<float>(c), z = static_cast<float>(r);
+            const D3DXVECTOR3 a(x, 0, z), b(x + 1, 0, z), d(x, 0, z + 1), e(x + 1, 0, z + 1);
+            ZNFACE *lower = brush.GetFace(f++);
+            lower->SetVertex(0, a);
+            lower->SetVertex(1, d);
+            lower->SetVertex(2, b);
+            ZNFACE *upper = brush.GetFace(f++);
+            upper->SetVertex(0, b);
+            upper->SetVertex(1, d);
+            upper->SetVertex(2, e);
+        }
+}

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <numeric>
@@ -278,16 +279,18 @@ HRESULT D3DXWeldVertices(ID3DXMesh *mesh, DWORD, const D3DXWELDEPSILONS *epsilon
     // Vertices are bucketed on a grid of positions at least twice the epsilon wide, so a match
     // lies in the same cell or a neighbouring one.
     const float cell = std::max(parts[0].epsilon * 2.0f, 1e-6f);
+    // The cell indices are clamped (infinities included) and mixed in unsigned arithmetic, which
+    // wraps where a signed product of a far cell would overflow.
     auto key = [&](DWORD v, int dx, int dy, int dz) {
-        long long k[3];
+        uint64_t k[3];
         const int d[3] = {dx, dy, dz};
         for (int i = 0; i < 3; ++i) {
             double q = std::floor(static_cast<double>(component(v, 4 * i)) / cell);
             if (std::isnan(q))
                 q = 0.0;
-            k[i] = static_cast<long long>(std::clamp(q, -1e15, 1e15)) + d[i];
+            k[i] = static_cast<uint64_t>(static_cast<int64_t>(std::clamp(q, -1e15, 1e15)) + d[i]);
         }
-        return static_cast<size_t>(k[0] * 73856093LL ^ k[1] * 19349663LL ^ k[2] * 83492791LL);
+        return static_cast<size_t>(k[0] * 73856093u ^ k[1] * 19349663u ^ k[2] * 83492791u);
     };
     try {
         std::vector<DWORD> target(count);
