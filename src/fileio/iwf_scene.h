@@ -8,8 +8,8 @@
 //
 // Ownership: the lists point to objects the scene file does not own. A save never deletes
 // anything. After a load the caller takes the objects (and calls FreeLists) or deletes them
-// with Clear; groups go with their members, so a load drops every group without an object in
-// its tree. A material record owns its material only while Owned is set: a silent load keeps
+// with Clear; groups go with their members, so a load drops every top-level group whose tree
+// holds no object. A material record owns its material only while Owned is set: a silent load keeps
 // the materials it makes outside the shared list and owned; a non-silent load appends them to
 // the shared list, which owns them from then on.
 //
