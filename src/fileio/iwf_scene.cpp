@@ -35,6 +35,17 @@ constexpr StyleBit kStyleBits[] = {
     {ZNFACESTYLE_TWOSIDED, 0x08},  {ZNFACESTYLE_LOCKUV, 0x10},
 };
 
+// Whether a brush, overlay or entity is a member of group or of a group nested in it.
+bool TreeHoldsObject(const CZNGROUP *group)
+{
+    for (DWORD i = 0; i < group->GetChildCount(); ++i) {
+        const void *child = group->GetChild(i);
+        if (GetObjectType(child) != ZNOBJECT_GROUP || TreeHoldsObject(static_cast<const CZNGROUP *>(child)))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 void CZNIWFScene::DeleteGroupTree(CZNGROUP *group)
@@ -215,6 +226,20 @@ void CZNIWFScene::ReadAll(CZNMeshFinisher &finisher)
     }
     if (!finisher.Wait())
         Throw(ZNERR_OUT_OF_MEMORY);
+    DropEmptyGroups();
+}
+
+void CZNIWFScene::DropEmptyGroups()
+{
+    // Groups are reached through their members: a tree without any object (stored empty, or
+    // every member dropped on the way) would be lost to the caller that takes the objects.
+    // Empty nested groups in a tree with objects stay as stored; they go with their tree.
+    std::erase_if(m_Groups, [](CZNGROUP *group) {
+        if (!group || TreeHoldsObject(group))
+            return false;
+        DeleteGroupTree(group);
+        return true;
+    });
 }
 
 bool CZNIWFScene::LoadThumbnail(CZNStreamIO &stream, CZNImage *image)

@@ -8,7 +8,8 @@
 //
 // Ownership: the lists point to objects the scene file does not own. A save never deletes
 // anything. After a load the caller takes the objects (and calls FreeLists) or deletes them
-// with Clear. A material record owns its material only while Owned is set: a silent load keeps
+// with Clear; groups go with their members, so a load drops every top-level group whose tree
+// holds no object. A material record owns its material only while Owned is set: a silent load keeps
 // the materials it makes outside the shared list and owned; a non-silent load appends them to
 // the shared list, which owns them from then on.
 //
@@ -213,8 +214,10 @@ protected:
 
 private:
     // The walk of a Load over the opened stream; every brush read is finished when it returns
-    // or throws.
+    // or throws, and a walk that succeeds leaves no group without an object in its tree.
     void ReadAll(CZNMeshFinisher &finisher);
+    // Deletes the listed groups whose trees hold no object.
+    void DropEmptyGroups();
     // Opens for writing on a stage that hands finished top-level chunks to the stream; EndSave
     // hands on the rest and flushes the stream.
     void BeginSave(CZNStreamIO &stream);

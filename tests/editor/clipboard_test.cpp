@@ -3,6 +3,7 @@
 // through the real one on Qt's offscreen platform.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -282,6 +283,39 @@ TEST_F(ClipboardTest, PastedGroupIsSelectedWhole)
     EXPECT_EQ(listed[2]->GetParent(), listed[3]->GetParent());
     EXPECT_NE(listed[2]->GetParent(), boxes[0]->GetParent());
     EXPECT_EQ(Band()->GetEntryCount(), 2u);
+}
+
+TEST_F(ClipboardTest, AGroupWithoutObjectsIsLeftOutOfThePasteAndUndoLeavesNothing)
+{
+    std::vector<ZNBRUSH *> boxes = Boxes(2);
+    GroupOf({boxes[0]}, "One");
+    Select({boxes[0]});
+    ASSERT_EQ(doc->OnEditCopy(), 1);
+    const std::vector<BYTE> good = Block();
+    // The copied group gains a nested branch of empty groups, and a group of an empty group
+    // (not reached through any pasted object) follows it.
+    std::vector<IwfNode> top = IwfParse(IwfBytes(good.begin() + 4, good.end()));
+    const auto group = std::find_if(top.begin(), top.end(), [](const IwfNode &n) { return n.id == 0x10; });
+    ASSERT_NE(group, top.end());
+    const IwfNode empty = IwfChunk(0x10, IwfBody().U8(5).Str("Empty").bytes);
+    group->children.push_back(IwfChunk(0x10, IwfBody().U8(6).Str("Branch").bytes, {empty}));
+    top.push_back(IwfChunk(0x10, IwfBody().U8(4).Str("Lost").bytes, {empty}));
+    clipboard.Put(format, BlockOf(IwfBuild(top)));
+    const IwfBytes before = SceneImage();
+
+    ASSERT_EQ(doc->OnEditPaste(), 1);
+    const std::vector<ZNBRUSH *> listed = Listed();
+    ASSERT_EQ(listed.size(), 3u);
+    const CZNGROUP *pasted = listed[2]->GetParent();
+    ASSERT_NE(pasted, nullptr);
+    EXPECT_NE(pasted, boxes[0]->GetParent());
+    EXPECT_STREQ(pasted->GetName(), "One");
+    EXPECT_EQ(pasted->GetChildCount(), 2u) << "the empty branch goes with its tree";
+    EXPECT_EQ(pasted->GetParent(), nullptr);
+    // Undo deletes the pasted brush and its group with it (LeakSanitizer checks no group stays).
+    EXPECT_EQ(doc->OnEditUndo(), 1);
+    EXPECT_EQ(SceneImage(), before);
+    EXPECT_EQ(Listed(), boxes);
 }
 
 namespace

@@ -1,5 +1,5 @@
 // The IWF scene against hostile images and failing streams: every truncation, huge counts in
-// tiny files, bad triangle lists, streams that fail after N bytes and a full disk.
+// tiny files, group trees without objects, bad triangle lists, streams that fail after N bytes and a full disk.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,6 +7,7 @@
 #include "editor/editor_doc.h"
 #include "fileio/file_stream_io.h"
 #include "iwf_scene_fixture.h"
+#include "scene/object_type.h"
 
 namespace
 {
@@ -157,6 +158,74 @@ INSTANTIATE_TEST_SUITE_P(
                     {MeshOf({SurfaceOf(2, {IwfChunk(0x2001, IwfBody().Zeros(45).bytes, {}, "TOVRA")})})}, kLengths},
         HostileCase{"ThumbnailSize", {IwfChunk(0x03, IwfBody().U16(0xFFFF).U16(0xFFFF).U16(32).bytes)}, 0},
         HostileCase{"EditorOptionsShort", {IwfChunk(0x2004, IwfBody().Zeros(20).bytes, {}, "TOVRA")}, kLengths}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// Group trees as stored; a group is reached through its members, so a load keeps only the
+// trees with an object somewhere in them (whole, empty branches included).
+struct GroupTreeCase {
+    const char *name;
+    std::vector<IwfNode> top;
+    const char *loaded; // the listed trees: {...} a group, b a brush
+};
+
+IwfNode GroupOf(std::vector<IwfNode> children)
+{
+    return IwfChunk(0x10, IwfBody().U8(1).Str("G").bytes, std::move(children));
+}
+
+// An entity of a maker without a plug-in: dropped by the load.
+IwfNode ForeignEntity()
+{
+    return IwfChunk(0x80, IwfBody().U16(0x200).Zeros(8).bytes, {}, "OTHER");
+}
+
+std::string TreeOf(const CZNGROUP *group)
+{
+    std::string tree = "{";
+    for (DWORD i = 0; i < group->GetChildCount(); ++i) {
+        void *child = group->GetChild(i);
+        tree += GetObjectType(child) == ZNOBJECT_GROUP ? TreeOf(static_cast<CZNGROUP *>(child))
+                : GetObjectType(child) == ZNOBJECT_BRUSH ? "b"
+                                                         : "?";
+    }
+    return tree + "}";
+}
+
+class GroupTreeTest : public IwfSceneTest, public ::testing::WithParamInterface<GroupTreeCase>
+{
+};
+
+TEST_P(GroupTreeTest, GroupsWithoutObjectsAreDroppedAndTakingTheObjectsLeavesNoGroup)
+{
+    const IwfBytes image = IwfBuild(GetParam().top);
+    for (bool silent : {false, true}) {
+        CZNIWFScene scene;
+        ASSERT_EQ(Load(scene, image, silent), 0);
+        std::string trees;
+        for (const CZNGROUP *group : scene.m_Groups)
+            trees += TreeOf(group);
+        EXPECT_EQ(trees, GetParam().loaded);
+        // The caller takes the brushes and forgets the lists; deleting the brushes as the
+        // document does takes their groups along (LeakSanitizer checks nothing stays).
+        std::vector<ZNBRUSH *> taken(scene.m_Brushes.begin(), scene.m_Brushes.end());
+        scene.FreeLists();
+        for (ZNBRUSH *brush : taken) {
+            CZNGROUP::FreeFromParent(brush->GetParent(), brush);
+            delete brush;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, GroupTreeTest,
+    ::testing::Values(GroupTreeCase{"EmptyGroup", {GroupOf({})}, ""},
+                      GroupTreeCase{"NestedEmptyGroups", {GroupOf({GroupOf({GroupOf({})})})}, ""},
+                      GroupTreeCase{"GroupOfADroppedEntity", {GroupOf({GroupOf({ForeignEntity()})})}, ""},
+                      GroupTreeCase{"EmptyBranchesBesideABrush",
+                                    {GroupOf({GroupOf({}), MeshOf({}), GroupOf({GroupOf({ForeignEntity()})})})},
+                                    "{{}b{{}}}"},
+                      GroupTreeCase{"EmptyGroupBesideAGroupOfBrushes",
+                                    {GroupOf({}), GroupOf({GroupOf({MeshOf({})}), MeshOf({})})}, "{{b}b}"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(MalformedTest, HugeThumbnailIsRefusedBeforeAllocating)
