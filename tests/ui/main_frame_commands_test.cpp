@@ -11,7 +11,6 @@
 #include <QTest>
 #include <QToolBar>
 
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -32,9 +31,8 @@
 #include "scene/group.h"
 #include "scene/overlay.h"
 #include "support/shapes.h"
-#include "support/temp_dir.h"
-#include "support/widget_app.h"
 #include "ui/main_frame.h"
+#include "ui/main_frame_fixture.h"
 #include "ui/splitter_wnd.h"
 
 namespace
@@ -42,30 +40,26 @@ namespace
 
 constexpr UINT kCsgAndGroup[] = {32788, 32789, 32790, 32795};
 
-class FrameCommandTest : public ::testing::Test
+class FrameCommandTest : public ZnMainFrameTest
 {
 protected:
-    void SetUp() override
+    void SetOptions() override
     {
-        setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
-        ZnWidgetApp();
-        m_Options = GetEditorApp()->Options();
-        GetEditorApp()->SetReporter(&reporter);
-        GetEditorApp()->SetDefaultOptions();
         GetEditorApp()->Options().m_SnapToGrid = 0;
         GetEditorApp()->Get3D()->SetRenderMode(3);
         GetEditorApp()->SetEditMode(ZNEDITMODE_BRUSH);
         GetEditorApp()->SetPlacementMode(ZNPLACE_SELECT);
-        doc = std::make_unique<CZNEDITORDoc>();
+    }
+    void SetUp() override
+    {
+        ZnMainFrameTest::SetUp();
         // The crosshair well away from where the tests click.
         doc->SetCursorPoint(D3DXVECTOR3(5000, 5000, 5000));
-        frame = std::make_unique<CZNMainFrame>(doc.get());
         frame->SetFileDialog([this](ZNFILEDIALOG kind, std::string *path) {
             asked.push_back(kind);
             *path = answer;
             return !answer.empty();
         });
-        frame->resize(1024, 768);
         frame->show();
         frame->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
@@ -75,32 +69,17 @@ protected:
     void TearDown() override
     {
         Band()->Clear(1, 0);
-        frame.reset();
-        doc.reset();
+        ZnMainFrameTest::TearDown();
+    }
+    void ResetApp() override
+    {
         GetEditorApp()->SetEditMode(ZNEDITMODE_BRUSH);
         GetEditorApp()->SetPlacementMode(ZNPLACE_SELECT);
-        GetEditorApp()->SetReporter(nullptr);
-        GetEditorApp()->Options() = m_Options;
+        RestoreOptions();
     }
 
-    static CZNSelectionBand *Band() { return GetEditorApp()->GetSelectionBand(); }
     CZN2DView *Top() const { return frame->Get2DView(0); }
     QWidget *TopPane() const { return frame->GetSplitter()->GetPane(0, 0); }
-    ZNBRUSH *Box(const D3DXVECTOR3 &lo, const D3DXVECTOR3 &hi)
-    {
-        ZNBRUSH *b = doc->NewBrush();
-        ZnBuildBox(*b, lo, hi);
-        return b;
-    }
-    static void Add(BYTE type, void *object, DWORD face = 0)
-    {
-        ZNSELECTIONENTRY e;
-        e.Type = type;
-        e.Object = reinterpret_cast<uintptr_t>(object);
-        e.Face = face;
-        ASSERT_EQ(Band()->AddToSelection(&e, 1, 0), 1);
-    }
-    bool Enabled(UINT id) const { return frame->GetAction(id)->isEnabled(); }
 
     // The Top pane's pixel of world (x, z).
     QPoint Pixel(float x, float z) const
@@ -131,15 +110,8 @@ protected:
         QCoreApplication::processEvents();
     }
 
-    ZnTempDir dir;
-    CZNRecordingReporter reporter;
-    std::unique_ptr<CZNEDITORDoc> doc;
-    std::unique_ptr<CZNMainFrame> frame;
     std::vector<ZNFILEDIALOG> asked;
     std::string answer;
-
-private:
-    ZNAPPOPTIONS m_Options{};
 };
 
 TEST_F(FrameCommandTest, ARubberBandLightsCsgAndGroupingAndCtrlGGroups)

@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QImage>
 
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,36 +12,33 @@
 #include "app/editor_app.h"
 #include "editor/editor_doc.h"
 #include "fileio/3ds_import_fixture.h"
-#include "platform/os/recording_reporter.h"
 #include "render/direct3d.h"
 #include "scene/brush.h"
 #include "scene/face.h"
 #include "scene/material.h"
 #include "support/shapes.h"
 #include "support/temp_dir.h"
-#include "support/widget_app.h"
 #include "ui/2d_view_widget.h"
 #include "ui/main_frame.h"
+#include "ui/main_frame_fixture.h"
 
 namespace
 {
 
 constexpr UINT kNew = 57600, kOpen = 57601, kSave = 57603, kSaveAs = 57604, kImport = 32837;
 
-class MainFrameFilesTest : public ::testing::Test
+class MainFrameFilesTest : public ZnMainFrameTest
 {
 protected:
-    void SetUp() override
+    void SetOptions() override
     {
-        setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
-        ZnWidgetApp();
-        GetEditorApp()->SetReporter(&reporter);
-        GetEditorApp()->SetDefaultOptions();
         GetEditorApp()->Options().m_DrawCamera2D = 0;
         // Started up: the views draw the scene.
         GetEditorApp()->Options().m_Initialized = 1;
-        doc = std::make_unique<CZNEDITORDoc>();
-        frame = std::make_unique<CZNMainFrame>(doc.get());
+    }
+    void SetUp() override
+    {
+        ZnMainFrameTest::SetUp();
         // The file dialogs answer from a queue of paths; an empty path cancels.
         frame->SetFileDialog([this](ZNFILEDIALOG kind, std::string *path) {
             asked.push_back(kind);
@@ -52,16 +48,12 @@ protected:
             answers.erase(answers.begin());
             return !path->empty();
         });
-        frame->resize(1024, 768);
         frame->show();
     }
-    void TearDown() override
+    void ResetApp() override
     {
-        frame.reset();
-        doc.reset();
         GetEditorApp()->Options().m_Initialized = 0;
         GetEditorApp()->Get3D()->TrimMaterialList();
-        GetEditorApp()->SetReporter(nullptr);
     }
 
     // A level of two cubes, one of them with a material of its own, saved as level.iwf.
@@ -111,11 +103,7 @@ protected:
         return {};
     }
 
-    ZnTempDir dir;
     const std::string level = dir.File("level.iwf");
-    CZNRecordingReporter reporter;
-    std::unique_ptr<CZNEDITORDoc> doc;
-    std::unique_ptr<CZNMainFrame> frame;
     std::vector<std::string> answers;
     std::vector<ZNFILEDIALOG> asked;
 };

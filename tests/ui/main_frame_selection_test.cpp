@@ -4,7 +4,6 @@
 
 #include <QAction>
 
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,15 +12,13 @@
 #include "editor/editor_doc.h"
 #include "editor/selection_band.h"
 #include "editor/undo_record.h"
-#include "platform/os/recording_reporter.h"
 #include "render/camera.h"
 #include "render/direct3d.h"
 #include "scene/brush.h"
 #include "scene/group.h"
 #include "support/shapes.h"
-#include "support/temp_dir.h"
-#include "support/widget_app.h"
 #include "ui/main_frame.h"
+#include "ui/main_frame_fixture.h"
 
 namespace
 {
@@ -29,44 +26,18 @@ namespace
 constexpr const char *kDeleteQuestion =
     " This will permenantly REMOVE the selected brushes from the scene.\n Are you sure you wish to continue";
 
-class SelectionCommandTest : public ::testing::Test
+class SelectionCommandTest : public ZnMainFrameTest
 {
 protected:
-    void SetUp() override
-    {
-        setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
-        ZnWidgetApp();
-        GetEditorApp()->SetReporter(&reporter);
-        GetEditorApp()->SetDefaultOptions();
-        GetEditorApp()->SetEditMode(ZNEDITMODE_BRUSH);
-        doc = std::make_unique<CZNEDITORDoc>();
-        frame = std::make_unique<CZNMainFrame>(doc.get());
-    }
+    void SetOptions() override { GetEditorApp()->SetEditMode(ZNEDITMODE_BRUSH); }
     void TearDown() override
     {
         Band()->Clear(1, 0);
         Camera()->Select(0);
         GetEditorApp()->SetEditMode(ZNEDITMODE_BRUSH);
-        frame.reset();
-        doc.reset();
-        GetEditorApp()->SetReporter(nullptr);
+        ZnMainFrameTest::TearDown();
     }
-    static CZNSelectionBand *Band() { return GetEditorApp()->GetSelectionBand(); }
     static CZNCAMERA *Camera() { return GetEditorApp()->Get3D()->GetCamera(); }
-    ZNBRUSH *Box(const D3DXVECTOR3 &lo, const D3DXVECTOR3 &hi)
-    {
-        ZNBRUSH *b = doc->NewBrush();
-        ZnBuildBox(*b, lo, hi);
-        return b;
-    }
-    static void Add(BYTE type, void *object, DWORD face = 0)
-    {
-        ZNSELECTIONENTRY e;
-        e.Type = type;
-        e.Object = reinterpret_cast<uintptr_t>(object);
-        e.Face = face;
-        ASSERT_EQ(Band()->AddToSelection(&e, 1, 0), 1);
-    }
     std::vector<ZNBRUSH *> Listed() const
     {
         std::vector<ZNBRUSH *> out;
@@ -74,12 +45,6 @@ protected:
             out.push_back(b);
         return out;
     }
-    bool Enabled(UINT id) { return frame->GetAction(id)->isEnabled(); }
-
-    ZnTempDir dir;
-    CZNRecordingReporter reporter;
-    std::unique_ptr<CZNEDITORDoc> doc;
-    std::unique_ptr<CZNMainFrame> frame;
 };
 
 struct RuleCase {

@@ -9,7 +9,6 @@
 #include <QToolBar>
 #include <QWindow>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -23,42 +22,24 @@
 #include "editor/undo_record.h"
 #include "platform/os/command_ids.h"
 #include "platform/os/memory_clipboard.h"
-#include "platform/os/recording_reporter.h"
 #include "render/direct3d.h"
 #include "render/view/3d_view.h"
 #include "scene/brush.h"
 #include "scene/selection_entry.h"
 #include "support/shapes.h"
-#include "support/temp_dir.h"
-#include "support/widget_app.h"
 #include "ui/2d_view_widget.h"
 #include "ui/main_frame.h"
+#include "ui/main_frame_fixture.h"
 #include "ui/qt_app_shell.h"
 #include "ui/splash_dlg.h"
 
 namespace
 {
 
-class MainFrameTest : public ::testing::Test
+class MainFrameTest : public ZnMainFrameTest
 {
 protected:
-    void SetUp() override
-    {
-        setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
-        ZnWidgetApp();
-        GetEditorApp()->SetReporter(&reporter);
-        GetEditorApp()->SetDefaultOptions();
-        GetEditorApp()->Get3D()->SetRenderMode(3);
-        doc = std::make_unique<CZNEDITORDoc>();
-        frame = std::make_unique<CZNMainFrame>(doc.get());
-        frame->resize(1024, 768);
-    }
-    void TearDown() override
-    {
-        frame.reset();
-        doc.reset();
-        GetEditorApp()->SetReporter(nullptr);
-    }
+    void SetOptions() override { GetEditorApp()->Get3D()->SetRenderMode(3); }
 
     // Shortcuts reach only the active window.
     void ShowActive()
@@ -68,12 +49,6 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
     }
     bool Checked(UINT id) { return frame->GetAction(id)->isChecked(); }
-    bool Enabled(UINT id) { return frame->GetAction(id)->isEnabled(); }
-
-    ZnTempDir dir;
-    CZNRecordingReporter reporter;
-    std::unique_ptr<CZNEDITORDoc> doc;
-    std::unique_ptr<CZNMainFrame> frame;
 };
 
 TEST_F(MainFrameTest, StartsWithTitleToolbarsChecksAndStatus)

@@ -1,0 +1,75 @@
+#pragma once
+
+// Shared set-up of the main-window tests: settings in a temporary folder, the widget
+// application with a recording reporter and default options, and one document with its window.
+// A test's fixture tweaks options in SetOptions (before the document and window exist) and
+// resets the application in ResetApp (after they are gone, with the reporter still listening).
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+
+#include "app/editor_app.h"
+#include "editor/editor_doc.h"
+#include "editor/selection_band.h"
+#include "platform/os/recording_reporter.h"
+#include "scene/brush.h"
+#include "scene/selection_entry.h"
+#include "support/shapes.h"
+#include "support/temp_dir.h"
+#include "support/widget_app.h"
+#include "ui/main_frame.h"
+
+class ZnMainFrameTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
+        ZnWidgetApp();
+        savedOptions = GetEditorApp()->Options();
+        GetEditorApp()->SetReporter(&reporter);
+        GetEditorApp()->SetDefaultOptions();
+        SetOptions();
+        doc = std::make_unique<CZNEDITORDoc>();
+        frame = std::make_unique<CZNMainFrame>(doc.get());
+        frame->resize(1024, 768);
+    }
+    void TearDown() override
+    {
+        frame.reset();
+        doc.reset();
+        ResetApp();
+        GetEditorApp()->SetReporter(nullptr);
+    }
+    virtual void SetOptions() {}
+    virtual void ResetApp() {}
+    // Puts back the options the application had before SetUp.
+    void RestoreOptions() { GetEditorApp()->Options() = savedOptions; }
+
+    static CZNSelectionBand *Band() { return GetEditorApp()->GetSelectionBand(); }
+    ZNBRUSH *Box(const D3DXVECTOR3 &lo, const D3DXVECTOR3 &hi)
+    {
+        ZNBRUSH *b = doc->NewBrush();
+        ZnBuildBox(*b, lo, hi);
+        return b;
+    }
+    static void Add(BYTE type, void *object, DWORD face = 0)
+    {
+        ZNSELECTIONENTRY e;
+        e.Type = type;
+        e.Object = reinterpret_cast<uintptr_t>(object);
+        e.Face = face;
+        ASSERT_EQ(Band()->AddToSelection(&e, 1, 0), 1);
+    }
+    bool Enabled(UINT id) const { return frame->GetAction(id)->isEnabled(); }
+
+    ZnTempDir dir;
+    CZNRecordingReporter reporter;
+    std::unique_ptr<CZNEDITORDoc> doc;
+    std::unique_ptr<CZNMainFrame> frame;
+
+private:
+    ZNAPPOPTIONS savedOptions{};
+};
