@@ -29,8 +29,7 @@ CZNEDITORApp::CZNEDITORApp()
     : m_PrimitivePlugins(std::make_unique<CZNPrimitivePluginManager>()),
       m_EntityPlugins(std::make_unique<CZNEntityPluginManager>()), m_3D(std::make_unique<CZN3D>()),
       m_TextureManager(std::make_unique<CZNTextureManager>()), m_PrefabManager(std::make_unique<CZNPrefabManager>()),
-      m_SelectionBand(std::make_unique<CZNSelectionBand>()),
-      m_DefaultOverlay(std::make_unique<CZNOverlay>()),
+      m_SelectionBand(std::make_unique<CZNSelectionBand>()), m_DefaultOverlay(std::make_unique<CZNOverlay>()),
       m_RecentFiles(std::make_unique<CZNRecentFileList>("Recent File List", 4))
 {
     SetDefaultOptions();
@@ -191,7 +190,8 @@ void CZNEDITORApp::CreateMaterialPreviewObject()
         addFace({ringVertex(1, k), ringVertex(1, k + 1), top});
     for (int ring = 2; ring <= kRings; ++ring)
         for (int k = 0; k < kSegments; ++k)
-            addFace({ringVertex(ring, k), ringVertex(ring, k + 1), ringVertex(ring - 1, k + 1), ringVertex(ring - 1, k)});
+            addFace(
+                {ringVertex(ring, k), ringVertex(ring, k + 1), ringVertex(ring - 1, k + 1), ringVertex(ring - 1, k)});
     for (int k = 0; k < kSegments; ++k)
         addFace({bottom, ringVertex(kRings, k + 1), ringVertex(kRings, k)});
 
@@ -323,7 +323,8 @@ DWORD CZNEDITORApp::LoadTextures(IZNSplashProgress *splash, CZNDebugLog *startup
     }
     m_TextureManager->CheckDuplicates();
     if (startupLog)
-        startupLog->Printf("%d Textures were located and loaded", static_cast<int>(m_TextureManager->GetTextureCount()));
+        startupLog->Printf("%d Textures were located and loaded",
+                           static_cast<int>(m_TextureManager->GetTextureCount()));
     return count;
 }
 

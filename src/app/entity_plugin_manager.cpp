@@ -22,8 +22,8 @@ constexpr uint16_t kLightTypeId = 0x10;
 } // namespace
 
 CZNEntityPluginManager::CZNEntityPluginManager()
-    : m_CreateControls(nullptr), m_DestroyControls(nullptr), m_Message(nullptr), m_Notify(nullptr),
-      m_Command(nullptr), m_Paint(nullptr), m_ActivePlugin(-1), m_Loaded(0)
+    : m_CreateControls(nullptr), m_DestroyControls(nullptr), m_Message(nullptr), m_Notify(nullptr), m_Command(nullptr),
+      m_Paint(nullptr), m_ActivePlugin(-1), m_Loaded(0)
 {
 }
 

@@ -286,13 +286,31 @@ ZNBRUSH *AllocNewBrush()
     return document ? document->NewBrush() : nullptr;
 }
 
-int32_t IsRenderingLights2D() { return GetEditorApp()->Options().m_DrawLights2D; }
-int32_t IsRenderingLights3D() { return GetEditorApp()->Options().m_DrawLights3D; }
-int32_t IsRenderingLightInfluences() { return GetEditorApp()->Options().m_DrawLightInfluences; }
-int32_t IsRenderingEntities2D() { return GetEditorApp()->Options().m_DrawEntities2D; }
-int32_t IsRenderingEntities3D() { return GetEditorApp()->Options().m_DrawEntities3D; }
+int32_t IsRenderingLights2D()
+{
+    return GetEditorApp()->Options().m_DrawLights2D;
+}
+int32_t IsRenderingLights3D()
+{
+    return GetEditorApp()->Options().m_DrawLights3D;
+}
+int32_t IsRenderingLightInfluences()
+{
+    return GetEditorApp()->Options().m_DrawLightInfluences;
+}
+int32_t IsRenderingEntities2D()
+{
+    return GetEditorApp()->Options().m_DrawEntities2D;
+}
+int32_t IsRenderingEntities3D()
+{
+    return GetEditorApp()->Options().m_DrawEntities3D;
+}
 
-uint32_t TOVRA_GetVersion() { return 0x01050000u; }
+uint32_t TOVRA_GetVersion()
+{
+    return 0x01050000u;
+}
 
 void TOVRA_UpdateSelectionBand()
 {

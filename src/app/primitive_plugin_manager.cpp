@@ -5,9 +5,9 @@
 
 #include "app/editor_app.h"
 #include "platform/os/combo_box.h"
+#include "platform/os/folder_listing.h"
 #include "platform/os/splash_progress.h"
 #include "scene/debug_log.h"
-#include "platform/os/folder_listing.h"
 
 namespace
 {
@@ -102,7 +102,8 @@ bool CZNPrimitivePluginManager::LoadOne(CZNDebugLog &log, const std::string &pat
 int CZNPrimitivePluginManager::LoadPlugins(IZNSplashProgress *splash, const char *folder, const char *mask)
 {
     const std::string base = folder ? folder : "";
-    const std::string logPath = GetEditorApp()->GetProgramDirectory() + "Debug Logs/Privimtive Plugins (Debug Info).txt";
+    const std::string logPath =
+        GetEditorApp()->GetProgramDirectory() + "Debug Logs/Privimtive Plugins (Debug Info).txt";
     CZNDebugLog log(logPath.c_str());
     std::vector<ZNFOLDERENTRY> entries;
     ZnListFolder(base, mask, entries);

@@ -17,8 +17,8 @@ class IZNComboBox;
 class IZNSplashProgress;
 
 struct PRIMITIVEPLUGINRECORD {
-    HMODULE Module;          // null for a rejected record
-    char FileName[1024];     // folder + file name as loaded
+    HMODULE Module;      // null for a rejected record
+    char FileName[1024]; // folder + file name as loaded
     PRIMITIVEPLUGININFO Info;
 };
 

@@ -20,8 +20,8 @@ bool CZNWindowPlacement::Parse(const std::string &text, WINDOWPLACEMENT *placeme
         return false;
     unsigned flags = 0, show = 0;
     int v[8] = {};
-    if (std::sscanf(text.c_str(), "%u,%u,%d,%d,%d,%d,%d,%d,%d,%d", &flags, &show, &v[0], &v[1], &v[2], &v[3],
-                    &v[4], &v[5], &v[6], &v[7]) != 10)
+    if (std::sscanf(text.c_str(), "%u,%u,%d,%d,%d,%d,%d,%d,%d,%d", &flags, &show, &v[0], &v[1], &v[2], &v[3], &v[4],
+                    &v[5], &v[6], &v[7]) != 10)
         return false;
     WINDOWPLACEMENT p;
     p.flags = flags;

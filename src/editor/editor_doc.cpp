@@ -134,8 +134,7 @@ int CZNEDITORDoc::DeleteBrush(ZNBRUSH *brush)
 namespace
 {
 
-template <typename T>
-int IndexInList(T *list, const void *object)
+template <typename T> int IndexInList(T *list, const void *object)
 {
     int index = 0;
     for (T *o = list; o; o = o->m_Next, ++index)
@@ -144,8 +143,7 @@ int IndexInList(T *list, const void *object)
     return -1;
 }
 
-template <typename T>
-T *AtIndex(T *list, DWORD index)
+template <typename T> T *AtIndex(T *list, DWORD index)
 {
     T *o = list;
     for (DWORD i = 0; o && i < index; ++i)

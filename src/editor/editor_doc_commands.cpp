@@ -57,8 +57,7 @@ void SetHidden(const ZNSELECTIONENTRY &e, bool hide)
         *flags &= ~bit;
 }
 
-template <typename T>
-ZNSELECTIONENTRY EntryOf(T *object)
+template <typename T> ZNSELECTIONENTRY EntryOf(T *object)
 {
     ZNSELECTIONENTRY e;
     e.Type = MapObjectTypeToCategory(object->m_ObjectType);
@@ -159,8 +158,8 @@ struct Statistics {
 void ShowStatistics(const char *format, const Statistics &s)
 {
     char text[1024];
-    std::snprintf(text, sizeof(text), format, s.brushes, s.faces, s.vertices, s.overlays, s.surfaces,
-                  s.overlayVertices, s.entities, static_cast<int>(s.entityBytes >> 10));
+    std::snprintf(text, sizeof(text), format, s.brushes, s.faces, s.vertices, s.overlays, s.surfaces, s.overlayVertices,
+                  s.entities, static_cast<int>(s.entityBytes >> 10));
     GetEditorApp()->GetReporter()->Message(text, kCaption, MB_ICONINFORMATION);
 }
 

@@ -140,7 +140,6 @@ DWORD MaterialCount()
     return GetEditorApp()->Get3D()->GetMaterialList()->GetElementCount();
 }
 
-
 // The faces and vertices a property entry covers.
 // A live brush or overlay, its own faces released, takes over the loaded copy's faces and box;
 // the copy is left without faces.
@@ -217,8 +216,7 @@ void CZNEDITORDoc::WriteUndoEntries(CZNStreamIO &stream, const std::vector<ZNSEL
     }
 }
 
-void CZNEDITORDoc::WriteImageEntries(CZNStreamIO &stream, const std::vector<ZNSELECTIONENTRY> &entries,
-                                     bool withGroups)
+void CZNEDITORDoc::WriteImageEntries(CZNStreamIO &stream, const std::vector<ZNSELECTIONENTRY> &entries, bool withGroups)
 {
     // The writer puts the members of every outermost group first (whole groups, in their own
     // order; the groups met through the brushes, then the overlays, then the entities), then the
@@ -271,9 +269,10 @@ void CZNEDITORDoc::WriteImageEntries(CZNStreamIO &stream, const std::vector<ZNSE
     PutValue<DWORD>(stream, static_cast<DWORD>(order.size() + others.size()));
     for (const auto &[category, object] : order) {
         const uintptr_t word = reinterpret_cast<uintptr_t>(object);
-        const bool named = std::any_of(entries.begin(), entries.end(), [category = category, word](const ZNSELECTIONENTRY &e) {
-            return e.Type == category && e.Object == word;
-        });
+        const bool named =
+            std::any_of(entries.begin(), entries.end(), [category = category, word](const ZNSELECTIONENTRY &e) {
+                return e.Type == category && e.Object == word;
+            });
         PutValue<BYTE>(stream, category);
         PutValue<int32_t>(stream, named ? GetObjectIndex(category, object) : -1);
     }
@@ -283,8 +282,7 @@ void CZNEDITORDoc::WriteImageEntries(CZNStreamIO &stream, const std::vector<ZNSE
     }
 }
 
-int CZNEDITORDoc::WriteUndoData(DWORD type, std::vector<ZNSELECTIONENTRY> &entries, BYTE continuation,
-                                int withGroups)
+int CZNEDITORDoc::WriteUndoData(DWORD type, std::vector<ZNSELECTIONENTRY> &entries, BYTE continuation, int withGroups)
 {
     if (entries.empty())
         return 0;
@@ -443,8 +441,8 @@ void CZNEDITORDoc::RestoreUndoRecord(ZNUNDORECORD *record)
         band->Update();
     } else if (StoresImage(type)) {
         const DWORD mode = band->GetBandMode();
-        const bool faceType = type == ZNUNDO_MOVEFACES || type == ZNUNDO_ROTATEFACES ||
-                              type == ZNUNDO_SCALEFACES || type == ZNUNDO_BANDMOVE;
+        const bool faceType = type == ZNUNDO_MOVEFACES || type == ZNUNDO_ROTATEFACES || type == ZNUNDO_SCALEFACES ||
+                              type == ZNUNDO_BANDMOVE;
         const bool vertexType = (type >= ZNUNDO_MOVEFACES && type <= ZNUNDO_SCALEVERTICES) || type == ZNUNDO_BANDMOVE;
         if ((faceType && mode == ZNBAND_FACES) || (vertexType && mode == ZNBAND_VERTICES))
             band->Clear(1, 0);
@@ -490,9 +488,10 @@ void CZNEDITORDoc::RestoreUndoObjects(DWORD type, CZNStreamIO &stream)
     // changes.
     enum { kBrushes, kEntities, kOverlays, kLists };
     auto listOf = [](BYTE category) {
-        return category == kBrushCategory ? kBrushes
-                                          : category == kEntityCategory ? kEntities
-                                                                        : category == kOverlayCategory ? kOverlays : -1;
+        return category == kBrushCategory     ? kBrushes
+               : category == kEntityCategory  ? kEntities
+               : category == kOverlayCategory ? kOverlays
+                                              : -1;
     };
     auto copyAt = [&scene](int list, size_t i) -> void * {
         if (list == kBrushes)
@@ -635,8 +634,7 @@ void CZNEDITORDoc::RestoreAddedObjects(CZNStreamIO &stream)
     }
 }
 
-void CZNEDITORDoc::WriteUndoProperties(DWORD type, CZNStreamIO &stream,
-                                       const std::vector<ZNSELECTIONENTRY> &entries)
+void CZNEDITORDoc::WriteUndoProperties(DWORD type, CZNStreamIO &stream, const std::vector<ZNSELECTIONENTRY> &entries)
 {
     PutValue<DWORD>(stream, static_cast<DWORD>(entries.size()));
     for (const ZNSELECTIONENTRY &e : entries) {
@@ -772,7 +770,9 @@ void CZNEDITORDoc::RestoreUndoProperties(DWORD type, CZNStreamIO &stream)
                     throw UndoFailure{};
                 return object;
             };
-            auto brushAt = [&objectAt](int32_t index) { return static_cast<ZNBRUSH *>(objectAt(kBrushCategory, index)); };
+            auto brushAt = [&objectAt](int32_t index) {
+                return static_cast<ZNBRUSH *>(objectAt(kBrushCategory, index));
+            };
             auto faceAt = [](ZNBRUSH *b, int32_t index) {
                 ZNFACE *f = index >= 0 ? b->GetFace(static_cast<DWORD>(index)) : nullptr;
                 if (!f)

@@ -90,14 +90,13 @@ bool SameEntry(const ZNSELECTIONENTRY &a, const ZNSELECTIONENTRY &b)
     return a.Type == b.Type && a.Object == b.Object && a.Face == b.Face && a.Vertex == b.Vertex;
 }
 
-
 } // namespace
 
 CZNSelectionBand::CZNSelectionBand()
     : m_Centre(0, 0, 0), m_Look(0, 0, 1), m_Up(0, 1, 0), m_Right(1, 0, 0),
       m_HalfExtents(kDefaultHalfExtent, kDefaultHalfExtent, kDefaultHalfExtent), m_Pivot(0, 0, 0),
-      m_PivotStart(0, 0, 0), m_PlacementOrigin(0, 0, 0), m_PlacementOriginStart(0, 0, 0), m_Active(0),
-      m_ShowHandles(0), m_BoxLocked(0), m_Handle(0), m_Pen(PS_DOT, 1, kBandColour), m_HandleMode(ZNHANDLE_SCALE),
+      m_PivotStart(0, 0, 0), m_PlacementOrigin(0, 0, 0), m_PlacementOriginStart(0, 0, 0), m_Active(0), m_ShowHandles(0),
+      m_BoxLocked(0), m_Handle(0), m_Pen(PS_DOT, 1, kBandColour), m_HandleMode(ZNHANDLE_SCALE),
       m_BandMode(ZNBAND_EMPTY), m_MoveTotal(0, 0, 0), m_FirstStep(1), m_Dragged(0), m_ClickConsumed(0)
 {
     for (auto &set : m_Handles)
@@ -640,7 +639,7 @@ void CZNSelectionBand::Update()
     const D3DXVECTOR3 eye(0, 0, 0);
     D3DXMatrixLookAtLH(&m, &eye, &m_Look, &m_Up);
     const float hx = m_HalfExtents.x, hy = m_HalfExtents.y, hz = m_HalfExtents.z;
-    const D3DXVECTOR3 local[8] = {{-hx, hy, -hz}, {-hx, hy, hz},   {hx, hy, hz},   {hx, hy, -hz},
+    const D3DXVECTOR3 local[8] = {{-hx, hy, -hz},  {-hx, hy, hz},  {hx, hy, hz},  {hx, hy, -hz},
                                   {-hx, -hy, -hz}, {-hx, -hy, hz}, {hx, -hy, hz}, {hx, -hy, -hz}};
     for (int i = 0; i < 8; ++i) {
         D3DXVec3TransformCoord(&m_Corners[i], &local[i], &m);

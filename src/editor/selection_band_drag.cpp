@@ -102,8 +102,8 @@ void CZNSelectionBand::OnDrag2D(CZN2DView *view, UINT flags, int x, int y)
             const bool marker = m_Handle == ZNHIT_MARKER;
             if (marker || (m_HandleMode == ZNHANDLE_SCALE && m_Handle == ZNHIT_BODY) ||
                 m_HandleMode == ZNHANDLE_EXTRUDE) {
-                m_MoveTotal += MouseDeltaToWorld(view->GetViewType(), x - m_LastMouse.x, y - m_LastMouse.y,
-                                                 view->GetZoom());
+                m_MoveTotal +=
+                    MouseDeltaToWorld(view->GetViewType(), x - m_LastMouse.x, y - m_LastMouse.y, view->GetZoom());
                 m_LastMouse = POINT{x, y};
                 if (!marker)
                     Move(view, &m_MoveTotal);

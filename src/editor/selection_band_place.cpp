@@ -179,8 +179,7 @@ void CZNSelectionBand::CreateReference(int x, int y, CZN3DView *view)
     if (!doc || !IsPlaceArmed())
         return;
     CZNEntityPluginTable *plugins = CZNEntityPluginTable::GetLoaded();
-    const int type =
-        plugins ? plugins->FindPlugin(kReferenceTypeId, kReferenceVendor, sizeof(kReferenceVendor)) : -1;
+    const int type = plugins ? plugins->FindPlugin(kReferenceTypeId, kReferenceVendor, sizeof(kReferenceVendor)) : -1;
     D3DXVECTOR3 hit;
     if (type < 0 || !FindSurfaceHit(doc, view, x, y, &hit))
         return;

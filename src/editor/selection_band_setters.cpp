@@ -17,8 +17,7 @@
 namespace
 {
 
-template <typename T>
-T *ObjectOf(uintptr_t word, BYTE type)
+template <typename T> T *ObjectOf(uintptr_t word, BYTE type)
 {
     void *object = reinterpret_cast<void *>(word);
     return object && GetObjectType(object) == type ? static_cast<T *>(object) : nullptr;
@@ -62,8 +61,7 @@ void RedrawAll()
 // Brush faces and vertices of the entries of a brush-only setter (texture coordinates, mapping
 // origin): every face of each selected brush, the entry's face, or the entry's one vertex (-1:
 // every vertex of the face). False for bands these setters leave alone.
-template <typename F>
-bool ForEachBrushVertexSet(const std::vector<ZNSELECTIONENTRY> &entries, DWORD mode, F f)
+template <typename F> bool ForEachBrushVertexSet(const std::vector<ZNSELECTIONENTRY> &entries, DWORD mode, F f)
 {
     if (mode < ZNBAND_OBJECTS || mode > ZNBAND_VERTICES)
         return false;
@@ -401,7 +399,8 @@ void CZNSelectionBand::SetFlagWord(BYTE category, DWORD flags, DWORD mask)
             // A selected overlay, or the overlay of a selected overlay face; not an overlay
             // taken whole in face mode.
             if (CZNOverlay *overlay = OverlayOf(e.Object);
-                overlay && ((e.Type == ZNSELECT_OVERLAY && m_BandMode == ZNBAND_OBJECTS) || e.Type == ZNSELECT_OVERLAYFACE))
+                overlay &&
+                ((e.Type == ZNSELECT_OVERLAY && m_BandMode == ZNBAND_OBJECTS) || e.Type == ZNSELECT_OVERLAYFACE))
                 apply(overlay->m_Flags);
             break;
         default:

@@ -17,8 +17,7 @@ CZNUndoLevel::~CZNUndoLevel()
         Cancel();
 }
 
-bool CZNUndoLevel::Record(DWORD type, std::vector<ZNSELECTIONENTRY> &entries, int withGroups,
-                          const char *description)
+bool CZNUndoLevel::Record(DWORD type, std::vector<ZNSELECTIONENTRY> &entries, int withGroups, const char *description)
 {
     if (!m_Open || !m_Doc || !m_Doc->WriteUndoData(type, entries, IsBegun() ? 1 : 0, withGroups))
         return false;

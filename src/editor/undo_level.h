@@ -31,8 +31,7 @@ public:
     // One record of the given entries (sorted by the writer for the types that need it); with a
     // description that record is named by it instead of the level's text. False without a
     // document or entries, when the write failed or the level has ended.
-    bool Record(DWORD type, std::vector<ZNSELECTIONENTRY> &entries, int withGroups,
-                const char *description = nullptr);
+    bool Record(DWORD type, std::vector<ZNSELECTIONENTRY> &entries, int withGroups, const char *description = nullptr);
     // One record of the selection band's entries (camera left out); false for an empty band.
     bool RecordSelection(DWORD type, int withGroups, const char *description = nullptr);
 

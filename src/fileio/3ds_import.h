@@ -36,15 +36,15 @@ constexpr DWORD ZN3DS_CLEAR_TEXTURES = 0x20;
 
 // One keyframer node of the file.
 struct ZN_API KFNODE3DS {
-    WORD Kind = 0;          // 0 ambient node (0xB001), 1 object node (0xB002)
-    WORD NodeId = 0;        // 0xB030; 0 when absent
-    WORD ParentId = 0;      // 0xB010; 0xFFFF no parent; 0 when absent
+    WORD Kind = 0;                       // 0 ambient node (0xB001), 1 object node (0xB002)
+    WORD NodeId = 0;                     // 0xB030; 0 when absent
+    WORD ParentId = 0;                   // 0xB010; 0xFFFF no parent; 0 when absent
     D3DXVECTOR3 Pivot{0.0f, 0.0f, 0.0f}; // 0xB013, stored as (x, z, y)
     char Name[65] = {};
     char InstanceName[65] = {};
     KFNODE3DS *Children = nullptr; // first child, children in name order
     KFNODE3DS *Parent = nullptr;
-    KFNODE3DS *Next = nullptr;     // next sibling, or next root
+    KFNODE3DS *Next = nullptr; // next sibling, or next root
 };
 
 // What the face groups of a mesh give one face of the file.
@@ -59,9 +59,9 @@ struct ZN3DSFACEMATERIAL {
 // What a chunk reader hands to the readers of a chunk's children.
 struct ZN3DSCONTEXT {
     WORD ParentId = 0;
-    ZNBRUSH *Brush = nullptr;            // the mesh being built (face groups)
-    ZNMATERIALREF *Material = nullptr;   // the material being built (texture maps)
-    D3DMATERIAL9 *D3DMaterial = nullptr; // its colours
+    ZNBRUSH *Brush = nullptr;                        // the mesh being built (face groups)
+    ZNMATERIALREF *Material = nullptr;               // the material being built (texture maps)
+    D3DMATERIAL9 *D3DMaterial = nullptr;             // its colours
     std::vector<ZN3DSFACEMATERIAL> *Faces = nullptr; // per face of the file (face groups)
 };
 

@@ -9,7 +9,6 @@
 #include "fileio/stream_io.h"
 #include "platform/os/byte_order.h"
 
-
 CZNIWFFile::CZNIWFFile()
     : m_Mode(IWF_MODE_CLOSED), m_Stream(nullptr), m_TopChunk(nullptr), m_Depth(0), m_AuthorIdLength(0), m_AuthorId{},
       m_BasePos(0), m_LastFooterPos(0)
@@ -347,7 +346,7 @@ bool CZNIWFFile::ReadChunkHeader(IWFCHUNK *out, bool descend)
         Throw(ZNERR_NOT_OPEN);
 
     IWFCHUNK *current = m_TopChunk;
-    int64_t limit; // the end of the level the next chunk belongs to
+    int64_t limit;                   // the end of the level the next chunk belongs to
     std::unique_ptr<IWFCHUNK> spare; // a closed sibling's record, taken for the next one
 
     if (descend && !current) {

@@ -3,8 +3,8 @@
 // CZNIWFScene: the editor's IWF scene file. Saving turns the document, a selection or another
 // scene file's lists into IWF chunks (thumbnail, signature, texture and material tables,
 // groups, meshes with their surfaces, editor options); loading turns an IWF image back into new
-// groups, brushes, overlays and entities (through their plug-ins) in the lists, matches textures against the texture manager and materials
-// against the shared material list, and reads the editor options.
+// groups, brushes, overlays and entities (through their plug-ins) in the lists, matches textures against the texture
+// manager and materials against the shared material list, and reads the editor options.
 //
 // Ownership: the lists point to objects the scene file does not own. A save never deletes
 // anything. After a load the caller takes the objects (and calls FreeLists) or deletes them
@@ -89,12 +89,12 @@ struct ZNMESHREADSTATE {
 
 // What a chunk reader hands to the readers of its children (null at the top level).
 struct IWFPARENTCONTEXT {
-    WORD ParentId = 0;                     // the chunk whose children are read
-    void *Object = nullptr;                // CZNGROUP (0x10), ZNBRUSH (0x20), CZNOverlay (0x21), face array (0x30)
-    DWORD Count = 0;                       // faces of a surface; records of a 0x90 or 0xA0
-    D3DXMATRIX *Matrix = nullptr;          // transform of the children's coordinates, or null
-    DWORD First = 0;                       // first record of a 0x90 or 0xA0 in the scene's lists
-    ZNMESHREADSTATE *ReadState = nullptr;  // the enclosing mesh's state (meshes and surfaces)
+    WORD ParentId = 0;                    // the chunk whose children are read
+    void *Object = nullptr;               // CZNGROUP (0x10), ZNBRUSH (0x20), CZNOverlay (0x21), face array (0x30)
+    DWORD Count = 0;                      // faces of a surface; records of a 0x90 or 0xA0
+    D3DXMATRIX *Matrix = nullptr;         // transform of the children's coordinates, or null
+    DWORD First = 0;                      // first record of a 0x90 or 0xA0 in the scene's lists
+    ZNMESHREADSTATE *ReadState = nullptr; // the enclosing mesh's state (meshes and surfaces)
 };
 
 class CZNMeshFinisher;
@@ -205,9 +205,9 @@ protected:
     bool m_Silent;
     CZNImage *m_Thumbnail; // not owned
     DWORD m_SaveFlags;
-    bool m_ThumbnailDecoded; // a thumbnail-only read decoded one
-    CZNIWFBodyWriter m_Out;  // the body being written
-    std::vector<BYTE> m_Body; // the body being read
+    bool m_ThumbnailDecoded;      // a thumbnail-only read decoded one
+    CZNIWFBodyWriter m_Out;       // the body being written
+    std::vector<BYTE> m_Body;     // the body being read
     CZNMemoryStreamIO *m_InPlace; // the image a Load walks, whose bodies are read in place
     CZNStreamIO *m_Window;        // the window over another stream a Load walks, read in place too
     CZNMeshFinisher *m_Finisher;  // finishes the brushes a Load reads, or null (finished as read)

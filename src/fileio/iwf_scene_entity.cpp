@@ -19,7 +19,7 @@ namespace
 constexpr WORD kMakerScopedTypes = 0x200; // type codes from here on belong to one maker
 constexpr WORD kStringType = 0x31;        // the type whose data the editor lays out itself
 constexpr DWORD kHeadSize = 64;
-constexpr DWORD kStringField = 256;       // the zero-terminated string after the flag byte
+constexpr DWORD kStringField = 256;                          // the zero-terminated string after the flag byte
 constexpr DWORD kStringBlock = kHeadSize + 1 + kStringField; // 321: where the remainder starts
 
 // The plug-in a stored entity names: type code and maker as stored. Type codes below 0x200 are

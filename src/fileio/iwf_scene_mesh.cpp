@@ -22,20 +22,20 @@
 namespace
 {
 
-constexpr DWORD kMeshMaskWritten = 0x06;      // bounds and style flags
-constexpr DWORD kBrushFaceMask = 0xB9;        // normal, style, texture, material, blend
-constexpr DWORD kOverlayFaceMask = 0xBB;      // the same and the face flag
-constexpr DWORD kVertexMaskWritten = 0x45;    // position, normal, texture coordinates
+constexpr DWORD kMeshMaskWritten = 0x06;   // bounds and style flags
+constexpr DWORD kBrushFaceMask = 0xB9;     // normal, style, texture, material, blend
+constexpr DWORD kOverlayFaceMask = 0xBB;   // the same and the face flag
+constexpr DWORD kVertexMaskWritten = 0x45; // position, normal, texture coordinates
 constexpr BYTE kVertexBlockTag = 16;
-constexpr DWORD kFaceRecordMin = 4;           // the component mask
+constexpr DWORD kFaceRecordMin = 4; // the component mask
 constexpr DWORD kExtraFaceRecord = 45;
-constexpr DWORD kVertexBlockMin = 7;          // tag, vertex count, vertex mask
-constexpr DWORD kIndexBlockMin = 4;           // index count, flags, kind
+constexpr DWORD kVertexBlockMin = 7; // tag, vertex count, vertex mask
+constexpr DWORD kIndexBlockMin = 4;  // index count, flags, kind
 constexpr DWORD kMeshStyleDetail = 0x01;
 constexpr DWORD kMeshStyleHidden = 0x08;
 constexpr DWORD kMaxFaceVertices = 0x7FFF;
-constexpr DWORD kDecalMaskWritten = 0x07;     // matrix, extents and style flags
-constexpr float kDefaultHalfExtent = 30.0f;   // a decal mesh without extents gets the default box
+constexpr DWORD kDecalMaskWritten = 0x07;   // matrix, extents and style flags
+constexpr float kDefaultHalfExtent = 30.0f; // a decal mesh without extents gets the default box
 // Corner k of an overlay's box in the box's own frame, as signs of the half extents.
 constexpr float kCornerSigns[8][3] = {{-1, 1, 1},  {1, 1, 1},  {1, -1, 1},  {-1, -1, 1},
                                       {-1, 1, -1}, {1, 1, -1}, {1, -1, -1}, {-1, -1, -1}};

@@ -313,7 +313,7 @@ void CZNIWFScene::ReadTextures(IWFCHUNK *chunk, IWFPARENTCONTEXT *context)
         const WORD kept = std::min<WORD>(length, sizeof ref.Name - 1);
         in.Bytes(ref.Name, kept);
         in.Skip(length - kept);
-        in.U8(); // reserved
+        in.U8();           // reserved
         in.Skip(in.U32()); // embedded data
         m_TextureRefs.push_back(ref);
     }

@@ -138,7 +138,6 @@ std::unique_ptr<CZNImage> CZNIWFScene::RenderThumbnail()
     return image;
 }
 
-
 void CZNIWFScene::AppendSelection(const std::vector<ZNSELECTIONENTRY> &entries, DWORD flags)
 {
     for (const ZNSELECTIONENTRY &entry : entries) {

@@ -1,7 +1,7 @@
 #include "fileio/prefab_manager.h"
 
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <vector>

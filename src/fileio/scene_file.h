@@ -83,7 +83,6 @@ protected:
     void DeleteMaterialRefs();
 
 public:
-
     std::vector<CZNGROUP *> m_Groups;
     std::vector<ZNBRUSH *> m_Brushes;
     std::vector<CZNOverlay *> m_Overlays;

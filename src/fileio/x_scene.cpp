@@ -118,8 +118,8 @@ bool CZNXScene::IsValidFile(CZNStreamIO &stream)
     try {
         const std::vector<BYTE> bytes = ReadRest(stream);
         ID3DXMesh *mesh = nullptr;
-        if (SUCCEEDED(D3DXLoadMeshFromXInMemory(bytes.data(), static_cast<DWORD>(bytes.size()), kLoadOptions,
-                                                nullptr, nullptr, nullptr, nullptr, nullptr, &mesh))) {
+        if (SUCCEEDED(D3DXLoadMeshFromXInMemory(bytes.data(), static_cast<DWORD>(bytes.size()), kLoadOptions, nullptr,
+                                                nullptr, nullptr, nullptr, nullptr, &mesh))) {
             mesh->Release();
             valid = true;
         }
@@ -137,9 +137,8 @@ void CZNXScene::Load(CZNStreamIO &stream, bool)
     ID3DXBuffer *adjacencyBlock = nullptr;
     ID3DXBuffer *materialBlock = nullptr;
     DWORD materialCount = 0;
-    const HRESULT hr =
-        D3DXLoadMeshFromXInMemory(bytes.data(), static_cast<DWORD>(bytes.size()), kLoadOptions, nullptr,
-                                  &adjacencyBlock, &materialBlock, nullptr, &materialCount, &loaded);
+    const HRESULT hr = D3DXLoadMeshFromXInMemory(bytes.data(), static_cast<DWORD>(bytes.size()), kLoadOptions, nullptr,
+                                                 &adjacencyBlock, &materialBlock, nullptr, &materialCount, &loaded);
     if (FAILED(hr))
         ThrowFor(hr);
     MeshPtr mesh(loaded);
@@ -147,8 +146,8 @@ void CZNXScene::Load(CZNStreamIO &stream, bool)
     BufferPtr materials(materialBlock);
     auto *adjacencyWords = adjacency ? static_cast<DWORD *>(adjacency->GetBufferPointer()) : nullptr;
 
-    HRESULT step = mesh->OptimizeInplace(D3DXMESHOPT_COMPACT | D3DXMESHOPT_ATTRSORT, adjacencyWords,
-                                         adjacencyWords, nullptr, nullptr);
+    HRESULT step = mesh->OptimizeInplace(D3DXMESHOPT_COMPACT | D3DXMESHOPT_ATTRSORT, adjacencyWords, adjacencyWords,
+                                         nullptr, nullptr);
     if (FAILED(step))
         ThrowFor(step);
     DWORD rangeCount = 0;
@@ -398,8 +397,8 @@ ID3DXMesh *CZNXScene::BuildExportMesh(std::vector<ZNXEXPORTENTRY> &entries)
     if (triangles > 0xFFFFFFFFu / 3)
         Throw(ZNERR_OUT_OF_MEMORY);
     ID3DXMesh *created = nullptr;
-    const HRESULT hr = D3DXCreateMeshFVF(static_cast<DWORD>(triangles), static_cast<DWORD>(3 * triangles),
-                                         kLoadOptions, kExportFVF, nullptr, &created);
+    const HRESULT hr = D3DXCreateMeshFVF(static_cast<DWORD>(triangles), static_cast<DWORD>(3 * triangles), kLoadOptions,
+                                         kExportFVF, nullptr, &created);
     if (FAILED(hr))
         ThrowFor(hr);
     MeshPtr mesh(created);

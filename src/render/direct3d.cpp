@@ -419,8 +419,7 @@ void CZN3D::DrawIndexedTriangles(const void *vertices, DWORD vertexCount, const 
     if (!m_pDevice || !vertices || !indices || vertexCount < 3 || triangles == 0)
         return;
     if (m_Batching) {
-        m_pBatcher->AddTriangles(m_pDevice, m_VertexFormat, m_VertexStride, vertices, vertexCount, indices,
-                                 triangles);
+        m_pBatcher->AddTriangles(m_pDevice, m_VertexFormat, m_VertexStride, vertices, vertexCount, indices, triangles);
         return;
     }
     m_pDevice->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, vertexCount, triangles, indices, D3DFMT_INDEX16, vertices,

@@ -135,7 +135,8 @@ bool CZNDrawBatcher::FacesAway(const Bucket &bucket, const uint8_t *vertices, DW
     // Only a triangle turned away by more than about half a degree: one nearly edge-on is left to
     // the rasteriser, whose rounding of the corners decides it.
     constexpr double kMargin = 0.01;
-    return t * t > kMargin * kMargin * (n[0] * n[0] + n[1] * n[1] + n[2] * n[2]) * (d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+    return t * t >
+           kMargin * kMargin * (n[0] * n[0] + n[1] * n[1] + n[2] * n[2]) * (d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
 }
 
 uint16_t CZNDrawBatcher::Reserve(Bucket &bucket, DWORD count)

@@ -8,9 +8,7 @@
 #include <new>
 #include <vector>
 
-
 #include "app/editor_app.h"
-#include "render/direct3d.h"
 #include "fileio/memory_stream_io.h"
 #include "platform/d3d9/direct3d_device9.h"
 #include "platform/d3d9/direct3d_surface9.h"
@@ -18,6 +16,7 @@
 #include "platform/d3d9/pixel_format.h"
 #include "platform/d3dx/d3dx_texture.h"
 #include "platform/gdi/gdi_api.h"
+#include "render/direct3d.h"
 #include "render/image/image.h"
 #include "render/texture_package.h"
 #include "scene/crc32.h"

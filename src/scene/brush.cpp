@@ -29,7 +29,6 @@ ZNBBOX StartBox()
     return {D3DXVECTOR3(1000000.0f, 1000000.0f, 1000000.0f), D3DXVECTOR3(-1000000.0f, -1000000.0f, -1000000.0f)};
 }
 
-
 void SetPosition(ZNVERTEX &v, const D3DXVECTOR3 &p)
 {
     v.x = p.x;

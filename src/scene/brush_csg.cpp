@@ -19,7 +19,6 @@ namespace
 // Positions closer than this are the same position.
 constexpr float kTolerance = 0.01f;
 
-
 // True when p lies inside the edge a-b: its projection at least kTolerance from both ends and
 // its distance from the line below kTolerance.
 bool InsideEdge(const D3DXVECTOR3 &a, const D3DXVECTOR3 &b, const D3DXVECTOR3 &p)
@@ -127,7 +126,8 @@ public:
         }
         const int n = std::max(1, static_cast<int>(steps));
         for (int s = 0; s < n; ++s) {
-            const D3DXVECTOR3 p = a + edge * (static_cast<float>(s) / n), q = a + edge * (static_cast<float>(s + 1) / n);
+            const D3DXVECTOR3 p = a + edge * (static_cast<float>(s) / n),
+                              q = a + edge * (static_cast<float>(s + 1) / n);
             size_t lo[3], hi[3];
             for (int axis = 0; axis < 3; ++axis) {
                 const float u = (&p.x)[axis], v = (&q.x)[axis];

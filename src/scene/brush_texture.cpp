@@ -92,8 +92,8 @@ int ZNBRUSH::SetFaceTextureRotate(DWORD faceIndex, D3DXVECTOR4 rotation)
     ZNFACE *face = GetFace(faceIndex);
     if (!face || ZnIsFaceLocked(face))
         return 0;
-    face->m_Rotation = D3DXVECTOR4(ZnClampRotation(rotation.x), ZnClampRotation(rotation.y), ZnClampRotation(rotation.z),
-                                   ZnClampRotation(rotation.w));
+    face->m_Rotation = D3DXVECTOR4(ZnClampRotation(rotation.x), ZnClampRotation(rotation.y),
+                                   ZnClampRotation(rotation.z), ZnClampRotation(rotation.w));
     CalculateWorldTextureCoords(faceIndex);
     return 1;
 }

@@ -16,7 +16,6 @@ namespace
 
 constexpr float kOnPlane = 0.01f;
 
-
 // Grows a realloc'd array of records by one; false (array untouched) when memory runs out.
 template <typename T> bool GrowByOne(T *&array, DWORD count)
 {

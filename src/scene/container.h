@@ -5,7 +5,8 @@
 #include "platform/export.h"
 #include "platform/os/win_types.h"
 
-class ZN_API CZNCONTAINER {
+class ZN_API CZNCONTAINER
+{
 public:
     CZNCONTAINER();
     // Copies take their own block, so one block is never freed twice.

@@ -10,7 +10,8 @@
 
 #include "platform/cpu/processor.h"
 
-namespace {
+namespace
+{
 
 constexpr std::array<DWORD, 256> BuildTable()
 {
@@ -109,8 +110,8 @@ ZN_WIDE_FOLDING DWORD UpdateByWideFolding(const BYTE *p, size_t blocks, DWORD va
 {
     const __m512i fold16 = _mm512_set_epi64(0x1322d1430, 0x11542778a, 0x1322d1430, 0x11542778a, 0x1322d1430,
                                             0x11542778a, 0x1322d1430, 0x11542778a);
-    const __m512i fold4 = _mm512_set_epi64(0x1c6e41596, 0x154442bd4, 0x1c6e41596, 0x154442bd4, 0x1c6e41596,
-                                           0x154442bd4, 0x1c6e41596, 0x154442bd4);
+    const __m512i fold4 = _mm512_set_epi64(0x1c6e41596, 0x154442bd4, 0x1c6e41596, 0x154442bd4, 0x1c6e41596, 0x154442bd4,
+                                           0x1c6e41596, 0x154442bd4);
     // blocks >= 16 sixteen-byte blocks.
     __m512i x1 = _mm512_xor_si512(_mm512_loadu_si512(p), _mm512_maskz_set1_epi32(1, static_cast<int>(value)));
     __m512i x2 = _mm512_loadu_si512(p + 64), x3 = _mm512_loadu_si512(p + 128), x4 = _mm512_loadu_si512(p + 192);
@@ -148,7 +149,7 @@ DWORD CRC32_Update(const void *bytes, size_t length, DWORD value)
     if (length >= 64 && ZnHasCarrylessMultiply()) {
         const size_t folded = length & ~size_t{15};
         value = length >= 512 && ZnHasWideCarrylessMultiply() ? UpdateByWideFolding(p, folded / 16, value)
-                                             : UpdateByFolding(p, folded / 16, value);
+                                                              : UpdateByFolding(p, folded / 16, value);
         p += folded;
         length -= folded;
     }

@@ -3,7 +3,8 @@
 #include <cstdarg>
 #include <cstring>
 
-namespace {
+namespace
+{
 constexpr size_t kLineBuffer = 1024;
 }
 

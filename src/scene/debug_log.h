@@ -6,7 +6,8 @@
 
 #include "platform/export.h"
 
-class ZN_API CZNDebugLog {
+class ZN_API CZNDebugLog
+{
 public:
     CZNDebugLog();
     explicit CZNDebugLog(const char *path);

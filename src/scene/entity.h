@@ -11,10 +11,10 @@
 // nothing. The editor never writes a fog entity's head: its plug-in keeps its fog values there.
 #include <cstdint>
 
-#include "platform/export.h"
-#include "platform/math/d3dx_math.h"
 #include "platform/d3d9/d3d9_types.h"
+#include "platform/export.h"
 #include "platform/gdi/gdi_types.h"
+#include "platform/math/d3dx_math.h"
 #include "platform/os/win_types.h"
 #include "scene/bbox.h"
 

@@ -63,8 +63,8 @@ ZNBBOX CZNEntity::GetBounds(int positionOnly, void *context) const
     return box;
 }
 
-int CZNEntity::Pick3D(const D3DXVECTOR3 *origin, const D3DXVECTOR3 *direction, float length, PICK3DINFO *info,
-                      int mode, int flag)
+int CZNEntity::Pick3D(const D3DXVECTOR3 *origin, const D3DXVECTOR3 *direction, float length, PICK3DINFO *info, int mode,
+                      int flag)
 {
     if (IsHidden() || !info || !m_Data || m_BlockSize < 64)
         return 0;

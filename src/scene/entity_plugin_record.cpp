@@ -1,10 +1,10 @@
 #include "scene/entity_plugin_record.h"
 
 ENTITYPLUGINRECORD::ENTITYPLUGINRECORD()
-    : Module(nullptr), FileName{}, Info{}, InitializeEntity(nullptr), DestroyEntity(nullptr),
-      SetDataPointer(nullptr), SetDefaultData(nullptr), DataUpdated(nullptr), GetRenderText(nullptr),
-      Render2D(nullptr), Render3D(nullptr), GetWriteDataSize(nullptr), GetWriteData(nullptr), SetReadData(nullptr),
-      PickEntity3D(nullptr), GetEntityBounds(nullptr)
+    : Module(nullptr), FileName{}, Info{}, InitializeEntity(nullptr), DestroyEntity(nullptr), SetDataPointer(nullptr),
+      SetDefaultData(nullptr), DataUpdated(nullptr), GetRenderText(nullptr), Render2D(nullptr), Render3D(nullptr),
+      GetWriteDataSize(nullptr), GetWriteData(nullptr), SetReadData(nullptr), PickEntity3D(nullptr),
+      GetEntityBounds(nullptr)
 {
 }
 

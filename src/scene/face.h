@@ -47,8 +47,7 @@ inline D3DXVECTOR3 Position(const ZNVERTEX &v)
 // Copies the surface attributes that faces and BSP polygons share: texture mapping values, style,
 // blending and mapping origin. Texture and material are left to the caller, since faces count
 // their references and polygons do not.
-template <class To, class From>
-void ZnCopySurfaceAttributes(To &to, const From &from)
+template <class To, class From> void ZnCopySurfaceAttributes(To &to, const From &from)
 {
     to.m_Style = from.m_Style;
     to.m_UPos = from.m_UPos;

@@ -53,8 +53,7 @@ ZNFACE *NewOverlayFace()
 
 } // namespace
 
-template <typename F>
-void CZNOverlay::ForEachPoint(F f)
+template <typename F> void CZNOverlay::ForEachPoint(F f)
 {
     for (D3DXVECTOR3 &c : m_Corners)
         f(c);
@@ -73,8 +72,8 @@ void CZNOverlay::ForEachPoint(F f)
 
 CZNOverlay::CZNOverlay()
     : m_ObjectType(ZNOBJECT_OVERLAY), m_Next(nullptr), m_Flags(0), m_FaceFlag(1), m_SurfacesOff(0), m_Selected(0),
-      m_AutoRebuild(0), m_Group(nullptr), m_BoxPlanes{}, m_Faces(nullptr), m_FaceCount(0), m_Cache(nullptr),
-      m_Bounds{}, m_Name(nullptr)
+      m_AutoRebuild(0), m_Group(nullptr), m_BoxPlanes{}, m_Faces(nullptr), m_FaceCount(0), m_Cache(nullptr), m_Bounds{},
+      m_Name(nullptr)
 {
     std::memcpy(m_Corners, kDefaultCorners, sizeof(m_Corners));
 }

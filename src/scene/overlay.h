@@ -162,7 +162,7 @@ public:
     void DrawFaces3D(CZN3D *d3d, int selectedPass);
 
     // Fields, in the order of the record.
-    BYTE m_ObjectType; // ZNOBJECT_OVERLAY
+    BYTE m_ObjectType;  // ZNOBJECT_OVERLAY
     CZNOverlay *m_Next; // the document's overlay list; null when unlinked
     DWORD m_Flags;      // ZNOVERLAYFLAGS
     D3DXVECTOR3 m_Corners[8];
@@ -183,6 +183,5 @@ private:
     // The drag idiom: restore the snapshot in this mode when there is one, else take it.
     void BeginDragStep(DWORD mode, int fromCache);
     // Calls f(position) for every corner and every face vertex position.
-    template <typename F>
-    void ForEachPoint(F f);
+    template <typename F> void ForEachPoint(F f);
 };

@@ -25,8 +25,8 @@ constexpr float kRadiansToDegrees = 57.29578f;
 
 void ReportBuildFailure()
 {
-    GetEditorApp()->GetReporter()->Message("An overlay build operation failed. Possible due to lack of memory",
-                                           "TOVRA", MB_OK | MB_ICONEXCLAMATION);
+    GetEditorApp()->GetReporter()->Message("An overlay build operation failed. Possible due to lack of memory", "TOVRA",
+                                           MB_OK | MB_ICONEXCLAMATION);
 }
 
 } // namespace

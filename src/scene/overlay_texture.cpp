@@ -49,8 +49,7 @@ namespace
 {
 
 // The offset and repeat setters store their value even on a locked face, which then refuses.
-template <typename Store>
-int StoreThenMap(CZNOverlay &overlay, DWORD i, Store store)
+template <typename Store> int StoreThenMap(CZNOverlay &overlay, DWORD i, Store store)
 {
     ZNFACE *face = overlay.GetFace(i);
     if (!face)

@@ -9,7 +9,8 @@ struct ZNPAIR {
     void *second;
 };
 
-class ZN_API CZNPairList {
+class ZN_API CZNPairList
+{
 public:
     CZNPairList();
     CZNPairList(const CZNPairList &) = delete;

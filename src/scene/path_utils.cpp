@@ -3,7 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace {
+namespace
+{
 
 constexpr size_t kPathBuffer = 256;
 

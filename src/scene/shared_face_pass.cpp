@@ -78,7 +78,7 @@ bool Finite(const D3DXVECTOR3 &p)
 // The working lists of the pass. They are kept by each thread from one call to the next, so that
 // a load, which runs the pass for every brush, does not allocate them every time.
 struct Scratch {
-    std::vector<size_t> First;        // each face's first vertex slot, then the total
+    std::vector<size_t> First; // each face's first vertex slot, then the total
     std::vector<D3DXVECTOR3> Positions;
     std::vector<DWORD> FaceOf;
     std::vector<LONG> ListOf;

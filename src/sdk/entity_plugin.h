@@ -27,16 +27,16 @@ constexpr uint32_t ZN_ENTITY_DRAWS_3D = 0x20u; // Flags3D: Render3D is called
 struct ENTITYPLUGININFO {
     uint32_t Flags2D;
     uint32_t Flags3D;
-    uint32_t BlockSize;       // bytes allocated for every entity's block
-    uint32_t DataSize;        // bytes copied from the template into a new entity
-    const char *TypeName;     // list entry, base of entity names, log
-    uint32_t Reserved20;      // not read by the editor
-    uint8_t VendorIdLength;   // bytes of VendorId
-    const uint8_t *VendorId;  // not terminated; may be null
-    uint16_t TypeId;          // 0x10 light, 0x203 with "TOVRA" reference, ...
-    ZNPLUGINBITMAP Bitmap;    // picture on the Entities page
-    const char *Description;  // text on the Entities page
-    uint8_t Reserved44[16];   // not read by the editor
+    uint32_t BlockSize;      // bytes allocated for every entity's block
+    uint32_t DataSize;       // bytes copied from the template into a new entity
+    const char *TypeName;    // list entry, base of entity names, log
+    uint32_t Reserved20;     // not read by the editor
+    uint8_t VendorIdLength;  // bytes of VendorId
+    const uint8_t *VendorId; // not terminated; may be null
+    uint16_t TypeId;         // 0x10 light, 0x203 with "TOVRA" reference, ...
+    ZNPLUGINBITMAP Bitmap;   // picture on the Entities page
+    const char *Description; // text on the Entities page
+    uint8_t Reserved44[16];  // not read by the editor
 };
 
 using PFNINITENTITYPLUGIN = uint32_t (*)(void *module);

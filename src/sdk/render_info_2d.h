@@ -9,13 +9,13 @@
 #include "platform/math/d3dx_math.h"
 
 struct RENDERINFO2D {
-    HDC Dc;          // 0: the drawing context of the view's paint
-    int32_t Width;   // 1: client width in pixels
-    int32_t Height;  // 2: client height in pixels
-    float Zoom;      // 3: pixels per world unit
-    float CentreU;   // 4: world coordinate of the view's centre on its horizontal axis
-    float CentreV;   // 5: world coordinate of the view's centre on its vertical axis
-    int32_t View;    // 6: 0 top (x, z), 1 right (z, y), 2 front (x, y)
+    HDC Dc;         // 0: the drawing context of the view's paint
+    int32_t Width;  // 1: client width in pixels
+    int32_t Height; // 2: client height in pixels
+    float Zoom;     // 3: pixels per world unit
+    float CentreU;  // 4: world coordinate of the view's centre on its horizontal axis
+    float CentreV;  // 5: world coordinate of the view's centre on its vertical axis
+    int32_t View;   // 6: 0 top (x, z), 1 right (z, y), 2 front (x, y)
 };
 
 // The pixel of a world point in the view the record describes, as the 2D views place it. The

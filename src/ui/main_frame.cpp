@@ -8,8 +8,8 @@
 #include <QDesktopServices>
 #include <QDockWidget>
 #include <QFileDialog>
-#include <QKeyEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPainter>
@@ -399,7 +399,8 @@ void CZNMainFrame::CreateActions()
         const QString prompt = QString::fromUtf8(def.prompt);
         const qsizetype split = prompt.indexOf(QLatin1Char('\n'));
         action->setStatusTip(split < 0 ? prompt : prompt.left(split));
-        QString tip = split < 0 ? text.section(QLatin1Char('\t'), 0, 0).remove(QLatin1Char('&')) : prompt.mid(split + 1);
+        QString tip =
+            split < 0 ? text.section(QLatin1Char('\t'), 0, 0).remove(QLatin1Char('&')) : prompt.mid(split + 1);
         action->setToolTip(tip);
         if (*def.keys)
             action->setShortcut(QKeySequence(QString::fromUtf8(def.keys)));
@@ -781,7 +782,8 @@ void CZNMainFrame::UpdateCommandUI()
     case 1:
         check(ZNCMD_RENDER_POINT, true);
         break;
-    default: break;
+    default:
+        break;
     }
     check(o.m_CameraMode == 1 ? ZNCMD_CAMERA_FIRST_PERSON : ZNCMD_CAMERA_FLY, true);
     check(ZNCMD_3D_DEFAULT_LIGHTING, app->Get3D()->IsDefaultLighting() != 0);
@@ -789,11 +791,20 @@ void CZNMainFrame::UpdateCommandUI()
     for (const ZNTOGGLE &t : kToggles) {
         bool enabled = true;
         switch (t.rule) {
-        case RULE_LIGHTS_2D: enabled = o.m_DrawLights2D != 0; break;
-        case RULE_CAMERA_DRAWN: enabled = o.m_DrawCamera2D != 0; break;
-        case RULE_DYNAMIC: enabled = o.m_DynamicUpdate != 0; break;
-        case RULE_KEEP_CENTRED: enabled = o.m_KeepCameraInView != 0 && o.m_DynamicUpdate != 0; break;
-        case RULE_CHECK: break;
+        case RULE_LIGHTS_2D:
+            enabled = o.m_DrawLights2D != 0;
+            break;
+        case RULE_CAMERA_DRAWN:
+            enabled = o.m_DrawCamera2D != 0;
+            break;
+        case RULE_DYNAMIC:
+            enabled = o.m_DynamicUpdate != 0;
+            break;
+        case RULE_KEEP_CENTRED:
+            enabled = o.m_KeepCameraInView != 0 && o.m_DynamicUpdate != 0;
+            break;
+        case RULE_CHECK:
+            break;
         }
         m_Actions[t.id]->setEnabled(enabled);
         // A disabled item keeps whatever check state it had.
@@ -849,8 +860,8 @@ bool CZNMainFrame::ReadWindowPlacement(WINDOWPLACEMENT *placement) const
 {
     const QVariant value = Settings().value(QStringLiteral("WinPos/Main"));
     // A hand edit can turn the text into a list of its comma-separated parts.
-    const QString text = value.typeId() == QMetaType::QStringList ? value.toStringList().join(QLatin1Char(','))
-                                                                   : value.toString();
+    const QString text =
+        value.typeId() == QMetaType::QStringList ? value.toStringList().join(QLatin1Char(',')) : value.toString();
     return CZNWindowPlacement::Parse(text.toStdString(), placement);
 }
 
@@ -897,9 +908,9 @@ void CZNMainFrame::SaveWindowPlacement()
 {
     WINDOWPLACEMENT p;
     const Qt::WindowStates states = windowState();
-    p.showCmd = (states & Qt::WindowMinimized)                             ? SW_SHOWMINIMIZED
+    p.showCmd = (states & Qt::WindowMinimized)                            ? SW_SHOWMINIMIZED
                 : (states & (Qt::WindowMaximized | Qt::WindowFullScreen)) ? SW_SHOWMAXIMIZED
-                                                                           : SW_SHOWNORMAL;
+                                                                          : SW_SHOWNORMAL;
     p.showCmd = CZNWindowPlacement::SavedShowCommand(p.showCmd);
     const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
     p.rcNormalPosition = {normal.left(), normal.top(), normal.left() + normal.width(), normal.top() + normal.height()};
@@ -944,7 +955,8 @@ bool CZNMainFrame::QtFileDialog(ZNFILEDIALOG kind, std::string *path)
     switch (kind) {
     case ZNFILEDLG_OPEN:
         dialog.setWindowTitle(QStringLiteral("Open Scene File"));
-        dialog.setNameFilters({QStringLiteral("Interchangable World Format (*.iwf *.IWF)"), QStringLiteral("All Files (*)")});
+        dialog.setNameFilters(
+            {QStringLiteral("Interchangable World Format (*.iwf *.IWF)"), QStringLiteral("All Files (*)")});
         dialog.setFileMode(QFileDialog::ExistingFile);
         dialog.setDirectory(settings.value(lastDir).toString());
         break;
@@ -960,10 +972,11 @@ bool CZNMainFrame::QtFileDialog(ZNFILEDIALOG kind, std::string *path)
         dialog.setDirectory(QString::fromStdString(GetEditorApp()->GetProgramDirectory()) + QStringLiteral("Prefabs"));
         [[fallthrough]];
     default:
-        dialog.setWindowTitle(kind == ZNFILEDLG_PREFAB ? QStringLiteral("Select Prefab Filename")
+        dialog.setWindowTitle(kind == ZNFILEDLG_PREFAB   ? QStringLiteral("Select Prefab Filename")
                               : kind == ZNFILEDLG_EXPORT ? QStringLiteral("Select Scene File for Export")
                                                          : QStringLiteral("Save As"));
-        dialog.setNameFilters({QStringLiteral("Interchangable World Format  (*.iwf)"), QStringLiteral("All Files (*)")});
+        dialog.setNameFilters(
+            {QStringLiteral("Interchangable World Format  (*.iwf)"), QStringLiteral("All Files (*)")});
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         break;
     }
@@ -1025,7 +1038,8 @@ void CZNMainFrame::FillRecentMenu()
     m_RecentMenu->setEnabled(!m_RecentFiles.empty());
     int number = 1;
     for (const std::string &file : m_RecentFiles) {
-        QAction *action = m_RecentMenu->addAction(QStringLiteral("&%1 %2").arg(number++).arg(QString::fromStdString(file)));
+        QAction *action =
+            m_RecentMenu->addAction(QStringLiteral("&%1 %2").arg(number++).arg(QString::fromStdString(file)));
         connect(action, &QAction::triggered, this, [this, file] {
             if (m_Document)
                 m_Document->OpenDocumentFile(file.c_str());

@@ -1164,7 +1164,8 @@ CZNFixedFunctionProgram *IDirect3DDevice9::ProgramForDraw(bool pretransformed, b
     if (rs[D3DRS_FOGENABLE]) {
         if (rs[D3DRS_FOGTABLEMODE] != D3DFOG_NONE && rs[D3DRS_FOGTABLEMODE] <= D3DFOG_LINEAR)
             v.pixelFog = static_cast<int>(rs[D3DRS_FOGTABLEMODE]);
-        else if (rs[D3DRS_FOGVERTEXMODE] != D3DFOG_NONE && rs[D3DRS_FOGVERTEXMODE] <= D3DFOG_LINEAR && !pretransformed) {
+        else if (rs[D3DRS_FOGVERTEXMODE] != D3DFOG_NONE && rs[D3DRS_FOGVERTEXMODE] <= D3DFOG_LINEAR &&
+                 !pretransformed) {
             v.vertexFog = static_cast<int>(rs[D3DRS_FOGVERTEXMODE]);
             v.pixelFog = 4;
         }

@@ -302,7 +302,9 @@ CZNFixedFunctionProgram::~CZNFixedFunctionProgram()
 std::string CZNFixedFunctionProgram::Variant::Defines() const
 {
     std::string d;
-    auto line = [&d](const char *name, const std::string &value) { d += std::string("#define ") + name + " " + value + "\n"; };
+    auto line = [&d](const char *name, const std::string &value) {
+        d += std::string("#define ") + name + " " + value + "\n";
+    };
     auto flag = [](int v) { return std::string(v ? "true" : "false"); };
     auto ivec = [](const int *v, int n) {
         std::string out = n == 3 ? "ivec3(" : "ivec4(";

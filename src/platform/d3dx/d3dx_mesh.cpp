@@ -239,8 +239,8 @@ HRESULT ID3DXMesh::CloneMeshFVF(DWORD options, DWORD fvf, void *, ID3DXMesh **cl
     return D3D_OK;
 }
 
-HRESULT D3DXWeldVertices(ID3DXMesh *mesh, DWORD, const D3DXWELDEPSILONS *epsilons, const DWORD *,
-                         DWORD *adjacencyOut, DWORD *faceRemap, ID3DXBuffer **vertexRemap)
+HRESULT D3DXWeldVertices(ID3DXMesh *mesh, DWORD, const D3DXWELDEPSILONS *epsilons, const DWORD *, DWORD *adjacencyOut,
+                         DWORD *faceRemap, ID3DXBuffer **vertexRemap)
 {
     if (!mesh)
         return D3DERR_INVALIDCALL;
@@ -271,8 +271,7 @@ HRESULT D3DXWeldVertices(ID3DXMesh *mesh, DWORD, const D3DXWELDEPSILONS *epsilon
     auto close = [&](DWORD a, DWORD b) {
         for (const Part &part : parts)
             for (DWORD k = 0; k < part.floats; ++k)
-                if (!(std::fabs(component(a, part.offset + 4 * k) - component(b, part.offset + 4 * k)) <=
-                      part.epsilon))
+                if (!(std::fabs(component(a, part.offset + 4 * k) - component(b, part.offset + 4 * k)) <= part.epsilon))
                     return false;
         return true;
     };

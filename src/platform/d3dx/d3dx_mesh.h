@@ -137,9 +137,8 @@ ZN_API HRESULT D3DXLoadMeshFromXInMemory(const void *data, DWORD size, DWORD opt
 // Writes the mesh as a binary .X file with 32-bit floats: one Mesh with its normals, first
 // texture set and a material list (left out when numMaterials is 0). Only the binary format
 // is written; E_FAIL when the file cannot be opened, written, flushed or closed.
-ZN_API HRESULT D3DXSaveMeshToX(const char *path, ID3DXMesh *mesh, const DWORD *adjacency,
-                               const D3DXMATERIAL *materials, const void *effectInstances, DWORD numMaterials,
-                               DWORD format);
+ZN_API HRESULT D3DXSaveMeshToX(const char *path, ID3DXMesh *mesh, const DWORD *adjacency, const D3DXMATERIAL *materials,
+                               const void *effectInstances, DWORD numMaterials, DWORD format);
 // The same file's bytes, for callers that keep it in memory.
 ZN_API HRESULT D3DXSaveMeshToXInMemory(ID3DXMesh *mesh, const D3DXMATERIAL *materials, DWORD numMaterials,
                                        std::vector<BYTE> *bytes);

@@ -385,9 +385,8 @@ std::string Inflate(const BYTE *p, size_t n)
             z_stream &z;
             ~End() { inflateEnd(&z); }
         } end{z};
-        if (start > previous &&
-            inflateSetDictionary(&z, reinterpret_cast<const Bytef *>(out.data() + previous),
-                                 static_cast<uInt>(start - previous)) != Z_OK)
+        if (start > previous && inflateSetDictionary(&z, reinterpret_cast<const Bytef *>(out.data() + previous),
+                                                     static_cast<uInt>(start - previous)) != Z_OK)
             Fail();
         z.next_in = const_cast<Bytef *>(p + i + 2);
         z.avail_in = compressed - 2u;

@@ -109,8 +109,8 @@ HRESULT D3DXSaveMeshToXInMemory(ID3DXMesh *mesh, const D3DXMATERIAL *materials, 
         auto take = [&](DWORD offset, DWORD floats) {
             std::vector<float> out(static_cast<size_t>(vertexCount) * floats);
             for (DWORD v = 0; v < vertexCount; ++v)
-                std::memcpy(&out[static_cast<size_t>(v) * floats],
-                            vertices + static_cast<size_t>(v) * stride + offset, 4 * floats);
+                std::memcpy(&out[static_cast<size_t>(v) * floats], vertices + static_cast<size_t>(v) * stride + offset,
+                            4 * floats);
             return out;
         };
         std::vector<DWORD> faces;
@@ -171,8 +171,8 @@ HRESULT D3DXSaveMeshToXInMemory(ID3DXMesh *mesh, const D3DXMATERIAL *materials, 
     return D3D_OK;
 }
 
-HRESULT D3DXSaveMeshToX(const char *path, ID3DXMesh *mesh, const DWORD *, const D3DXMATERIAL *materials,
-                        const void *, DWORD numMaterials, DWORD format)
+HRESULT D3DXSaveMeshToX(const char *path, ID3DXMesh *mesh, const DWORD *, const D3DXMATERIAL *materials, const void *,
+                        DWORD numMaterials, DWORD format)
 {
     if (!path || format != D3DXF_FILEFORMAT_BINARY)
         return D3DERR_INVALIDCALL;

@@ -51,9 +51,15 @@ D3DXMATRIX D3DXMATRIX::operator*(float f) const
     return out;
 }
 
-float D3DXVec2Length(const D3DXVECTOR2 *v) { return std::sqrt(v->x * v->x + v->y * v->y); }
+float D3DXVec2Length(const D3DXVECTOR2 *v)
+{
+    return std::sqrt(v->x * v->x + v->y * v->y);
+}
 
-float D3DXVec2Dot(const D3DXVECTOR2 *a, const D3DXVECTOR2 *b) { return a->x * b->x + a->y * b->y; }
+float D3DXVec2Dot(const D3DXVECTOR2 *a, const D3DXVECTOR2 *b)
+{
+    return a->x * b->x + a->y * b->y;
+}
 
 D3DXVECTOR2 *D3DXVec2Normalize(D3DXVECTOR2 *out, const D3DXVECTOR2 *v)
 {
@@ -76,11 +82,20 @@ D3DXVECTOR2 *D3DXVec2TransformCoord(D3DXVECTOR2 *out, const D3DXVECTOR2 *v, cons
     return out;
 }
 
-float D3DXVec3Length(const D3DXVECTOR3 *v) { return std::sqrt(D3DXVec3LengthSq(v)); }
+float D3DXVec3Length(const D3DXVECTOR3 *v)
+{
+    return std::sqrt(D3DXVec3LengthSq(v));
+}
 
-float D3DXVec3LengthSq(const D3DXVECTOR3 *v) { return v->x * v->x + v->y * v->y + v->z * v->z; }
+float D3DXVec3LengthSq(const D3DXVECTOR3 *v)
+{
+    return v->x * v->x + v->y * v->y + v->z * v->z;
+}
 
-float D3DXVec3Dot(const D3DXVECTOR3 *a, const D3DXVECTOR3 *b) { return a->x * b->x + a->y * b->y + a->z * b->z; }
+float D3DXVec3Dot(const D3DXVECTOR3 *a, const D3DXVECTOR3 *b)
+{
+    return a->x * b->x + a->y * b->y + a->z * b->z;
+}
 
 D3DXVECTOR3 *D3DXVec3Cross(D3DXVECTOR3 *out, const D3DXVECTOR3 *a, const D3DXVECTOR3 *b)
 {
@@ -195,9 +210,15 @@ D3DXPLANE *D3DXPlaneFromPointNormal(D3DXPLANE *out, const D3DXVECTOR3 *point, co
     return out;
 }
 
-float D3DXPlaneDotCoord(const D3DXPLANE *p, const D3DXVECTOR3 *v) { return p->a * v->x + p->b * v->y + p->c * v->z + p->d; }
+float D3DXPlaneDotCoord(const D3DXPLANE *p, const D3DXVECTOR3 *v)
+{
+    return p->a * v->x + p->b * v->y + p->c * v->z + p->d;
+}
 
-float D3DXPlaneDotNormal(const D3DXPLANE *p, const D3DXVECTOR3 *v) { return p->a * v->x + p->b * v->y + p->c * v->z; }
+float D3DXPlaneDotNormal(const D3DXPLANE *p, const D3DXVECTOR3 *v)
+{
+    return p->a * v->x + p->b * v->y + p->c * v->z;
+}
 
 D3DXPLANE *D3DXPlaneNormalize(D3DXPLANE *out, const D3DXPLANE *p)
 {
@@ -229,8 +250,8 @@ D3DXMATRIX *D3DXMatrixMultiply(D3DXMATRIX *out, const D3DXMATRIX *a, const D3DXM
     D3DXMATRIX r;
     for (int i = 0; i < 4; ++i)
         for (int j = 0; j < 4; ++j)
-            r.m[i][j] = a->m[i][0] * b->m[0][j] + a->m[i][1] * b->m[1][j] + a->m[i][2] * b->m[2][j] +
-                        a->m[i][3] * b->m[3][j];
+            r.m[i][j] =
+                a->m[i][0] * b->m[0][j] + a->m[i][1] * b->m[1][j] + a->m[i][2] * b->m[2][j] + a->m[i][3] * b->m[3][j];
     *out = r;
     return out;
 }
@@ -245,7 +266,8 @@ D3DXMATRIX *D3DXMatrixTranspose(D3DXMATRIX *out, const D3DXMATRIX *m)
     return out;
 }
 
-namespace {
+namespace
+{
 
 // Cofactor expansion in double precision; the inverse is the adjugate over the determinant.
 void Adjugate(const D3DXMATRIX &m, double adj[4][4], double &det)
@@ -284,8 +306,8 @@ void Adjugate(const D3DXMATRIX &m, double adj[4][4], double &det)
              a[8] * a[2] * a[7] - a[8] * a[3] * a[6];
     inv[11] = -a[0] * a[5] * a[11] + a[0] * a[7] * a[9] + a[4] * a[1] * a[11] - a[4] * a[3] * a[9] -
               a[8] * a[1] * a[7] + a[8] * a[3] * a[5];
-    inv[15] = a[0] * a[5] * a[10] - a[0] * a[6] * a[9] - a[4] * a[1] * a[10] + a[4] * a[2] * a[9] +
-              a[8] * a[1] * a[6] - a[8] * a[2] * a[5];
+    inv[15] = a[0] * a[5] * a[10] - a[0] * a[6] * a[9] - a[4] * a[1] * a[10] + a[4] * a[2] * a[9] + a[8] * a[1] * a[6] -
+              a[8] * a[2] * a[5];
     det = a[0] * inv[0] + a[1] * inv[4] + a[2] * inv[8] + a[3] * inv[12];
     for (int i = 0; i < 16; ++i)
         adj[i / 4][i % 4] = inv[i];
@@ -356,10 +378,9 @@ D3DXMATRIX *D3DXMatrixRotationAxis(D3DXMATRIX *out, const D3DXVECTOR3 *axis, flo
     D3DXVECTOR3 v;
     D3DXVec3Normalize(&v, axis);
     float s = std::sin(angle), c = std::cos(angle), t = 1.0f - c;
-    *out = D3DXMATRIX(t * v.x * v.x + c, t * v.x * v.y + s * v.z, t * v.x * v.z - s * v.y, 0,
-                      t * v.x * v.y - s * v.z, t * v.y * v.y + c, t * v.y * v.z + s * v.x, 0,
-                      t * v.x * v.z + s * v.y, t * v.y * v.z - s * v.x, t * v.z * v.z + c, 0,
-                      0, 0, 0, 1);
+    *out = D3DXMATRIX(t * v.x * v.x + c, t * v.x * v.y + s * v.z, t * v.x * v.z - s * v.y, 0, t * v.x * v.y - s * v.z,
+                      t * v.y * v.y + c, t * v.y * v.z + s * v.x, 0, t * v.x * v.z + s * v.y, t * v.y * v.z - s * v.x,
+                      t * v.z * v.z + c, 0, 0, 0, 0, 1);
     return out;
 }
 
@@ -376,10 +397,9 @@ D3DXMATRIX *D3DXMatrixRotationYawPitchRoll(D3DXMATRIX *out, float yaw, float pit
 D3DXMATRIX *D3DXMatrixRotationQuaternion(D3DXMATRIX *out, const D3DXQUATERNION *q)
 {
     float x = q->x, y = q->y, z = q->z, w = q->w;
-    *out = D3DXMATRIX(1 - 2 * (y * y + z * z), 2 * (x * y + z * w), 2 * (x * z - y * w), 0,
-                      2 * (x * y - z * w), 1 - 2 * (x * x + z * z), 2 * (y * z + x * w), 0,
-                      2 * (x * z + y * w), 2 * (y * z - x * w), 1 - 2 * (x * x + y * y), 0,
-                      0, 0, 0, 1);
+    *out = D3DXMATRIX(1 - 2 * (y * y + z * z), 2 * (x * y + z * w), 2 * (x * z - y * w), 0, 2 * (x * y - z * w),
+                      1 - 2 * (x * x + z * z), 2 * (y * z + x * w), 0, 2 * (x * z + y * w), 2 * (y * z - x * w),
+                      1 - 2 * (x * x + y * y), 0, 0, 0, 0, 1);
     return out;
 }
 
@@ -407,13 +427,12 @@ D3DXMATRIX *D3DXMatrixOrthoLH(D3DXMATRIX *out, float w, float h, float zn, float
 
 D3DXMATRIX *D3DXMatrixOrthoOffCenterLH(D3DXMATRIX *out, float l, float r, float b, float t, float zn, float zf)
 {
-    *out = D3DXMATRIX(2 / (r - l), 0, 0, 0, 0, 2 / (t - b), 0, 0, 0, 0, 1 / (zf - zn), 0,
-                      (l + r) / (l - r), (t + b) / (b - t), zn / (zn - zf), 1);
+    *out = D3DXMATRIX(2 / (r - l), 0, 0, 0, 0, 2 / (t - b), 0, 0, 0, 0, 1 / (zf - zn), 0, (l + r) / (l - r),
+                      (t + b) / (b - t), zn / (zn - zf), 1);
     return out;
 }
 
-D3DXMATRIX *D3DXMatrixLookAtLH(D3DXMATRIX *out, const D3DXVECTOR3 *eye, const D3DXVECTOR3 *at,
-                               const D3DXVECTOR3 *up)
+D3DXMATRIX *D3DXMatrixLookAtLH(D3DXMATRIX *out, const D3DXVECTOR3 *eye, const D3DXVECTOR3 *at, const D3DXVECTOR3 *up)
 {
     D3DXVECTOR3 zaxis = *at - *eye, xaxis, yaxis;
     D3DXVec3Normalize(&zaxis, &zaxis);
@@ -434,10 +453,9 @@ D3DXQUATERNION *D3DXQuaternionIdentity(D3DXQUATERNION *out)
 D3DXQUATERNION *D3DXQuaternionMultiply(D3DXQUATERNION *out, const D3DXQUATERNION *a, const D3DXQUATERNION *b)
 {
     // q1 * q2 here means "rotate by q1, then by q2", the order matrices compose in.
-    D3DXQUATERNION r(b->w * a->x + b->x * a->w + b->y * a->z - b->z * a->y,
-                     b->w * a->y - b->x * a->z + b->y * a->w + b->z * a->x,
-                     b->w * a->z + b->x * a->y - b->y * a->x + b->z * a->w,
-                     b->w * a->w - b->x * a->x - b->y * a->y - b->z * a->z);
+    D3DXQUATERNION r(
+        b->w * a->x + b->x * a->w + b->y * a->z - b->z * a->y, b->w * a->y - b->x * a->z + b->y * a->w + b->z * a->x,
+        b->w * a->z + b->x * a->y - b->y * a->x + b->z * a->w, b->w * a->w - b->x * a->x - b->y * a->y - b->z * a->z);
     *out = r;
     return out;
 }

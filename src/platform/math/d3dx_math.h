@@ -8,8 +8,14 @@
 #include "platform/export.h"
 
 constexpr float D3DX_PI = 3.141592654f;
-constexpr float D3DXToRadian(float degrees) { return degrees * (D3DX_PI / 180.0f); }
-constexpr float D3DXToDegree(float radians) { return radians * (180.0f / D3DX_PI); }
+constexpr float D3DXToRadian(float degrees)
+{
+    return degrees * (D3DX_PI / 180.0f);
+}
+constexpr float D3DXToDegree(float radians)
+{
+    return radians * (180.0f / D3DX_PI);
+}
 
 struct ZN_API D3DXVECTOR2 {
     float x, y;
@@ -20,20 +26,48 @@ struct ZN_API D3DXVECTOR2 {
     operator float *() { return &x; }
     operator const float *() const { return &x; }
 
-    D3DXVECTOR2 &operator+=(const D3DXVECTOR2 &v) { x += v.x; y += v.y; return *this; }
-    D3DXVECTOR2 &operator-=(const D3DXVECTOR2 &v) { x -= v.x; y -= v.y; return *this; }
-    D3DXVECTOR2 &operator*=(float f) { x *= f; y *= f; return *this; }
-    D3DXVECTOR2 &operator/=(float f) { float inv = 1.0f / f; x *= inv; y *= inv; return *this; }
+    D3DXVECTOR2 &operator+=(const D3DXVECTOR2 &v)
+    {
+        x += v.x;
+        y += v.y;
+        return *this;
+    }
+    D3DXVECTOR2 &operator-=(const D3DXVECTOR2 &v)
+    {
+        x -= v.x;
+        y -= v.y;
+        return *this;
+    }
+    D3DXVECTOR2 &operator*=(float f)
+    {
+        x *= f;
+        y *= f;
+        return *this;
+    }
+    D3DXVECTOR2 &operator/=(float f)
+    {
+        float inv = 1.0f / f;
+        x *= inv;
+        y *= inv;
+        return *this;
+    }
     D3DXVECTOR2 operator+() const { return *this; }
     D3DXVECTOR2 operator-() const { return {-x, -y}; }
     D3DXVECTOR2 operator+(const D3DXVECTOR2 &v) const { return {x + v.x, y + v.y}; }
     D3DXVECTOR2 operator-(const D3DXVECTOR2 &v) const { return {x - v.x, y - v.y}; }
     D3DXVECTOR2 operator*(float f) const { return {x * f, y * f}; }
-    D3DXVECTOR2 operator/(float f) const { float inv = 1.0f / f; return {x * inv, y * inv}; }
+    D3DXVECTOR2 operator/(float f) const
+    {
+        float inv = 1.0f / f;
+        return {x * inv, y * inv};
+    }
     bool operator==(const D3DXVECTOR2 &v) const { return x == v.x && y == v.y; }
     bool operator!=(const D3DXVECTOR2 &v) const { return !(*this == v); }
 };
-inline D3DXVECTOR2 operator*(float f, const D3DXVECTOR2 &v) { return v * f; }
+inline D3DXVECTOR2 operator*(float f, const D3DXVECTOR2 &v)
+{
+    return v * f;
+}
 
 struct ZN_API D3DXVECTOR3 {
     float x, y, z;
@@ -44,20 +78,52 @@ struct ZN_API D3DXVECTOR3 {
     operator float *() { return &x; }
     operator const float *() const { return &x; }
 
-    D3DXVECTOR3 &operator+=(const D3DXVECTOR3 &v) { x += v.x; y += v.y; z += v.z; return *this; }
-    D3DXVECTOR3 &operator-=(const D3DXVECTOR3 &v) { x -= v.x; y -= v.y; z -= v.z; return *this; }
-    D3DXVECTOR3 &operator*=(float f) { x *= f; y *= f; z *= f; return *this; }
-    D3DXVECTOR3 &operator/=(float f) { float inv = 1.0f / f; x *= inv; y *= inv; z *= inv; return *this; }
+    D3DXVECTOR3 &operator+=(const D3DXVECTOR3 &v)
+    {
+        x += v.x;
+        y += v.y;
+        z += v.z;
+        return *this;
+    }
+    D3DXVECTOR3 &operator-=(const D3DXVECTOR3 &v)
+    {
+        x -= v.x;
+        y -= v.y;
+        z -= v.z;
+        return *this;
+    }
+    D3DXVECTOR3 &operator*=(float f)
+    {
+        x *= f;
+        y *= f;
+        z *= f;
+        return *this;
+    }
+    D3DXVECTOR3 &operator/=(float f)
+    {
+        float inv = 1.0f / f;
+        x *= inv;
+        y *= inv;
+        z *= inv;
+        return *this;
+    }
     D3DXVECTOR3 operator+() const { return *this; }
     D3DXVECTOR3 operator-() const { return {-x, -y, -z}; }
     D3DXVECTOR3 operator+(const D3DXVECTOR3 &v) const { return {x + v.x, y + v.y, z + v.z}; }
     D3DXVECTOR3 operator-(const D3DXVECTOR3 &v) const { return {x - v.x, y - v.y, z - v.z}; }
     D3DXVECTOR3 operator*(float f) const { return {x * f, y * f, z * f}; }
-    D3DXVECTOR3 operator/(float f) const { float inv = 1.0f / f; return {x * inv, y * inv, z * inv}; }
+    D3DXVECTOR3 operator/(float f) const
+    {
+        float inv = 1.0f / f;
+        return {x * inv, y * inv, z * inv};
+    }
     bool operator==(const D3DXVECTOR3 &v) const { return x == v.x && y == v.y && z == v.z; }
     bool operator!=(const D3DXVECTOR3 &v) const { return !(*this == v); }
 };
-inline D3DXVECTOR3 operator*(float f, const D3DXVECTOR3 &v) { return v * f; }
+inline D3DXVECTOR3 operator*(float f, const D3DXVECTOR3 &v)
+{
+    return v * f;
+}
 
 struct ZN_API D3DXVECTOR4 {
     float x, y, z, w;
@@ -68,9 +134,30 @@ struct ZN_API D3DXVECTOR4 {
     operator float *() { return &x; }
     operator const float *() const { return &x; }
 
-    D3DXVECTOR4 &operator+=(const D3DXVECTOR4 &v) { x += v.x; y += v.y; z += v.z; w += v.w; return *this; }
-    D3DXVECTOR4 &operator-=(const D3DXVECTOR4 &v) { x -= v.x; y -= v.y; z -= v.z; w -= v.w; return *this; }
-    D3DXVECTOR4 &operator*=(float f) { x *= f; y *= f; z *= f; w *= f; return *this; }
+    D3DXVECTOR4 &operator+=(const D3DXVECTOR4 &v)
+    {
+        x += v.x;
+        y += v.y;
+        z += v.z;
+        w += v.w;
+        return *this;
+    }
+    D3DXVECTOR4 &operator-=(const D3DXVECTOR4 &v)
+    {
+        x -= v.x;
+        y -= v.y;
+        z -= v.z;
+        w -= v.w;
+        return *this;
+    }
+    D3DXVECTOR4 &operator*=(float f)
+    {
+        x *= f;
+        y *= f;
+        z *= f;
+        w *= f;
+        return *this;
+    }
     D3DXVECTOR4 operator-() const { return {-x, -y, -z, -w}; }
     D3DXVECTOR4 operator+(const D3DXVECTOR4 &v) const { return {x + v.x, y + v.y, z + v.z, w + v.w}; }
     D3DXVECTOR4 operator-(const D3DXVECTOR4 &v) const { return {x - v.x, y - v.y, z - v.z, w - v.w}; }
@@ -113,8 +200,8 @@ struct ZN_API D3DXMATRIX {
     D3DXMATRIX() = default;
     constexpr D3DXMATRIX(float f11, float f12, float f13, float f14, float f21, float f22, float f23, float f24,
                          float f31, float f32, float f33, float f34, float f41, float f42, float f43, float f44)
-        : _11(f11), _12(f12), _13(f13), _14(f14), _21(f21), _22(f22), _23(f23), _24(f24),
-          _31(f31), _32(f32), _33(f33), _34(f34), _41(f41), _42(f42), _43(f43), _44(f44)
+        : _11(f11), _12(f12), _13(f13), _14(f14), _21(f21), _22(f22), _23(f23), _24(f24), _31(f31), _32(f32), _33(f33),
+          _34(f34), _41(f41), _42(f42), _43(f43), _44(f44)
     {
     }
 
@@ -192,15 +279,13 @@ ZN_API D3DXMATRIX *D3DXMatrixRotationQuaternion(D3DXMATRIX *out, const D3DXQUATE
 ZN_API D3DXMATRIX *D3DXMatrixPerspectiveFovLH(D3DXMATRIX *out, float fovy, float aspect, float zn, float zf);
 ZN_API D3DXMATRIX *D3DXMatrixPerspectiveLH(D3DXMATRIX *out, float w, float h, float zn, float zf);
 ZN_API D3DXMATRIX *D3DXMatrixOrthoLH(D3DXMATRIX *out, float w, float h, float zn, float zf);
-ZN_API D3DXMATRIX *D3DXMatrixOrthoOffCenterLH(D3DXMATRIX *out, float l, float r, float b, float t, float zn,
-                                             float zf);
+ZN_API D3DXMATRIX *D3DXMatrixOrthoOffCenterLH(D3DXMATRIX *out, float l, float r, float b, float t, float zn, float zf);
 ZN_API D3DXMATRIX *D3DXMatrixLookAtLH(D3DXMATRIX *out, const D3DXVECTOR3 *eye, const D3DXVECTOR3 *at,
-                                     const D3DXVECTOR3 *up);
+                                      const D3DXVECTOR3 *up);
 
 // Quaternions.
 ZN_API D3DXQUATERNION *D3DXQuaternionIdentity(D3DXQUATERNION *out);
-ZN_API D3DXQUATERNION *D3DXQuaternionMultiply(D3DXQUATERNION *out, const D3DXQUATERNION *a,
-                                             const D3DXQUATERNION *b);
+ZN_API D3DXQUATERNION *D3DXQuaternionMultiply(D3DXQUATERNION *out, const D3DXQUATERNION *a, const D3DXQUATERNION *b);
 ZN_API D3DXQUATERNION *D3DXQuaternionNormalize(D3DXQUATERNION *out, const D3DXQUATERNION *q);
 ZN_API D3DXQUATERNION *D3DXQuaternionRotationAxis(D3DXQUATERNION *out, const D3DXVECTOR3 *axis, float angle);
 ZN_API D3DXQUATERNION *D3DXQuaternionRotationYawPitchRoll(D3DXQUATERNION *out, float yaw, float pitch, float roll);
@@ -212,8 +297,14 @@ inline D3DXVECTOR3 ZnCross(const D3DXVECTOR3 &a, const D3DXVECTOR3 &b)
     D3DXVECTOR3 out;
     return *D3DXVec3Cross(&out, &a, &b);
 }
-inline float ZnDot(const D3DXVECTOR3 &a, const D3DXVECTOR3 &b) { return D3DXVec3Dot(&a, &b); }
-inline float ZnLength(const D3DXVECTOR3 &v) { return D3DXVec3Length(&v); }
+inline float ZnDot(const D3DXVECTOR3 &a, const D3DXVECTOR3 &b)
+{
+    return D3DXVec3Dot(&a, &b);
+}
+inline float ZnLength(const D3DXVECTOR3 &v)
+{
+    return D3DXVec3Length(&v);
+}
 // A zero vector stays zero.
 inline D3DXVECTOR3 ZnNormalized(const D3DXVECTOR3 &v)
 {

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-
 struct ZNFOLDERENTRY {
     std::string Name;
     bool Directory;

@@ -5,7 +5,6 @@
 // load instead of failing later, and plug-ins never bind to each other's exports.
 #include <string>
 
-
 using HMODULE = void *;
 
 // The loaded library, or null with the loader's reason in error (when error is not null).

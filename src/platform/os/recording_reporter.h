@@ -8,7 +8,8 @@
 
 #include "platform/os/reporter.h"
 
-class ZN_API CZNRecordingReporter : public IZNReporter {
+class ZN_API CZNRecordingReporter : public IZNReporter
+{
 public:
     struct Entry {
         std::string text;

@@ -30,7 +30,8 @@ enum : unsigned {
 // Answers.
 enum : int { IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7 };
 
-class ZN_API IZNReporter {
+class ZN_API IZNReporter
+{
 public:
     virtual ~IZNReporter() = default;
     // Shows text with a caption, icon and buttons (type); returns the button chosen.
@@ -41,7 +42,8 @@ public:
 };
 
 // Prints to standard error and answers with the default button (OK, Yes, Retry or Abort).
-class CZNStderrReporter : public IZNReporter {
+class CZNStderrReporter : public IZNReporter
+{
 public:
     int Message(const std::string &text, const std::string &caption, unsigned type) override;
     void ShowMissingResources(const std::vector<std::string> &names) override;

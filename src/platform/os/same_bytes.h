@@ -7,8 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
-template <class T>
-inline bool ZnSameBytes(const T &a, const T &b)
+template <class T> inline bool ZnSameBytes(const T &a, const T &b)
 {
     static_assert(sizeof(T) % 4 == 0, "compared as 4- and 8-byte words");
     const auto *x = reinterpret_cast<const unsigned char *>(&a);

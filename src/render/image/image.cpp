@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "app/editor_app.h"
+#include "fileio/buffered_stream_reader.h"
 #include "fileio/file_stream_io.h"
 #include "fileio/memory_stream_io.h"
 #include "fileio/stream_io.h"
@@ -22,7 +23,6 @@
 #include "render/image/image_pcx.h"
 #include "render/image/image_png.h"
 #include "render/image/image_psd.h"
-#include "fileio/buffered_stream_reader.h"
 #include "render/image/image_tga.h"
 #include "render/image/palette_search.h"
 

@@ -8,10 +8,10 @@
 #include <new>
 #include <vector>
 
-#include "fileio/stream_io.h"
-#include "render/image/image.h"
-#include "platform/os/byte_order.h"
 #include "fileio/buffered_stream_reader.h"
+#include "fileio/stream_io.h"
+#include "platform/os/byte_order.h"
+#include "render/image/image.h"
 
 namespace
 {

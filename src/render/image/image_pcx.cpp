@@ -1,9 +1,9 @@
 #include "render/image/image_pcx.h"
 
-#include "fileio/stream_io.h"
-#include "render/image/image.h"
-#include "platform/os/byte_order.h"
 #include "fileio/buffered_stream_reader.h"
+#include "fileio/stream_io.h"
+#include "platform/os/byte_order.h"
+#include "render/image/image.h"
 
 namespace
 {

@@ -4,10 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "fileio/stream_io.h"
-#include "render/image/image.h"
-#include "platform/os/byte_order.h"
 #include "fileio/buffered_stream_reader.h"
+#include "fileio/stream_io.h"
+#include "platform/os/byte_order.h"
+#include "render/image/image.h"
 
 namespace
 {

@@ -51,7 +51,7 @@ struct Avx2Kernel {
     // two saturated differences, their sum saturated at 255, then the distance above the index as
     // a 16-bit key, the least kept.
     __attribute__((target("avx2"), always_inline)) static inline __m256i Block(const Table &t, int i, __m256i r,
-                                                                             __m256i g, __m256i b, __m256i best)
+                                                                               __m256i g, __m256i b, __m256i best)
     {
         const __m256i reds = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(t.Red + i));
         const __m256i greens = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(t.Green + i));
@@ -129,9 +129,9 @@ template <class Kernel> inline __attribute__((always_inline)) int Nearest(Table 
 // neighbours are near alike, and colours four apart are searched independently of each other, so
 // the processor overlaps their searches.
 template <class Kernel, bool kRemembered>
-inline __attribute__((always_inline)) size_t NearestRun(Table &t, const BYTE *red, const BYTE *green,
-                                                        const BYTE *blue, BYTE *indices, size_t begin, size_t end,
-                                                        size_t rowLength, int (&last)[4])
+inline __attribute__((always_inline)) size_t NearestRun(Table &t, const BYTE *red, const BYTE *green, const BYTE *blue,
+                                                        BYTE *indices, size_t begin, size_t end, size_t rowLength,
+                                                        int (&last)[4])
 {
     size_t hits = 0;
     for (size_t i = begin; i < end; ++i) {

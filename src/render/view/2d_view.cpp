@@ -97,8 +97,7 @@ bool AttachWindowDC(IZNViewWindow *window, CDC &dc)
 // Positions are computed from n rather than summed, so that a far origin neither drifts nor
 // stalls; lines before the near edge are skipped without drawing, and a pass never draws more
 // lines than fit across the window.
-template <class DrawLine>
-void GridPass(double origin, double step, double limit, bool minorLines, DrawLine drawLine)
+template <class DrawLine> void GridPass(double origin, double step, double limit, bool minorLines, DrawLine drawLine)
 {
     const double nearEdge = step > 0 ? -1.0 : limit;
     double first = std::floor((nearEdge - origin) / step);
@@ -122,8 +121,8 @@ void GridPass(double origin, double step, double limit, bool minorLines, DrawLin
 
 CZN2DView::CZN2DView()
     : CZNView(ZN2DVIEW_TOP), m_Active(0), m_ClientWidth(0), m_ClientHeight(0), m_BackBufferWidth(0),
-      m_BackBufferHeight(0), m_Name(nullptr), m_BackgroundBrush(&InactiveBrush()), m_Centre(0.0f, 0.0f), m_Zoom(1.0f),
-      m_LastCursor{0, 0}, m_PreviousBitmap(nullptr), m_AxisGrabMask(0), m_FastPaint(0), m_FastPainted(0),
+      m_BackBufferHeight(0), m_Name(nullptr), m_BackgroundBrush(&InactiveBrush()), m_Centre(0.0f, 0.0f),
+      m_Zoom(1.0f), m_LastCursor{0, 0}, m_PreviousBitmap(nullptr), m_AxisGrabMask(0), m_FastPaint(0), m_FastPainted(0),
       m_Window(nullptr), m_CursorId(ZNCURSOR_ARROW)
 {
 }
