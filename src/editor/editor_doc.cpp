@@ -359,13 +359,24 @@ void CZNEDITORDoc::DeleteContents()
 
 void CZNEDITORDoc::AddView(CZNView *view)
 {
-    if (view && std::find(m_Views.begin(), m_Views.end(), view) == m_Views.end())
+    if (view && std::find(m_Views.begin(), m_Views.end(), view) == m_Views.end()) {
         m_Views.push_back(view);
+        view->SetSource(this);
+    }
 }
 
 void CZNEDITORDoc::RemoveView(CZNView *view)
 {
-    m_Views.erase(std::remove(m_Views.begin(), m_Views.end(), view), m_Views.end());
+    const auto listed = std::find(m_Views.begin(), m_Views.end(), view);
+    if (listed == m_Views.end())
+        return;
+    m_Views.erase(listed);
+    view->SetSource(nullptr);
+}
+
+void CZNEDITORDoc::DrawOverlay2D(CDC *dc, CZN2DView *view)
+{
+    GetEditorApp()->GetSelectionBand()->Draw2D(dc, view);
 }
 
 void CZNEDITORDoc::RedrawAllViews(CZNView *skip, int flag)

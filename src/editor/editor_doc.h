@@ -13,6 +13,7 @@
 #include "platform/math/d3dx_math.h"
 #include "platform/os/win_types.h"
 #include "render/render_batch.h"
+#include "render/view/view_source.h"
 #include "scene/selection_entry.h"
 
 class CZNCONTAINER;
@@ -36,13 +37,13 @@ struct ZNUNDORECORD;
 // brush 1, entity 2, face 3, camera 4, overlay 5, overlay face 6, vertex 7, group 8; else 0.
 ZN_API BYTE MapObjectTypeToCategory(BYTE objectType);
 
-class ZN_API CZNEDITORDoc
+class ZN_API CZNEDITORDoc : public IZNViewSource
 {
 public:
     // Becomes the application's current document.
     CZNEDITORDoc();
     // Deletes the objects still listed and stops being the current document.
-    ~CZNEDITORDoc();
+    ~CZNEDITORDoc() override;
     CZNEDITORDoc(const CZNEDITORDoc &) = delete;
     CZNEDITORDoc &operator=(const CZNEDITORDoc &) = delete;
 
@@ -51,7 +52,7 @@ public:
     // Links the brush behind the last one and marks the document modified. A brush already
     // listed is left where it is.
     void AppendBrush(ZNBRUSH *brush);
-    ZNBRUSH *GetBrushList() const { return m_BrushList; }
+    ZNBRUSH *GetBrushList() const override { return m_BrushList; }
     // The last brush; null when the list is empty.
     ZNBRUSH *GetLastBrush() const;
     // Takes the brush out of its group and the list and destroys it; 0 when it is not listed.
@@ -63,7 +64,7 @@ public:
     // Links the overlay behind the last one and marks the document modified. An overlay already
     // listed is left where it is.
     void AppendOverlay(CZNOverlay *overlay);
-    CZNOverlay *GetOverlayList() const { return m_OverlayList; }
+    CZNOverlay *GetOverlayList() const override { return m_OverlayList; }
     // The last overlay; null when the list is empty.
     CZNOverlay *GetLastOverlay() const;
     // Takes the overlay out of its group and the list and destroys it; 0 when it is not listed.
@@ -79,7 +80,7 @@ public:
     // Links the entity behind the last one; the modified flag is left alone. An entity already
     // listed is left where it is.
     void AppendEntity(CZNEntity *entity);
-    CZNEntity *GetEntityList() const { return m_EntityList; }
+    CZNEntity *GetEntityList() const override { return m_EntityList; }
     // The last entity; null when the list is empty.
     CZNEntity *GetLastEntity() const;
     // Takes the entity out of its group and the list, gives back its light and destroys it; 0
@@ -152,25 +153,27 @@ public:
     bool IsCommandEnabled(UINT id) const;
 
     // Blended faces, and faces drawn without lighting (sky box, full bright).
-    ZNRENDERBATCH &GetBlendedBatch() { return m_BlendedBatch; }
-    ZNRENDERBATCH &GetUnlitBatch() { return m_UnlitBatch; }
-    void EmptyRenderBatches();
+    ZNRENDERBATCH &GetBlendedBatch() override { return m_BlendedBatch; }
+    ZNRENDERBATCH &GetUnlitBatch() override { return m_UnlitBatch; }
+    void EmptyRenderBatches() override;
 
     // The views showing the document, in the order they were added; the document does not own
-    // them. Adding a listed view or removing an unlisted one does nothing.
+    // them, and is each one's source while it is listed. Adding a listed view or removing an unlisted one does nothing.
     void AddView(CZNView *view);
     void RemoveView(CZNView *view);
     const std::vector<CZNView *> &GetViews() const { return m_Views; }
     // Every view but skip (may be null) redraws after an edit; the flag asks for a quick frame.
-    void RedrawAllViews(CZNView *skip, int flag);
+    void RedrawAllViews(CZNView *skip, int flag) override;
     // Every view follows a camera move: the 3D view renders, the 2D views re-centre when their
     // follow option is on and repaint.
-    void RefreshViews();
+    void RefreshViews() override;
+    // The application's selection band over a 2D view.
+    void DrawOverlay2D(CDC *dc, CZN2DView *view) override;
 
     // The 3D cursor: the crosshair of the 2D views, and the depth at which they place things.
     // A new document starts with it at (50, 50, 50).
-    const D3DXVECTOR3 &GetCursorPoint() const { return m_CursorPoint; }
-    void SetCursorPoint(const D3DXVECTOR3 &point) { m_CursorPoint = point; }
+    const D3DXVECTOR3 &GetCursorPoint() const override { return m_CursorPoint; }
+    void SetCursorPoint(const D3DXVECTOR3 &point) override { m_CursorPoint = point; }
 
     BOOL IsModified() const { return m_Modified; }
     // Stores the flag; the shell hears of a change, so the window's unsaved-changes marker follows.

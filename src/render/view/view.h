@@ -6,6 +6,9 @@
 #include "platform/export.h"
 #include "platform/os/win_types.h"
 
+class IZNViewInput;
+class IZNViewSource;
+
 constexpr WORD ZNVIEWTYPE_3D = 3;
 
 class ZN_API CZNView
@@ -22,8 +25,17 @@ public:
     // the camera when its follow option is on, and repaints.
     virtual void RefreshForDocument() = 0;
 
+    // What the view shows; set by the document the view is added to, null once removed.
+    void SetSource(IZNViewSource *source) { m_Source = source; }
+    IZNViewSource *GetSource() const { return m_Source; }
+    // Where presses, drags and keys go after the view's own navigation; not owned, may be null.
+    void SetInput(IZNViewInput *input) { m_Input = input; }
+    IZNViewInput *GetInput() const { return m_Input; }
+
 protected:
     explicit CZNView(WORD type) : m_ViewType(type) {}
 
     WORD m_ViewType;
+    IZNViewSource *m_Source = nullptr;
+    IZNViewInput *m_Input = nullptr;
 };
