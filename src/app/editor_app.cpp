@@ -40,6 +40,30 @@ int32_t CZNEDITORApp::GetBandDragFlag() const
     return m_SelectionBand->IsBoxLocked();
 }
 
+bool CZNEDITORApp::GetActivePrimitive(PFNBUILDBRUSH *build, const char **name)
+{
+    const PRIMITIVEPLUGINRECORD *record = m_PrimitivePlugins->GetPlugin(m_PrimitivePlugins->GetActivePlugin());
+    if (!m_PrimitivePlugins->m_BuildBrush || !record || !record->Info.Name)
+        return false;
+    *build = m_PrimitivePlugins->m_BuildBrush;
+    *name = record->Info.Name;
+    return true;
+}
+
+int CZNEDITORApp::GetActiveEntityPlugin()
+{
+    const int index = m_EntityPlugins->GetActivePlugin();
+    return index >= 0 && m_EntityPlugins->GetPlugin(index) ? index : -1;
+}
+
+void CZNEDITORApp::ReturnToSelectMode()
+{
+    if (m_Shell)
+        m_Shell->ReturnToSelectMode();
+    else
+        SetPlacementMode(ZNPLACE_SELECT);
+}
+
 CZNEDITORApp::~CZNEDITORApp()
 {
     ReleaseInstance();

@@ -14,6 +14,7 @@
 #include "platform/os/command_ids.h"
 #include "platform/os/reporter.h"
 #include "platform/os/win_types.h"
+#include "sdk/primitive_plugin.h"
 
 class CZN3D;
 class CZNRecentFileList;
@@ -158,6 +159,14 @@ public:
     // The plug-ins; never null.
     CZNPrimitivePluginManager *GetPrimitivePluginManager() { return m_PrimitivePlugins.get(); }
     CZNEntityPluginManager *GetEntityPluginManager() { return m_EntityPlugins.get(); }
+    // What a placement click places: the active primitive plug-in's BuildBrush and name (false,
+    // both left alone, when no loaded plug-in is active or it lacks either), and the active
+    // entity plug-in's index (-1 when no loaded plug-in is active).
+    bool GetActivePrimitive(PFNBUILDBRUSH *build, const char **name);
+    int GetActiveEntityPlugin();
+    // A placement lasts one click: the shell goes back to select mode with its toolbar, or
+    // without a shell the mode alone does.
+    void ReturnToSelectMode();
 
     // The 3D device wrapper and, through it, the material list.
     CZN3D *Get3D() { return m_3D.get(); }

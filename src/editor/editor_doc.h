@@ -15,6 +15,7 @@
 #include "render/render_batch.h"
 #include "render/view/view_source.h"
 #include "scene/selection_entry.h"
+#include "sdk/primitive_plugin.h"
 
 class CZNCONTAINER;
 class CZNIWFScene;
@@ -86,6 +87,24 @@ public:
     // Takes the entity out of its group and the list, gives back its light and destroys it; 0
     // when it is not listed.
     int DeleteEntity(CZNEntity *entity);
+
+    // Placement (editor_doc_placement.cpp): new objects at a world point, each kept as one undo
+    // level that Undo takes back, with every view redrawn. Null (0) when nothing was placed; the
+    // lists and the undo list are then as they were.
+    // A brush of a primitive plug-in's BuildBrush centred on point, size units a side, named from
+    // name ("%s%02i", the first free number), as "Add Primitive". A brush that fails validation
+    // is deleted. The plug-in builds into the application's current document: nothing for another.
+    ZNBRUSH *PlacePrimitive(PFNBUILDBRUSH build, const char *name, const D3DXVECTOR3 &point, float size);
+    // An overlay around point with the application's default overlay's face flag and auto
+    // rebuild, named "OverlayNN" (the first free number), as "Add Overlay".
+    CZNOverlay *PlaceOverlay(const D3DXVECTOR3 &point);
+    // An entity of the entity plug-in at that index (NewEntity names it), as "Add Entity".
+    CZNEntity *PlaceEntity(int pluginIndex, const D3DXVECTOR3 &point);
+    // The objects of a prefab's scene file centred on point, as "Import Objects" (ImportScene,
+    // which reports a failure); the views are redrawn either way. 1 when placed.
+    int PlacePrefab(const char *path, const D3DXVECTOR3 &point);
+    // base followed by the first two-digit number from 1 up ("%s%02i") that names no object.
+    std::string FirstFreeName(const char *base) const;
 
     // Position of the object in the list of its category (1 brushes, 2 entities, 5 overlays); -1
     // when it is not there.

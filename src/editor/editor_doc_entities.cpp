@@ -10,19 +10,6 @@
 #include "scene/entity.h"
 #include "scene/entity_plugin_table.h"
 
-namespace
-{
-
-// "%s%02i" of the type name and n.
-std::string NumberedName(const char *base, int n)
-{
-    char number[16];
-    std::snprintf(number, sizeof(number), "%02i", n);
-    return std::string(base ? base : "") + number;
-}
-
-} // namespace
-
 CZNEntity *CZNEDITORDoc::NewEntity(int pluginIndex, float x, float y, float z)
 {
     CZNEntityPluginTable *plugins = CZNEntityPluginTable::GetLoaded();
@@ -50,11 +37,7 @@ CZNEntity *CZNEDITORDoc::NewEntity(int pluginIndex, float x, float y, float z)
     if (record->InitializeEntity)
         record->InitializeEntity(data);
 
-    int n = 1;
-    std::string name = NumberedName(info.TypeName, n);
-    while (FindObjectByName(name.c_str()))
-        name = NumberedName(info.TypeName, ++n);
-    entity->SetName(name.c_str());
+    entity->SetName(FirstFreeName(info.TypeName).c_str());
 
     // A fog entity keeps its fog values where the head's last rows would be.
     if (!entity->IsBuiltInKindC()) {

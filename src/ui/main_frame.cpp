@@ -22,6 +22,7 @@
 #include <filesystem>
 
 #include "app/editor_app.h"
+#include "editor/2d_view_tool.h"
 #include "editor/editor_doc.h"
 #include "editor/selection_band.h"
 #include "editor/undo_record.h"
@@ -528,6 +529,8 @@ void CZNMainFrame::CreateClient()
         m_2DViews[i] = std::make_unique<CZN2DView>();
         m_2DViews[i]->SetViewType(static_cast<WORD>(i));
         m_2DViews[i]->SetName(kPaneNames[i]);
+        m_2DTools[i] = std::make_unique<CZN2DViewTool>();
+        m_2DViews[i]->SetInput(m_2DTools[i].get());
         auto *widget = new CZN2DViewWidget(m_2DViews[i].get());
         connect(widget, &CZN2DViewWidget::statusPositionChanged, this, [this](float x, float y, float z) {
             const float position[3] = {x, y, z};

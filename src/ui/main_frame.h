@@ -20,6 +20,7 @@
 #include "platform/os/win_types.h"
 
 class CZN2DView;
+class CZN2DViewTool;
 class CZN3DView;
 class CZNEDITORDoc;
 class CZNView;
@@ -117,6 +118,8 @@ private:
     QMenu *m_RecentMenu = nullptr;
     QDockWidget *m_OptionsBar = nullptr;
     CZNSplitterWnd *m_Splitter = nullptr;
+    // Each 2D view's input; declared first so that it outlives the view, which tells it when it goes.
+    std::unique_ptr<CZN2DViewTool> m_2DTools[3];
     std::unique_ptr<CZN2DView> m_2DViews[3];
     std::unique_ptr<CZN3DView> m_3DView;
     QWidget *m_Panes[4] = {};

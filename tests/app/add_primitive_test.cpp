@@ -5,6 +5,7 @@
 
 #include "app/editor_app.h"
 #include "app/primitive_plugin_manager.h"
+#include "editor/2d_view_tool.h"
 #include "editor/editor_doc.h"
 #include "editor/undo_record.h"
 #include "platform/os/input.h"
@@ -28,6 +29,8 @@ protected:
         view.SetClientSize(200, 200);
         view.SetCentre(0.0f, 0.0f);
         view.SetZoom(1.0f);
+        view.SetInput(&tool);
+        doc.AddView(&view);
     }
     void TearDown() override
     {
@@ -45,6 +48,7 @@ protected:
     }
 
     CZNEDITORDoc doc;
+    CZN2DViewTool tool;
     CZN2DView view;
 };
 

@@ -7,7 +7,16 @@
 namespace
 {
 
-using BandDragTest = SelectDragTest;
+// The band's drags as the 2D tool gets them from a real view without a window.
+class BandDragTest : public SelectDragTest
+{
+protected:
+    void SetUp() override
+    {
+        toolOnly = true;
+        SelectDragTest::SetUp();
+    }
+};
 
 CPoint Top(float x, float z)
 {
@@ -53,7 +62,7 @@ struct MoveCase {
     D3DXVECTOR3 moved;
 };
 
-class GrabbedCornerTest : public SelectDragTest, public ::testing::WithParamInterface<MoveCase>
+class GrabbedCornerTest : public BandDragTest, public ::testing::WithParamInterface<MoveCase>
 {
 };
 
@@ -226,7 +235,7 @@ struct CursorCase {
     int cursor;
 };
 
-class CursorTest : public SelectDragTest, public ::testing::WithParamInterface<CursorCase>
+class CursorTest : public BandDragTest, public ::testing::WithParamInterface<CursorCase>
 {
 };
 
@@ -237,7 +246,7 @@ TEST_P(CursorTest, FollowsTheHandleUnderTheMouse)
     Select(Box({-100, 0, 0}, {0, 50, 100}));
     Band()->SetHandleMode(c.handleMode);
     view->UpdateCursor(c.keys, CPoint(c.x, c.y));
-    EXPECT_EQ(window->cursor, c.cursor);
+    EXPECT_EQ(view->GetCursorId(), c.cursor);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -268,15 +277,15 @@ TEST_F(BandDragTest, CursorOverTheCrosshairAndWhilePlacing)
                  {250, 250, ZNCURSOR_ARROW}};
     for (const auto &c : cases) {
         view->UpdateCursor(0, CPoint(c.x, c.y));
-        EXPECT_EQ(window->cursor, c.cursor) << c.x << "," << c.y;
+        EXPECT_EQ(view->GetCursorId(), c.cursor) << c.x << "," << c.y;
     }
     // Space over empty space: the placement cursor once an objects selection is armed.
     GetEditorApp()->SetSpaceDown(1);
     view->UpdateCursor(0, CPoint(250, 250));
-    EXPECT_EQ(window->cursor, ZNCURSOR_ARROW);
+    EXPECT_EQ(view->GetCursorId(), ZNCURSOR_ARROW);
     Select(Box({-100, 0, 0}, {0, 50, 100}));
     view->UpdateCursor(0, CPoint(250, 250));
-    EXPECT_EQ(window->cursor, ZNCURSOR_PLACE);
+    EXPECT_EQ(view->GetCursorId(), ZNCURSOR_PLACE);
 }
 
 } // namespace

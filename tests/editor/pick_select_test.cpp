@@ -93,7 +93,7 @@ TEST_F(PickSelectTest, RepeatedClicksCycleThroughOverlappingBrushes)
     ZNBRUSH *c = Box({0, 20, -10}, {30, 30, 50});
     const ZNBRUSH *expected[] = {a, b, c, a};
     for (const ZNBRUSH *want : expected) {
-        EXPECT_EQ(view->PickSelect(200, 190, 0), 1);
+        EXPECT_EQ(tool.PickSelect(view.get(), 200, 190, 0), 1);
         ASSERT_EQ(Band()->GetEntryCount(), 1u);
         EXPECT_EQ(Band()->Entries()[0].Object, reinterpret_cast<uintptr_t>(want));
         EXPECT_EQ(want->IsBrushSelected(), 1);
@@ -110,13 +110,13 @@ TEST_F(PickSelectTest, RepeatedClicksCycleThroughOverlappingBrushes)
     reversed->m_Current = 1;
     doc->SetObjectPickList(reversed);
     Band()->Clear(1, 0);
-    EXPECT_EQ(view->PickSelect(200, 190, 0), 1);
+    EXPECT_EQ(tool.PickSelect(view.get(), 200, 190, 0), 1);
     EXPECT_EQ(Band()->Entries()[0].Object, reinterpret_cast<uintptr_t>(a));
     EXPECT_EQ(doc->GetObjectPickList()->GetObject(0), a);
 
     // Shift appends the hit of another spot; only d lies under (300, 100).
     ZNBRUSH *d = Box({100, 0, 100}, {120, 10, 120});
-    EXPECT_EQ(view->PickSelect(300, 90, MK_SHIFT), 1);
+    EXPECT_EQ(tool.PickSelect(view.get(), 300, 90, MK_SHIFT), 1);
     EXPECT_EQ(Band()->GetEntryCount(), 2u);
     EXPECT_TRUE(Selected(a));
     EXPECT_TRUE(Selected(d));
@@ -127,25 +127,25 @@ TEST_F(PickSelectTest, FaceAndVertexClicksCycleTheirHits)
     GetEditorApp()->SetEditMode(ZNEDITMODE_FACE);
     ZNBRUSH *a = Box({0, 0, 0}, {40, 10, 40});
     // On the edge x = 0 at z = 10 the -x face and, seen from above, no other face's edge.
-    EXPECT_EQ(view->PickSelect(200, 190, 0), 1);
+    EXPECT_EQ(tool.PickSelect(view.get(), 200, 190, 0), 1);
     ASSERT_EQ(Band()->GetEntryCount(), 1u);
     const ZNFACEPICKDESC *faces = doc->GetFacePickList();
     ASSERT_NE(faces, nullptr);
     EXPECT_EQ(Band()->Entries()[0].Face, faces->GetFace(0));
     if (faces->GetCount() > 1) {
-        EXPECT_EQ(view->PickSelect(200, 190, 0), 1);
+        EXPECT_EQ(tool.PickSelect(view.get(), 200, 190, 0), 1);
         EXPECT_EQ(Band()->Entries()[0].Face, faces->GetFace(1));
     }
 
     Band()->Clear(1, 0);
     GetEditorApp()->SetEditMode(ZNEDITMODE_VERTEX);
     // The corner (0, y, 0): four records at y = 0 and at y = 10 lie under the pixel.
-    EXPECT_EQ(view->PickSelect(200, 200, 0), 1);
+    EXPECT_EQ(tool.PickSelect(view.get(), 200, 200, 0), 1);
     const ZNVERTEXPICKDESC *vertices = doc->GetVertexPickList();
     ASSERT_NE(vertices, nullptr);
     EXPECT_EQ(vertices->GetCount(), 6u);
     EXPECT_EQ(Band()->GetEntryCount(), 1u);
-    EXPECT_EQ(view->PickSelect(200, 200, 0), 1);
+    EXPECT_EQ(tool.PickSelect(view.get(), 200, 200, 0), 1);
     EXPECT_EQ(Band()->GetEntryCount(), 1u);
     EXPECT_EQ(Band()->Entries()[0].Vertex, vertices->GetVertex(1));
     EXPECT_EQ(Band()->Entries()[0].Face, vertices->GetFace(1));
@@ -176,7 +176,7 @@ TEST_F(PickSelectTest, ClickOnEmptySpaceClearsTheListAndGrabsTheCrosshair)
 TEST_F(PickSelectTest, NewScenesFreeThePickLists)
 {
     Box({0, 0, 0}, {40, 10, 40});
-    view->PickSelect(200, 190, 0);
+    tool.PickSelect(view.get(), 200, 190, 0);
     ASSERT_NE(doc->GetObjectPickList(), nullptr);
     doc->SetFacePickList(new ZNFACEPICKDESC);
     doc->SetVertexPickList(new ZNVERTEXPICKDESC);

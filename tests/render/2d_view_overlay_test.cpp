@@ -162,7 +162,7 @@ TEST_F(View2DPlaceOverlayTest, NamesSkipTakenNumbersAndTheDefaultsAreCopied)
     std::vector<std::string> names;
     for (int i = 0; i < 2; ++i) {
         GetEditorApp()->SetPlacementMode(ZNPLACE_OVERLAY);
-        view->AddOverlay(50, 50);
+        tool.AddOverlay(view.get(), 50, 50);
         names.push_back(document->GetLastOverlay()->m_Name);
     }
     EXPECT_EQ(names, (std::vector<std::string>{"Overlay01", "Overlay03"}));

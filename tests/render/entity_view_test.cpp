@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/entity_plugin_manager.h"
+#include "editor/2d_view_tool.h"
 #include "editor/selection_band.h"
 #include "editor/undo_record.h"
 #include "platform/os/input.h"
@@ -224,6 +225,7 @@ TEST_F(EntityViewTest, The2DViewsDrawLightsOnlyWithTheLightsOption)
     CZN2DView view2d;
     view2d.SetViewType(ZN2DVIEW_FRONT);
     view2d.SetClientSize(60, 60);
+    view2d.SetSource(document.get());
     CZNEntity *lit = New("ent_protocol", -10, 0, 0);
     lit->SetLightIndex(4); // counts as a light while it owns one
     New("reference", 10, 0, 0);
@@ -245,9 +247,12 @@ TEST_F(EntityViewTest, The2DViewsDrawLightsOnlyWithTheLightsOption)
 
 TEST_F(EntityViewTest, APlacementClickPlacesAnEntityOfTheActivePlugin)
 {
+    CZN2DViewTool tool;
     CZN2DView view2d;
     view2d.SetViewType(ZN2DVIEW_TOP);
     view2d.SetClientSize(200, 200);
+    view2d.SetSource(document.get());
+    view2d.SetInput(&tool);
     ZnAppOptions().m_SnapToGrid = 1;
     GetEditorApp()->SetGridSize(10.0f);
     ASSERT_EQ(Manager()->SetActivePlugin(Plugin("reference")), 1);

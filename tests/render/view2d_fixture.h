@@ -1,9 +1,11 @@
 #pragma once
 
-// A document, an application state put back after each test, and a 2D view in a fake window.
+// A document, an application state put back after each test, and a 2D view in a fake window with
+// the real 2D tool as its input.
 #include <gtest/gtest.h>
 
 #include "app/editor_app.h"
+#include "editor/2d_view_tool.h"
 #include "editor/editor_doc.h"
 #include "render/camera.h"
 #include "render/direct3d.h"
@@ -43,6 +45,7 @@ protected:
         view = std::make_unique<CZN2DView>();
         view->SetViewType(type);
         view->SetWindow(window.get());
+        view->SetInput(&tool);
         view->OnInitialUpdate();
         view->OnSize(0, width, height);
         document->AddView(view.get());
@@ -51,6 +54,7 @@ protected:
     CZNCAMERA &Camera() { return *GetEditorApp()->Get3D()->GetCamera(); }
 
     std::unique_ptr<CZNEDITORDoc> document;
+    CZN2DViewTool tool; // outlives the view
     std::unique_ptr<ZnFakeViewWindow> window;
     std::unique_ptr<CZN2DView> view;
 

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/editor_app.h"
+#include "editor/2d_view_tool.h"
 #include "editor/editor_doc.h"
 #include "editor/selection_band.h"
 #include "editor/undo_record.h"
@@ -38,6 +39,7 @@ protected:
         view.SetViewType(ZN2DVIEW_TOP);
         view.SetName("Top");
         view.OnInitialUpdate();
+        view.SetInput(&tool);
         document->AddView(&view);
         widget = std::make_unique<CZN2DViewWidget>(&view);
         widget->resize(200, 200);
@@ -72,6 +74,7 @@ protected:
 
     std::unique_ptr<CZNEDITORDoc> document;
     ZNBRUSH *brush = nullptr;
+    CZN2DViewTool tool;
     CZN2DView view;
     std::unique_ptr<CZN2DViewWidget> widget;
 

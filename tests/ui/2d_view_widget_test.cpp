@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "app/editor_app.h"
+#include "editor/2d_view_tool.h"
 #include "editor/editor_doc.h"
 #include "platform/os/input.h"
 #include "render/view/2d_view.h"
@@ -35,6 +36,7 @@ protected:
         view.SetViewType(ZN2DVIEW_FRONT);
         view.SetName("Front");
         view.OnInitialUpdate();
+        view.SetInput(&tool);
         document->AddView(&view);
         widget = std::make_unique<CZN2DViewWidget>(&view);
         widget->resize(120, 80);
@@ -64,6 +66,7 @@ protected:
     }
 
     std::unique_ptr<CZNEDITORDoc> document;
+    CZN2DViewTool tool;
     CZN2DView view;
     std::unique_ptr<CZN2DViewWidget> widget;
 

@@ -12,6 +12,8 @@
 #include "platform/os/view_window.h"
 #include "render/camera.h"
 #include "render/direct3d.h"
+#include "render/view/view_input.h"
+#include "render/view/view_source.h"
 #include "scene/bbox.h"
 #include "scene/brush.h"
 #include "scene/entity.h"
@@ -129,8 +131,44 @@ CZN2DView::CZN2DView()
 
 CZN2DView::~CZN2DView()
 {
-    ForgetSelectionBand();
+    if (m_Input)
+        m_Input->ForgetView(this);
     ReleaseBackBuffer();
+}
+
+bool CZN2DView::GetSourceCursorPoint(D3DXVECTOR3 *point) const
+{
+    if (!m_Source)
+        return false;
+    *point = m_Source->GetCursorPoint();
+    return true;
+}
+
+ZNBRUSH *CZN2DView::SourceBrushes() const
+{
+    return m_Source ? m_Source->GetBrushList() : nullptr;
+}
+
+CZNOverlay *CZN2DView::SourceOverlays() const
+{
+    return m_Source ? m_Source->GetOverlayList() : nullptr;
+}
+
+CZNEntity *CZN2DView::SourceEntities() const
+{
+    return m_Source ? m_Source->GetEntityList() : nullptr;
+}
+
+void CZN2DView::RedrawSourceViews()
+{
+    if (m_Source)
+        m_Source->RedrawAllViews(nullptr, 0);
+}
+
+void CZN2DView::DrawSourceOverlay(CDC *dc)
+{
+    if (m_Source)
+        m_Source->DrawOverlay2D(dc, this);
 }
 
 int CZN2DView::GetHorizontalAxis() const
@@ -183,7 +221,7 @@ D3DXVECTOR3 *CZN2DView::ScreenToWorld(D3DXVECTOR3 *out, float x, float y, BOOL d
     float *c = &out->x;
     const int depth = GetDepthAxis();
     D3DXVECTOR3 cursor;
-    c[depth] = depthFromCursor && GetDocumentCursorPoint(&cursor) ? (&cursor.x)[depth] : 0.0f;
+    c[depth] = depthFromCursor && GetSourceCursorPoint(&cursor) ? (&cursor.x)[depth] : 0.0f;
     c[GetHorizontalAxis()] = (x - static_cast<float>(m_ClientWidth / 2)) / m_Zoom + m_Centre.x;
     c[GetVerticalAxis()] = -((y - static_cast<float>(m_ClientHeight / 2)) / m_Zoom + m_Centre.y);
     return out;
@@ -264,7 +302,7 @@ void CZN2DView::QuickRefresh()
         return;
     if (m_MemoryDC)
         dc.BitBlt(0, 0, m_BackBufferWidth, m_BackBufferHeight, m_MemoryDC.get(), 0, 0, SRCCOPY);
-    DrawSelectionBand(&dc);
+    DrawSourceOverlay(&dc);
     if (CZNCAMERA *camera = Camera())
         camera->Draw2D(this, &dc);
     dc.DeleteDC();
@@ -364,7 +402,7 @@ void CZN2DView::OnDraw(CDC *dc)
     }
     if (doubleBuffer)
         dc->BitBlt(0, 0, m_BackBufferWidth, m_BackBufferHeight, m_MemoryDC.get(), 0, 0, SRCCOPY);
-    DrawSelectionBand(dc);
+    DrawSourceOverlay(dc);
     if (options.m_DrawCamera2D)
         if (CZNCAMERA *camera = Camera())
             camera->Draw2D(this, dc);
@@ -417,7 +455,7 @@ void CZN2DView::DrawGrid(CDC *dc, float gridSize)
 void CZN2DView::DrawCursor(CDC *dc)
 {
     D3DXVECTOR3 cursor;
-    if (!dc || !GetDocumentCursorPoint(&cursor))
+    if (!dc || !GetSourceCursorPoint(&cursor))
         return;
     const float *c = &cursor.x;
     CPen *previous = dc->SelectObject(&CursorPen());
@@ -447,7 +485,7 @@ BOOL CZN2DView::IsBoxVisible(const ZNBBOX *box) const
 void CZN2DView::DrawBrushes(CDC *dc, CPen *unselected, CPen *selected, bool boxesAllowed)
 {
     int current = 0;
-    for (ZNBRUSH *brush = DocumentBrushes(); brush; brush = brush->m_Next) {
+    for (ZNBRUSH *brush = SourceBrushes(); brush; brush = brush->m_Next) {
         if (!IsBoxVisible(&brush->m_Bounds))
             continue;
         const int isSelected = brush->IsBrushSelected();
@@ -468,7 +506,7 @@ void CZN2DView::DrawOverlays(CDC *dc, CPen *unselected, CPen *selected, bool ove
 {
     if (!overlayMode) {
         int current = 0;
-        for (CZNOverlay *overlay = DocumentOverlays(); overlay; overlay = overlay->m_Next) {
+        for (CZNOverlay *overlay = SourceOverlays(); overlay; overlay = overlay->m_Next) {
             if (overlay->IsHidden() || !IsBoxVisible(&overlay->m_Bounds))
                 continue;
             const int isSelected = overlay->IsSelected();
@@ -483,7 +521,7 @@ void CZN2DView::DrawOverlays(CDC *dc, CPen *unselected, CPen *selected, bool ove
     }
     for (int pass = 0; pass < 2; ++pass) {
         dc->SelectObject(pass ? selected : unselected);
-        for (CZNOverlay *overlay = DocumentOverlays(); overlay; overlay = overlay->m_Next) {
+        for (CZNOverlay *overlay = SourceOverlays(); overlay; overlay = overlay->m_Next) {
             if (overlay->IsHidden() || !IsBoxVisible(&overlay->m_Bounds))
                 continue;
             if (!pass)
@@ -497,7 +535,7 @@ void CZN2DView::DrawOverlays(CDC *dc, CPen *unselected, CPen *selected, bool ove
 
 void CZN2DView::DrawScene(CDC *dc)
 {
-    if (!dc || (!DocumentBrushes() && !DocumentOverlays() && !DocumentEntities()))
+    if (!dc || (!SourceBrushes() && !SourceOverlays() && !SourceEntities()))
         return;
     CPen unselected(PS_SOLID, 1, RGB(255, 255, 255));
     CPen selected(PS_SOLID, 1, RGB(255, 100, 100));
@@ -510,7 +548,7 @@ void CZN2DView::DrawScene(CDC *dc)
         break;
     case ZNEDITMODE_FACE:
     case ZNEDITMODE_VERTEX: {
-        for (ZNBRUSH *brush = DocumentBrushes(); brush; brush = brush->m_Next) {
+        for (ZNBRUSH *brush = SourceBrushes(); brush; brush = brush->m_Next) {
             if (!IsBoxVisible(&brush->m_Bounds))
                 continue;
             for (DWORD i = 0; i < brush->m_FaceCount; ++i)
@@ -518,7 +556,7 @@ void CZN2DView::DrawScene(CDC *dc)
                     brush->Draw2D(this, i, dc);
         }
         dc->SelectObject(&selected);
-        for (ZNBRUSH *brush = DocumentBrushes(); brush; brush = brush->m_Next) {
+        for (ZNBRUSH *brush = SourceBrushes(); brush; brush = brush->m_Next) {
             if (!IsBoxVisible(&brush->m_Bounds))
                 continue;
             for (DWORD i = 0; i < brush->m_FaceCount; ++i) {
@@ -555,7 +593,7 @@ void CZN2DView::DrawScene(CDC *dc)
     DrawOverlays(dc, &overlayUnselected, &overlaySelected, mode == ZNEDITMODE_OVERLAY);
     if (previous)
         dc->SelectObject(previous);
-    DrawEntities(dc, DocumentEntities());
+    DrawEntities(dc, SourceEntities());
 }
 
 void CZN2DView::DrawEntities(CDC *dc, CZNEntity *first)
@@ -581,14 +619,14 @@ void CZN2DView::DrawVertexHints(CPoint point)
         return;
     CBitmap *previousBitmap = memory.SelectObject(&bitmap);
     memory.BitBlt(0, 0, m_BackBufferWidth, m_BackBufferHeight, m_MemoryDC.get(), 0, 0, SRCCOPY);
-    DrawSelectionBand(&memory);
+    DrawSourceOverlay(&memory);
     if (app->Options().m_DrawCamera2D)
         if (CZNCAMERA *camera = Camera())
             camera->Draw2D(this, &memory);
     CPen pen(PS_SOLID, 1, RGB(100, 100, 255));
     CPen *previousPen = memory.SelectObject(&pen);
     const double reach = static_cast<double>(m_Zoom) * 20.0;
-    for (ZNBRUSH *brush = DocumentBrushes(); brush; brush = brush->m_Next) {
+    for (ZNBRUSH *brush = SourceBrushes(); brush; brush = brush->m_Next) {
         if (!IsBoxVisible(&brush->m_Bounds))
             continue;
         for (DWORD i = 0; i < brush->m_FaceCount; ++i) {
@@ -619,7 +657,7 @@ BOOL CZN2DView::HitTestCursor(UINT, int x, int y)
 {
     m_AxisGrabMask = 0;
     D3DXVECTOR3 cursor;
-    if (!GetDocumentCursorPoint(&cursor))
+    if (!GetSourceCursorPoint(&cursor))
         return FALSE;
     const float *c = &cursor.x;
     const int h = GetHorizontalAxis(), v = GetVerticalAxis();
@@ -639,24 +677,75 @@ void CZN2DView::SetCursorId(int id)
         m_Window->SetCursorById(id);
 }
 
-void CZN2DView::OnRButtonDown(UINT, CPoint point)
+void CZN2DView::OnLButtonDown(UINT flags, CPoint point)
 {
-    m_LastCursor = m_Window ? m_Window->GetCursorPos() : POINT(point);
+    if (m_Input)
+        m_Input->OnLButtonDown(this, flags, point);
+    else
+        HitTestCursor(flags, point.x, point.y);
 }
 
-void CZN2DView::OnRButtonUp(UINT flags, CPoint)
+void CZN2DView::OnLButtonUp(UINT flags, CPoint point)
 {
-    if (flags & MK_LBUTTON)
-        return;
-    if (m_FastPainted)
-        Redraw(FALSE);
-    m_FastPainted = 0;
+    if (!m_AxisGrabMask && m_Input)
+        m_Input->OnLButtonUp(this, flags, point);
+    m_AxisGrabMask = 0;
+}
+
+void CZN2DView::OnRButtonDown(UINT flags, CPoint point)
+{
+    m_LastCursor = m_Window ? m_Window->GetCursorPos() : POINT(point);
+    if (m_Input)
+        m_Input->OnRButtonDown(this, flags, point);
+}
+
+void CZN2DView::OnRButtonUp(UINT flags, CPoint point)
+{
+    if (!(flags & MK_LBUTTON)) {
+        if (m_FastPainted)
+            Redraw(FALSE);
+        m_FastPainted = 0;
+    }
+    if (m_Input)
+        m_Input->OnRButtonUp(this, flags, point);
+}
+
+void CZN2DView::UpdateCursor(UINT flags, CPoint point)
+{
+    if (m_Input)
+        m_Input->UpdateCursor(this, flags, point);
+    else
+        SetCursorOverAxes(flags, point.x, point.y);
+}
+
+int CZN2DView::GetCursorOverAxes(int x, int y) const
+{
+    D3DXVECTOR3 cursor;
+    if (!GetSourceCursorPoint(&cursor))
+        return ZNCURSOR_ARROW;
+    const float *c = &cursor.x;
+    const int64_t sx = WorldToScreenX(c[GetHorizontalAxis()]);
+    const int64_t sy = WorldToScreenY(c[GetVerticalAxis()]);
+    const bool overVertical = sx - 3 < x && x < sx + 3;
+    const bool overHorizontal = sy - 3 < y && y < sy + 3;
+    if (overVertical && overHorizontal)
+        return ZNCURSOR_SIZEALL;
+    if (overVertical)
+        return ZNCURSOR_SIZEWE;
+    if (overHorizontal)
+        return ZNCURSOR_SIZENS;
+    return ZNCURSOR_ARROW;
+}
+
+void CZN2DView::SetCursorOverAxes(UINT, int x, int y)
+{
+    SetCursorId(GetCursorOverAxes(x, y));
 }
 
 void CZN2DView::DragCursorPoint(int x, int y)
 {
     D3DXVECTOR3 point;
-    if (!GetDocumentCursorPoint(&point))
+    if (!GetSourceCursorPoint(&point))
         return;
     CZNEDITORApp *app = GetEditorApp();
     const float grid = app->GetGridSize();
@@ -669,7 +758,7 @@ void CZN2DView::DragCursorPoint(int x, int y)
     if (m_AxisGrabMask & (1 << v))
         c[v] = SnapToGrid(-((static_cast<float>(y) - static_cast<float>(m_ClientHeight / 2)) / m_Zoom + m_Centre.y),
                           grid, snap);
-    SetDocumentCursorPoint(point);
+    m_Source->SetCursorPoint(point);
 }
 
 void CZN2DView::DragView(POINT screen)
@@ -724,10 +813,11 @@ void CZN2DView::OnMouseMove(UINT flags, CPoint point)
     if (m_AxisGrabMask) {
         DragCursorPoint(point.x, point.y);
         m_LastCursor = screen;
-        RedrawDocumentViews();
+        RedrawSourceViews();
         return;
     }
-    DragSelectionBand(flags, point);
+    if (m_Input)
+        m_Input->OnMouseMove(this, flags, point);
     UpdateCursor(flags, point);
     if (flags & MK_RBUTTON) {
         DragView(screen);
@@ -739,20 +829,30 @@ void CZN2DView::OnMouseMove(UINT flags, CPoint point)
     }
 }
 
-void CZN2DView::OnKeyDown(UINT key, UINT, UINT flags)
+void CZN2DView::UpdateCursorAtMouse()
 {
-    if (key != VK_SPACE || (flags & (KF_REPEAT | KF_MENUMODE)))
-        return;
-    GetEditorApp()->SetSpaceDown(1);
     UpdateCursor(0, m_Window ? CPoint(m_Window->ScreenToClient(m_Window->GetCursorPos())) : CPoint());
-    RedrawDocumentViews();
 }
 
-void CZN2DView::OnKeyUp(UINT key, UINT, UINT flags)
+void CZN2DView::OnKeyDown(UINT key, UINT repeat, UINT flags)
 {
-    if (key != VK_SPACE || (flags & KF_MENUMODE) || !(flags & KF_REPEAT))
-        return;
-    GetEditorApp()->SetSpaceDown(0);
-    UpdateCursor(0, m_Window ? CPoint(m_Window->ScreenToClient(m_Window->GetCursorPos())) : CPoint());
-    RedrawDocumentViews();
+    if (key == VK_SPACE && !(flags & (KF_REPEAT | KF_MENUMODE))) {
+        GetEditorApp()->SetSpaceDown(1);
+        UpdateCursorAtMouse();
+        RedrawSourceViews();
+    }
+    if (m_Input)
+        m_Input->OnKeyDown(this, key, repeat, flags);
+}
+
+void CZN2DView::OnKeyUp(UINT key, UINT repeat, UINT flags)
+{
+    // A release counts only with the previous-state bit.
+    if (key == VK_SPACE && !(flags & KF_MENUMODE) && (flags & KF_REPEAT)) {
+        GetEditorApp()->SetSpaceDown(0);
+        UpdateCursorAtMouse();
+        RedrawSourceViews();
+    }
+    if (m_Input)
+        m_Input->OnKeyUp(this, key, repeat, flags);
 }

@@ -2,14 +2,16 @@
 
 // CZN2DView: an orthographic editing view of two world axes ("Top", "Right", "Front"), with its
 // own centre and zoom. It maps world positions to view pixels (every 2D drawing and picking
-// routine of the scene objects goes through WorldToScreen), paints background, grid, axes, the
-// document's 3D-cursor crosshair, the scene, the selection band and the camera
-// with a drawing context, and turns plain
-// mouse and key input (MK_ flags, client pixels, key flags) into crosshair drags, pans and zooms.
-// It owns its back buffer (a memory context and its bitmap, re-created on a size change); its
-// window is borrowed and may be null, in which case painting and cursor calls do nothing. Setters
-// store what they are given; the mapping never fails; a missing document or window ends a call
-// quietly.
+// routine of the scene objects goes through WorldToScreen), paints background, grid, axes, its
+// source's 3D-cursor crosshair, the source's scene and 2D overlay (the selection band) and the
+// camera with a drawing context, and does the navigation of plain mouse and key input (MK_ flags,
+// client pixels, key flags): crosshair drags, pans, zooms, cursor wrapping and the space key.
+// Every press, release, move, key and cursor request then goes to the input installed on it,
+// which selects, drags and places. It owns its back buffer (a memory context and its bitmap,
+// re-created on a size change); its window, source and input are borrowed and may be null: without
+// a window painting and cursor calls do nothing, without a source it paints an empty scene and has
+// no crosshair, without an input only the navigation happens. Setters store what they are given;
+// the mapping never fails.
 #include <memory>
 
 #include "platform/export.h"
@@ -84,8 +86,8 @@ public:
     // axis (negated on the way).
     LONG WorldToScreenX(float u) const;
     LONG WorldToScreenY(float w) const;
-    // The world point under a pixel; its depth is the document's 3D cursor's (when asked and a
-    // document exists) or 0. Returns out.
+    // The world point under a pixel; its depth is the source's 3D cursor's (when asked and the
+    // view has a source) or 0. Returns out.
     D3DXVECTOR3 *ScreenToWorld(D3DXVECTOR3 *out, float x, float y, BOOL depthFromCursor) const;
     // World axis indices (0 x, 1 y, 2 z) shown horizontally and vertically, and the depth axis.
     int GetHorizontalAxis() const;
@@ -111,14 +113,25 @@ public:
     void OnSize(UINT type, int cx, int cy);
     // Zooms about the view centre by whole notches of 120; always TRUE.
     BOOL OnMouseWheel(UINT flags, short delta, CPoint point);
+    // The mouse and keys. Each does the view's own navigation, then hands the event to the input.
+    // A press goes to the input, which decides whether it grabs the crosshair (HitTestCursor);
+    // without an input the press grabs the crosshair lines under it.
     void OnLButtonDown(UINT flags, CPoint point);
     void OnLButtonDblClk(UINT flags, CPoint point) { OnLButtonDown(flags, point); }
+    // The release of a crosshair drag ends it and stays with the view.
     void OnLButtonUp(UINT flags, CPoint point);
+    // Stores the mouse's desktop position for a pan or zoom.
     void OnRButtonDown(UINT flags, CPoint point);
     void OnRButtonDblClk(UINT flags, CPoint point) { OnRButtonDown(flags, point); }
+    // Repaints in full after a fast-painted pan or zoom.
     void OnRButtonUp(UINT flags, CPoint point);
+    // Shows the position in the status bar; a crosshair drag moves the source's 3D cursor and
+    // stays with the view. Otherwise the input gets the move, the cursor follows (UpdateCursor),
+    // and the right button pans or zooms with the cursor wrapped at the desktop's edges, or the
+    // vertex hints follow the mouse.
     void OnMouseMove(UINT flags, CPoint point);
-    // Only the space bar counts; auto-repeats are ignored.
+    // The space bar (auto-repeats ignored) sets the application's space-held state, updates the
+    // cursor and redraws every view; then every key goes to the input.
     void OnKeyDown(UINT key, UINT repeat, UINT flags);
     void OnKeyUp(UINT key, UINT repeat, UINT flags);
 
@@ -136,30 +149,20 @@ public:
     // Whether the box's projection touches the back buffer; a box one pixel thin counts.
     BOOL IsBoxVisible(const ZNBBOX *box) const;
 
-    // The placement click of overlay mode: a new overlay of the document at the snapped click
-    // (depth from the 3D cursor) with the default overlay's face flag and auto rebuild, named
-    // "OverlayNN" with the first free number; then back to select mode and every view redrawn.
-    void AddOverlay(int x, int y);
-    // The placement click of entity mode: a new entity of the active entity plug-in at the
-    // snapped click (depth from the 3D cursor), then back to select mode, every view redrawn and
-    // one "Add Entity" undo level. Nothing without a document or an active plug-in.
-    void AddEntity(int x, int y);
-    // Grabs the crosshair lines within 2 pixels of the press (bits 1 x, 2 y, 4 z).
+    // Grabs the crosshair lines within 2 pixels of the press (bits 1 x, 2 y, 4 z); nothing
+    // without a source.
     BOOL HitTestCursor(UINT flags, int x, int y);
-    // Places a primitive of the active plug-in at the snapped click: six grid units a side, named
-    // from the plug-in, one "Add Primitive" undo level; a null or invalid brush leaves nothing.
-    void AddPrimitive(int x, int y);
-    // Imports the prefab manager's current prefab centred on the snapped click, as one "Import
-    // Objects" undo level; then back to select mode and every view redrawn. Nothing without a
-    // current prefab.
-    void PlacePrefab(int x, int y);
-    // The select click (2d_view_select.cpp): every object, face or vertex of the edit mode under
-    // the pixel is listed; the same list as the last click of its kind moves the selection on
-    // to its next hit, another starts again at its first. 1 when something was selected.
-    int PickSelect(int x, int y, UINT append);
-    // The cursor for the band's handle under the point, else for the crosshair lines under it.
+    // Lets go of the crosshair lines a press grabbed (what the press selected wins over them).
+    void ReleaseCrosshair() { m_AxisGrabMask = 0; }
+    // The cursor for the point: the input's (a handle of the selection, a placement), or without
+    // an input the crosshair's.
     void UpdateCursor(UINT flags, CPoint point);
+    // The cursor of the crosshair lines within 2 pixels of the point: the four-way arrow at their
+    // crossing, a sizing arrow across one line, else the arrow.
+    int GetCursorOverAxes(int x, int y) const;
     void SetCursorOverAxes(UINT flags, int x, int y);
+    // Shows a cursor of the ZNCURSOR_ set in the window.
+    void SetCursorId(int id);
 
     BYTE GetAxisGrabMask() const { return m_AxisGrabMask; }
     POINT GetLastCursor() const { return m_LastCursor; }
@@ -177,21 +180,15 @@ public:
     void RefreshForDocument() override { FollowCamera(); }
 
 protected:
-    // The document's side (2d_view_document.cpp), each doing nothing without a document: its 3D
-    // cursor point (false when there is none), its first brush, a redraw of all its views; and
-    // the selection band.
-    static bool GetDocumentCursorPoint(D3DXVECTOR3 *point);
-    static void SetDocumentCursorPoint(const D3DXVECTOR3 &point);
-    static ZNBRUSH *DocumentBrushes();
-    static CZNOverlay *DocumentOverlays();
-    static CZNEntity *DocumentEntities();
-    static void RedrawDocumentViews();
-    // The application's selection band drawn into dc over this view's picture.
-    void DrawSelectionBand(CDC *dc);
-    // A mouse move handed to the selection band (2d_view_select.cpp).
-    void DragSelectionBand(UINT flags, CPoint point);
-    // A view going away stops being the band's rubber-band view.
-    void ForgetSelectionBand();
+    // The source's side, each doing nothing without a source: its 3D cursor point (false when
+    // there is none), its lists (null), a redraw of all its views, and its 2D overlay drawn into
+    // dc over this view's picture.
+    bool GetSourceCursorPoint(D3DXVECTOR3 *point) const;
+    ZNBRUSH *SourceBrushes() const;
+    CZNOverlay *SourceOverlays() const;
+    CZNEntity *SourceEntities() const;
+    void RedrawSourceViews();
+    void DrawSourceOverlay(CDC *dc);
 
     void ReadClientSize();
     void ReleaseBackBuffer();
@@ -204,7 +201,8 @@ protected:
     void DragCursorPoint(int x, int y);
     void DragView(POINT screen);
     void WrapCursor(POINT screen);
-    void SetCursorId(int id);
+    // The cursor again where the mouse is now, after the space key changed.
+    void UpdateCursorAtMouse();
 
     BOOL m_Active;
     int m_ClientWidth;

@@ -24,4 +24,6 @@ public:
     virtual void OnKeyUp(CZNView *view, UINT key, UINT repeat, UINT flags) = 0;
     // The cursor for what lies under the point (a handle of the selection, a placement).
     virtual void UpdateCursor(CZNView *view, UINT flags, CPoint point) = 0;
+    // The view is going away (its destructor calls this): nothing may keep pointing at it.
+    virtual void ForgetView(CZNView *) {}
 };
