@@ -95,9 +95,7 @@ protected:
     void SetUp() override
     {
         View2DTest::SetUp();
-        GetEditorApp()->Options().m_Initialized = 1;
-        GetEditorApp()->Options().m_DrawCamera2D = 0;
-        GetEditorApp()->SetGridSize(1.0f);
+        PaintSceneWithGrid(1.0f);
     }
 
     // The area the view's name covers.

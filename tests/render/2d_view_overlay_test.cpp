@@ -28,9 +28,7 @@ protected:
     void SetUp() override
     {
         View2DTest::SetUp();
-        GetEditorApp()->Options().m_Initialized = 1;
-        GetEditorApp()->Options().m_DrawCamera2D = 0;
-        GetEditorApp()->SetGridSize(1000.0f);
+        PaintSceneWithGrid(1000.0f);
         document->SetCursorPoint(D3DXVECTOR3(1000, 1000, 1000));
         ZnBuildBox(*document->NewBrush(), {-20, -20, 0}, {20, 20, 40});
         overlay = document->NewOverlay({0, 0, 0});

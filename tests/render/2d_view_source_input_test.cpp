@@ -97,9 +97,7 @@ protected:
     void SetUp() override
     {
         View2DTest::SetUp();
-        GetEditorApp()->Options().m_Initialized = 1;
-        GetEditorApp()->Options().m_DrawCamera2D = 0;
-        GetEditorApp()->SetGridSize(1000.0f);
+        PaintSceneWithGrid(1000.0f);
         GetEditorApp()->Options().m_SnapToGrid = 0;
         ZnBuildBox(box, {-10, -10, -10}, {10, 10, 10});
         source.brushes = &box;

@@ -51,6 +51,15 @@ protected:
         document->AddView(view.get());
     }
 
+    // Start-up finished and the camera left out, so that a paint shows the grid of that size and
+    // the scene.
+    static void PaintSceneWithGrid(float gridSize)
+    {
+        GetEditorApp()->Options().m_Initialized = 1;
+        GetEditorApp()->Options().m_DrawCamera2D = 0;
+        GetEditorApp()->SetGridSize(gridSize);
+    }
+
     CZNCAMERA &Camera() { return *GetEditorApp()->Get3D()->GetCamera(); }
 
     std::unique_ptr<CZNEDITORDoc> document;
