@@ -22,6 +22,7 @@
 #include <filesystem>
 
 #include "app/editor_app.h"
+#include "editor/3d_view_tool.h"
 #include "editor/editor_doc.h"
 #include "editor/selection_band.h"
 #include "editor/undo_record.h"

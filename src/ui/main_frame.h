@@ -21,6 +21,7 @@
 
 class CZN2DView;
 class CZN3DView;
+class CZN3DViewTool;
 class CZNEDITORDoc;
 class CZNView;
 class CZNSplitterWnd;
@@ -118,6 +119,8 @@ private:
     QDockWidget *m_OptionsBar = nullptr;
     CZNSplitterWnd *m_Splitter = nullptr;
     std::unique_ptr<CZN2DView> m_2DViews[3];
+    // The tool behind the 3D view's input; it outlives the view.
+    std::unique_ptr<CZN3DViewTool> m_3DTool;
     std::unique_ptr<CZN3DView> m_3DView;
     QWidget *m_Panes[4] = {};
     QWidget *m_ActivePane = nullptr;

@@ -1,6 +1,8 @@
 // The layer rule of src/: each folder includes only its own layer and those below it, apart from
 // the shared headers and the upward reaches that docs/architecture.md lists file by file. The
-// rule is read from that page, so the page and the code cannot drift apart.
+// rule is read from that page, so the page and the code cannot drift apart. The render layer
+// also may not reach the document, the selection band or the plug-in managers through the
+// application object, a reach no include line shows.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -152,6 +154,49 @@ TEST(IncludeRule, EverySourceKeepsToItsLayer)
     for (const std::string &v : violations)
         report += "\n  " + v;
     EXPECT_TRUE(violations.empty()) << "reaches the layer rule of docs/architecture.md does not allow:" << report;
+}
+
+// Render files that still reach the editor through the application object. The list must be
+// empty: it shrinks as the 2D view's editing moves into the editor's tools.
+const std::set<std::string> kRenderCallAllowance = {
+    "src/render/view/2d_view_document.cpp",
+    "src/render/view/2d_view_prefab.cpp",
+    "src/render/view/2d_view_select.cpp",
+};
+
+TEST(IncludeRule, RenderCallsNothingOfTheEditorThroughTheApplication)
+{
+    static const std::regex call(R"(\b(GetDocument|GetSelectionBand|GetPrimitivePluginManager|GetEntityPluginManager)\s*\(\s*\))");
+    std::vector<std::string> violations;
+    std::set<std::string> calling;
+    int scanned = 0;
+    for (const fs::directory_entry &entry : fs::recursive_directory_iterator(kRoot / "src" / "render")) {
+        const std::string ext = entry.path().extension().string();
+        if (!entry.is_regular_file() || (ext != ".h" && ext != ".cpp"))
+            continue;
+        ++scanned;
+        const std::string file = fs::relative(entry.path(), kRoot).generic_string();
+        std::ifstream in(entry.path());
+        std::string line;
+        std::smatch m;
+        for (int number = 1; std::getline(in, line); ++number) {
+            const std::string code = line.substr(0, line.find("//"));
+            if (!std::regex_search(code, m, call))
+                continue;
+            calling.insert(file);
+            if (!kRenderCallAllowance.count(file))
+                violations.push_back(file + ":" + std::to_string(number) + " calls " + m[1].str() + "()");
+        }
+    }
+    ASSERT_GT(scanned, 20) << "src/render was not found";
+    for (const std::string &file : kRenderCallAllowance)
+        if (!calling.count(file))
+            violations.push_back(file + " no longer calls into the editor: take it off the allowance list");
+
+    std::string report;
+    for (const std::string &v : violations)
+        report += "\n  " + v;
+    EXPECT_TRUE(violations.empty()) << "render/ reaches the editor through the application object:" << report;
 }
 
 } // namespace
