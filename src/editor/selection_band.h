@@ -337,8 +337,8 @@ public:
     // The picture back on the world axes (the release of a drag).
     void ResetRotationPicture();
 
-    // Placing on surfaces (selection_band_place.cpp), called by the 3D view's presses with Space
-    // held. Both act only while armed: the band active with objects. PlaceObjects moves the
+    // Placing on surfaces (selection_band_place.cpp), called by the 3D view's tool on presses with
+    // Space held. Both act only while armed: the band active with objects. PlaceObjects moves the
     // selection so that the placement origin lands on the nearest unselected brush or entity
     // under the client pixel, as one undo level "Place Objects"; CreateReference makes a reference
     // entity (type 0x203, vendor "TOVRA") of every selected object, an outermost group standing
@@ -348,7 +348,7 @@ public:
     void PlaceObjects(int x, int y, CZN3DView *view);
     void CreateReference(int x, int y, CZN3DView *view);
 
-    // The 3D view's Shift- and Ctrl-press (selection_band_pick3d.cpp). What the view's pick finds
+    // The 3D view's Shift- and Ctrl-press, through its tool (selection_band_pick3d.cpp). What the view's pick finds
     // under the client pixel, as the edit mode names it (objects: a brush or an entity; faces: the
     // brush's face; overlay faces: the overlay's face), is added with Shift or, with Ctrl alone,
     // removed; then every view is redrawn and the options panel's page refreshed. Vertex mode

@@ -24,6 +24,7 @@ class IDirect3DDevice9;
 class IDirect3DBaseTexture9;
 class IDirect3DStateBlock9;
 class ID3DXFont;
+struct ZNRENDERBATCH;
 
 // What start-up learns of one adapter.
 struct ZNADAPTERINFO {
@@ -96,6 +97,17 @@ public:
     void BeginBatch();
     void FlushBatch();
     bool IsBatching() const { return m_Batching; }
+
+    // The render batches of the 3D frame being drawn, set by the view for the frame: brushes and
+    // overlays file their blended and unlit faces there to be drawn after the opaque geometry.
+    // Null outside a frame, and then such faces are left out.
+    void SetFrameBatches(ZNRENDERBATCH *blended, ZNRENDERBATCH *unlit)
+    {
+        m_BlendedBatch = blended;
+        m_UnlitBatch = unlit;
+    }
+    ZNRENDERBATCH *GetBlendedBatch() const { return m_BlendedBatch; }
+    ZNRENDERBATCH *GetUnlitBatch() const { return m_UnlitBatch; }
 
     void BeginScene();
     void EndScene();
@@ -213,4 +225,6 @@ private:
     IDirect3DStateBlock9 *m_pStateBlock;
     std::unique_ptr<CZNDrawBatcher> m_pBatcher;
     bool m_Batching = false;
+    ZNRENDERBATCH *m_BlendedBatch = nullptr;
+    ZNRENDERBATCH *m_UnlitBatch = nullptr;
 };

@@ -1,13 +1,12 @@
 // ZNBRUSH's drawing: wireframe outlines through a 2D view's projection, and textured, lit faces
-// through the Direct3D wrapper, with blended, sky-box and full-bright faces filed in the
-// document's render batches for the 3D view to draw after the opaque geometry.
-#include "app/editor_app.h"
-#include "editor/editor_doc.h"
+// through the Direct3D wrapper, with blended, sky-box and full-bright faces filed in the frame's
+// render batches that the wrapper holds, for the 3D view to draw after the opaque geometry.
 #include "platform/d3d9/direct3d_device9.h"
 #include "platform/d3d9/direct3d_texture9.h"
 #include "platform/gdi/dc.h"
 #include "platform/gdi/pen.h"
 #include "render/direct3d.h"
+#include "render/render_batch.h"
 #include "render/texture.h"
 #include "render/view/2d_view.h"
 #include "scene/brush.h"
@@ -46,16 +45,13 @@ bool IsUnlit(const ZNFACE &face)
     return (face.m_Style & (ZNFACESTYLE_SKYBOX | ZNFACESTYLE_FULLBRIGHT)) != 0;
 }
 
-// Files a face in its batch of the current document; a blended face goes to the blended batch
+// Files a face in its batch of the frame being drawn; a blended face goes to the blended batch
 // whatever its style, since only that batch is drawn with blending.
-void FileInBatch(ZNFACE *face, BYTE highlighted, const D3DXMATRIX *world)
+void FileInBatch(CZN3D *d3d, ZNFACE *face, BYTE highlighted, const D3DXMATRIX *world)
 {
     face->m_BatchHighlight = highlighted;
-    CZNEDITORDoc *document = GetEditorApp()->GetDocument();
-    if (!document)
-        return;
-    ZNRENDERBATCH &batch = IsBlended(*face) ? document->GetBlendedBatch() : document->GetUnlitBatch();
-    batch.Add(face, world);
+    if (ZNRENDERBATCH *batch = IsBlended(*face) ? d3d->GetBlendedBatch() : d3d->GetUnlitBatch())
+        batch->Add(face, world);
 }
 
 void SetFaceMaterial(CZN3D *d3d, const ZNFACE &face)
@@ -199,7 +195,7 @@ void ZNBRUSH::Draw3D(CZN3D *d3d, DWORD selectionMode, int materialFlag, int sele
             if (face->m_Style & ZNFACESTYLE_INVISIBLE)
                 continue;
             if (IsBlended(*face) || IsUnlit(*face)) {
-                FileInBatch(face, highlighted ? 1 : 0, batchWorld);
+                FileInBatch(d3d, face, highlighted ? 1 : 0, batchWorld);
                 continue;
             }
             if (materialFlag) {
@@ -218,7 +214,7 @@ void ZNBRUSH::Draw3D(CZN3D *d3d, DWORD selectionMode, int materialFlag, int sele
             if (IsBlended(*face) || IsUnlit(*face)) {
                 if (highlight && selectedOnly && !faceSelected)
                     continue;
-                FileInBatch(face, faceSelected && highlight ? 1 : 0, batchWorld);
+                FileInBatch(d3d, face, faceSelected && highlight ? 1 : 0, batchWorld);
                 continue;
             }
             SetFaceTexture(d3d, *face);

@@ -1,12 +1,12 @@
 // CZNOverlay's drawing: box and face outlines through a 2D view's projection, the box as lines
-// and the faces filed in the document's blended batch through the Direct3D wrapper, and the
+// and the faces filed in the frame's blended batch that the Direct3D wrapper holds, and the
 // faces' wireframe. Each part follows its drawing option of the application.
 #include "app/editor_app.h"
-#include "editor/editor_doc.h"
 #include "platform/d3d9/direct3d_device9.h"
 #include "platform/gdi/dc.h"
 #include "platform/gdi/pen.h"
 #include "render/direct3d.h"
+#include "render/render_batch.h"
 #include "render/view/2d_view.h"
 #include "scene/face_outline.h"
 #include "scene/geometry.h"
@@ -128,14 +128,14 @@ void CZNOverlay::DrawFaces3D(CZN3D *d3d, int selectedPass)
     D3DMATERIAL9 saved;
     d3d->GetMaterial(&saved);
     const ZNAPPOPTIONS &options = GetEditorApp()->Options();
-    CZNEDITORDoc *document = GetEditorApp()->GetDocument();
-    if (options.m_DrawOverlays3D && document) {
+    ZNRENDERBATCH *blended = d3d->GetBlendedBatch();
+    if (options.m_DrawOverlays3D && blended) {
         for (DWORD i = 0; i < m_FaceCount; ++i) {
             ZNFACE *face = m_Faces[i];
             if (face->m_Style == ZNFACESTYLE_INVISIBLE)
                 continue;
             face->m_BatchHighlight = static_cast<BYTE>(face->IsFaceSelected());
-            document->GetBlendedBatch().Add(face, identity ? nullptr : &world);
+            blended->Add(face, identity ? nullptr : &world);
         }
     }
     if (options.m_DrawOverlayWireframe3D) {

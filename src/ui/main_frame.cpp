@@ -23,6 +23,7 @@
 
 #include "app/editor_app.h"
 #include "editor/2d_view_tool.h"
+#include "editor/3d_view_tool.h"
 #include "editor/editor_doc.h"
 #include "editor/selection_band.h"
 #include "editor/undo_record.h"

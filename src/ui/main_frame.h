@@ -22,6 +22,7 @@
 class CZN2DView;
 class CZN2DViewTool;
 class CZN3DView;
+class CZN3DViewTool;
 class CZNEDITORDoc;
 class CZNView;
 class CZNSplitterWnd;
@@ -121,6 +122,8 @@ private:
     // Each 2D view's input; declared first so that it outlives the view, which tells it when it goes.
     std::unique_ptr<CZN2DViewTool> m_2DTools[3];
     std::unique_ptr<CZN2DView> m_2DViews[3];
+    // The tool behind the 3D view's input; it outlives the view.
+    std::unique_ptr<CZN3DViewTool> m_3DTool;
     std::unique_ptr<CZN3DView> m_3DView;
     QWidget *m_Panes[4] = {};
     QWidget *m_ActivePane = nullptr;

@@ -359,7 +359,7 @@ TEST_F(PlaceTest, FaceBandModeDoesNothing)
     EXPECT_FALSE(Band()->IsPlaceArmed());
     const IwfBytes before = SceneImage();
     GetEditorApp()->SetSpaceDown(1);
-    EXPECT_FALSE(view.IsPlacementArmed());
+    EXPECT_FALSE(tool.IsPlacementArmed());
     view.OnLButtonDown(0, CPoint(kCentreX, kCentreY));
     view.OnLButtonUp(0, CPoint(kCentreX, kCentreY));
     view.OnRButtonDown(0, CPoint(kCentreX, kCentreY));
@@ -377,9 +377,9 @@ TEST_F(PlaceTest, ReferencesAreNumberedAndUndoneTogether)
 {
     ZNBRUSH *crate = Crate();
     Select(crate, ZNSELECT_BRUSH);
-    EXPECT_FALSE(view.IsPlacementArmed());
+    EXPECT_FALSE(tool.IsPlacementArmed());
     GetEditorApp()->SetSpaceDown(1);
-    EXPECT_TRUE(view.IsPlacementArmed());
+    EXPECT_TRUE(tool.IsPlacementArmed());
     GetEditorApp()->SetSpaceDown(0);
 
     Press(true);

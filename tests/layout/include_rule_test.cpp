@@ -1,6 +1,8 @@
 // The layer rule of src/: each folder includes only its own layer and those below it, apart from
 // the shared headers and the upward reaches that docs/architecture.md lists file by file. The
-// rule is read from that page, so the page and the code cannot drift apart.
+// rule is read from that page, so the page and the code cannot drift apart. The render layer
+// also may not reach the document, the selection band or the plug-in managers through the
+// application object, a reach no include line shows.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -21,8 +23,8 @@ const fs::path kRoot = fs::path(ZN_TEST_DATA_DIR) / ".." / "..";
 
 struct LayerRule {
     std::map<std::string, std::set<std::string>> allowedFolders; // folder -> folders it may include
-    std::set<std::string> sharedHeaders;                          // reachable from above platform
-    std::map<std::string, std::set<std::string>> exceptions;      // src/ file -> headers
+    std::set<std::string> sharedHeaders;                         // reachable from above platform
+    std::map<std::string, std::set<std::string>> exceptions;     // src/ file -> headers
 };
 
 std::vector<std::string> Cells(const std::string &row)
@@ -152,6 +154,39 @@ TEST(IncludeRule, EverySourceKeepsToItsLayer)
     for (const std::string &v : violations)
         report += "\n  " + v;
     EXPECT_TRUE(violations.empty()) << "reaches the layer rule of docs/architecture.md does not allow:" << report;
+}
+
+// The views draw and forward input; the document and the selection band reach them through the
+// view's source and input. A call through the application object is a reach the include check
+// above cannot see, so it is looked for here.
+TEST(IncludeRule, RenderCallsNothingOfTheEditorThroughTheApplication)
+{
+    static const std::regex call(
+        R"(\b(GetDocument|GetSelectionBand|GetPrimitivePluginManager|GetEntityPluginManager)\s*\(\s*\))");
+    std::vector<std::string> violations;
+    int scanned = 0;
+    for (const fs::directory_entry &entry : fs::recursive_directory_iterator(kRoot / "src" / "render")) {
+        const std::string ext = entry.path().extension().string();
+        if (!entry.is_regular_file() || (ext != ".h" && ext != ".cpp"))
+            continue;
+        ++scanned;
+        const std::string file = fs::relative(entry.path(), kRoot).generic_string();
+        std::ifstream in(entry.path());
+        std::string line;
+        std::smatch m;
+        for (int number = 1; std::getline(in, line); ++number) {
+            const std::string code = line.substr(0, line.find("//"));
+            if (!std::regex_search(code, m, call))
+                continue;
+            violations.push_back(file + ":" + std::to_string(number) + " calls " + m[1].str() + "()");
+        }
+    }
+    ASSERT_GT(scanned, 20) << "src/render was not found";
+
+    std::string report;
+    for (const std::string &v : violations)
+        report += "\n  " + v;
+    EXPECT_TRUE(violations.empty()) << "render/ reaches the editor through the application object:" << report;
 }
 
 } // namespace

@@ -11,11 +11,11 @@
 #include "app/editor_app.h"
 #include "editor/editor_doc.h"
 #include "platform/os/input.h"
-#include "platform/os/pointer_host.h"
 #include "render/camera.h"
 #include "render/direct3d.h"
 #include "render/view/3d_view.h"
 #include "scene/face.h"
+#include "support/recording_pointer_host.h"
 
 namespace
 {
@@ -165,27 +165,7 @@ INSTANTIATE_TEST_SUITE_P(
 // ---------------------------------------------------------------------------------------------
 // Navigation
 
-// A pointer host that records what the view asks, and moves the cursor only when allowed.
-class RecordingHost : public IZNPointerHost
-{
-public:
-    void SetCursorShape(ZNCURSORSHAPE s) override { shape = s; }
-    void ShowCursor(bool show) override { hidden = !show; }
-    void SetCapture() override { captured = true; }
-    void ReleaseCapture() override { captured = false; }
-    bool WarpCursor(POINT client) override
-    {
-        if (!canWarp)
-            return false;
-        ++warps;
-        warpedTo = client;
-        return true;
-    }
-    ZNCURSORSHAPE shape = ZNCURSOR_ARROW;
-    bool hidden = false, captured = false, canWarp = false;
-    int warps = 0;
-    POINT warpedTo = {};
-};
+using RecordingHost = ZnRecordingPointerHost;
 
 class NavigationTest : public ::testing::Test
 {

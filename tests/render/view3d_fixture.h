@@ -1,7 +1,7 @@
 #pragma once
 
 // A 3D view over the application's wrapper, started on a recording window, with a document to
-// fill and helpers that build emissive materials, one-colour textures and faces placed in the
+// fill (the view's source) and the editor's tool behind its input, and helpers that build emissive materials, one-colour textures and faces placed in the
 // camera's view. The camera sits at the origin looking along +z.
 #include <gtest/gtest.h>
 
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/editor_app.h"
+#include "editor/3d_view_tool.h"
 #include "editor/editor_doc.h"
 #include "platform/d3d9/direct3d_device9.h"
 #include "render/direct3d.h"
@@ -43,6 +44,8 @@ protected:
         ResetCamera();
         GetEditorApp()->Options().m_Initialized = 1;
         document = std::make_unique<CZNEDITORDoc>();
+        document->AddView(&view);
+        view.SetInput(&tool);
         view.SetWindow(window.get());
     }
     void TearDown() override
@@ -165,6 +168,7 @@ protected:
     ZnTempDir dir;
     std::vector<std::unique_ptr<CZNTexture>> textures;
     std::unique_ptr<CZNEDITORDoc> document;
+    CZN3DViewTool tool;
     CZN3DView view;
 };
 

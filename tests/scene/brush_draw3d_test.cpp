@@ -48,6 +48,8 @@ protected:
         device->SetTransform(D3DTS_WORLD, &identity);
         device->SetTransform(D3DTS_VIEW, &identity);
         device->SetTransform(D3DTS_PROJECTION, &projection);
+        // The document's batches stand for those of a 3D view's frame.
+        D3D().SetFrameBatches(&document.GetBlendedBatch(), &document.GetUnlitBatch());
         device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
         device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
 
@@ -73,6 +75,7 @@ protected:
     }
     void TearDown() override
     {
+        D3D().SetFrameBatches(nullptr, nullptr);
         texture.reset();
         GetEditorApp()->Get3D()->Shutdown();
         ZnWrapperTest::TearDown();
@@ -300,10 +303,10 @@ TEST_F(BrushDraw3DTest, BatchedFacesKeepTheirWorldMatrix)
     EXPECT_EQ(blended.GetCount(), 0u);
     EXPECT_EQ(blended.Faces.capacity(), capacity);
 
-    // Without a document the batched faces are left out.
-    GetEditorApp()->SetDocument(nullptr);
+    // Outside a frame's batches the batched faces are left out.
+    D3D().SetFrameBatches(nullptr, nullptr);
     brush.Draw3D(&D3D(), 0, 1, 0, 1, nullptr);
-    GetEditorApp()->SetDocument(&document);
+    D3D().SetFrameBatches(&document.GetBlendedBatch(), &document.GetUnlitBatch());
     EXPECT_EQ(blended.GetCount() + unlit.GetCount(), 0u);
 }
 

@@ -41,6 +41,8 @@ protected:
         device->SetTransform(D3DTS_WORLD, &identity);
         device->SetTransform(D3DTS_VIEW, &identity);
         device->SetTransform(D3DTS_PROJECTION, &projection);
+        // The document's batches stand for those of a 3D view's frame.
+        D3D().SetFrameBatches(&document.GetBlendedBatch(), &document.GetUnlitBatch());
         const float z[2] = {2, 1};
         for (int side = 0; side < 2; ++side) {
             overlay.SetCorner(side * 4 + 0, {-kEdge, kEdge, z[side]});
@@ -57,6 +59,7 @@ protected:
     }
     void TearDown() override
     {
+        D3D().SetFrameBatches(nullptr, nullptr);
         GetEditorApp()->Get3D()->Shutdown();
         GetEditorApp()->SetDefaultOptions();
         ZnWrapperTest::TearDown();

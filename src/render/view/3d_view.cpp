@@ -1,6 +1,6 @@
 // CZN3DView's camera work and input: zoom to a box, the back-to-front order of blended faces, the
-// mouse drags and keys that navigate, and the presses handed on to the selection band. The frame
-// and the pick, which walk the document, are in 3d_view_scene.cpp.
+// mouse drags and keys that navigate, and the calls handed on to the installed input. The frame
+// and the pick, which walk the source's scene, are in 3d_view_scene.cpp.
 #include "render/view/3d_view.h"
 
 #include <cmath>
@@ -11,6 +11,8 @@
 #include "platform/os/pointer_host.h"
 #include "render/camera.h"
 #include "render/direct3d.h"
+#include "render/view/view_input.h"
+#include "render/view/view_source.h"
 #include "scene/face.h"
 
 namespace
@@ -106,7 +108,9 @@ void CZN3DView::SortFacesBackToFront(ZNFACE **faces, int low, int high, const D3
 void CZN3DView::UpdateCursor()
 {
     if (m_Host)
-        m_Host->SetCursorShape(IsPlacementArmed() ? ZNCURSOR_PLACE : ZNCURSOR_ARROW);
+        m_Host->SetCursorShape(ZNCURSOR_ARROW);
+    if (m_Input)
+        m_Input->UpdateCursor(this, 0, m_LastCursor);
 }
 
 void CZN3DView::OnLButtonDown(UINT flags, CPoint point)
@@ -117,11 +121,8 @@ void CZN3DView::OnLButtonDown(UINT flags, CPoint point)
         m_Host->SetCapture();
     m_Anchor = point;
     m_LastCursor = point;
-    if (GetEditorApp()->GetPlacementMode() != ZNPLACE_SELECT)
-        return;
-    if (IsPlacementArmed())
-        PlaceSelection(point, false);
-    SelectPress(point, flags);
+    if (m_Input)
+        m_Input->OnLButtonDown(this, flags, point);
 }
 
 void CZN3DView::OnRButtonDown(UINT flags, CPoint point)
@@ -132,11 +133,18 @@ void CZN3DView::OnRButtonDown(UINT flags, CPoint point)
     m_LastCursor = point;
     if (m_Host)
         m_Host->SetCapture();
-    if (IsPlacementArmed())
-        PlaceSelection(point, true);
+    if (m_Input)
+        m_Input->OnRButtonDown(this, flags, point);
 }
 
 void CZN3DView::OnMouseMove(UINT flags, CPoint point)
+{
+    TrackMove(flags, point);
+    if (m_Input)
+        m_Input->OnMouseMove(this, flags, point);
+}
+
+void CZN3DView::TrackMove(UINT flags, CPoint point)
 {
     if (m_Host)
         m_Host->SetCursorShape(ZNCURSOR_ARROW);
@@ -185,6 +193,25 @@ void CZN3DView::Navigate(UINT flags, LONG dx, LONG dy)
     }
 }
 
+void CZN3DView::FollowCamera()
+{
+    if (GetEditorApp()->Options().m_DynamicUpdate && m_Source)
+        m_Source->RefreshViews();
+    else
+        Redraw(0, 1, 1);
+}
+
+void CZN3DView::EndDrag()
+{
+    const ZNAPPOPTIONS &options = GetEditorApp()->Options();
+    if (options.m_DynamicUpdate || !m_Source)
+        return;
+    if (options.m_KeepCameraInView)
+        m_Source->RefreshViews();
+    else
+        m_Source->RedrawAllViews(nullptr, 0);
+}
+
 void CZN3DView::ShowCursorAgain()
 {
     if (m_CursorHidden) {
@@ -196,7 +223,7 @@ void CZN3DView::ShowCursorAgain()
         m_Host->ReleaseCapture();
 }
 
-void CZN3DView::OnLButtonUp(UINT flags, CPoint)
+void CZN3DView::OnLButtonUp(UINT flags, CPoint point)
 {
     if (flags & MK_RBUTTON)
         return;
@@ -204,9 +231,11 @@ void CZN3DView::OnLButtonUp(UINT flags, CPoint)
     if (m_BoxesDrawn)
         Redraw(0, 0, 1);
     ShowCursorAgain();
+    if (m_Input)
+        m_Input->OnLButtonUp(this, flags, point);
 }
 
-void CZN3DView::OnRButtonUp(UINT flags, CPoint)
+void CZN3DView::OnRButtonUp(UINT flags, CPoint point)
 {
     if (flags & MK_LBUTTON)
         return;
@@ -215,4 +244,31 @@ void CZN3DView::OnRButtonUp(UINT flags, CPoint)
         Redraw(0, 0, 1);
     m_BoxesDrawn = 0;
     ShowCursorAgain();
+    if (m_Input)
+        m_Input->OnRButtonUp(this, flags, point);
+}
+
+void CZN3DView::SetSpaceHeld(BYTE down)
+{
+    GetEditorApp()->SetSpaceDown(down);
+    UpdateCursor();
+    if (m_Source)
+        m_Source->RedrawAllViews(nullptr, 0);
+}
+
+void CZN3DView::OnKeyDown(UINT key, UINT repeat, UINT flags)
+{
+    // Only the first press of Space counts, not its auto-repeat.
+    if (key == VK_SPACE && !(flags & (KF_MENUMODE | KF_REPEAT)))
+        SetSpaceHeld(1);
+    if (m_Input)
+        m_Input->OnKeyDown(this, key, repeat, flags);
+}
+
+void CZN3DView::OnKeyUp(UINT key, UINT repeat, UINT flags)
+{
+    if (key == VK_SPACE && !(flags & KF_MENUMODE) && (flags & KF_REPEAT))
+        SetSpaceHeld(0);
+    if (m_Input)
+        m_Input->OnKeyUp(this, key, repeat, flags);
 }

@@ -1,12 +1,15 @@
 #pragma once
 
-// CZN3DView: the perspective view. It renders the document's scene through the application's
-// Direct3D wrapper and camera: opaque faces batched by state, then the faces the brushes filed
-// aside (unlit sky-box and full-bright faces, then blended faces farthest first). It picks with a
-// ray from a client pixel and turns mouse drags into camera moves. It owns its scratch arrays
-// only; the window (for the client size and presenting), the pointer host and the document are
-// the caller's. Every call works without a window, host, document or device: what needs one is
-// skipped (a pick gives the empty result, a frame without a device draws nothing).
+// CZN3DView: the perspective view. It renders the scene of its source (IZNViewSource) through the
+// application's Direct3D wrapper and camera: opaque faces batched by state, then the faces the
+// brushes filed aside in the source's render batches (unlit sky-box and full-bright faces, then
+// blended faces farthest first). It picks with a ray from a client pixel and turns mouse drags
+// into camera moves; every press, release, move and key then goes on to the input installed on
+// it (IZNViewInput), which selects and places. It owns its scratch arrays only; the window (for
+// the client size and presenting), the pointer host, the source and the input are the caller's.
+// Every call works without a window, host, source, input or device: what needs one is skipped (a
+// pick gives the empty result, a frame without a source shows an empty scene, a frame without a
+// device draws nothing).
 #include <vector>
 
 #include "platform/d3d9/d3d9_types.h"
@@ -39,6 +42,7 @@ public:
     void SetWindow(HWND window) { m_Window = window; }
     HWND GetWindow() const { return m_Window; }
     void SetPointerHost(IZNPointerHost *host) { m_Host = host; }
+    IZNPointerHost *GetPointerHost() const { return m_Host; }
 
     void OnDraw() { Render(0, 0, 1); }
     // A frame with the low-detail bit (flags bit 0) honoured when the fast-draw option is on.
@@ -77,7 +81,10 @@ public:
     // 1 when a's centre is nearer the camera than b's, -1 when farther, 0 when as near.
     static int CompareFaceDistance(const ZNFACE *a, const ZNFACE *b, const D3DXMATRIX *ma, const D3DXMATRIX *mb);
 
-    // Mouse and key input in client pixels, with MK_* flags and KF_* key flags.
+    // Mouse and key input in client pixels, with MK_* flags and KF_* key flags. Each does the
+    // view's own navigation (capture, camera moves, hiding and warping the cursor, the Space-held
+    // flag, redraws) and then hands the same call to the input. A press of one button while the
+    // other is held, and its release, are ignored and not handed on.
     void OnLButtonDown(UINT flags, CPoint point);
     void OnLButtonUp(UINT flags, CPoint point);
     void OnRButtonDown(UINT flags, CPoint point);
@@ -85,17 +92,8 @@ public:
     void OnMouseMove(UINT flags, CPoint point);
     void OnKeyDown(UINT key, UINT repeat, UINT flags);
     void OnKeyUp(UINT key, UINT repeat, UINT flags);
-    // The placement cursor while placing on surfaces is armed, else the arrow.
+    // The arrow, then whatever cursor the input sets for the last cursor position.
     void UpdateCursor();
-    // Space is held and the selection band is armed for placing on surfaces. This and the two
-    // calls below hand the press to the selection band (3d_view_placement.cpp).
-    bool IsPlacementArmed() const;
-    // The selection (or, with reference set, references to it) onto the surface under the
-    // client pixel.
-    void PlaceSelection(CPoint point, bool reference);
-    // A press in select mode: with Shift or Ctrl the selection band adds or removes what lies
-    // under the client pixel; unless such a pick hits nothing, the scene tree is rebuilt.
-    void SelectPress(CPoint point, UINT flags);
     void OnActivateView(BOOL activate) { m_Active = activate ? 1 : 0; }
     // The colour frames are cleared to (not saved anywhere).
     void SetBackground(D3DCOLOR colour) { m_Background = colour; }
@@ -113,8 +111,12 @@ public:
     DWORD IsCursorHidden() const { return m_CursorHidden; }
 
 private:
+    // The navigation of a mouse move: the camera follows a drag.
+    void TrackMove(UINT flags, CPoint point);
     // One navigation step by the cursor's move since the last position seen.
     void Navigate(UINT flags, LONG dx, LONG dy);
+    // The Space-held flag of a first press or a release, with the redraw it asks for.
+    void SetSpaceHeld(BYTE down);
     // After a navigation step: every view follows the camera, or this one redraws quickly.
     void FollowCamera();
     // After a drag: the other views catch up with the camera.

@@ -1,19 +1,18 @@
-// CZN3DView's work on the document: a frame of its brushes, overlays and render batches, the pick
-// of its brushes or overlays into the plug-ins' pick record, and the redraw of the document's views after camera
-// moves and key changes.
+// CZN3DView's work on its source's scene: a frame of the entities, brushes, overlays and render
+// batches, and the pick of the brushes, entities or overlays into the plug-ins' pick record.
 #include <algorithm>
 #include <cstring>
 
 #include "app/editor_app.h"
-#include "editor/editor_doc.h"
 #include "platform/cpu/prefetch.h"
 #include "platform/d3d9/direct3d_device9.h"
 #include "platform/d3d9/direct3d_texture9.h"
-#include "platform/os/input.h"
 #include "platform/os/window.h"
 #include "render/direct3d.h"
+#include "render/render_batch.h"
 #include "render/texture.h"
 #include "render/view/3d_view.h"
+#include "render/view/view_source.h"
 #include "scene/brush.h"
 #include "scene/entity.h"
 #include "scene/material.h"
@@ -33,11 +32,6 @@ constexpr float kLayerBias = 0.00003f;
 constexpr float kPickLength = 50000.0f;
 // Depth bias of the overlay pass (its wireframe), taken off the same projection term.
 constexpr float kOverlayPassBias = 0.004f;
-
-CZNEDITORDoc *Document()
-{
-    return GetEditorApp()->GetDocument();
-}
 
 void SetWorld(IDirect3DDevice9 *device, const D3DXMATRIX *world)
 {
@@ -86,34 +80,37 @@ void CZN3DView::Render(int, int selectedOnly, int present)
     if (!device)
         return;
     const DWORD faceMode = app->GetEditMode() == ZNEDITMODE_FACE ? 1 : 0;
-    CZNEDITORDoc *document = Document();
+    IZNViewSource *source = m_Source;
 
     D3DXMATRIX projection;
     d3d->GetProjection(&projection);
-    if (document)
-        document->EmptyRenderBatches();
+    if (source) {
+        source->EmptyRenderBatches();
+        // Brushes and overlays file their blended and unlit faces where the wrapper says.
+        d3d->SetFrameBatches(&source->GetBlendedBatch(), &source->GetUnlitBatch());
+    }
 
     d3d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, m_Background, 1.0f);
     d3d->BeginScene();
     d3d->CaptureStateBlock();
-    CZNEntity *fog = ApplyEntities(document ? document->GetEntityList() : nullptr, selectedOnly);
+    CZNEntity *fog = ApplyEntities(source ? source->GetEntityList() : nullptr, selectedOnly);
     d3d->ApplyStateBlock();
     ApplyFog(fog);
     d3d->SetTexture(0, nullptr);
 
-    if (document) {
+    if (source) {
         const CZNCAMERA *camera = d3d->GetCamera();
         if (m_Batching)
             d3d->BeginBatch();
         // ahead[k] is the brush k + 1 steps after the one drawn. The next farthest brush is read
         // from the farthest one a step after that one was fetched.
         ZNBRUSH *ahead[kPrefetchDepth] = {};
-        ZNBRUSH *walk = document->GetBrushList();
+        ZNBRUSH *walk = source->GetBrushList();
         for (ZNBRUSH *&slot : ahead) {
             slot = walk;
             walk = walk ? walk->m_Next : nullptr;
         }
-        for (ZNBRUSH *brush = document->GetBrushList(); brush; brush = brush->m_Next) {
+        for (ZNBRUSH *brush = source->GetBrushList(); brush; brush = brush->m_Next) {
             ZNBRUSH *farthest = ahead[kPrefetchDepth - 1] ? ahead[kPrefetchDepth - 1]->m_Next : nullptr;
             std::copy(ahead + 1, ahead + kPrefetchDepth, ahead);
             ahead[kPrefetchDepth - 1] = farthest;
@@ -142,7 +139,7 @@ void CZN3DView::Render(int, int selectedOnly, int present)
         }
         d3d->FlushBatch();
         // Overlay boxes, then overlay surfaces with a depth bias so they show over the brushes.
-        for (CZNOverlay *overlay = document->GetOverlayList(); overlay; overlay = overlay->m_Next) {
+        for (CZNOverlay *overlay = source->GetOverlayList(); overlay; overlay = overlay->m_Next) {
             if (selectedOnly && !overlay->IsSelected())
                 continue;
             const ZNBBOX box = overlay->GetBounds(0);
@@ -152,7 +149,7 @@ void CZN3DView::Render(int, int selectedOnly, int present)
         D3DXMATRIX biased = projection;
         biased._33 -= kOverlayPassBias;
         d3d->SetProjection(&biased);
-        for (CZNOverlay *overlay = document->GetOverlayList(); overlay; overlay = overlay->m_Next) {
+        for (CZNOverlay *overlay = source->GetOverlayList(); overlay; overlay = overlay->m_Next) {
             if (selectedOnly && !overlay->IsSelected())
                 continue;
             const ZNBBOX box = overlay->GetBounds(0);
@@ -161,13 +158,14 @@ void CZN3DView::Render(int, int selectedOnly, int present)
         }
         d3d->SetProjection(&projection);
         d3d->CaptureStateBlock();
-        DrawEntities(document->GetEntityList(), selectedOnly);
+        DrawEntities(source->GetEntityList(), selectedOnly);
         d3d->ApplyStateBlock();
         d3d->SetTexture(0, nullptr);
         DrawUnlitFaces();
         DrawTransparentFaces();
         // The batches point at faces that may go before the next frame.
-        document->EmptyRenderBatches();
+        d3d->SetFrameBatches(nullptr, nullptr);
+        source->EmptyRenderBatches();
     }
     d3d->SetProjection(&projection);
     d3d->EndScene();
@@ -177,12 +175,11 @@ void CZN3DView::Render(int, int selectedOnly, int present)
 
 void CZN3DView::DrawUnlitFaces()
 {
-    CZNEDITORDoc *document = Document();
     CZN3D *d3d = GetEditorApp()->Get3D();
     IDirect3DDevice9 *device = d3d ? d3d->GetDevice() : nullptr;
-    if (!document || !device || document->GetUnlitBatch().GetCount() == 0)
+    if (!m_Source || !device || m_Source->GetUnlitBatch().GetCount() == 0)
         return;
-    const ZNRENDERBATCH &batch = document->GetUnlitBatch();
+    const ZNRENDERBATCH &batch = m_Source->GetUnlitBatch();
     device->SetRenderState(D3DRS_LIGHTING, FALSE);
     d3d->SetVertexFormat(0x242, sizeof(UnlitVertex));
     if (m_Batching)
@@ -215,12 +212,11 @@ void CZN3DView::DrawUnlitFaces()
 
 void CZN3DView::DrawTransparentFaces()
 {
-    CZNEDITORDoc *document = Document();
     CZN3D *d3d = GetEditorApp()->Get3D();
     IDirect3DDevice9 *device = d3d ? d3d->GetDevice() : nullptr;
-    if (!document || !device || document->GetBlendedBatch().GetCount() == 0)
+    if (!m_Source || !device || m_Source->GetBlendedBatch().GetCount() == 0)
         return;
-    const ZNRENDERBATCH &batch = document->GetBlendedBatch();
+    const ZNRENDERBATCH &batch = m_Source->GetBlendedBatch();
     D3DXMATRIX projection;
     d3d->GetProjection(&projection);
     m_SortFaces.assign(batch.Faces.begin(), batch.Faces.end());
@@ -307,20 +303,20 @@ PICK3DINFO CZN3DView::Pick3D(int x, int y, int overlayMode)
     if (!GetPickRay(x, y, &origin, &direction))
         return result;
 
-    CZNEDITORDoc *document = Document();
-    if (overlayMode == 0 && document) {
+    IZNViewSource *source = m_Source;
+    if (overlayMode == 0 && source) {
         // Hidden brushes neither take the click nor block it.
         OVERRIDEDATA visibleOnly = {};
-        for (ZNBRUSH *brush = document->GetBrushList(); brush; brush = brush->m_Next) {
+        for (ZNBRUSH *brush = source->GetBrushList(); brush; brush = brush->m_Next) {
             brush->Pick3D(&origin, &direction, kPickLength, &result, 0, &visibleOnly);
         }
         if (GetEditorApp()->GetEditMode() == ZNEDITMODE_BRUSH)
-            PickEntities(document->GetEntityList(), origin, direction, &result);
+            PickEntities(source->GetEntityList(), origin, direction, &result);
     }
-    if (overlayMode != 0 && document && GetEditorApp()->Options().m_DrawOverlays3D) {
+    if (overlayMode != 0 && source && GetEditorApp()->Options().m_DrawOverlays3D) {
         // Hidden overlays are skipped as hidden brushes are.
         OVERRIDEDATA visibleOnly = {};
-        for (CZNOverlay *overlay = document->GetOverlayList(); overlay; overlay = overlay->m_Next)
+        for (CZNOverlay *overlay = source->GetOverlayList(); overlay; overlay = overlay->m_Next)
             overlay->Pick3D(&origin, &direction, kPickLength, &result, &visibleOnly);
     }
     return result;
@@ -406,45 +402,4 @@ void CZN3DView::PickEntities(CZNEntity *first, const D3DXVECTOR3 &origin, const 
         return;
     *result = nearest;
     result->Face = 0;
-}
-
-void CZN3DView::FollowCamera()
-{
-    CZNEDITORDoc *document = Document();
-    if (GetEditorApp()->Options().m_DynamicUpdate && document)
-        document->RefreshViews();
-    else
-        Redraw(0, 1, 1);
-}
-
-void CZN3DView::EndDrag()
-{
-    CZNEDITORDoc *document = Document();
-    const ZNAPPOPTIONS &options = GetEditorApp()->Options();
-    if (options.m_DynamicUpdate || !document)
-        return;
-    if (options.m_KeepCameraInView)
-        document->RefreshViews();
-    else
-        document->RedrawAllViews(nullptr, 0);
-}
-
-void CZN3DView::OnKeyDown(UINT key, UINT, UINT flags)
-{
-    if (key != VK_SPACE || (flags & (KF_MENUMODE | KF_REPEAT)))
-        return;
-    GetEditorApp()->SetSpaceDown(1);
-    UpdateCursor();
-    if (CZNEDITORDoc *document = Document())
-        document->RedrawAllViews(nullptr, 0);
-}
-
-void CZN3DView::OnKeyUp(UINT key, UINT, UINT flags)
-{
-    if (key != VK_SPACE || (flags & KF_MENUMODE) || !(flags & KF_REPEAT))
-        return;
-    GetEditorApp()->SetSpaceDown(0);
-    UpdateCursor();
-    if (CZNEDITORDoc *document = Document())
-        document->RedrawAllViews(nullptr, 0);
 }
