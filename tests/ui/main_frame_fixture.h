@@ -6,6 +6,9 @@
 // resets the application in ResetApp (after they are gone, with the reporter still listening).
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QMouseEvent>
+
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -13,6 +16,7 @@
 #include "app/editor_app.h"
 #include "editor/editor_doc.h"
 #include "editor/selection_band.h"
+#include "render/view/2d_view.h"
 #include "platform/os/recording_reporter.h"
 #include "scene/brush.h"
 #include "scene/selection_entry.h"
@@ -20,6 +24,7 @@
 #include "support/temp_dir.h"
 #include "support/widget_app.h"
 #include "ui/main_frame.h"
+#include "ui/splitter_wnd.h"
 
 class ZnMainFrameTest : public ::testing::Test
 {
@@ -64,6 +69,32 @@ protected:
         ASSERT_EQ(Band()->AddToSelection(&e, 1, 0), 1);
     }
     bool Enabled(UINT id) const { return frame->GetAction(id)->isEnabled(); }
+    CZN2DView *Top() const { return frame->Get2DView(0); }
+    QWidget *TopPane() const { return frame->GetSplitter()->GetPane(0, 0); }
+
+    // The Top pane's pixel of world (x, z).
+    QPoint Pixel(float x, float z) const
+    {
+        const D3DXVECTOR3 world(x, 0, z);
+        POINT p;
+        Top()->WorldToScreen(&p, &world);
+        return QPoint(p.x, p.y);
+    }
+    void SendMouse(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons)
+    {
+        QMouseEvent event(type, QPointF(at), QPointF(TopPane()->mapToGlobal(at)), button, buttons, Qt::NoModifier);
+        QCoreApplication::sendEvent(TopPane(), &event);
+    }
+    // A left-button press, four moves and a release in the Top pane, then the events that follow.
+    void Drag(QPoint from, QPoint to)
+    {
+        SendMouse(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+        for (int i = 1; i <= 4; ++i)
+            SendMouse(QEvent::MouseMove, from + (to - from) * i / 4, Qt::NoButton, Qt::LeftButton);
+        SendMouse(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
+        QCoreApplication::processEvents();
+    }
+    void Click(QPoint at) { Drag(at, at); }
 
     ZnTempDir dir;
     CZNRecordingReporter reporter;

@@ -150,7 +150,10 @@ void CZN2DView::AddOverlay(int x, int y)
     overlay->m_Name = new char[std::strlen(name) + 1];
     std::strcpy(overlay->m_Name, name);
     // Placement lasts one click.
-    app->SetPlacementMode(ZNPLACE_SELECT);
+    if (IZNAppShell *shell = app->GetShell())
+        shell->ReturnToSelectMode();
+    else
+        app->SetPlacementMode(ZNPLACE_SELECT);
     RedrawAndRecordAdded(document, ZNSELECT_OVERLAY, overlay, "Add Overlay");
 }
 

@@ -195,8 +195,10 @@ void CZN2DView::OnLButtonDown(UINT flags, CPoint point)
             }
         }
         RedrawDocumentViews();
-        if (shell)
+        if (shell) {
             shell->RefreshActivePage();
+            shell->UpdateSceneTree();
+        }
         return;
     }
     if (mode == ZNPLACE_PRIMITIVE)
