@@ -31,21 +31,21 @@ void CZNOptionsBar::RefreshActivePage()
 
 void CZNOptionsBar::RebuildSceneTree()
 {
-    CZNScenePage *page = m_Sheet->GetScenePage();
-    if (m_Sheet->GetActivePage() != page)
-        return;
-    page->GetTree()->setUpdatesEnabled(false);
-    page->BuildTree();
-    page->GetTree()->setUpdatesEnabled(true);
+    OnActiveScenePage(&CZNScenePage::BuildTree);
 }
 
 void CZNOptionsBar::UpdateSceneTree()
+{
+    OnActiveScenePage(&CZNScenePage::UpdateTree);
+}
+
+void CZNOptionsBar::OnActiveScenePage(void (CZNScenePage::*step)())
 {
     CZNScenePage *page = m_Sheet->GetScenePage();
     if (m_Sheet->GetActivePage() != page)
         return;
     page->GetTree()->setUpdatesEnabled(false);
-    page->UpdateTree();
+    (page->*step)();
     page->GetTree()->setUpdatesEnabled(true);
 }
 

@@ -7,6 +7,7 @@
 #include <QDockWidget>
 
 class CZNOptionsSheet;
+class CZNScenePage;
 
 class CZNOptionsBar : public QDockWidget
 {
@@ -27,5 +28,8 @@ public:
     void RefreshPrefabs();
 
 private:
+    // Runs the step on the Scene page, with the tree's drawing off, when that page is active.
+    void OnActiveScenePage(void (CZNScenePage::*step)());
+
     CZNOptionsSheet *m_Sheet;
 };

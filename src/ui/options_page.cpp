@@ -136,6 +136,14 @@ bool CZNOptionsPage::TranslateAccelerator(const QKeyEvent *key, bool run)
         window = window->parentWidget();
     if (!window)
         return false;
+    // Keypad + and - step the grid: keys of the window itself rather than shortcuts.
+    if (key->modifiers() == Qt::KeypadModifier && (key->key() == Qt::Key_Plus || key->key() == Qt::Key_Minus)) {
+        if (run) {
+            QKeyEvent copy(QEvent::KeyPress, key->key(), key->modifiers(), key->text());
+            QCoreApplication::sendEvent(window, &copy);
+        }
+        return true;
+    }
     for (QAction *action : window->actions()) {
         if (!action->shortcuts().contains(sequence))
             continue;

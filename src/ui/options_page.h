@@ -8,7 +8,8 @@
 // first activation, which runs OnInitDialog once; every activation runs OnSetActive.
 //
 // Accelerators first: a key sequence of a main-window action pressed with the focus anywhere in
-// the page (a line edit or the tree included, the dock floating or not) runs that action.
+// the page (a line edit or the tree included, the dock floating or not) runs that action, and
+// keypad + and - reach the main window, which steps the grid.
 #include <QString>
 #include <QWidget>
 
@@ -65,7 +66,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    // Runs the enabled main-window action whose shortcut is the key; false when there is none.
+    // Runs the enabled main-window action whose shortcut is the key, or hands keypad + and - to
+    // the main window; false when the key is neither.
     bool TranslateAccelerator(const QKeyEvent *key, bool run);
 
     QString m_Title;

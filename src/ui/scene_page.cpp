@@ -55,6 +55,10 @@ CZNScenePage::CZNScenePage(QWidget *parent)
     m_Tree->setColumnCount(1);
     m_Tree->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
     m_Tree->setIconSize(QSize(kImageWidth, 16));
+    m_Tree->setIndentation(12);
+    // Long labels and deep groups scroll sideways rather than being cut.
+    m_Tree->header()->setStretchLastSection(false);
+    m_Tree->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_Tree->setCursor(Qt::ArrowCursor);
     m_Tree->setItemDelegate(new CZNSceneLabelDelegate(
         [this](const QModelIndex &index, const QString &text) { OnEndLabelEdit(index, text); }, m_Tree));

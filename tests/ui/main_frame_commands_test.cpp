@@ -40,42 +40,17 @@ namespace
 
 constexpr UINT kCsgAndGroup[] = {32788, 32789, 32790, 32795};
 
-class FrameCommandTest : public ZnMainFrameTest
+class FrameCommandTest : public ZnShownFrameTest
 {
 protected:
-    void SetOptions() override
-    {
-        GetEditorApp()->Options().m_SnapToGrid = 0;
-        GetEditorApp()->Get3D()->SetRenderMode(3);
-        GetEditorApp()->SetEditMode(ZNEDITMODE_BRUSH);
-        GetEditorApp()->SetPlacementMode(ZNPLACE_SELECT);
-    }
     void SetUp() override
     {
-        ZnMainFrameTest::SetUp();
-        // The crosshair well away from where the tests click.
-        doc->SetCursorPoint(D3DXVECTOR3(5000, 5000, 5000));
+        ZnShownFrameTest::SetUp();
         frame->SetFileDialog([this](ZNFILEDIALOG kind, std::string *path) {
             asked.push_back(kind);
             *path = answer;
             return !answer.empty();
         });
-        frame->show();
-        frame->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
-        Top()->SetZoom(1);
-        Top()->SetCentre(0, 0);
-    }
-    void TearDown() override
-    {
-        Band()->Clear(1, 0);
-        ZnMainFrameTest::TearDown();
-    }
-    void ResetApp() override
-    {
-        GetEditorApp()->SetEditMode(ZNEDITMODE_BRUSH);
-        GetEditorApp()->SetPlacementMode(ZNPLACE_SELECT);
-        RestoreOptions();
     }
 
     void Keys(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::ControlModifier)

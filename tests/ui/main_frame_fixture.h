@@ -4,10 +4,12 @@
 // application with a recording reporter and default options, and one document with its window.
 // A test's fixture tweaks options in SetOptions (before the document and window exist) and
 // resets the application in ResetApp (after they are gone, with the reporter still listening).
+// Mouse input reaches the Top pane through SendMouse, Drag and Click at the pixels of Pixel.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QMouseEvent>
+#include <QTest>
 
 #include <cstdint>
 #include <cstdlib>
@@ -16,8 +18,9 @@
 #include "app/editor_app.h"
 #include "editor/editor_doc.h"
 #include "editor/selection_band.h"
-#include "render/view/2d_view.h"
 #include "platform/os/recording_reporter.h"
+#include "render/direct3d.h"
+#include "render/view/2d_view.h"
 #include "scene/brush.h"
 #include "scene/selection_entry.h"
 #include "support/shapes.h"
@@ -103,4 +106,39 @@ protected:
 
 private:
     ZNAPPOPTIONS savedOptions{};
+};
+
+// The window shown and active, in brush edit and select mode without snapping, solid rendering,
+// the Top view at zoom 1 around the origin and the crosshair well away from where tests click.
+class ZnShownFrameTest : public ZnMainFrameTest
+{
+protected:
+    void SetOptions() override
+    {
+        GetEditorApp()->Options().m_SnapToGrid = 0;
+        GetEditorApp()->Get3D()->SetRenderMode(3);
+        GetEditorApp()->SetEditMode(ZNEDITMODE_BRUSH);
+        GetEditorApp()->SetPlacementMode(ZNPLACE_SELECT);
+    }
+    void SetUp() override
+    {
+        ZnMainFrameTest::SetUp();
+        doc->SetCursorPoint(D3DXVECTOR3(5000, 5000, 5000));
+        frame->show();
+        frame->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+        Top()->SetZoom(1);
+        Top()->SetCentre(0, 0);
+    }
+    void TearDown() override
+    {
+        Band()->Clear(1, 0);
+        ZnMainFrameTest::TearDown();
+    }
+    void ResetApp() override
+    {
+        GetEditorApp()->SetEditMode(ZNEDITMODE_BRUSH);
+        GetEditorApp()->SetPlacementMode(ZNPLACE_SELECT);
+        RestoreOptions();
+    }
 };

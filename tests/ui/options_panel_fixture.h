@@ -4,7 +4,6 @@
 // images, for the options panel's tests: its sheet, pages and slider, and the program's own
 // cursors to compare with.
 #include <QCursor>
-#include <QTest>
 
 #include <string>
 
@@ -16,38 +15,18 @@
 #include "ui/scene_page.h"
 #include "ui/slider_ctrl.h"
 
-class ZnOptionsPanelTest : public ZnMainFrameTest
+class ZnOptionsPanelTest : public ZnShownFrameTest
 {
 protected:
     void SetOptions() override
     {
+        ZnShownFrameTest::SetOptions();
         m_SavedProgramDir = GetEditorApp()->GetProgramDirectory();
         GetEditorApp()->SetProgramDirectory(std::string(ZN_PROGRAM_DIR) + "/");
-        GetEditorApp()->Options().m_SnapToGrid = 0;
-        GetEditorApp()->SetEditMode(ZNEDITMODE_BRUSH);
-        GetEditorApp()->SetPlacementMode(ZNPLACE_SELECT);
-    }
-    void SetUp() override
-    {
-        ZnMainFrameTest::SetUp();
-        // The crosshair well away from where the tests click.
-        doc->SetCursorPoint(D3DXVECTOR3(5000, 5000, 5000));
-        frame->show();
-        frame->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
-        Top()->SetZoom(1);
-        Top()->SetCentre(0, 0);
-    }
-    void TearDown() override
-    {
-        Band()->Clear(1, 0);
-        ZnMainFrameTest::TearDown();
     }
     void ResetApp() override
     {
-        GetEditorApp()->SetEditMode(ZNEDITMODE_BRUSH);
-        GetEditorApp()->SetPlacementMode(ZNPLACE_SELECT);
-        RestoreOptions();
+        ZnShownFrameTest::ResetApp();
         GetEditorApp()->SetProgramDirectory(m_SavedProgramDir);
     }
 

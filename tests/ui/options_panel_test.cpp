@@ -186,6 +186,21 @@ TEST_F(OptionsPanelTest, CtrlZWithTheFocusInTheSceneTreeUndoesABrushMove)
     }
 }
 
+TEST_F(OptionsPanelTest, KeypadPlusAndMinusInTheSceneTreeStepTheGrid)
+{
+    Activate(CZNOptionsSheet::PAGE_SCENE);
+    QTreeWidget *tree = Scene()->GetTree();
+    tree->setFocus();
+    const float grid = GetEditorApp()->GetGridSize();
+    QTest::keyClick(tree, Qt::Key_Plus, Qt::KeypadModifier);
+    EXPECT_EQ(GetEditorApp()->GetGridSize(), grid + 1.0f);
+    // The tree did not take the key: its root is still expanded.
+    EXPECT_TRUE(tree->topLevelItem(0)->isExpanded());
+    QTest::keyClick(tree, Qt::Key_Minus, Qt::KeypadModifier);
+    EXPECT_EQ(GetEditorApp()->GetGridSize(), grid);
+    EXPECT_TRUE(tree->topLevelItem(0)->isExpanded());
+}
+
 TEST_F(OptionsPanelTest, PlacementCommandsShowTheirPagesAndSelectReturnsToTheSavedOne)
 {
     Activate(CZNOptionsSheet::PAGE_SCENE);

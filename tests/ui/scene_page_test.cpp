@@ -315,8 +315,6 @@ TEST_F(ScenePageTest, RebuildWithAnotherPageActiveLeavesTheTreeUntilTheSceneIsSh
 
 TEST_F(ScenePageTest, Screenshot)
 {
-    doc->DeleteBrush(hidden);
-    hidden = nullptr;
     ShowScene();
     ClickBox(ItemOf(floor));
     Tree()->expandAll();
