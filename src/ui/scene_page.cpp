@@ -21,26 +21,19 @@ constexpr int kImageWidth = 19;
 
 // The tree's eight images from Resources/bitmap402.png, 19 pixels each with 0xC0C0C0 transparent;
 // groups and the root show image 1 while selected. Empty icons when the picture is missing.
-const std::vector<QIcon> &SceneImages()
+std::vector<QIcon> LoadSceneImages()
 {
-    static std::vector<QIcon> icons;
-    static std::string loadedFrom;
-    const std::string path = GetEditorApp()->GetProgramDirectory() + "Resources/bitmap402.png";
-    if (!icons.empty() && loadedFrom == path)
-        return icons;
-    loadedFrom = path;
-    icons.assign(ZNSCENEIMG_COUNT, QIcon());
-    QPixmap strip(QString::fromStdString(path));
+    std::vector<QIcon> icons(ZNSCENEIMG_COUNT);
+    QPixmap strip(QString::fromStdString(GetEditorApp()->GetProgramDirectory() + "Resources/bitmap402.png"));
     if (strip.isNull())
         return icons;
     strip.setMask(strip.createMaskFromColor(QColor(0xC0, 0xC0, 0xC0)));
     std::vector<QPixmap> images;
     for (int i = 0; i < ZNSCENEIMG_COUNT; ++i)
         images.push_back(strip.copy(i * kImageWidth, 0, kImageWidth, strip.height()));
-    for (int i = 0; i < ZNSCENEIMG_COUNT; ++i) {
-        icons[static_cast<size_t>(i)].addPixmap(images[static_cast<size_t>(i)], QIcon::Normal);
-        const int selected = i == ZNSCENEIMG_GROUP ? ZNSCENEIMG_GROUP_SELECTED : i;
-        icons[static_cast<size_t>(i)].addPixmap(images[static_cast<size_t>(selected)], QIcon::Selected);
+    for (size_t i = 0; i < icons.size(); ++i) {
+        icons[i].addPixmap(images[i], QIcon::Normal);
+        icons[i].addPixmap(images[i == ZNSCENEIMG_GROUP ? size_t{ZNSCENEIMG_GROUP_SELECTED} : i], QIcon::Selected);
     }
     return icons;
 }
@@ -71,6 +64,7 @@ CZNScenePage::CZNScenePage(QWidget *parent)
 void CZNScenePage::OnInitDialog()
 {
     const bool edits = SetEditsEnabled(false);
+    m_Images = LoadSceneImages();
     m_Built = true;
     BuildTree();
     SetEditsEnabled(edits);
@@ -95,7 +89,6 @@ void CZNScenePage::BuildTree()
     CZNEDITORDoc *document = GetEditorApp()->GetDocument();
     const std::vector<ZNSCENETREEROW> rows =
         document ? CollectSceneTreeRows(*document) : std::vector<ZNSCENETREEROW>{{0, "Scene", 0, nullptr}};
-    const std::vector<QIcon> &icons = SceneImages();
     std::vector<QTreeWidgetItem *> parents;
     for (const ZNSCENETREEROW &row : rows) {
         const size_t depth = static_cast<size_t>(row.Depth);
@@ -104,7 +97,7 @@ void CZNScenePage::BuildTree()
         auto *item = depth == 0 ? new QTreeWidgetItem(m_Tree) : new QTreeWidgetItem(parents[depth - 1]);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable | Qt::ItemIsEditable);
         item->setText(0, QString::fromLatin1(row.Label.data(), static_cast<qsizetype>(row.Label.size())));
-        item->setIcon(0, icons[static_cast<size_t>(row.Image)]);
+        item->setIcon(0, m_Images[static_cast<size_t>(row.Image)]);
         item->setData(0, kImageRole, row.Image);
         item->setData(0, Qt::UserRole, QVariant::fromValue(reinterpret_cast<quintptr>(row.Object)));
         item->setCheckState(0, Qt::Unchecked);

@@ -7,7 +7,10 @@
 // item, or F2). Labels are the names' bytes read as Latin-1; a typed character outside Latin-1 is
 // stored as '?'. The tree is rebuilt at every activation and by RebuildSceneTree while the page is
 // active; nothing happens before the page's first activation.
+#include <QIcon>
 #include <QPersistentModelIndex>
+
+#include <vector>
 
 #include "scene/pair_list.h"
 #include "ui/options_page.h"
@@ -44,6 +47,7 @@ private:
     void OnEndLabelEdit(const QModelIndex &index, const QString &text);
 
     QTreeWidget *m_Tree;
-    CZNPairList m_Items; // (tree item, object)
+    std::vector<QIcon> m_Images; // by ZNSCENEIMAGE, loaded at the first activation
+    CZNPairList m_Items;         // (tree item, object)
     bool m_Built = false;
 };
