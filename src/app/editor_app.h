@@ -112,8 +112,10 @@ public:
     // has destroyed its document and views. The object can be started again afterwards.
     void ReleaseInstance();
 
-    // The shell start-up ran against; null before InitInstance and after ReleaseInstance.
+    // The shell start-up ran against; null before InitInstance and after ReleaseInstance. Tests
+    // that drive a shell without start-up set it themselves.
     IZNAppShell *GetShell() const { return m_Shell; }
+    void SetShell(IZNAppShell *shell) { m_Shell = shell; }
     // The sphere the material previews draw; null before start-up.
     ZNBRUSH *GetMaterialPreviewBrush() const { return m_MaterialPreviewBrush; }
     // The sphere's texture; null when "Material.sys" did not load.

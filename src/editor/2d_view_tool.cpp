@@ -45,8 +45,10 @@ void CZN2DViewTool::OnLButtonDown(CZNView *target, UINT flags, CPoint point)
         }
         if (document)
             document->RedrawAllViews(nullptr, 0);
-        if (shell)
+        if (shell) {
             shell->RefreshActivePage();
+            shell->UpdateSceneTree();
+        }
         return;
     }
     if (mode == ZNPLACE_PRIMITIVE)

@@ -32,9 +32,9 @@ void CZN2DViewTool::AddOverlay(CZN2DView *view, int x, int y)
 {
     CZNEDITORApp *app = GetEditorApp();
     CZNEDITORDoc *document = app->GetDocument();
-    // The overlay click sets the mode without asking the shell.
+    // Back to select mode through the shell, so the toolbar and the saved options page follow.
     if (document && view && document->PlaceOverlay(PlacementPoint(view, x, y)))
-        app->SetPlacementMode(ZNPLACE_SELECT);
+        app->ReturnToSelectMode();
 }
 
 void CZN2DViewTool::AddEntity(CZN2DView *view, int x, int y)

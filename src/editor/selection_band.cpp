@@ -267,6 +267,23 @@ int CZNSelectionBand::RemoveGroupMembers(CZNGROUP *group)
     return 1;
 }
 
+int CZNSelectionBand::SelectGroupMembers(CZNGROUP *group)
+{
+    if (!group || (m_BandMode != ZNBAND_EMPTY && m_BandMode != ZNBAND_OBJECTS))
+        return 0;
+    const DWORD mode = m_BandMode;
+    m_BandMode = ZNBAND_OBJECTS;
+    AddGroupMembers(group);
+    if (m_Entries.empty()) {
+        m_BandMode = mode;
+        return 0;
+    }
+    m_Active = 1;
+    m_ShowHandles = 1;
+    Update();
+    return 1;
+}
+
 int CZNSelectionBand::AddToSelection(const ZNSELECTIONENTRY *entry, int append, int redraw)
 {
     m_Dragged = 1;

@@ -97,6 +97,9 @@ public:
     void AddGroupMembers(CZNGROUP *group);
     // Every entry whose outermost group is group leaves the band, deselected; 0 when refused.
     int RemoveGroupMembers(CZNGROUP *group);
+    // Every member of the group joins an empty or objects band, which becomes an active objects
+    // band with its handles and bounds; 0 (nothing changed) for another band mode or no members.
+    int SelectGroupMembers(CZNGROUP *group);
     // Empties the band; deselects its items when asked.
     void Clear(int deselect, int refreshPanel);
     // Bounds (unless locked by the rotate tool), box corners and handle points.

@@ -46,7 +46,9 @@ bool CZNSelectionBand::PickSelect3D(int x, int y, UINT flags, CZN3DView *view)
     else
         RemoveObject(item, itemType);
     RedrawViews();
-    if (IZNDocShell *shell = CZNEDITORDoc::GetCurrentShell())
+    if (IZNDocShell *shell = CZNEDITORDoc::GetCurrentShell()) {
         shell->RefreshActivePage();
+        shell->UpdateSceneTree();
+    }
     return true;
 }

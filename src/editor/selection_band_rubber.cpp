@@ -169,8 +169,10 @@ void CZNSelectionBand::EndRubberBand(UINT flags)
         }
     }
     Update();
-    if (IZNDocShell *shell = CZNEDITORDoc::GetCurrentShell())
+    if (IZNDocShell *shell = CZNEDITORDoc::GetCurrentShell()) {
         shell->RefreshActivePage();
+        shell->UpdateSceneTree();
+    }
     view->Redraw(FALSE);
     RedrawViews();
     m_RubberView = nullptr;

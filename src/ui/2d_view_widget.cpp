@@ -15,21 +15,10 @@
 #include "app/editor_app.h"
 #include "platform/os/input.h"
 #include "render/view/2d_view.h"
+#include "ui/program_cursor.h"
 
 namespace
 {
-
-// The program's own cursors: an image in the program's Resources folder and its hot spot.
-QCursor ProgramCursor(int id)
-{
-    const int hotX = id == ZNCURSOR_ROTATE ? 15 : 0;
-    const int hotY = id == ZNCURSOR_ROTATE ? 13 : 0;
-    const std::string path = GetEditorApp()->GetProgramDirectory() + "Resources/cursor" + std::to_string(id) + ".png";
-    const QPixmap image(QString::fromStdString(path));
-    if (image.isNull())
-        return QCursor(Qt::ArrowCursor);
-    return QCursor(image, hotX, hotY);
-}
 
 QCursor CursorFor(int id)
 {
@@ -47,7 +36,7 @@ QCursor CursorFor(int id)
     case ZNCURSOR_ROTATE:
     case ZNCURSOR_HANDLE2:
     case ZNCURSOR_PLACE:
-        return ProgramCursor(id);
+        return ProgramCursor(id, id == ZNCURSOR_ROTATE ? 15 : 0, id == ZNCURSOR_ROTATE ? 13 : 0);
     default:
         return QCursor(Qt::ArrowCursor);
     }

@@ -350,10 +350,7 @@ CZNMainFrame::CZNMainFrame(CZNEDITORDoc *document, QWidget *parent) : QMainWindo
         }
     }
 
-    m_OptionsBar = new QDockWidget(QStringLiteral("Options"), this);
-    m_OptionsBar->setObjectName(QStringLiteral("Options"));
-    m_OptionsBar->setAllowedAreas(Qt::RightDockWidgetArea);
-    m_OptionsBar->setWidget(new QWidget(m_OptionsBar));
+    m_OptionsBar = new CZNOptionsBar(this);
     addDockWidget(Qt::RightDockWidgetArea, m_OptionsBar);
 
     CreateClient();
@@ -631,6 +628,7 @@ void CZNMainFrame::RunCommand(UINT id)
         // Delete, CSG and grouping ran.
     } else if (auto p = placements.find(id); p != placements.end()) {
         app->SetPlacementMode(p->second);
+        SwitchPlacementPage(id);
     } else if (auto e = editModes.find(id); e != editModes.end()) {
         // What the band holds belongs to the old mode: it is let go first.
         app->GetSelectionBand()->Clear(1, 0);

@@ -18,6 +18,7 @@
 #include "app/window_placement.h"
 #include "editor/doc_shell.h"
 #include "platform/os/win_types.h"
+#include "ui/options_bar.h"
 
 class CZN2DView;
 class CZN2DViewTool;
@@ -28,7 +29,6 @@ class CZNView;
 class CZNSplitterWnd;
 class QAction;
 class QActionGroup;
-class QDockWidget;
 class QLabel;
 class QMenu;
 class QToolBar;
@@ -45,7 +45,7 @@ public:
     QAction *GetAction(UINT id) const;
     // The toolbars in the order Main, Edit, Draw, CSG, Grouping, Snap, Render Mode.
     const std::vector<QToolBar *> &GetToolBars() const { return m_ToolBars; }
-    QDockWidget *GetOptionsBar() const { return m_OptionsBar; }
+    CZNOptionsBar *GetOptionsBar() const { return m_OptionsBar; }
     CZNSplitterWnd *GetSplitter() const { return m_Splitter; }
     CZN3DView *Get3DView() const { return m_3DView.get(); }
     CZN2DView *Get2DView(int index) const { return m_2DViews[index].get(); }
@@ -81,11 +81,13 @@ public:
     void BeginWaitCursor() override;
     void EndWaitCursor() override;
     void UpdateStatusBar() override { UpdateStatusBar(nullptr); }
-    void RebuildSceneTree() override { ScheduleCommandUpdate(); }
+    // The options panel's entry points (main_frame_options.cpp); each also brings the commands'
+    // states up to date.
+    void RebuildSceneTree() override;
     void RefreshMaterialList() override { ScheduleCommandUpdate(); }
-    void RefreshActivePage() override { ScheduleCommandUpdate(); }
-    void RefreshPrefabs() override { ScheduleCommandUpdate(); }
-    void UpdateSceneTree() override { ScheduleCommandUpdate(); }
+    void RefreshActivePage() override;
+    void RefreshPrefabs() override;
+    void UpdateSceneTree() override;
     void CheckRenderModeButton(UINT id) override;
     void DocumentChanged() override;
     void AddRecentFile(const std::string &path) override;
@@ -117,7 +119,9 @@ private:
     std::vector<QToolBar *> m_ToolBars;
     std::vector<QActionGroup *> m_Groups;
     QMenu *m_RecentMenu = nullptr;
-    QDockWidget *m_OptionsBar = nullptr;
+    CZNOptionsBar *m_OptionsBar = nullptr;
+    // The page the first placement command left; -1 when none is saved.
+    int m_SavedPage = -1;
     CZNSplitterWnd *m_Splitter = nullptr;
     // Each 2D view's input; declared first so that it outlives the view, which tells it when it goes.
     std::unique_ptr<CZN2DViewTool> m_2DTools[3];
@@ -138,4 +142,7 @@ private:
     // Delete, the CSG commands and grouping (main_frame_selection.cpp): false for other ids.
     bool RunSelectionCommand(UINT id);
     void UpdateSelectionCommandUI();
+    // A placement command shows its page of the options sheet; Select the page saved before
+    // (main_frame_options.cpp).
+    void SwitchPlacementPage(UINT id);
 };

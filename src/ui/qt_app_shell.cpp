@@ -5,6 +5,7 @@
 #include "app/editor_app.h"
 #include "editor/editor_doc.h"
 #include "platform/d3d9/offscreen_gl_context.h"
+#include "platform/os/command_ids.h"
 #include "render/direct3d.h"
 #include "ui/3d_view_widget.h"
 #include "ui/main_frame.h"
@@ -102,14 +103,17 @@ void CZNQtAppShell::UpdateAllViews()
 
 void CZNQtAppShell::RebuildSceneTree()
 {
-    // The options panel has no scene tree yet.
+    if (m_Frame)
+        m_Frame->RebuildSceneTree();
 }
 
 void CZNQtAppShell::ReturnToSelectMode()
 {
-    GetEditorApp()->SetPlacementMode(ZNPLACE_SELECT);
+    // The Select command: the mode, its button and the options page saved before placement.
     if (m_Frame)
-        m_Frame->UpdateCommandUI();
+        m_Frame->RunCommand(ZNCMD_PLACE_SELECT);
+    else
+        GetEditorApp()->SetPlacementMode(ZNPLACE_SELECT);
 }
 
 void CZNQtAppShell::DestroyWindows()

@@ -40,70 +40,19 @@ namespace
 
 constexpr UINT kCsgAndGroup[] = {32788, 32789, 32790, 32795};
 
-class FrameCommandTest : public ZnMainFrameTest
+class FrameCommandTest : public ZnShownFrameTest
 {
 protected:
-    void SetOptions() override
-    {
-        GetEditorApp()->Options().m_SnapToGrid = 0;
-        GetEditorApp()->Get3D()->SetRenderMode(3);
-        GetEditorApp()->SetEditMode(ZNEDITMODE_BRUSH);
-        GetEditorApp()->SetPlacementMode(ZNPLACE_SELECT);
-    }
     void SetUp() override
     {
-        ZnMainFrameTest::SetUp();
-        // The crosshair well away from where the tests click.
-        doc->SetCursorPoint(D3DXVECTOR3(5000, 5000, 5000));
+        ZnShownFrameTest::SetUp();
         frame->SetFileDialog([this](ZNFILEDIALOG kind, std::string *path) {
             asked.push_back(kind);
             *path = answer;
             return !answer.empty();
         });
-        frame->show();
-        frame->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
-        Top()->SetZoom(1);
-        Top()->SetCentre(0, 0);
-    }
-    void TearDown() override
-    {
-        Band()->Clear(1, 0);
-        ZnMainFrameTest::TearDown();
-    }
-    void ResetApp() override
-    {
-        GetEditorApp()->SetEditMode(ZNEDITMODE_BRUSH);
-        GetEditorApp()->SetPlacementMode(ZNPLACE_SELECT);
-        RestoreOptions();
     }
 
-    CZN2DView *Top() const { return frame->Get2DView(0); }
-    QWidget *TopPane() const { return frame->GetSplitter()->GetPane(0, 0); }
-
-    // The Top pane's pixel of world (x, z).
-    QPoint Pixel(float x, float z) const
-    {
-        const D3DXVECTOR3 world(x, 0, z);
-        POINT p;
-        Top()->WorldToScreen(&p, &world);
-        return QPoint(p.x, p.y);
-    }
-    void SendMouse(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons)
-    {
-        QMouseEvent event(type, QPointF(at), QPointF(TopPane()->mapToGlobal(at)), button, buttons, Qt::NoModifier);
-        QCoreApplication::sendEvent(TopPane(), &event);
-    }
-    // A left-button press, four moves and a release in the Top pane, then the events that follow.
-    void Drag(QPoint from, QPoint to)
-    {
-        SendMouse(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
-        for (int i = 1; i <= 4; ++i)
-            SendMouse(QEvent::MouseMove, from + (to - from) * i / 4, Qt::NoButton, Qt::LeftButton);
-        SendMouse(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
-        QCoreApplication::processEvents();
-    }
-    void Click(QPoint at) { Drag(at, at); }
     void Keys(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::ControlModifier)
     {
         QTest::keyClick(frame.get(), key, modifiers);

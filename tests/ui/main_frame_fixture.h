@@ -4,7 +4,12 @@
 // application with a recording reporter and default options, and one document with its window.
 // A test's fixture tweaks options in SetOptions (before the document and window exist) and
 // resets the application in ResetApp (after they are gone, with the reporter still listening).
+// Mouse input reaches the Top pane through SendMouse, Drag and Click at the pixels of Pixel.
 #include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QTest>
 
 #include <cstdint>
 #include <cstdlib>
@@ -14,12 +19,15 @@
 #include "editor/editor_doc.h"
 #include "editor/selection_band.h"
 #include "platform/os/recording_reporter.h"
+#include "render/direct3d.h"
+#include "render/view/2d_view.h"
 #include "scene/brush.h"
 #include "scene/selection_entry.h"
 #include "support/shapes.h"
 #include "support/temp_dir.h"
 #include "support/widget_app.h"
 #include "ui/main_frame.h"
+#include "ui/splitter_wnd.h"
 
 class ZnMainFrameTest : public ::testing::Test
 {
@@ -64,6 +72,32 @@ protected:
         ASSERT_EQ(Band()->AddToSelection(&e, 1, 0), 1);
     }
     bool Enabled(UINT id) const { return frame->GetAction(id)->isEnabled(); }
+    CZN2DView *Top() const { return frame->Get2DView(0); }
+    QWidget *TopPane() const { return frame->GetSplitter()->GetPane(0, 0); }
+
+    // The Top pane's pixel of world (x, z).
+    QPoint Pixel(float x, float z) const
+    {
+        const D3DXVECTOR3 world(x, 0, z);
+        POINT p;
+        Top()->WorldToScreen(&p, &world);
+        return QPoint(p.x, p.y);
+    }
+    void SendMouse(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons)
+    {
+        QMouseEvent event(type, QPointF(at), QPointF(TopPane()->mapToGlobal(at)), button, buttons, Qt::NoModifier);
+        QCoreApplication::sendEvent(TopPane(), &event);
+    }
+    // A left-button press, four moves and a release in the Top pane, then the events that follow.
+    void Drag(QPoint from, QPoint to)
+    {
+        SendMouse(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+        for (int i = 1; i <= 4; ++i)
+            SendMouse(QEvent::MouseMove, from + (to - from) * i / 4, Qt::NoButton, Qt::LeftButton);
+        SendMouse(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
+        QCoreApplication::processEvents();
+    }
+    void Click(QPoint at) { Drag(at, at); }
 
     ZnTempDir dir;
     CZNRecordingReporter reporter;
@@ -72,4 +106,39 @@ protected:
 
 private:
     ZNAPPOPTIONS savedOptions{};
+};
+
+// The window shown and active, in brush edit and select mode without snapping, solid rendering,
+// the Top view at zoom 1 around the origin and the crosshair well away from where tests click.
+class ZnShownFrameTest : public ZnMainFrameTest
+{
+protected:
+    void SetOptions() override
+    {
+        GetEditorApp()->Options().m_SnapToGrid = 0;
+        GetEditorApp()->Get3D()->SetRenderMode(3);
+        GetEditorApp()->SetEditMode(ZNEDITMODE_BRUSH);
+        GetEditorApp()->SetPlacementMode(ZNPLACE_SELECT);
+    }
+    void SetUp() override
+    {
+        ZnMainFrameTest::SetUp();
+        doc->SetCursorPoint(D3DXVECTOR3(5000, 5000, 5000));
+        frame->show();
+        frame->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+        Top()->SetZoom(1);
+        Top()->SetCentre(0, 0);
+    }
+    void TearDown() override
+    {
+        Band()->Clear(1, 0);
+        ZnMainFrameTest::TearDown();
+    }
+    void ResetApp() override
+    {
+        GetEditorApp()->SetEditMode(ZNEDITMODE_BRUSH);
+        GetEditorApp()->SetPlacementMode(ZNPLACE_SELECT);
+        RestoreOptions();
+    }
 };
