@@ -999,18 +999,7 @@ void ZNBRUSH::ScaleFaceToBounding(DWORD faceIndex, ZNBBOX *newBox, ZNBBOX *oldBo
 {
     if (!newBox || !oldBox || faceIndex >= m_FaceCount)
         return;
-    if (drag)
-        BeginDragStep(ZNCACHE_SCALE);
-    ZNSCALESTRUCT s;
-    FillScaleStruct(s, *newBox, *oldBox);
-    VertexMarks marks(*this);
-    marks.MarkWithShared(faceIndex, -1, {true, false, false});
-    marks.ForEachMarked([this, &s](ZNVERTEX &v) {
-        D3DXVECTOR3 p = Position(v);
-        s.Position = &p;
-        ScaleVertex(&s);
-        SetPosition(v, p);
-    });
+    ScaleMarkedToBounding(faceIndex, -1, *newBox, *oldBox, drag);
 }
 
 void ZNBRUSH::ScaleVertexToBounding(DWORD faceIndex, DWORD vertexIndex, ZNBBOX *newBox, ZNBBOX *oldBox, int drag)
@@ -1018,12 +1007,17 @@ void ZNBRUSH::ScaleVertexToBounding(DWORD faceIndex, DWORD vertexIndex, ZNBBOX *
     if (!newBox || !oldBox || faceIndex >= m_FaceCount ||
         vertexIndex >= static_cast<DWORD>(m_Faces[faceIndex]->GetVertexCount()))
         return;
+    ScaleMarkedToBounding(faceIndex, static_cast<int>(vertexIndex), *newBox, *oldBox, drag);
+}
+
+void ZNBRUSH::ScaleMarkedToBounding(DWORD faceIndex, int vertex, const ZNBBOX &newBox, const ZNBBOX &oldBox, int drag)
+{
     if (drag)
         BeginDragStep(ZNCACHE_SCALE);
     ZNSCALESTRUCT s;
-    FillScaleStruct(s, *newBox, *oldBox);
+    FillScaleStruct(s, newBox, oldBox);
     VertexMarks marks(*this);
-    marks.MarkWithShared(faceIndex, static_cast<int>(vertexIndex), {true, false, false});
+    marks.MarkWithShared(faceIndex, vertex, {true, false, false});
     marks.ForEachMarked([this, &s](ZNVERTEX &v) {
         D3DXVECTOR3 p = Position(v);
         s.Position = &p;
