@@ -107,19 +107,7 @@ bool WriteLevel(IDirect3DSurface9 *surface, const CZNImage &picture)
 bool LoadScaledLevel(IDirect3DSurface9 *surface, CZNImage &picture)
 {
     const bool alpha = picture.HasAlpha();
-    _RAWOPTIONS options = {};
-    options.Width = picture.GetWidth();
-    options.Height = picture.GetHeight();
-    options.BitsPerPixel = 24;
-    options.Alpha = alpha;
-    options.Planes = 1;
-    options.BlueIndex = 0;
-    options.GreenIndex = 1;
-    options.RedIndex = 2;
-    options.AlphaIndex = 3;
-    options.DataOffset = 0;
-    options.RowPadding = 0;
-    options.BottomUp = false;
+    _RAWOPTIONS options = ZnBgrRawOptions(picture.GetWidth(), picture.GetHeight(), alpha);
     DWORD size = 0;
     BYTE *data = picture.CompileRawData(options, size, nullptr);
     if (!data) {
