@@ -303,15 +303,7 @@ int CZNTexture::GenerateTexture()
         return 0;
     DWORD width = std::min<DWORD>(picture.GetWidth(), caps.MaxTextureWidth);
     DWORD height = std::min<DWORD>(picture.GetHeight(), caps.MaxTextureHeight);
-    if (caps.TextureCaps & D3DPTEXTURECAPS_POW2) {
-        DWORD w = 1, h = 1;
-        while (w < width && w < 0x80000000u)
-            w <<= 1;
-        while (h < height && h < 0x80000000u)
-            h <<= 1;
-        width = w;
-        height = h;
-    }
+    ZnRoundToDevicePowersOfTwo(caps, width, height);
     if (caps.TextureCaps & D3DPTEXTURECAPS_SQUAREONLY)
         width = height = std::max(width, height);
     // The dimension fields hold 16 bits.
