@@ -308,16 +308,22 @@ ZNBRUSH *CZN3DSImport::ReadTriMesh(CHUNK3DS *, ZN3DSCONTEXT *, const char *name)
     context.ParentId = kTriMesh;
     context.Brush = brush.get();
     context.Faces = &faceMaterials;
+    // A list: a 16-bit count, then that many records of size bytes.
+    auto readList = [this](WORD &count, DWORD size) {
+        count = ReadU16();
+        CheckCount(count, size);
+        std::vector<BYTE> raw(static_cast<size_t>(count) * size);
+        ReadBytes(raw.data(), static_cast<DWORD>(raw.size()));
+        return raw;
+    };
 
     try {
         ForEachChild([&] {
             switch (m_TopChunk->ChunkId) {
             case kPoints: {
                 // A later point chunk replaces the earlier one.
-                const WORD count = ReadU16();
-                CheckCount(count, 12);
-                std::vector<BYTE> raw(static_cast<size_t>(count) * 12);
-                ReadBytes(raw.data(), static_cast<DWORD>(raw.size()));
+                WORD count = 0;
+                const std::vector<BYTE> raw = readList(count, 12);
                 points.resize(count);
                 for (WORD i = 0; i < count; ++i) {
                     const BYTE *p = raw.data() + i * 12;
@@ -330,10 +336,8 @@ ZNBRUSH *CZN3DSImport::ReadTriMesh(CHUNK3DS *, ZN3DSCONTEXT *, const char *name)
                 break;
             case kFaces: {
                 // A later face chunk replaces the earlier faces and their groups.
-                const WORD count = ReadU16();
-                CheckCount(count, 8);
-                std::vector<BYTE> raw(static_cast<size_t>(count) * 8);
-                ReadBytes(raw.data(), static_cast<DWORD>(raw.size()));
+                WORD count = 0;
+                const std::vector<BYTE> raw = readList(count, 8);
                 faces.resize(count);
                 for (WORD i = 0; i < count; ++i) {
                     const BYTE *f = raw.data() + i * 8;
@@ -344,10 +348,8 @@ ZNBRUSH *CZN3DSImport::ReadTriMesh(CHUNK3DS *, ZN3DSCONTEXT *, const char *name)
                 break;
             }
             case kTexCoords: {
-                const WORD count = ReadU16();
-                CheckCount(count, 8);
-                std::vector<BYTE> raw(static_cast<size_t>(count) * 8);
-                ReadBytes(raw.data(), static_cast<DWORD>(raw.size()));
+                WORD count = 0;
+                const std::vector<BYTE> raw = readList(count, 8);
                 coords.resize(static_cast<size_t>(count) * 2);
                 for (size_t i = 0; i < coords.size(); ++i)
                     coords[i] = FloatAt(raw.data() + i * 4);
