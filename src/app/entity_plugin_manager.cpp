@@ -3,19 +3,11 @@
 #include <cstring>
 
 #include "app/editor_app.h"
-#include "platform/os/combo_box.h"
-#include "platform/os/folder_listing.h"
-#include "platform/os/module.h"
-#include "platform/os/splash_progress.h"
+#include "app/plugin_loading.h"
 #include "scene/debug_log.h"
 
 namespace
 {
-
-template <typename T> T Fetch(HMODULE module, const char *name)
-{
-    return reinterpret_cast<T>(ZnGetProcAddress(module, name));
-}
 
 constexpr uint16_t kLightTypeId = 0x10;
 
@@ -37,9 +29,7 @@ CZNEntityPluginManager::~CZNEntityPluginManager()
 
 int CZNEntityPluginManager::CountFiles(const char *folder, const char *mask)
 {
-    std::vector<ZNFOLDERENTRY> entries;
-    ZnListFolder(folder ? folder : "", mask, entries);
-    return static_cast<int>(entries.size());
+    return ZnCountPluginFiles(folder, mask);
 }
 
 bool CZNEntityPluginManager::LoadOne(CZNDebugLog &log, const std::string &path, const std::string &fileName)
@@ -58,7 +48,7 @@ bool CZNEntityPluginManager::LoadOne(CZNDebugLog &log, const std::string &path, 
     record.Module = ZnLoadLibrary(path.c_str(), &error);
     if (!record.Module)
         return reject("Plugin '" + fileName + "' could not be loaded: " + error);
-    auto init = Fetch<PFNINITENTITYPLUGIN>(record.Module, "InitEntityPlugin");
+    auto init = ZnFetchExport<PFNINITENTITYPLUGIN>(record.Module, "InitEntityPlugin");
     if (!init)
         return reject("Plugin '" + fileName + "' has no InitEntityPlugin. Load Failed");
     if (init(record.Module) != ZN_ENTITY_PLUGIN_VERSION) {
@@ -68,7 +58,7 @@ bool CZNEntityPluginManager::LoadOne(CZNDebugLog &log, const std::string &path, 
         return false;
     }
     std::memcpy(record.FileName, path.c_str(), path.size() + 1);
-    auto getInfo = Fetch<PFNGETENTITYPLUGININFO>(record.Module, "GetEntityPluginInfo");
+    auto getInfo = ZnFetchExport<PFNGETENTITYPLUGININFO>(record.Module, "GetEntityPluginInfo");
     if (!getInfo)
         return reject("GetEntityPluginInfo was not found. Unloading DLL");
     getInfo(&record.Info);
@@ -81,7 +71,7 @@ bool CZNEntityPluginManager::LoadOne(CZNDebugLog &log, const std::string &path, 
     if (info.DataSize > info.BlockSize)
         return reject("Plugin '" + fileName + "' declares " + std::to_string(info.DataSize) +
                       " bytes of data in a block of " + std::to_string(info.BlockSize) + " bytes. Load Failed");
-    record.SetDataPointer = Fetch<PFNSETDATAPOINTER>(record.Module, "SetDataPointer");
+    record.SetDataPointer = ZnFetchExport<PFNSETDATAPOINTER>(record.Module, "SetDataPointer");
     if (!record.SetDataPointer)
         return reject("SetDataPointer function was not found. Unloading DLL");
 
@@ -89,20 +79,20 @@ bool CZNEntityPluginManager::LoadOne(CZNDebugLog &log, const std::string &path, 
         return reject("Plugin '" + fileName + "' asks for a data block that cannot be allocated. Load Failed");
     record.TemplateEntity.SetDataSize(info.DataSize);
     record.TemplateEntity.SetType(m_PluginCount);
-    record.SetDefaultData = Fetch<PFNENTITYDATA>(record.Module, "SetDefaultData");
+    record.SetDefaultData = ZnFetchExport<PFNENTITYDATA>(record.Module, "SetDefaultData");
     if (record.SetDefaultData)
         record.SetDefaultData(record.TemplateEntity.GetData());
-    record.InitializeEntity = Fetch<PFNENTITYDATA>(record.Module, "InitializeEntity");
-    record.DestroyEntity = Fetch<PFNENTITYDATA>(record.Module, "DestroyEntity");
-    record.DataUpdated = Fetch<PFNDATAUPDATED>(record.Module, "DataUpdated");
-    record.GetRenderText = Fetch<PFNGETRENDERTEXT>(record.Module, "GetRenderText");
-    record.Render2D = Fetch<PFNRENDER2D>(record.Module, "Render2D");
-    record.Render3D = Fetch<PFNRENDER3D>(record.Module, "Render3D");
-    record.GetWriteDataSize = Fetch<PFNGETWRITEDATASIZE>(record.Module, "GetWriteDataSize");
-    record.GetWriteData = Fetch<PFNGETWRITEDATA>(record.Module, "GetWriteData");
-    record.SetReadData = Fetch<PFNSETREADDATA>(record.Module, "SetReadData");
-    record.PickEntity3D = Fetch<PFNPICKENTITY3D>(record.Module, "PickEntity3D");
-    record.GetEntityBounds = Fetch<PFNGETENTITYBOUNDS>(record.Module, "GetEntityBounds");
+    record.InitializeEntity = ZnFetchExport<PFNENTITYDATA>(record.Module, "InitializeEntity");
+    record.DestroyEntity = ZnFetchExport<PFNENTITYDATA>(record.Module, "DestroyEntity");
+    record.DataUpdated = ZnFetchExport<PFNDATAUPDATED>(record.Module, "DataUpdated");
+    record.GetRenderText = ZnFetchExport<PFNGETRENDERTEXT>(record.Module, "GetRenderText");
+    record.Render2D = ZnFetchExport<PFNRENDER2D>(record.Module, "Render2D");
+    record.Render3D = ZnFetchExport<PFNRENDER3D>(record.Module, "Render3D");
+    record.GetWriteDataSize = ZnFetchExport<PFNGETWRITEDATASIZE>(record.Module, "GetWriteDataSize");
+    record.GetWriteData = ZnFetchExport<PFNGETWRITEDATA>(record.Module, "GetWriteData");
+    record.SetReadData = ZnFetchExport<PFNSETREADDATA>(record.Module, "SetReadData");
+    record.PickEntity3D = ZnFetchExport<PFNPICKENTITY3D>(record.Module, "PickEntity3D");
+    record.GetEntityBounds = ZnFetchExport<PFNGETENTITYBOUNDS>(record.Module, "GetEntityBounds");
     if (record.DataContainer.AddElement(record.TemplateEntity.GetData()) == 0)
         return reject("Plugin '" + fileName + "' could not be given its data. Load Failed");
     record.SetDataPointer(&record.DataContainer);
@@ -115,24 +105,9 @@ int CZNEntityPluginManager::LoadPlugins(IZNSplashProgress *splash, const char *f
     const std::string base = folder ? folder : "";
     const std::string logPath = GetEditorApp()->GetProgramDirectory() + "Debug Logs/Entity Plugins (Debug Info).txt";
     CZNDebugLog log(logPath.c_str());
-    std::vector<ZNFOLDERENTRY> entries;
-    ZnListFolder(base, mask, entries);
-    if (splash)
-        splash->SetCurrentTask("Initializing Entity Plugin Manager", static_cast<int>(entries.size()));
-    log.Printf("Initialising Entity Plugin System - %s%s", base.c_str(), mask ? mask : "");
-
-    for (const ZNFOLDERENTRY &entry : entries) {
-        const std::string &name = entry.Name;
-        if (splash)
-            splash->StepCurrent();
-        if (m_PluginCount >= kMaxPlugins) {
-            log.Printf("Only %d plugins are loaded: '%s' and the files after it are skipped", kMaxPlugins,
-                       name.c_str());
-            break;
-        }
-        if (LoadOne(log, base + name, name))
-            ++m_PluginCount;
-    }
+    ZnLoadPluginFolder(log, splash, base, mask, "Initializing Entity Plugin Manager",
+                       "Initialising Entity Plugin System - " + base + (mask ? mask : ""), m_PluginCount, kMaxPlugins,
+                       [&](const std::string &path, const std::string &name) { return LoadOne(log, path, name); });
 
     if (m_PluginCount == 0) {
         log.Printf("WARNING No Entity Plugins could be located!!!");
@@ -149,12 +124,7 @@ void CZNEntityPluginManager::UnloadPlugins()
     if (m_Loaded)
         for (int i = 0; i < m_PluginCount; ++i)
             m_Records[i].Clear();
-    m_CreateControls = nullptr;
-    m_DestroyControls = nullptr;
-    m_Message = nullptr;
-    m_Notify = nullptr;
-    m_Command = nullptr;
-    m_Paint = nullptr;
+    ZnClearControlEntryPoints(*this);
     m_ActivePlugin = -1;
     m_PluginCount = 0;
     m_Loaded = 0;
@@ -167,38 +137,18 @@ int CZNEntityPluginManager::SetActivePlugin(int index)
     if (index == m_ActivePlugin)
         return 1;
     m_ActivePlugin = index;
-    HMODULE module = m_Records[index].Module;
-    m_CreateControls = Fetch<PFNCREATECONTROLS>(module, "CreateControls");
-    m_DestroyControls = Fetch<PFNDESTROYCONTROLS>(module, "DestroyControls");
-    m_Message = Fetch<PFNMESSAGE>(module, "Message");
-    m_Notify = Fetch<PFNNOTIFY>(module, "Notify");
-    m_Command = Fetch<PFNENTITYCOMMAND>(module, "Command");
-    m_Paint = Fetch<PFNPAINT>(module, "Paint");
+    ZnFetchControlEntryPoints(*this, m_Records[index].Module);
     return 1;
 }
 
 int CZNEntityPluginManager::GetActiveComboIndex(IZNComboBox *combo) const
 {
-    if (!combo)
-        return -1;
-    for (int row = 0; row < combo->GetCount(); ++row)
-        if (combo->GetItemData(row) == m_ActivePlugin)
-            return row;
-    return -1;
+    return ZnFindComboRow(combo, m_ActivePlugin);
 }
 
 void CZNEntityPluginManager::FillComboBox(IZNComboBox *combo)
 {
-    if (!combo)
-        return;
-    for (int i = 0; i < m_PluginCount; ++i) {
-        const char *name = m_Records[i].Info.TypeName;
-        if (m_Records[i].Info.TypeId == kLightTypeId) {
-            combo->SetItemData(combo->InsertString(0, name), i);
-            SetActivePlugin(i);
-        } else {
-            combo->SetItemData(combo->AddString(name), i);
-        }
-    }
-    combo->SetCurSel(GetActiveComboIndex(combo));
+    ZnFillPluginCombo(
+        *this, combo, [this](int i) { return m_Records[i].Info.TypeName; },
+        [this](int i) { return m_Records[i].Info.TypeId == kLightTypeId; });
 }

@@ -4,18 +4,11 @@
 #include <cstring>
 
 #include "app/editor_app.h"
-#include "platform/os/combo_box.h"
-#include "platform/os/folder_listing.h"
-#include "platform/os/splash_progress.h"
+#include "app/plugin_loading.h"
 #include "scene/debug_log.h"
 
 namespace
 {
-
-template <typename T> T Fetch(HMODULE module, const char *name)
-{
-    return reinterpret_cast<T>(ZnGetProcAddress(module, name));
-}
 
 bool EqualsNoCase(const char *a, const char *b)
 {
@@ -41,9 +34,7 @@ CZNPrimitivePluginManager::~CZNPrimitivePluginManager()
 
 int CZNPrimitivePluginManager::CountFiles(const char *folder, const char *mask)
 {
-    std::vector<ZNFOLDERENTRY> entries;
-    ZnListFolder(folder ? folder : "", mask, entries);
-    return static_cast<int>(entries.size());
+    return ZnCountPluginFiles(folder, mask);
 }
 
 void CZNPrimitivePluginManager::Reject(CZNDebugLog &log, PRIMITIVEPLUGINRECORD &record, const std::string &line)
@@ -68,7 +59,7 @@ bool CZNPrimitivePluginManager::LoadOne(CZNDebugLog &log, const std::string &pat
         Reject(log, record, "Plugin '" + fileName + "' could not be loaded: " + error);
         return false;
     }
-    auto init = Fetch<PFNINITPRIMITIVEPLUGIN>(record.Module, "InitPrimitivePlugin");
+    auto init = ZnFetchExport<PFNINITPRIMITIVEPLUGIN>(record.Module, "InitPrimitivePlugin");
     if (!init) {
         Reject(log, record, "Plugin '" + fileName + "' has no InitPrimitivePlugin. Load Failed");
         return false;
@@ -81,7 +72,7 @@ bool CZNPrimitivePluginManager::LoadOne(CZNDebugLog &log, const std::string &pat
         return false;
     }
     std::memcpy(record.FileName, path.c_str(), path.size() + 1);
-    auto getInfo = Fetch<PFNGETPRIMITIVEPLUGININFO>(record.Module, "GetPrimitivePluginInfo");
+    auto getInfo = ZnFetchExport<PFNGETPRIMITIVEPLUGININFO>(record.Module, "GetPrimitivePluginInfo");
     if (!getInfo) {
         Reject(log, record, "Plugin '" + fileName + "' has no GetPrimitivePluginInfo. Load Failed");
         return false;
@@ -91,7 +82,7 @@ bool CZNPrimitivePluginManager::LoadOne(CZNDebugLog &log, const std::string &pat
         Reject(log, record, "Plugin '" + fileName + "' gave no name. Load Failed");
         return false;
     }
-    if (!Fetch<PFNBUILDBRUSH>(record.Module, "BuildBrush")) {
+    if (!ZnFetchExport<PFNBUILDBRUSH>(record.Module, "BuildBrush")) {
         Reject(log, record, "Plugin '" + fileName + "' has no BuildBrush. Load Failed");
         return false;
     }
@@ -105,24 +96,10 @@ int CZNPrimitivePluginManager::LoadPlugins(IZNSplashProgress *splash, const char
     const std::string logPath =
         GetEditorApp()->GetProgramDirectory() + "Debug Logs/Privimtive Plugins (Debug Info).txt";
     CZNDebugLog log(logPath.c_str());
-    std::vector<ZNFOLDERENTRY> entries;
-    ZnListFolder(base, mask, entries);
-    if (splash)
-        splash->SetCurrentTask("Initializing Primitive Plugin Manager", static_cast<int>(entries.size()));
-    log.Printf("Initialising Primtive Plugin System - %s%s\r\n", base.c_str(), mask ? mask : "");
-
-    for (const ZNFOLDERENTRY &entry : entries) {
-        const std::string &name = entry.Name;
-        if (splash)
-            splash->StepCurrent();
-        if (m_PluginCount >= kMaxPlugins) {
-            log.Printf("Only %d plugins are loaded: '%s' and the files after it are skipped", kMaxPlugins,
-                       name.c_str());
-            break;
-        }
-        if (LoadOne(log, base + name, name))
-            ++m_PluginCount;
-    }
+    ZnLoadPluginFolder(log, splash, base, mask, "Initializing Primitive Plugin Manager",
+                       "Initialising Primtive Plugin System - " + base + (mask ? mask : "") + "\r\n", m_PluginCount,
+                       kMaxPlugins,
+                       [&](const std::string &path, const std::string &name) { return LoadOne(log, path, name); });
 
     if (m_PluginCount == 0) {
         log.Printf("PLUGIN ERROR : No Primitive Plugins could be located!!!");
@@ -147,12 +124,7 @@ void CZNPrimitivePluginManager::UnloadPlugins()
         }
     }
     m_BuildBrush = nullptr;
-    m_CreateControls = nullptr;
-    m_DestroyControls = nullptr;
-    m_Message = nullptr;
-    m_Notify = nullptr;
-    m_Command = nullptr;
-    m_Paint = nullptr;
+    ZnClearControlEntryPoints(*this);
     m_ActivePlugin = -1;
     m_PluginCount = 0;
     m_Loaded = 0;
@@ -166,13 +138,8 @@ int CZNPrimitivePluginManager::SetActivePlugin(int index)
         return 1;
     m_ActivePlugin = index;
     HMODULE module = m_Records[index].Module;
-    m_CreateControls = Fetch<PFNCREATECONTROLS>(module, "CreateControls");
-    m_DestroyControls = Fetch<PFNDESTROYCONTROLS>(module, "DestroyControls");
-    m_Message = Fetch<PFNMESSAGE>(module, "Message");
-    m_Notify = Fetch<PFNNOTIFY>(module, "Notify");
-    m_Command = Fetch<PFNPRIMITIVECOMMAND>(module, "Command");
-    m_Paint = Fetch<PFNPAINT>(module, "Paint");
-    m_BuildBrush = Fetch<PFNBUILDBRUSH>(module, "BuildBrush");
+    ZnFetchControlEntryPoints(*this, module);
+    m_BuildBrush = ZnFetchExport<PFNBUILDBRUSH>(module, "BuildBrush");
     return 1;
 }
 
@@ -183,26 +150,12 @@ PRIMITIVEPLUGINRECORD *CZNPrimitivePluginManager::GetPlugin(int index)
 
 int CZNPrimitivePluginManager::GetActiveComboIndex(IZNComboBox *combo) const
 {
-    if (!combo)
-        return -1;
-    for (int row = 0; row < combo->GetCount(); ++row)
-        if (combo->GetItemData(row) == m_ActivePlugin)
-            return row;
-    return -1;
+    return ZnFindComboRow(combo, m_ActivePlugin);
 }
 
 void CZNPrimitivePluginManager::FillComboBox(IZNComboBox *combo)
 {
-    if (!combo)
-        return;
-    for (int i = 0; i < m_PluginCount; ++i) {
-        const char *name = m_Records[i].Info.Name;
-        if (EqualsNoCase(name, "Cube")) {
-            combo->SetItemData(combo->InsertString(0, name), i);
-            SetActivePlugin(i);
-        } else {
-            combo->SetItemData(combo->AddString(name), i);
-        }
-    }
-    combo->SetCurSel(GetActiveComboIndex(combo));
+    ZnFillPluginCombo(
+        *this, combo, [this](int i) { return m_Records[i].Info.Name; },
+        [this](int i) { return EqualsNoCase(m_Records[i].Info.Name, "Cube"); });
 }

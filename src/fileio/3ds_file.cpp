@@ -206,15 +206,13 @@ void CZN3DSFile::ReadChunks(void *context)
         Throw(ZNERR_3DS_WRONG_MODE);
     if (!m_Stream || !m_Stream->IsOpen())
         Throw(ZNERR_NOT_OPEN);
-    if (!NextChunk(nullptr, true))
-        return;
-    do {
+    ForEachChild([&] {
         CHUNK3DS *chunk = m_TopChunk;
         ProcessChunk(chunk, context);
         // A handler must leave the chunk it was given open, or the walk would lose its place.
         if (m_TopChunk != chunk)
             Throw(ZNERR_3DS_NO_CHUNK);
-    } while (NextChunk(nullptr, false));
+    });
 }
 
 void CZN3DSFile::ReadFile(void *context)

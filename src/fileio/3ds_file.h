@@ -52,6 +52,16 @@ public:
     // when the level (or the file) has ended.
     bool NextChunk(CHUNK3DS *out, bool descend);
     void ReadChunks(void *context);
+    // Opens each child of the current chunk in turn and calls visit() while that child is the
+    // current chunk; nothing when the current chunk has no children.
+    template <typename Visit> void ForEachChild(Visit visit)
+    {
+        if (!NextChunk(nullptr, true))
+            return;
+        do
+            visit();
+        while (NextChunk(nullptr, false));
+    }
     void ReadFile(void *context);
 
     CHUNK3DS *GetCurrentChunk() const { return m_TopChunk; }

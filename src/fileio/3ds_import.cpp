@@ -228,9 +228,7 @@ void CZN3DSImport::ReadMainChildren(CHUNK3DS *chunk, ZN3DSCONTEXT *)
 {
     ZN3DSCONTEXT context;
     context.ParentId = chunk->ChunkId;
-    if (!NextChunk(nullptr, true))
-        return;
-    do {
+    ForEachChild([&] {
         switch (m_TopChunk->ChunkId) {
         case kVersion:
             ReadU32();
@@ -244,16 +242,14 @@ void CZN3DSImport::ReadMainChildren(CHUNK3DS *chunk, ZN3DSCONTEXT *)
         default:
             break;
         }
-    } while (NextChunk(nullptr, false));
+    });
 }
 
 void CZN3DSImport::ReadEditorChunk(CHUNK3DS *chunk, ZN3DSCONTEXT *)
 {
     ZN3DSCONTEXT context;
     context.ParentId = chunk->ChunkId;
-    if (!NextChunk(nullptr, true))
-        return;
-    do {
+    ForEachChild([&] {
         switch (m_TopChunk->ChunkId) {
         case kMeshVersion:
             ReadU32();
@@ -270,7 +266,7 @@ void CZN3DSImport::ReadEditorChunk(CHUNK3DS *chunk, ZN3DSCONTEXT *)
         default:
             break;
         }
-    } while (NextChunk(nullptr, false));
+    });
 }
 
 void CZN3DSImport::ReadObjectBlock(CHUNK3DS *chunk, ZN3DSCONTEXT *)
@@ -279,12 +275,10 @@ void CZN3DSImport::ReadObjectBlock(CHUNK3DS *chunk, ZN3DSCONTEXT *)
     ReadName(name, kObjectNameLength);
     ZN3DSCONTEXT context;
     context.ParentId = chunk->ChunkId;
-    if (!NextChunk(nullptr, true))
-        return;
-    do {
+    ForEachChild([&] {
         if (m_TopChunk->ChunkId == kTriMesh)
             ReadTriMesh(m_TopChunk, &context, name);
-    } while (NextChunk(nullptr, false));
+    });
 }
 
 ZNBRUSH *CZN3DSImport::ReadTriMesh(CHUNK3DS *, ZN3DSCONTEXT *, const char *name)
@@ -314,72 +308,72 @@ ZNBRUSH *CZN3DSImport::ReadTriMesh(CHUNK3DS *, ZN3DSCONTEXT *, const char *name)
     context.ParentId = kTriMesh;
     context.Brush = brush.get();
     context.Faces = &faceMaterials;
+    // A list: a 16-bit count, then that many records of size bytes.
+    auto readList = [this](WORD &count, DWORD size) {
+        count = ReadU16();
+        CheckCount(count, size);
+        std::vector<BYTE> raw(static_cast<size_t>(count) * size);
+        ReadBytes(raw.data(), static_cast<DWORD>(raw.size()));
+        return raw;
+    };
 
     try {
-        if (NextChunk(nullptr, true)) {
-            do {
-                switch (m_TopChunk->ChunkId) {
-                case kPoints: {
-                    // A later point chunk replaces the earlier one.
-                    const WORD count = ReadU16();
-                    CheckCount(count, 12);
-                    std::vector<BYTE> raw(static_cast<size_t>(count) * 12);
-                    ReadBytes(raw.data(), static_cast<DWORD>(raw.size()));
-                    points.resize(count);
-                    for (WORD i = 0; i < count; ++i) {
-                        const BYTE *p = raw.data() + i * 12;
-                        points[i] = Exchange(FloatAt(p), FloatAt(p + 4), FloatAt(p + 8));
-                    }
-                    break;
+        ForEachChild([&] {
+            switch (m_TopChunk->ChunkId) {
+            case kPoints: {
+                // A later point chunk replaces the earlier one.
+                WORD count = 0;
+                const std::vector<BYTE> raw = readList(count, 12);
+                points.resize(count);
+                for (WORD i = 0; i < count; ++i) {
+                    const BYTE *p = raw.data() + i * 12;
+                    points[i] = Exchange(FloatAt(p), FloatAt(p + 4), FloatAt(p + 8));
                 }
-                case kHidden:
-                    hidden = true;
-                    break;
-                case kFaces: {
-                    // A later face chunk replaces the earlier faces and their groups.
-                    const WORD count = ReadU16();
-                    CheckCount(count, 8);
-                    std::vector<BYTE> raw(static_cast<size_t>(count) * 8);
-                    ReadBytes(raw.data(), static_cast<DWORD>(raw.size()));
-                    faces.resize(count);
-                    for (WORD i = 0; i < count; ++i) {
-                        const BYTE *f = raw.data() + i * 8;
-                        faces[i] = {ZnGetU16LE(f), ZnGetU16LE(f + 2), ZnGetU16LE(f + 4)};
-                    }
-                    faceMaterials.assign(count, ZN3DSFACEMATERIAL());
-                    ApplyFaceMaterials(m_TopChunk, &context);
-                    break;
+                break;
+            }
+            case kHidden:
+                hidden = true;
+                break;
+            case kFaces: {
+                // A later face chunk replaces the earlier faces and their groups.
+                WORD count = 0;
+                const std::vector<BYTE> raw = readList(count, 8);
+                faces.resize(count);
+                for (WORD i = 0; i < count; ++i) {
+                    const BYTE *f = raw.data() + i * 8;
+                    faces[i] = {ZnGetU16LE(f), ZnGetU16LE(f + 2), ZnGetU16LE(f + 4)};
                 }
-                case kTexCoords: {
-                    const WORD count = ReadU16();
-                    CheckCount(count, 8);
-                    std::vector<BYTE> raw(static_cast<size_t>(count) * 8);
-                    ReadBytes(raw.data(), static_cast<DWORD>(raw.size()));
-                    coords.resize(static_cast<size_t>(count) * 2);
-                    for (size_t i = 0; i < coords.size(); ++i)
-                        coords[i] = FloatAt(raw.data() + i * 4);
-                    break;
+                faceMaterials.assign(count, ZN3DSFACEMATERIAL());
+                ApplyFaceMaterials(m_TopChunk, &context);
+                break;
+            }
+            case kTexCoords: {
+                WORD count = 0;
+                const std::vector<BYTE> raw = readList(count, 8);
+                coords.resize(static_cast<size_t>(count) * 2);
+                for (size_t i = 0; i < coords.size(); ++i)
+                    coords[i] = FloatAt(raw.data() + i * 4);
+                break;
+            }
+            case kMeshMatrix: {
+                float v[12];
+                for (float &f : v)
+                    f = ReadF32();
+                // Rows: X axis, the file's Z axis, the file's Y axis, origin; each exchanged.
+                const D3DXVECTOR3 rows[4] = {Exchange(v[0], v[1], v[2]), Exchange(v[6], v[7], v[8]),
+                                             Exchange(v[3], v[4], v[5]), Exchange(v[9], v[10], v[11])};
+                for (int r = 0; r < 4; ++r) {
+                    matrix.m[r][0] = rows[r].x;
+                    matrix.m[r][1] = rows[r].y;
+                    matrix.m[r][2] = rows[r].z;
+                    matrix.m[r][3] = r == 3 ? 1.0f : 0.0f;
                 }
-                case kMeshMatrix: {
-                    float v[12];
-                    for (float &f : v)
-                        f = ReadF32();
-                    // Rows: X axis, the file's Z axis, the file's Y axis, origin; each exchanged.
-                    const D3DXVECTOR3 rows[4] = {Exchange(v[0], v[1], v[2]), Exchange(v[6], v[7], v[8]),
-                                                 Exchange(v[3], v[4], v[5]), Exchange(v[9], v[10], v[11])};
-                    for (int r = 0; r < 4; ++r) {
-                        matrix.m[r][0] = rows[r].x;
-                        matrix.m[r][1] = rows[r].y;
-                        matrix.m[r][2] = rows[r].z;
-                        matrix.m[r][3] = r == 3 ? 1.0f : 0.0f;
-                    }
-                    break;
-                }
-                default:
-                    break;
-                }
-            } while (NextChunk(nullptr, false));
-        }
+                break;
+            }
+            default:
+                break;
+            }
+        });
     } catch (const std::bad_alloc &) {
         Throw(ZNERR_OUT_OF_MEMORY);
     }

@@ -64,9 +64,7 @@ void CZN3DSImport::ReadKeyframer(CHUNK3DS *chunk, ZN3DSCONTEXT *)
 {
     ZN3DSCONTEXT context;
     context.ParentId = chunk->ChunkId;
-    if (!NextChunk(nullptr, true))
-        return;
-    do {
+    ForEachChild([&] {
         switch (m_TopChunk->ChunkId) {
         case kHeader: {
             char name[kHeaderNameLength + 1];
@@ -82,7 +80,7 @@ void CZN3DSImport::ReadKeyframer(CHUNK3DS *chunk, ZN3DSCONTEXT *)
         default:
             break;
         }
-    } while (NextChunk(nullptr, false));
+    });
 }
 
 void CZN3DSImport::ReadKeyframerNode(CHUNK3DS *chunk, ZN3DSCONTEXT *)
@@ -93,33 +91,31 @@ void CZN3DSImport::ReadKeyframerNode(CHUNK3DS *chunk, ZN3DSCONTEXT *)
         return;
     const bool object = chunk->ChunkId == kObjectNode;
     node->Kind = object ? 1 : 0;
-    if (NextChunk(nullptr, true)) {
-        do {
-            switch (m_TopChunk->ChunkId) {
-            case kNodeHeader:
-                ReadName(node->Name, kNodeNameLength);
-                ReadU16();
-                ReadU16();
-                node->ParentId = ReadU16();
-                break;
-            case kInstanceName:
-                if (object)
-                    ReadName(node->InstanceName, kNodeNameLength);
-                break;
-            case kPivot:
-                if (object) {
-                    const float x = ReadF32(), y = ReadF32(), z = ReadF32();
-                    node->Pivot = D3DXVECTOR3(x, z, y);
-                }
-                break;
-            case kNodeId:
-                node->NodeId = ReadU16();
-                break;
-            default:
-                break;
+    ForEachChild([&] {
+        switch (m_TopChunk->ChunkId) {
+        case kNodeHeader:
+            ReadName(node->Name, kNodeNameLength);
+            ReadU16();
+            ReadU16();
+            node->ParentId = ReadU16();
+            break;
+        case kInstanceName:
+            if (object)
+                ReadName(node->InstanceName, kNodeNameLength);
+            break;
+        case kPivot:
+            if (object) {
+                const float x = ReadF32(), y = ReadF32(), z = ReadF32();
+                node->Pivot = D3DXVECTOR3(x, z, y);
             }
-        } while (NextChunk(nullptr, false));
-    }
+            break;
+        case kNodeId:
+            node->NodeId = ReadU16();
+            break;
+        default:
+            break;
+        }
+    });
     try {
         m_Nodes.push_back(std::move(node));
     } catch (const std::bad_alloc &) {

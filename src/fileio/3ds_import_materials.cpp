@@ -115,49 +115,47 @@ void CZN3DSImport::ReadMaterialBlock(CHUNK3DS *chunk, ZN3DSCONTEXT *)
     context.ParentId = chunk->ChunkId;
     context.Material = &ref;
     context.D3DMaterial = &value;
-    if (NextChunk(nullptr, true)) {
-        do {
-            float rgb[3];
-            float percent = 0.0f;
-            switch (m_TopChunk->ChunkId) {
-            case kMaterialName:
-                ReadName(ref.Name, kNameLength);
-                break;
-            case kAmbient:
-            case kDiffuse:
-            case kSpecular: {
-                D3DCOLORVALUE &colour = m_TopChunk->ChunkId == kAmbient   ? value.Ambient
-                                        : m_TopChunk->ChunkId == kDiffuse ? value.Diffuse
-                                                                          : value.Specular;
-                rgb[0] = colour.r;
-                rgb[1] = colour.g;
-                rgb[2] = colour.b;
-                ReadColorChunkFloat(rgb);
-                SetRgb(colour, rgb);
-                break;
-            }
-            case kShininess:
-                ReadPercentageChunk(&percent);
-                value.Power = percent * 100.0f;
-                break;
-            case kTransparency:
-                ReadPercentageChunk(&percent);
-                value.Diffuse.a = 1.0f - percent;
-                break;
-            case kTwoSided:
-                ref.TwoSided = 1;
-                break;
-            case kSelfIllumination:
-                ReadPercentageChunk(&ref.SelfIllumination);
-                break;
-            case kTextureMap:
-                ReadTextureMap(m_TopChunk, &context);
-                break;
-            default:
-                break;
-            }
-        } while (NextChunk(nullptr, false));
-    }
+    ForEachChild([&] {
+        float rgb[3];
+        float percent = 0.0f;
+        switch (m_TopChunk->ChunkId) {
+        case kMaterialName:
+            ReadName(ref.Name, kNameLength);
+            break;
+        case kAmbient:
+        case kDiffuse:
+        case kSpecular: {
+            D3DCOLORVALUE &colour = m_TopChunk->ChunkId == kAmbient   ? value.Ambient
+                                    : m_TopChunk->ChunkId == kDiffuse ? value.Diffuse
+                                                                      : value.Specular;
+            rgb[0] = colour.r;
+            rgb[1] = colour.g;
+            rgb[2] = colour.b;
+            ReadColorChunkFloat(rgb);
+            SetRgb(colour, rgb);
+            break;
+        }
+        case kShininess:
+            ReadPercentageChunk(&percent);
+            value.Power = percent * 100.0f;
+            break;
+        case kTransparency:
+            ReadPercentageChunk(&percent);
+            value.Diffuse.a = 1.0f - percent;
+            break;
+        case kTwoSided:
+            ref.TwoSided = 1;
+            break;
+        case kSelfIllumination:
+            ReadPercentageChunk(&ref.SelfIllumination);
+            break;
+        case kTextureMap:
+            ReadTextureMap(m_TopChunk, &context);
+            break;
+        default:
+            break;
+        }
+    });
 
     // A texture map lightens the diffuse colour toward white by its amount.
     if (ref.MapAmount > 0.0f) {
@@ -241,15 +239,13 @@ void CZN3DSImport::ReadTextureMap(CHUNK3DS *, ZN3DSCONTEXT *context)
     if (!context || !context->Material)
         Throw(ZNERR_3DS_NO_CHUNK);
     ZNTEXTUREREF texture;
-    if (NextChunk(nullptr, true)) {
-        do {
-            const WORD id = m_TopChunk->ChunkId;
-            if (id == kPercentInt || id == kPercentFloat)
-                ReadPercentageValue(&context->Material->MapAmount, id);
-            else if (id == kMapFile)
-                ReadName(texture.Name, kNameLength);
-        } while (NextChunk(nullptr, false));
-    }
+    ForEachChild([&] {
+        const WORD id = m_TopChunk->ChunkId;
+        if (id == kPercentInt || id == kPercentFloat)
+            ReadPercentageValue(&context->Material->MapAmount, id);
+        else if (id == kMapFile)
+            ReadName(texture.Name, kNameLength);
+    });
     texture.Texture = GetEditorApp()->GetTextureManager()->FindMatchByFileName(texture.Name);
     try {
         m_TextureRefs.push_back(texture);
@@ -264,11 +260,9 @@ void CZN3DSImport::ApplyFaceMaterials(CHUNK3DS *chunk, ZN3DSCONTEXT *context)
     if (!context || !context->Brush || !context->Faces || !chunk || chunk->ChunkId != kFaces)
         Throw(ZNERR_3DS_NO_CHUNK);
     std::vector<ZN3DSFACEMATERIAL> &faces = *context->Faces;
-    if (!NextChunk(nullptr, true))
-        return;
-    do {
+    ForEachChild([&] {
         if (m_TopChunk->ChunkId != kFaceGroup)
-            continue;
+            return;
         char name[kNameLength + 1];
         ReadName(name, kNameLength);
         const WORD count = ReadU16();
@@ -280,7 +274,7 @@ void CZN3DSImport::ApplyFaceMaterials(CHUNK3DS *chunk, ZN3DSCONTEXT *context)
                 break;
             }
         if (!record)
-            continue;
+            return;
         for (WORD i = 0; i < count; ++i) {
             const WORD f = ReadU16();
             // Indices beyond the face list are skipped.
@@ -295,5 +289,5 @@ void CZN3DSImport::ApplyFaceMaterials(CHUNK3DS *chunk, ZN3DSCONTEXT *context)
             if (record->Material && record->Material->GetD3DMaterial().Diffuse.a < 1.0f)
                 face.Blend = true;
         }
-    } while (NextChunk(nullptr, false));
+    });
 }

@@ -986,18 +986,7 @@ CZNImage *CZN3D::CaptureToImage()
         return nullptr;
 
     // The rows are blue, green, red, top row first.
-    _RAWOPTIONS options = {};
-    options.Width = width;
-    options.Height = height;
-    options.BitsPerPixel = 24;
-    options.Alpha = false;
-    options.Planes = 1;
-    options.BlueIndex = 0;
-    options.GreenIndex = 1;
-    options.RedIndex = 2;
-    options.DataOffset = 0;
-    options.RowPadding = 0;
-    options.BottomUp = false;
+    _RAWOPTIONS options = ZnBgrRawOptions(width, height, false);
     CZNImage *image = new (std::nothrow) CZNImage;
     CZNMemoryStreamIO stream(buffer, static_cast<DWORD>(rowBytes * height), ZNSTREAM_READ, false);
     if (image && (!stream.IsOpen() || !image->LoadRawImage(stream, options))) {
@@ -1016,16 +1005,7 @@ HDC CZN3D::CaptureToBitmap()
         return nullptr;
     const DWORD width = image->GetWidth(), height = image->GetHeight();
     const DWORD pitch = CZNImage::TransformDIBBpl(width, 24);
-    _RAWOPTIONS options = {};
-    options.Width = width;
-    options.Height = height;
-    options.BitsPerPixel = 24;
-    options.Alpha = false;
-    options.Planes = 1;
-    options.BlueIndex = 0;
-    options.GreenIndex = 1;
-    options.RedIndex = 2;
-    options.DataOffset = 0;
+    _RAWOPTIONS options = ZnBgrRawOptions(width, height, false);
     options.RowPadding = pitch - 3 * width; // rows padded to 4 bytes
     options.BottomUp = true;
     DWORD size = 0;

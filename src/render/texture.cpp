@@ -107,19 +107,7 @@ bool WriteLevel(IDirect3DSurface9 *surface, const CZNImage &picture)
 bool LoadScaledLevel(IDirect3DSurface9 *surface, CZNImage &picture)
 {
     const bool alpha = picture.HasAlpha();
-    _RAWOPTIONS options = {};
-    options.Width = picture.GetWidth();
-    options.Height = picture.GetHeight();
-    options.BitsPerPixel = 24;
-    options.Alpha = alpha;
-    options.Planes = 1;
-    options.BlueIndex = 0;
-    options.GreenIndex = 1;
-    options.RedIndex = 2;
-    options.AlphaIndex = 3;
-    options.DataOffset = 0;
-    options.RowPadding = 0;
-    options.BottomUp = false;
+    _RAWOPTIONS options = ZnBgrRawOptions(picture.GetWidth(), picture.GetHeight(), alpha);
     DWORD size = 0;
     BYTE *data = picture.CompileRawData(options, size, nullptr);
     if (!data) {
@@ -315,15 +303,7 @@ int CZNTexture::GenerateTexture()
         return 0;
     DWORD width = std::min<DWORD>(picture.GetWidth(), caps.MaxTextureWidth);
     DWORD height = std::min<DWORD>(picture.GetHeight(), caps.MaxTextureHeight);
-    if (caps.TextureCaps & D3DPTEXTURECAPS_POW2) {
-        DWORD w = 1, h = 1;
-        while (w < width && w < 0x80000000u)
-            w <<= 1;
-        while (h < height && h < 0x80000000u)
-            h <<= 1;
-        width = w;
-        height = h;
-    }
+    ZnRoundToDevicePowersOfTwo(caps, width, height);
     if (caps.TextureCaps & D3DPTEXTURECAPS_SQUAREONLY)
         width = height = std::max(width, height);
     // The dimension fields hold 16 bits.

@@ -13,6 +13,7 @@
 #include "scene/geometry.h"
 #include "scene/group.h"
 #include "scene/object_type.h"
+#include "scene/pointer_array.h"
 #include "scene/shared_face_pass.h"
 
 namespace
@@ -371,12 +372,7 @@ LONG ZNBRUSH::AddFaces(DWORD n, short vertexCount)
             for (DWORD k = first; k < i; ++k)
                 delete m_Faces[k];
             m_FaceCount = first;
-            if (first == 0) {
-                std::free(m_Faces);
-                m_Faces = nullptr;
-            } else if (void *shrunk = std::realloc(m_Faces, sizeof(ZNFACE *) * first)) {
-                m_Faces = static_cast<ZNFACE **>(shrunk);
-            }
+            ZnShrinkPointerArray(m_Faces, first);
             return -1;
         }
         m_Faces[i] = face;
@@ -427,15 +423,8 @@ LONG ZNBRUSH::FindFace(const ZNFACE *face) const
 void ZNBRUSH::RemoveFaceAt(DWORD index)
 {
     std::memmove(&m_Faces[index], &m_Faces[index + 1], sizeof(ZNFACE *) * (m_FaceCount - index - 1));
-    const DWORD count = m_FaceCount - 1;
-    if (count == 0) {
-        std::free(m_Faces);
-        m_Faces = nullptr;
-    } else if (void *shrunk = std::realloc(m_Faces, sizeof(ZNFACE *) * count)) {
-        // A shrink that cannot move keeps the larger block.
-        m_Faces = static_cast<ZNFACE **>(shrunk);
-    }
-    m_FaceCount = count;
+    m_FaceCount -= 1;
+    ZnShrinkPointerArray(m_Faces, m_FaceCount);
 }
 
 bool ZNBRUSH::InsertFaceAt(DWORD index, ZNFACE *face)
@@ -482,11 +471,7 @@ int ZNBRUSH::DeleteFace(ZNFACE *face)
 
 void ZNBRUSH::ReleaseFaces()
 {
-    for (DWORD i = 0; i < m_FaceCount; ++i)
-        delete m_Faces[i];
-    std::free(m_Faces);
-    m_Faces = nullptr;
-    m_FaceCount = 0;
+    ZnDeletePointerArray(m_Faces, m_FaceCount);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1014,18 +999,7 @@ void ZNBRUSH::ScaleFaceToBounding(DWORD faceIndex, ZNBBOX *newBox, ZNBBOX *oldBo
 {
     if (!newBox || !oldBox || faceIndex >= m_FaceCount)
         return;
-    if (drag)
-        BeginDragStep(ZNCACHE_SCALE);
-    ZNSCALESTRUCT s;
-    FillScaleStruct(s, *newBox, *oldBox);
-    VertexMarks marks(*this);
-    marks.MarkWithShared(faceIndex, -1, {true, false, false});
-    marks.ForEachMarked([this, &s](ZNVERTEX &v) {
-        D3DXVECTOR3 p = Position(v);
-        s.Position = &p;
-        ScaleVertex(&s);
-        SetPosition(v, p);
-    });
+    ScaleMarkedToBounding(faceIndex, -1, *newBox, *oldBox, drag);
 }
 
 void ZNBRUSH::ScaleVertexToBounding(DWORD faceIndex, DWORD vertexIndex, ZNBBOX *newBox, ZNBBOX *oldBox, int drag)
@@ -1033,12 +1007,17 @@ void ZNBRUSH::ScaleVertexToBounding(DWORD faceIndex, DWORD vertexIndex, ZNBBOX *
     if (!newBox || !oldBox || faceIndex >= m_FaceCount ||
         vertexIndex >= static_cast<DWORD>(m_Faces[faceIndex]->GetVertexCount()))
         return;
+    ScaleMarkedToBounding(faceIndex, static_cast<int>(vertexIndex), *newBox, *oldBox, drag);
+}
+
+void ZNBRUSH::ScaleMarkedToBounding(DWORD faceIndex, int vertex, const ZNBBOX &newBox, const ZNBBOX &oldBox, int drag)
+{
     if (drag)
         BeginDragStep(ZNCACHE_SCALE);
     ZNSCALESTRUCT s;
-    FillScaleStruct(s, *newBox, *oldBox);
+    FillScaleStruct(s, newBox, oldBox);
     VertexMarks marks(*this);
-    marks.MarkWithShared(faceIndex, static_cast<int>(vertexIndex), {true, false, false});
+    marks.MarkWithShared(faceIndex, vertex, {true, false, false});
     marks.ForEachMarked([this, &s](ZNVERTEX &v) {
         D3DXVECTOR3 p = Position(v);
         s.Position = &p;

@@ -234,6 +234,9 @@ private:
     void InitBrush();
     // The drag idiom: restore the snapshot when there is one, else take it.
     void BeginDragStep(DWORD kind);
+    // Scales the vertices of the face (vertex -1) or the one vertex, with those sharing their
+    // positions, from oldBox to newBox.
+    void ScaleMarkedToBounding(DWORD faceIndex, int vertex, const ZNBBOX &newBox, const ZNBBOX &oldBox, int drag);
     // Replaces the face array by one of the given length; false (array unchanged) when the
     // block cannot be allocated.
     bool ResizeFaceArray(DWORD count);

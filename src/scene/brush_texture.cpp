@@ -5,6 +5,7 @@
 #include "render/texture.h"
 #include "scene/brush.h"
 #include "scene/face_mapping.h"
+#include "scene/face_settings.h"
 
 int ZNBRUSH::CalculateWorldTextureCoords(DWORD faceIndex)
 {
@@ -28,119 +29,58 @@ int ZNBRUSH::CalculateWorldTextureCoords(DWORD faceIndex)
 
 int ZNBRUSH::CalculateWorldTextureCoords()
 {
-    // While the selection band drags, only face-aligned mapping follows the geometry.
-    const bool dragging = GetEditorApp()->GetBandDragFlag() != 0;
-    for (DWORD i = 0; i < m_FaceCount; ++i) {
-        const ZNFACE *face = m_Faces[i];
-        if (ZnIsFaceLocked(face) || (dragging && face->m_MappingMode != 1))
-            continue;
-        CalculateWorldTextureCoords(i);
-    }
+    ZnRemapFaces(m_Faces, m_FaceCount, GetEditorApp()->GetBandDragFlag() != 0,
+                 [this](DWORD i) { CalculateWorldTextureCoords(i); });
     return 1;
 }
 
 int ZNBRUSH::SetFaceTextureUPos(DWORD faceIndex, float value)
 {
-    ZNFACE *face = GetFace(faceIndex);
-    if (!face)
-        return 0;
-    face->m_UPos = value;
-    if (ZnIsFaceLocked(face))
-        return 0;
-    CalculateWorldTextureCoords(faceIndex);
-    return 1;
+    return ZnStoreFaceSetting(
+        GetFace(faceIndex), [&](ZNFACE &f) { f.m_UPos = value; }, [&] { CalculateWorldTextureCoords(faceIndex); });
 }
 
 int ZNBRUSH::SetFaceTextureVPos(DWORD faceIndex, float value)
 {
-    ZNFACE *face = GetFace(faceIndex);
-    if (!face)
-        return 0;
-    face->m_VPos = value;
-    if (ZnIsFaceLocked(face))
-        return 0;
-    CalculateWorldTextureCoords(faceIndex);
-    return 1;
+    return ZnStoreFaceSetting(
+        GetFace(faceIndex), [&](ZNFACE &f) { f.m_VPos = value; }, [&] { CalculateWorldTextureCoords(faceIndex); });
 }
 
 int ZNBRUSH::SetFaceTextureUWrap(DWORD faceIndex, float value)
 {
-    ZNFACE *face = GetFace(faceIndex);
-    if (!face)
-        return 0;
-    face->m_UWrap = value;
-    if (ZnIsFaceLocked(face))
-        return 0;
-    CalculateWorldTextureCoords(faceIndex);
-    return 1;
+    return ZnStoreFaceSetting(
+        GetFace(faceIndex), [&](ZNFACE &f) { f.m_UWrap = value; }, [&] { CalculateWorldTextureCoords(faceIndex); });
 }
 
 int ZNBRUSH::SetFaceTextureVWrap(DWORD faceIndex, float value)
 {
-    ZNFACE *face = GetFace(faceIndex);
-    if (!face)
-        return 0;
-    face->m_VWrap = value;
-    if (ZnIsFaceLocked(face))
-        return 0;
-    CalculateWorldTextureCoords(faceIndex);
-    return 1;
+    return ZnStoreFaceSetting(
+        GetFace(faceIndex), [&](ZNFACE &f) { f.m_VWrap = value; }, [&] { CalculateWorldTextureCoords(faceIndex); });
 }
 
 int ZNBRUSH::SetFaceTextureRotate(DWORD faceIndex, D3DXVECTOR4 rotation)
 {
-    ZNFACE *face = GetFace(faceIndex);
-    if (!face || ZnIsFaceLocked(face))
-        return 0;
-    face->m_Rotation = D3DXVECTOR4(ZnClampRotation(rotation.x), ZnClampRotation(rotation.y),
-                                   ZnClampRotation(rotation.z), ZnClampRotation(rotation.w));
-    CalculateWorldTextureCoords(faceIndex);
-    return 1;
+    return ZnSetFaceRotation(GetFace(faceIndex), rotation, [&] { CalculateWorldTextureCoords(faceIndex); });
 }
 
 int ZNBRUSH::SetFaceMappingMode(DWORD faceIndex, BYTE mode)
 {
-    ZNFACE *face = GetFace(faceIndex);
-    if (!face || mode < 1 || mode > 7 || ZnIsFaceLocked(face))
-        return 0;
-    face->m_MappingMode = mode;
-    CalculateWorldTextureCoords(faceIndex);
-    return 1;
+    return ZnSetFaceMappingMode(GetFace(faceIndex), mode, [&] { CalculateWorldTextureCoords(faceIndex); });
 }
 
 int ZNBRUSH::SetFaceAlphaBlend(DWORD faceIndex, int8_t source, int8_t destination)
 {
-    ZNFACE *face = GetFace(faceIndex);
-    if (!face)
-        return 0;
-    if (source >= 0 && source <= 9 && destination >= 0 && destination <= 9) {
-        face->m_SrcBlend = source;
-        face->m_DestBlend = destination;
-        return 1;
-    }
-    face->m_SrcBlend = -1;
-    face->m_DestBlend = -1;
-    return 0;
+    return ZnSetFaceAlphaBlend(GetFace(faceIndex), source, destination);
 }
 
 int ZNBRUSH::SetFaceStyle(DWORD faceIndex, DWORD style)
 {
-    ZNFACE *face = GetFace(faceIndex);
-    if (!face)
-        return 0;
-    face->m_Style = style;
-    return 1;
+    return ZnSetFaceStyle(GetFace(faceIndex), style);
 }
 
 int ZNBRUSH::SetTexture(DWORD faceIndex, CZNTexture *texture, int calculate)
 {
-    ZNFACE *face = GetFace(faceIndex);
-    if (!face || ZnIsFaceLocked(face))
-        return 0;
-    face->SetTexture(texture);
-    if (calculate)
-        CalculateWorldTextureCoords(faceIndex);
-    return 1;
+    return ZnSetFaceTexture(GetFace(faceIndex), texture, calculate, [&] { CalculateWorldTextureCoords(faceIndex); });
 }
 
 int ZNBRUSH::SetTexture(CZNTexture *texture, int calculate)

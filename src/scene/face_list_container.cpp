@@ -5,6 +5,7 @@
 #include <new>
 
 #include "scene/face_index_list.h"
+#include "scene/pointer_array.h"
 
 ZNFACELISTCONTAINER::ZNFACELISTCONTAINER() : m_Count(0), m_Lists(nullptr) {}
 
@@ -26,23 +27,12 @@ ZNFACELISTCONTAINER::~ZNFACELISTCONTAINER()
 
 void ZNFACELISTCONTAINER::Reset()
 {
-    for (DWORD i = 0; i < m_Count; ++i)
-        delete m_Lists[i];
-    std::free(m_Lists);
-    m_Lists = nullptr;
-    m_Count = 0;
+    ZnDeletePointerArray(m_Lists, m_Count);
 }
 
 int ZNFACELISTCONTAINER::AddFaceIndexList(ZNFACEINDEXLIST *list)
 {
-    if (!list || m_Count == 0xFFFFFFFFu)
-        return 0;
-    void *grown = std::realloc(m_Lists, sizeof(ZNFACEINDEXLIST *) * (static_cast<size_t>(m_Count) + 1));
-    if (!grown)
-        return 0;
-    m_Lists = static_cast<ZNFACEINDEXLIST **>(grown);
-    m_Lists[m_Count++] = list;
-    return 1;
+    return list && ZnAppendToPointerArray(m_Lists, m_Count, list) ? 1 : 0;
 }
 
 int ZNFACELISTCONTAINER::AddFaceIndexLists(ZNFACEINDEXLIST *const *lists, DWORD count)

@@ -7,6 +7,7 @@
 
 #include "scene/group.h"
 #include "scene/object_type.h"
+#include "scene/pointer_array.h"
 
 namespace
 {
@@ -145,21 +146,12 @@ DWORD CZNOverlay::SetFaceFlag(BYTE flag)
 
 int CZNOverlay::AppendFace(ZNFACE *face)
 {
-    void *grown = std::realloc(m_Faces, sizeof(ZNFACE *) * (m_FaceCount + 1));
-    if (!grown)
-        return 0; // the old array stays valid
-    m_Faces = static_cast<ZNFACE **>(grown);
-    m_Faces[m_FaceCount++] = face;
-    return 1;
+    return ZnAppendToPointerArray(m_Faces, m_FaceCount, face) ? 1 : 0;
 }
 
 void CZNOverlay::ClearFaces()
 {
-    for (DWORD i = 0; i < m_FaceCount; ++i)
-        delete m_Faces[i];
-    std::free(m_Faces);
-    m_Faces = nullptr;
-    m_FaceCount = 0;
+    ZnDeletePointerArray(m_Faces, m_FaceCount);
 }
 
 void CZNOverlay::FreeFace(ZNFACE *face)

@@ -7,6 +7,7 @@
 #include "app/editor_app.h"
 #include "render/texture.h"
 #include "scene/face_mapping.h"
+#include "scene/face_settings.h"
 #include "scene/overlay.h"
 
 int CZNOverlay::CalculateFaceTextureCoords(DWORD i)
@@ -24,108 +25,58 @@ int CZNOverlay::CalculateFaceTextureCoords(DWORD i)
 
 int CZNOverlay::CalculateWorldTextureCoords()
 {
-    const bool dragging = GetEditorApp()->GetBandDragFlag() != 0;
-    for (DWORD i = 0; i < m_FaceCount; ++i) {
-        const ZNFACE *face = m_Faces[i];
-        if (ZnIsFaceLocked(face) || (dragging && face->m_MappingMode != 1))
-            continue;
-        CalculateFaceTextureCoords(i);
-    }
+    ZnRemapFaces(m_Faces, m_FaceCount, GetEditorApp()->GetBandDragFlag() != 0,
+                 [this](DWORD i) { CalculateFaceTextureCoords(i); });
     return 1;
 }
 
 int CZNOverlay::SetFaceMappingMode(DWORD i, DWORD mode)
 {
-    ZNFACE *face = GetFace(i);
-    const BYTE low = static_cast<BYTE>(mode & 0xFF);
-    if (!face || low < 1 || low > 7 || ZnIsFaceLocked(face))
-        return 0;
-    face->m_MappingMode = low;
-    CalculateFaceTextureCoords(i);
-    return 1;
+    return ZnSetFaceMappingMode(GetFace(i), static_cast<BYTE>(mode & 0xFF), [&] { CalculateFaceTextureCoords(i); });
 }
-
-namespace
-{
-
-// The offset and repeat setters store their value even on a locked face, which then refuses.
-template <typename Store> int StoreThenMap(CZNOverlay &overlay, DWORD i, Store store)
-{
-    ZNFACE *face = overlay.GetFace(i);
-    if (!face)
-        return 0;
-    store(*face);
-    if (ZnIsFaceLocked(face))
-        return 0;
-    overlay.CalculateFaceTextureCoords(i);
-    return 1;
-}
-
-} // namespace
 
 int CZNOverlay::SetFaceTextureUPos(DWORD i, float value)
 {
-    return StoreThenMap(*this, i, [&](ZNFACE &f) { f.m_UPos = value; });
+    return ZnStoreFaceSetting(
+        GetFace(i), [&](ZNFACE &f) { f.m_UPos = value; }, [&] { CalculateFaceTextureCoords(i); });
 }
 
 int CZNOverlay::SetFaceTextureVPos(DWORD i, float value)
 {
-    return StoreThenMap(*this, i, [&](ZNFACE &f) { f.m_VPos = value; });
+    return ZnStoreFaceSetting(
+        GetFace(i), [&](ZNFACE &f) { f.m_VPos = value; }, [&] { CalculateFaceTextureCoords(i); });
 }
 
 int CZNOverlay::SetFaceTextureUWrap(DWORD i, float value)
 {
-    return StoreThenMap(*this, i, [&](ZNFACE &f) { f.m_UWrap = value; });
+    return ZnStoreFaceSetting(
+        GetFace(i), [&](ZNFACE &f) { f.m_UWrap = value; }, [&] { CalculateFaceTextureCoords(i); });
 }
 
 int CZNOverlay::SetFaceTextureVWrap(DWORD i, float value)
 {
-    return StoreThenMap(*this, i, [&](ZNFACE &f) { f.m_VWrap = value; });
+    return ZnStoreFaceSetting(
+        GetFace(i), [&](ZNFACE &f) { f.m_VWrap = value; }, [&] { CalculateFaceTextureCoords(i); });
 }
 
 int CZNOverlay::SetFaceTextureRotate(DWORD i, float a, float b, float c, float d)
 {
-    ZNFACE *face = GetFace(i);
-    if (!face || ZnIsFaceLocked(face))
-        return 0;
-    face->m_Rotation = D3DXVECTOR4(ZnClampRotation(a), ZnClampRotation(b), ZnClampRotation(c), ZnClampRotation(d));
-    CalculateFaceTextureCoords(i);
-    return 1;
+    return ZnSetFaceRotation(GetFace(i), D3DXVECTOR4(a, b, c, d), [&] { CalculateFaceTextureCoords(i); });
 }
 
 int CZNOverlay::SetFaceStyle(DWORD i, DWORD style)
 {
-    ZNFACE *face = GetFace(i);
-    if (!face)
-        return 0;
-    face->m_Style = style;
-    return 1;
+    return ZnSetFaceStyle(GetFace(i), style);
 }
 
 int CZNOverlay::SetFaceAlphaBlend(DWORD i, int8_t source, int8_t destination)
 {
-    ZNFACE *face = GetFace(i);
-    if (!face)
-        return 0;
-    if (source >= 0 && source <= 9 && destination >= 0 && destination <= 9) {
-        face->m_SrcBlend = source;
-        face->m_DestBlend = destination;
-        return 1;
-    }
-    face->m_SrcBlend = -1;
-    face->m_DestBlend = -1;
-    return 0;
+    return ZnSetFaceAlphaBlend(GetFace(i), source, destination);
 }
 
 int CZNOverlay::SetFaceTexture(DWORD i, CZNTexture *texture, int recalc)
 {
-    ZNFACE *face = GetFace(i);
-    if (!face || ZnIsFaceLocked(face))
-        return 0;
-    face->SetTexture(texture);
-    if (recalc)
-        CalculateFaceTextureCoords(i);
-    return 1;
+    return ZnSetFaceTexture(GetFace(i), texture, recalc, [&] { CalculateFaceTextureCoords(i); });
 }
 
 int CZNOverlay::SetTexture(CZNTexture *texture, int recalc)

@@ -113,15 +113,7 @@ HRESULT D3DXCreateTexture(IDirect3DDevice9 *device, UINT width, UINT height, UIN
         width = 256;
     if (height == 0 || height == D3DX_DEFAULT)
         height = 256;
-    if (caps.TextureCaps & D3DPTEXTURECAPS_POW2) {
-        UINT w = 1, h = 1;
-        while (w < width && w < 0x80000000u)
-            w <<= 1;
-        while (h < height && h < 0x80000000u)
-            h <<= 1;
-        width = w;
-        height = h;
-    }
+    ZnRoundToDevicePowersOfTwo(caps, width, height);
     width = std::min<UINT>(width, caps.MaxTextureWidth);
     height = std::min<UINT>(height, caps.MaxTextureHeight);
     if (caps.TextureCaps & D3DPTEXTURECAPS_SQUAREONLY)

@@ -16,6 +16,21 @@ constexpr DWORD D3DX_FILTER_TRIANGLE = 4;
 constexpr DWORD D3DX_FILTER_BOX = 5;
 constexpr DWORD D3DX_FILTER_DITHER = 0x80000;
 
+// Rounds width and height up to powers of two (2^31 at the most) on a device whose caps have
+// D3DPTEXTURECAPS_POW2; on another they stay as they are.
+inline void ZnRoundToDevicePowersOfTwo(const D3DCAPS9 &caps, UINT &width, UINT &height)
+{
+    if (!(caps.TextureCaps & D3DPTEXTURECAPS_POW2))
+        return;
+    UINT w = 1, h = 1;
+    while (w < width && w < 0x80000000u)
+        w <<= 1;
+    while (h < height && h < 0x80000000u)
+        h <<= 1;
+    width = w;
+    height = h;
+}
+
 struct PALETTEENTRY {
     BYTE peRed, peGreen, peBlue, peFlags;
 };

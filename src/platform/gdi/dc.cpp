@@ -142,6 +142,15 @@ private:
     double m_Cx, m_Cy, m_Rx, m_Ry;
 };
 
+// Puts a rectangle's corners in order: left <= right, top <= bottom.
+void OrderCorners(int &left, int &top, int &right, int &bottom)
+{
+    if (left > right)
+        std::swap(left, right);
+    if (top > bottom)
+        std::swap(top, bottom);
+}
+
 } // namespace
 
 CZNDC::CZNDC() = default;
@@ -399,10 +408,7 @@ BOOL CZNDC::Rectangle(int left, int top, int right, int bottom)
 {
     if (m_Type == Type::None)
         return FALSE;
-    if (left > right)
-        std::swap(left, right);
-    if (top > bottom)
-        std::swap(top, bottom);
+    OrderCorners(left, top, right, bottom);
     QImage *image = BeginPaint();
     if (!image)
         return TRUE;
@@ -443,10 +449,7 @@ BOOL CZNDC::Ellipse(int left, int top, int right, int bottom)
 {
     if (m_Type == Type::None)
         return FALSE;
-    if (left > right)
-        std::swap(left, right);
-    if (top > bottom)
-        std::swap(top, bottom);
+    OrderCorners(left, top, right, bottom);
     if (right - left < 1 || bottom - top < 1)
         return TRUE;
     QImage *image = BeginPaint();

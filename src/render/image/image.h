@@ -34,6 +34,26 @@ struct _RAWOPTIONS {
     bool BottomUp;     // rows stored from the bottom row upward
 };
 
+// Blue, green and red interleaved (then alpha, when alpha is set), top row first, no offset and no
+// padding: the layout the device's surfaces are filled from and read back into.
+inline _RAWOPTIONS ZnBgrRawOptions(DWORD width, DWORD height, bool alpha)
+{
+    _RAWOPTIONS options = {};
+    options.Width = width;
+    options.Height = height;
+    options.BitsPerPixel = 24;
+    options.Alpha = alpha;
+    options.Planes = 1;
+    options.BlueIndex = 0;
+    options.GreenIndex = 1;
+    options.RedIndex = 2;
+    options.AlphaIndex = 3;
+    options.DataOffset = 0;
+    options.RowPadding = 0;
+    options.BottomUp = false;
+    return options;
+}
+
 class ZN_API CZNImage
 {
 public:

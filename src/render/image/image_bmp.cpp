@@ -12,6 +12,7 @@
 #include "fileio/stream_io.h"
 #include "platform/os/byte_order.h"
 #include "render/image/image.h"
+#include "render/image/peek_stream.h"
 
 namespace
 {
@@ -135,13 +136,10 @@ bool KnownInfoHeaderSize(DWORD size)
 
 bool ZnValidBMP(CZNStreamIO &stream)
 {
-    const int64_t start = stream.Tell();
-    if (start < 0)
-        return false;
-    BYTE header[kFileHeaderSize + kInfoHeaderSize];
-    const bool ok = ReadBMPHeaders(stream, header) && HeaderAcceptable(header);
-    stream.SeekTo(start);
-    return ok;
+    return ZnPeekStream(stream, [&] {
+        BYTE header[kFileHeaderSize + kInfoHeaderSize];
+        return ReadBMPHeaders(stream, header) && HeaderAcceptable(header);
+    });
 }
 
 bool ZnLoadBMP(CZNStreamIO &stream, CZNImage &image)

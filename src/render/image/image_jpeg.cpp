@@ -12,6 +12,7 @@
 #include "fileio/stream_io.h"
 #include "render/image/image.h"
 #include "render/image/interleaved_samples.h"
+#include "render/image/peek_stream.h"
 
 namespace
 {
@@ -158,13 +159,10 @@ bool Decode(JpegContext *ctx, CZNImage *image)
 
 bool ZnValidJPG(CZNStreamIO &stream)
 {
-    const int64_t start = stream.Tell();
-    if (start < 0)
-        return false;
-    BYTE magic[3];
-    const bool ok = stream.Read(magic, 3) == 3 && magic[0] == 0xFF && magic[1] == 0xD8 && magic[2] == 0xFF;
-    stream.SeekTo(start);
-    return ok;
+    return ZnPeekStream(stream, [&] {
+        BYTE magic[3];
+        return stream.Read(magic, 3) == 3 && magic[0] == 0xFF && magic[1] == 0xD8 && magic[2] == 0xFF;
+    });
 }
 
 bool ZnLoadJPG(CZNStreamIO &stream, CZNImage &image)

@@ -4,6 +4,7 @@
 #include "fileio/stream_io.h"
 #include "platform/os/byte_order.h"
 #include "render/image/image.h"
+#include "render/image/peek_stream.h"
 
 namespace
 {
@@ -28,13 +29,10 @@ bool ReadHeader(CZNStreamIO &stream, BYTE (&header)[kHeaderSize])
 
 bool ZnValidPCX(CZNStreamIO &stream)
 {
-    const int64_t start = stream.Tell();
-    if (start < 0)
-        return false;
-    BYTE header[kHeaderSize];
-    const bool ok = ReadHeader(stream, header);
-    stream.SeekTo(start);
-    return ok;
+    return ZnPeekStream(stream, [&] {
+        BYTE header[kHeaderSize];
+        return ReadHeader(stream, header);
+    });
 }
 
 bool ZnLoadPCX(CZNStreamIO &stream, CZNImage &image)

@@ -8,6 +8,7 @@
 #include "fileio/stream_io.h"
 #include "render/image/image.h"
 #include "render/image/interleaved_samples.h"
+#include "render/image/peek_stream.h"
 
 namespace
 {
@@ -154,13 +155,10 @@ bool Decode(PngContext *ctx, CZNStreamIO *stream, CZNImage *image)
 
 bool ZnValidPNG(CZNStreamIO &stream)
 {
-    const int64_t start = stream.Tell();
-    if (start < 0)
-        return false;
-    png_byte signature[8];
-    const bool ok = stream.Read(signature, 8) == 8 && png_sig_cmp(signature, 0, 8) == 0;
-    stream.SeekTo(start);
-    return ok;
+    return ZnPeekStream(stream, [&] {
+        png_byte signature[8];
+        return stream.Read(signature, 8) == 8 && png_sig_cmp(signature, 0, 8) == 0;
+    });
 }
 
 bool ZnLoadPNG(CZNStreamIO &stream, CZNImage &image)

@@ -7,6 +7,7 @@
 #include "fileio/stream_io.h"
 #include "platform/os/byte_order.h"
 #include "render/image/image.h"
+#include "render/image/peek_stream.h"
 
 namespace
 {
@@ -77,13 +78,10 @@ bool DecodePackBits(CZNBufferedStreamReader &reader, BYTE *plane, uint64_t size)
 
 bool ZnValidPSD(CZNStreamIO &stream)
 {
-    const int64_t start = stream.Tell();
-    if (start < 0)
-        return false;
-    PsdHeader header{};
-    const bool ok = ReadHeader(stream, header);
-    stream.SeekTo(start);
-    return ok;
+    return ZnPeekStream(stream, [&] {
+        PsdHeader header{};
+        return ReadHeader(stream, header);
+    });
 }
 
 bool ZnLoadPSD(CZNStreamIO &stream, CZNImage &image)
