@@ -2,17 +2,19 @@
 
 // CZNNumSpinModel: the arithmetic of the numeric spin control, free of any widget: a double
 // value range with a step, the integer positions of the arrow control (0 .. range steps, at most
-// 32767), the value's text and the arrow rule. The value itself lives as text in the buddy edit;
+// the largest short), the value's text and the arrow rule. The value itself lives as text in the buddy edit;
 // texts read as numbers the way atof reads them ("abc" is 0).
+#include <cstdint>
+#include <limits>
 #include <string>
 
 class CZNNumSpinModel
 {
 public:
-    static constexpr int kMaxRangeSteps = 32767;
+    static constexpr int kMaxRangeSteps = std::numeric_limits<int16_t>::max();
 
     // Stores the three. With a step other than 0 the positions become |span / step| (at most
-    // 32767) and the position is set from value; a step of 0 leaves positions and position alone.
+    // kMaxRangeSteps) and the position is set from value; a step of 0 leaves positions and position alone.
     void SetRange(double minimum, double maximum, double step, double value);
     double GetMin() const { return m_Min; }
     double GetMax() const { return m_Max; }
