@@ -5,6 +5,8 @@
 // object only holds a pointer to the shell, from InitInstance until ReleaseInstance.
 // Failures: the three creation calls return FALSE (or null) and start-up stops there; the other
 // calls cannot fail, or their failures are ignored.
+#include <functional>
+
 #include "platform/export.h"
 #include "platform/os/win_types.h"
 
@@ -40,4 +42,7 @@ public:
     virtual void RebuildSceneTree() = 0;
     // Puts the editor back in select mode after a placement (toolbar button and mode together).
     virtual void ReturnToSelectMode() = 0;
+    // Runs task on the UI thread and returns once it has run; called from a worker thread only.
+    // Shells without a worker of their own may run it at once.
+    virtual void RunOnUIThread(const std::function<void()> &task) { task(); }
 };

@@ -65,6 +65,16 @@ std::string CommandLineFile(int argc, const char *const *argv)
 
 } // namespace
 
+void CZNEDITORApp::RunOnUIThread(const std::function<void()> &task)
+{
+    if (!task)
+        return;
+    if (IsUIThread() || !m_Shell)
+        task();
+    else
+        m_Shell->RunOnUIThread(task);
+}
+
 BOOL CZNEDITORApp::InitInstance(IZNAppShell *shell, int argc, const char *const *argv)
 {
     // Qt has given the process the user's locale; numbers in files and logs need the C form.
@@ -72,6 +82,7 @@ BOOL CZNEDITORApp::InitInstance(IZNAppShell *shell, int argc, const char *const 
 
     m_Options.m_Initialized = 0;
     m_Shell = shell;
+    m_UIThread = std::this_thread::get_id();
     if (m_ProgramDirectory.empty())
         SetProgramDirectory(LocateExecutableDirectory());
 

@@ -7,8 +7,10 @@
 // this header only names them, so every layer may include it cheaply. InitInstance starts the
 // editor against a shell (not owned); ReleaseInstance lets go of everything in shut-down order.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "platform/export.h"
 #include "platform/os/command_ids.h"
@@ -188,6 +190,12 @@ public:
     IZNReporter *GetReporter() const;
     void SetReporter(IZNReporter *reporter) { m_Reporter = reporter; }
 
+    // Runs task on the UI thread (the thread that made this object or last ran InitInstance) and
+    // waits for it: at once on that thread or without a shell, else through the shell. The batch
+    // conversion's worker asks its questions and renders its thumbnails this way.
+    void RunOnUIThread(const std::function<void()> &task);
+    bool IsUIThread() const { return std::this_thread::get_id() == m_UIThread; }
+
     // What renders scene thumbnails for the writer; null when nothing can (not owned).
     IZNThumbnailRenderer *GetThumbnailRenderer() const { return m_ThumbnailRenderer; }
     void SetThumbnailRenderer(IZNThumbnailRenderer *renderer) { m_ThumbnailRenderer = renderer; }
@@ -212,6 +220,7 @@ private:
     IZNThumbnailRenderer *m_ThumbnailRenderer = nullptr;
     CZNFont *m_LabelFont = nullptr;
     IZNAppShell *m_Shell = nullptr;
+    std::thread::id m_UIThread = std::this_thread::get_id();
     ZNBRUSH *m_MaterialPreviewBrush = nullptr;
     CZNTexture *m_MaterialPreviewTexture = nullptr;
     std::unique_ptr<CZNRecentFileList> m_RecentFiles;
