@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "platform/export.h"
+#include "platform/os/app_thread.h"
 #include "platform/os/win_types.h"
 
 class IZNSplashProgress;
@@ -43,6 +44,6 @@ public:
     // Puts the editor back in select mode after a placement (toolbar button and mode together).
     virtual void ReturnToSelectMode() = 0;
     // Runs task on the UI thread and returns once it has run; called from a worker thread only.
-    // Shells without a worker of their own may run it at once.
-    virtual void RunOnUIThread(const std::function<void()> &task) { task(); }
+    // By default the Qt application's thread serves it.
+    virtual void RunOnUIThread(const std::function<void()> &task) { ZnRunOnAppThread(task); }
 };

@@ -28,6 +28,7 @@ class CZNEntityPluginManager;
 class CZNPrimitivePluginManager;
 class CZNOverlay;
 class CZNFont;
+class CZNLightmapBuilder;
 class CZNPrefabManager;
 class CZNSelectionBand;
 class CZNTextureManager;
@@ -169,6 +170,8 @@ public:
     CZNTextureManager *GetTextureManager() { return m_TextureManager.get(); }
     // The one selection; never null.
     CZNSelectionBand *GetSelectionBand() { return m_SelectionBand.get(); }
+    // The preview light maps of the selection; never null.
+    CZNLightmapBuilder *GetLightmapBuilder() { return m_LightmapBuilder.get(); }
 
     // The start-up texture scan of the program's "Textures/" tree: sizes the splash window's bar
     // (splash may be null), caches every texture with its preview, numbers equal names and
@@ -191,7 +194,8 @@ public:
     void SetReporter(IZNReporter *reporter) { m_Reporter = reporter; }
 
     // Runs task on the UI thread (the thread that made this object or last ran InitInstance) and
-    // waits for it: at once on that thread or without a shell, else through the shell. The batch
+    // waits for it: at once on that thread, else through the shell (the Qt application's thread
+    // without one). The batch
     // conversion's worker asks its questions and renders its thumbnails this way.
     void RunOnUIThread(const std::function<void()> &task);
     bool IsUIThread() const { return std::this_thread::get_id() == m_UIThread; }
@@ -215,6 +219,7 @@ private:
     std::unique_ptr<CZNTextureManager> m_TextureManager; // destroyed before the device wrapper
     std::unique_ptr<CZNPrefabManager> m_PrefabManager;
     std::unique_ptr<CZNSelectionBand> m_SelectionBand;
+    std::unique_ptr<CZNLightmapBuilder> m_LightmapBuilder; // its textures go before the device
     std::unique_ptr<CZNOverlay> m_DefaultOverlay;
     IZNReporter *m_Reporter = nullptr;
     IZNThumbnailRenderer *m_ThumbnailRenderer = nullptr;
