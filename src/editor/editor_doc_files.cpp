@@ -354,9 +354,10 @@ int CZNEDITORDoc::ExportScene(const char *path, const std::vector<ZNSELECTIONENT
     }
     if (fileType == 2) {
         // DirectX: the whole scene (every part) or the entries, written beside the target first.
+        // The .X writer opens its own file: any failure is the writer's.
         CZNAtomicSave save(path);
         if (!save.IsReady()) {
-            Report(kCannotCreate);
+            Report(kCannotWrite);
             return 0;
         }
         WaitCursor wait(m_Shell);

@@ -242,8 +242,14 @@ void CZNXScene::Load(CZNStreamIO &stream, bool)
             material->SetD3DMaterial(&value);
             material->SetTexture(nullptr);
             material->SetName(ZnNumberedMaterialName(list, "Material").c_str());
-            const DWORD listed = list->GetElementCount();
-            if (list->AddElement(material.get()) != listed + 1)
+            // The list grows on the UI thread, which draws from it (a batch load runs on a worker).
+            DWORD listed = 0;
+            bool added = false;
+            GetEditorApp()->RunOnUIThread([&] {
+                listed = list->GetElementCount();
+                added = list->AddElement(material.get()) == listed + 1;
+            });
+            if (!added)
                 Throw(ZNERR_OUT_OF_MEMORY);
             // The shared list owns it from here on.
             ref.Material = material.release();

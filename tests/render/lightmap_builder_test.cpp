@@ -172,9 +172,10 @@ TEST_F(LightmapBuilderTest, AnOccluderBlocksTheLight)
     const CZNLightMap *top = builder.GetLightMap(5);
     ASSERT_EQ(top->Width, 64u); // 100 units: 33 texels, raised to 64
     const auto texel = [&](DWORD r, DWORD c) { return top->Pixels[(static_cast<size_t>(r) * top->Width + c) * 3]; };
-    // Under the plate (x = 0) the floor keeps its base light; at x = 20 it is lit.
-    EXPECT_EQ(texel(32, 32), CZNLightmapBuilder::kBaseLight);
-    EXPECT_GT(texel(32, 45), CZNLightmapBuilder::kBaseLight + 50);
+    // Unblocked, the texel under the light would be full white (0.8 of the light added); under
+    // the plate it keeps about the base light, which smoothing spreads a little; at x = 20 it is lit.
+    EXPECT_LT(texel(32, 32), 64);
+    EXPECT_GT(texel(32, 45), 150);
     Unlink();
 }
 
