@@ -2,6 +2,15 @@
 // the test, converted with a host that records what the progress dialog would show.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QObject>
+
+#include <atomic>
+#include <csignal>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -29,9 +38,15 @@ public:
     void ShowCount(int converted, int total) override { caption = CZNBatchJob::Caption(converted, total); }
     void SetProgressRange(int total) override { range = total; }
     void SetProgress(int position) override { progress = position; }
-    void EnableClose(BOOL enable) override { closes.push_back(enable); }
-    bool IsAbortRequested() const override { return false; }
+    void EnableClose(BOOL enable) override
+    {
+        closes.push_back(enable);
+        ++closeCalls;
+    }
+    bool IsAbortRequested() const override { return abort.load() != 0; }
 
+    std::atomic<int> abort{0};
+    std::atomic<int> closeCalls{0};
     std::string log, caption;
     int range = -1, progress = -1;
     std::vector<BOOL> closes;
@@ -225,6 +240,109 @@ TEST_F(BatchJobTest, DirectXOutputHasTheInputsTrianglesAndNoThumbnailWarning)
     }
     for (const auto &entry : fs::directory_iterator(out))
         EXPECT_NE(entry.path().filename().string()[0], '.') << "a temporary file was left";
+}
+
+// Names in the output folder other than the expected outputs (temporary files).
+std::vector<std::string> Leftovers(const fs::path &folder, const std::vector<std::string> &expected)
+{
+    std::vector<std::string> names;
+    for (const auto &entry : fs::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (std::find(expected.begin(), expected.end(), name) == expected.end())
+            names.push_back(name);
+    }
+    return names;
+}
+
+TEST_F(BatchJobTest, AWriteFailingPartWayKeepsTheEarlierOutputAndStopOnErrorsEndsTheRun)
+{
+    settings.Selection = {Copy("3ds/test1.3ds", "a.3ds"), Copy("3ds/cube_with_diffuse_texture.3DS", "b.3ds")};
+    settings.StopOnErrors = 1;
+    ZnWriteFile((out / "a.iwf").string(), "earlier output");
+    reporter.QueueAnswer(IDYES);
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 64;
+    auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    CZNBatchJob job(settings, &host);
+    job.Run();
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_NE(host.log.find("Overwriting export file 'a.iwf'....  FAILURE\r\nAn error occured whilst exporting the "
+                            "specified file. File was not converted.\r\n"),
+              std::string::npos);
+    EXPECT_EQ(EndLine(), "Conversion process aborted due to fatal error, or 'Stop on Error' request.\r\nConverted 0 "
+                         "of 2 file(s) successfully.");
+    EXPECT_EQ(host.log.find("'b.3ds'"), std::string::npos);
+    EXPECT_EQ(ZnReadFile((out / "a.iwf").string()), "earlier output");
+    EXPECT_TRUE(Leftovers(out, {"a.iwf"}).empty());
+}
+
+TEST_F(BatchJobTest, AnUnreadableFileIsReportedAndTheRunGoesOn)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root reads whatever the permissions say";
+    settings.Selection = {Copy("3ds/test1.3ds", "locked.3ds"), Copy("3ds/test1.3ds", "a.3ds")};
+    fs::permissions(in / "locked.3ds", fs::perms::all, fs::perm_options::remove);
+    CZNBatchJob job(settings, &host);
+    job.Run();
+    EXPECT_NE(host.log.find("Importing from file 'locked.3ds'....  FAILURE\r\nUnable to open the specified file. "
+                            "File was not converted.\r\n\r\n"),
+              std::string::npos);
+    EXPECT_EQ(EndLine(), "Conversion process completed.\r\nConverted 1 of 2 file(s) successfully.");
+}
+
+// Sets the host's abort flag when the worker's first call to the UI thread (the first thumbnail)
+// arrives, so the moment is exact: the worker waits for that call.
+class AbortOnFirstCall : public QObject
+{
+public:
+    explicit AbortOnFirstCall(RecordingHost &host) : m_Host(host) {}
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::MetaCall && !m_Host.abort.load()) {
+            m_Host.abort.store(1);
+            ++calls;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+    int calls = 0;
+
+private:
+    RecordingHost &m_Host;
+};
+
+TEST_F(BatchJobTest, AbortDuringTheFirstThumbnailFinishesThatFileOnly)
+{
+    static int argc = 1;
+    static char name[] = "batch";
+    static char *argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    AbortOnFirstCall filter(host);
+    app.installEventFilter(&filter);
+    settings.Selection = {Copy("3ds/test1.3ds", "a.3ds"), Copy("3ds/test1.3ds", "b.3ds"),
+                          Copy("models/x/test_cube_text.x", "c.x")};
+    settings.Options.Option[IWFOPT_THUMBNAIL] = 1;
+    CZNBatchJob job(settings, &host);
+    job.Start();
+    // The test's thread is the UI thread: it serves the worker's calls until the run has ended.
+    while (host.closeCalls.load() < 2)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    job.Join();
+    app.removeEventFilter(&filter);
+    EXPECT_EQ(filter.calls, 1);
+    EXPECT_EQ(EndLine(), "Conversion process aborted by user.\r\nConverted 1 of 3 file(s) successfully.");
+    EXPECT_EQ(host.log.find("'b.3ds'"), std::string::npos);
+    EXPECT_TRUE(Leftovers(out, {"a.iwf"}).empty());
+    CZNIWFScene scene;
+    CZNFileStreamIO stream((out / "a.iwf").c_str(), ZNSTREAM_READ);
+    ASSERT_TRUE(scene.IsValidFile(stream));
+    stream.SeekTo(0);
+    scene.Load(stream, true);
+    EXPECT_FALSE(scene.m_Brushes.empty());
+    scene.Clear(IWFSAVE_ALL);
 }
 
 struct ZNOUTPUTCASE {
