@@ -16,6 +16,8 @@
 #include "platform/os/folder_listing.h"
 #include "platform/os/reporter.h"
 #include "render/image/image.h"
+#include "render/texture.h"
+#include "render/texture_manager.h"
 
 namespace
 {
@@ -46,6 +48,13 @@ std::string Format(const char *format, int a, int b)
     char text[256];
     std::snprintf(text, sizeof(text), format, a, b);
     return text;
+}
+
+// On the UI thread: device textures follow the references the worker's reads took and dropped.
+void SyncDeviceTextures()
+{
+    for (CZNTexture *t = GetEditorApp()->GetTextureManager()->GetFirstTexture(); t; t = t->GetNext())
+        t->SyncDeviceTexture();
 }
 
 std::string FileName(const std::string &path)
@@ -176,6 +185,7 @@ void CZNBatchJob::Run()
     } catch (...) {
         Log(Format(kStoppedEnd, m_Converted, m_Total));
     }
+    GetEditorApp()->RunOnUIThread(SyncDeviceTextures);
     m_Host->EnableClose(TRUE);
 }
 
@@ -256,7 +266,10 @@ int CZNBatchJob::ConvertFile(const std::string &path)
         input.SeekTo(0);
         reader->Load(input, true);
         if (wantThumbnail && !ready)
-            GetEditorApp()->RunOnUIThread([&] { ready = BuildThumbnail(*reader, thumbnail.get()); });
+            GetEditorApp()->RunOnUIThread([&] {
+                ready = BuildThumbnail(*reader, thumbnail.get());
+                SyncDeviceTextures();
+            });
         Log(kSuccess);
         if (wantThumbnail && !ready)
             Log(kThumbnailWarning);
