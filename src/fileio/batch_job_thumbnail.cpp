@@ -5,6 +5,7 @@
 
 #include "app/editor_app.h"
 #include "fileio/batch_job.h"
+#include "fileio/iwf_scene.h"
 #include "fileio/scene_file.h"
 #include "platform/d3d9/direct3d_device9.h"
 #include "platform/d3d9/direct3d_texture9.h"
@@ -20,8 +21,6 @@
 
 namespace
 {
-constexpr DWORD kThumbnailSize = 106;
-
 // The material of a face as the writers look it up: the record whose index is the face's.
 D3DMATERIAL9 FaceMaterial(const CZNSceneFile &scene, const CZN3D &d3d, const ZNFACE &face)
 {
@@ -102,10 +101,7 @@ bool CZNBatchJob::BuildThumbnail(CZNSceneFile &scene, CZNImage *image)
     if (!lighting)
         d3d->SetDefaultLighting(0);
 
-    if (!captured || captured->GetWidth() == 0)
-        return false;
-    captured->Blur();
-    if (!captured->Resize(INTERP_PIXEL, kThumbnailSize, kThumbnailSize) || !captured->ChangeColorDepth(8, false))
+    if (!captured || !CZNIWFScene::FinishThumbnail(captured.get()))
         return false;
     *image = *captured;
     return true;

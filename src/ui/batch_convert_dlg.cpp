@@ -109,7 +109,9 @@ CZNBatchConvertDlg::CZNBatchConvertDlg(QWidget *parent) : QDialog(parent)
     auto *typeRow = new QHBoxLayout;
     typeRow->addWidget(m_Type, 1);
     typeRow->addWidget(m_OptionsButton);
-    outputLayout->addRow(QStringLiteral("Typ&e:"), typeRow);
+    auto *typeLabel = new QLabel(QStringLiteral("Typ&e:"), this);
+    typeLabel->setBuddy(m_Type);
+    outputLayout->addRow(typeLabel, typeRow);
     auto *checks = new QHBoxLayout;
     checks->addWidget(m_Stop);
     checks->addWidget(m_SelectFolders);
@@ -205,8 +207,9 @@ void CZNBatchConvertDlg::OnSelectAll()
 void CZNBatchConvertDlg::OnFileNameChange()
 {
     QStringList names;
+    // One index per item: the model's other columns (size, type, date) are not names.
     for (const QModelIndex &index : m_View->selectionModel()->selectedIndexes())
-        if (m_SelectFolders->isChecked() || !m_Model->isDir(index))
+        if (index.column() == 0 && (m_SelectFolders->isChecked() || !m_Model->isDir(index)))
             names << m_Model->fileName(index);
     names.sort();
     if (names.size() == 1)

@@ -106,8 +106,13 @@ CZNIWFExportOptionsDlg::CZNIWFExportOptionsDlg(IWFEXPORTOPTIONS *options, QWidge
     connect(buttons, &QDialogButtonBox::accepted, this, &CZNIWFExportOptionsDlg::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &CZNIWFExportOptionsDlg::reject);
     connect(m_SaveDefaults, &QPushButton::clicked, this, &CZNIWFExportOptionsDlg::OnSaveDefaults);
-    connect(m_Standard, &QListWidget::currentRowChanged, this, [this](int row) { ShowHelp(m_Standard, row); });
-    connect(m_Custom, &QListWidget::currentRowChanged, this, [this](int row) { ShowHelp(m_Custom, row); });
+    // A row's help shows when it becomes selected; the introduction stays until then.
+    for (QListWidget *list : {m_Standard, m_Custom})
+        connect(list, &QListWidget::itemSelectionChanged, this, [this, list] {
+            const QList<QListWidgetItem *> selected = list->selectedItems();
+            if (!selected.isEmpty())
+                ShowHelp(list, list->row(selected.first()));
+        });
     // The guard: whatever reaches the vertex-components row, its box stays clear.
     connect(m_Standard, &QListWidget::itemChanged, this, [this](QListWidgetItem *item) {
         if (m_Standard->row(item) == kVertexComponentsRow && item->checkState() != Qt::Unchecked) {

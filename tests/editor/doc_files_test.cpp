@@ -31,6 +31,7 @@
 #include "scene/face.h"
 #include "scene/material.h"
 #include "scene/selection_entry.h"
+#include "support/file_size_limit.h"
 #include "support/shapes.h"
 #include "support/temp_dir.h"
 
@@ -324,15 +325,7 @@ TEST_F(FailedSaveTest, AFolderWithoutWritePermission)
 TEST_F(FailedSaveTest, AWriteFailingPartWay)
 {
     WriteOldFile();
-    rlimit saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit small = saved;
-    small.rlim_cur = 1024;
-    auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const BOOL result = doc.OnSaveDocument(target.c_str());
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
+    const BOOL result = ZnWithFileSizeLimit(1024, [&] { return doc.OnSaveDocument(target.c_str()); });
     EXPECT_FALSE(result);
     ExpectOldFileKept("Unable to write scene to the specified file.");
 }
@@ -495,15 +488,7 @@ TEST_F(AsFileTest, AWriteFailingPartWayKeepsTheOldFile)
     }
     for (int type : {1, 2}) {
         shell.exports = {{path, type}};
-        rlimit saved{};
-        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-        rlimit small = saved;
-        small.rlim_cur = 1024;
-        auto previous = std::signal(SIGXFSZ, SIG_IGN);
-        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-        const int result = doc.ExportScene(nullptr, &all, nullptr, 1);
-        ::setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, previous);
+        const int result = ZnWithFileSizeLimit(1024, [&] { return doc.ExportScene(nullptr, &all, nullptr, 1); });
         EXPECT_EQ(result, 0) << type;
         EXPECT_EQ(ZnReadFile(path), "old bytes") << type;
         EXPECT_EQ(Texts().back(), "Unable to write scene to the specified file.") << type;

@@ -2,7 +2,6 @@
 // the test, converted with a host that records what the progress dialog would show.
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -10,7 +9,6 @@
 #include <QObject>
 
 #include <atomic>
-#include <csignal>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -25,6 +23,7 @@
 #include "platform/os/recording_reporter.h"
 #include "platform/os/settings.h"
 #include "render/direct3d.h"
+#include "support/file_size_limit.h"
 #include "support/temp_dir.h"
 
 namespace
@@ -260,16 +259,8 @@ TEST_F(BatchJobTest, AWriteFailingPartWayKeepsTheEarlierOutputAndStopOnErrorsEnd
     settings.StopOnErrors = 1;
     ZnWriteFile((out / "a.iwf").string(), "earlier output");
     reporter.QueueAnswer(IDYES);
-    rlimit saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit small = saved;
-    small.rlim_cur = 64;
-    auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     CZNBatchJob job(settings, &host);
-    job.Run();
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
+    ZnWithFileSizeLimit(64, [&] { job.Run(); });
     EXPECT_NE(host.log.find("Overwriting export file 'a.iwf'....  FAILURE\r\nAn error occured whilst exporting the "
                             "specified file. File was not converted.\r\n"),
               std::string::npos);

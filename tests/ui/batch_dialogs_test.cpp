@@ -5,8 +5,10 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -97,7 +99,9 @@ TEST_F(BatchDialogsTest, VertexComponentsCanBeSelectedButNeverTicked)
     ParseIWFExportOptions(IWF_EXPORT_OPTIONS_DEFAULT, &options);
     CZNIWFExportOptionsDlg dialog(&options);
     dialog.show();
+    dialog.activateWindow();
     QListWidget *standard = dialog.GetStandardList();
+    standard->setFocus();
     ASSERT_EQ(standard->count(), 10);
     ASSERT_EQ(dialog.GetCustomList()->count(), 5);
     EXPECT_TRUE(dialog.GetInfo()->toPlainText().startsWith(
@@ -231,6 +235,20 @@ protected:
     std::string log;
     int bar = -1;
 };
+
+TEST_F(BatchConvertDlgTest, SelectAllNamesEachItemOnce)
+{
+    CZNBatchConvertDlg batch;
+    batch.show();
+    // The folder view fills in the background.
+    for (int i = 0; i < 200 && batch.GetModel()->rowCount(batch.GetView()->rootIndex()) < 3; ++i)
+        QTest::qWait(10);
+    ASSERT_EQ(batch.GetModel()->rowCount(batch.GetView()->rootIndex()), 3); // sub, a.3ds, empty.iwf
+    batch.OnSelectAll();
+    EXPECT_EQ(batch.GetNameBox()->text(), QStringLiteral("\"a.3ds\" \"empty.iwf\""));
+    batch.GetSelectFolders()->setChecked(true);
+    EXPECT_EQ(batch.GetNameBox()->text(), QStringLiteral("\"a.3ds\" \"empty.iwf\" \"sub\""));
+}
 
 TEST_F(BatchConvertDlgTest, AMissingClosingQuoteConvertsNothing)
 {
