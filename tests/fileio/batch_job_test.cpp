@@ -23,6 +23,10 @@
 #include "platform/os/recording_reporter.h"
 #include "platform/os/settings.h"
 #include "render/direct3d.h"
+#include "render/texture.h"
+#include "render/texture_manager.h"
+#include "scene/container.h"
+#include "scene/material.h"
 #include "support/file_size_limit.h"
 #include "support/temp_dir.h"
 
@@ -334,6 +338,38 @@ TEST_F(BatchJobTest, AbortDuringTheFirstThumbnailFinishesThatFileOnly)
     scene.Load(stream, true);
     EXPECT_FALSE(scene.m_Brushes.empty());
     scene.Clear(IWFSAVE_ALL);
+}
+
+// The worker converts .X and 3DS files while this thread, the UI thread, keeps reading the shared
+// material list, the materials' and textures' reference counts, and serves the worker's calls.
+TEST_F(BatchJobTest, TheJobRunsBesideAUIThreadReadingTheSharedLists)
+{
+    static int argc = 1;
+    static char name[] = "batch";
+    static char *argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    for (int i = 0; i < 4; ++i) {
+        const std::string n = std::to_string(i);
+        settings.Selection.push_back(Copy("models/x/test_cube_text.x", "t" + n + ".x"));
+        settings.Selection.push_back(Copy("models/x/test_cube_binary.x", "b" + n + ".x"));
+        settings.Selection.push_back(Copy("3ds/test1.3ds", "s" + n + ".3ds"));
+        settings.Selection.push_back(Copy("3ds/cube_with_diffuse_texture.3DS", "c" + n + ".3ds"));
+    }
+    CZNBatchJob job(settings, &host);
+    job.Start();
+    long seen = 0;
+    while (host.closeCalls.load() < 2) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        CZNCONTAINER *list = GetEditorApp()->Get3D()->GetMaterialList();
+        for (DWORD k = 0; k < list->GetElementCount(); ++k)
+            if (auto *m = static_cast<CZNMATERIAL *>(list->GetElement(k)))
+                seen += m->GetD3DMaterial().Power >= 0.0f ? m->GetReferenceCount() >= 0 : 0;
+        for (CZNTexture *t = GetEditorApp()->GetTextureManager()->GetFirstTexture(); t; t = t->GetNext())
+            seen += t->GetRefCount() >= 0;
+    }
+    job.Join();
+    EXPECT_GT(seen, 0);
+    EXPECT_EQ(EndLine(), "Conversion process completed.\r\nConverted 16 of 16 file(s) successfully.");
 }
 
 struct ZNOUTPUTCASE {
