@@ -79,12 +79,7 @@ struct Scene {
         for (int i = 0; i < kBrushes; ++i) {
             auto *b = new ZNBRUSH;
             const D3DXVECTOR3 lo(static_cast<float>(i % 100) * 3, 0, static_cast<float>(i / 100) * 3);
-            if (i % 3 == 0)
-                ZnBuildBox(*b, lo, lo + D3DXVECTOR3(2, 2, 2));
-            else if (i % 3 == 1)
-                ZnBuildWedge(*b, lo, lo + D3DXVECTOR3(2, 2, 2));
-            else
-                ZnBuildCylinder(*b, lo, 1.0f, 2.0f, 8);
+            ZnBuildMixedShape(*b, i, lo);
             for (DWORD f = 0; f < b->GetFaceCount(); ++f) {
                 b->GetFace(f)->SetTexture(textures[(i + f) % kTextures]);
                 b->GetFace(f)->SetMaterial(static_cast<LONG>((i + f) % kMaterials));

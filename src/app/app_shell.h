@@ -5,7 +5,10 @@
 // object only holds a pointer to the shell, from InitInstance until ReleaseInstance.
 // Failures: the three creation calls return FALSE (or null) and start-up stops there; the other
 // calls cannot fail, or their failures are ignored.
+#include <functional>
+
 #include "platform/export.h"
+#include "platform/os/app_thread.h"
 #include "platform/os/win_types.h"
 
 class IZNSplashProgress;
@@ -40,4 +43,7 @@ public:
     virtual void RebuildSceneTree() = 0;
     // Puts the editor back in select mode after a placement (toolbar button and mode together).
     virtual void ReturnToSelectMode() = 0;
+    // Runs task on the UI thread and returns once it has run; called from a worker thread only.
+    // By default the Qt application's thread serves it.
+    virtual void RunOnUIThread(const std::function<void()> &task) { ZnRunOnAppThread(task); }
 };

@@ -14,9 +14,11 @@
 #include "editor/selection_band.h"
 #include "fileio/prefab_manager.h"
 #include "platform/math/d3dx_math.h"
+#include "platform/os/app_thread.h"
 #include "platform/os/recent_file_list.h"
 #include "platform/os/splash_progress.h"
 #include "render/direct3d.h"
+#include "render/lightmap_builder.h"
 #include "render/texture.h"
 #include "render/texture_manager.h"
 #include "scene/brush.h"
@@ -29,7 +31,8 @@ CZNEDITORApp::CZNEDITORApp()
     : m_PrimitivePlugins(std::make_unique<CZNPrimitivePluginManager>()),
       m_EntityPlugins(std::make_unique<CZNEntityPluginManager>()), m_3D(std::make_unique<CZN3D>()),
       m_TextureManager(std::make_unique<CZNTextureManager>()), m_PrefabManager(std::make_unique<CZNPrefabManager>()),
-      m_SelectionBand(std::make_unique<CZNSelectionBand>()), m_DefaultOverlay(std::make_unique<CZNOverlay>()),
+      m_SelectionBand(std::make_unique<CZNSelectionBand>()), m_LightmapBuilder(std::make_unique<CZNLightmapBuilder>()),
+      m_DefaultOverlay(std::make_unique<CZNOverlay>()),
       m_RecentFiles(std::make_unique<CZNRecentFileList>("Recent File List", 4))
 {
     SetDefaultOptions();
@@ -89,6 +92,18 @@ std::string CommandLineFile(int argc, const char *const *argv)
 
 } // namespace
 
+void CZNEDITORApp::RunOnUIThread(const std::function<void()> &task)
+{
+    if (!task)
+        return;
+    if (IsUIThread())
+        task();
+    else if (m_Shell)
+        m_Shell->RunOnUIThread(task);
+    else
+        ZnRunOnAppThread(task);
+}
+
 BOOL CZNEDITORApp::InitInstance(IZNAppShell *shell, int argc, const char *const *argv)
 {
     // Qt has given the process the user's locale; numbers in files and logs need the C form.
@@ -96,6 +111,7 @@ BOOL CZNEDITORApp::InitInstance(IZNAppShell *shell, int argc, const char *const 
 
     m_Options.m_Initialized = 0;
     m_Shell = shell;
+    m_UIThread = std::this_thread::get_id();
     if (m_ProgramDirectory.empty())
         SetProgramDirectory(LocateExecutableDirectory());
 
@@ -261,6 +277,7 @@ void CZNEDITORApp::ReleaseInstance()
     m_PrefabManager->Release();
     m_TextureManager.reset();
     m_TextureManager = std::make_unique<CZNTextureManager>();
+    m_LightmapBuilder->Release();
     m_3D->Shutdown();
     m_EntityPlugins->UnloadPlugins();
     m_PrimitivePlugins->UnloadPlugins();

@@ -7,8 +7,10 @@
 // this header only names them, so every layer may include it cheaply. InitInstance starts the
 // editor against a shell (not owned); ReleaseInstance lets go of everything in shut-down order.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "platform/export.h"
 #include "platform/os/command_ids.h"
@@ -27,6 +29,7 @@ class CZNEntityPluginManager;
 class CZNPrimitivePluginManager;
 class CZNOverlay;
 class CZNFont;
+class CZNLightmapBuilder;
 class CZNPrefabManager;
 class CZNSelectionBand;
 class CZNTextureManager;
@@ -178,6 +181,8 @@ public:
     CZNTextureManager *GetTextureManager() { return m_TextureManager.get(); }
     // The one selection; never null.
     CZNSelectionBand *GetSelectionBand() { return m_SelectionBand.get(); }
+    // The preview light maps of the selection; never null.
+    CZNLightmapBuilder *GetLightmapBuilder() { return m_LightmapBuilder.get(); }
 
     // The start-up texture scan of the program's "Textures/" tree: sizes the splash window's bar
     // (splash may be null), caches every texture with its preview, numbers equal names and
@@ -199,6 +204,13 @@ public:
     IZNReporter *GetReporter() const;
     void SetReporter(IZNReporter *reporter) { m_Reporter = reporter; }
 
+    // Runs task on the UI thread (the thread that made this object or last ran InitInstance) and
+    // waits for it: at once on that thread, else through the shell (the Qt application's thread
+    // without one). The batch
+    // conversion's worker asks its questions and renders its thumbnails this way.
+    void RunOnUIThread(const std::function<void()> &task);
+    bool IsUIThread() const { return std::this_thread::get_id() == m_UIThread; }
+
     // What renders scene thumbnails for the writer; null when nothing can (not owned).
     IZNThumbnailRenderer *GetThumbnailRenderer() const { return m_ThumbnailRenderer; }
     void SetThumbnailRenderer(IZNThumbnailRenderer *renderer) { m_ThumbnailRenderer = renderer; }
@@ -218,11 +230,13 @@ private:
     std::unique_ptr<CZNTextureManager> m_TextureManager; // destroyed before the device wrapper
     std::unique_ptr<CZNPrefabManager> m_PrefabManager;
     std::unique_ptr<CZNSelectionBand> m_SelectionBand;
+    std::unique_ptr<CZNLightmapBuilder> m_LightmapBuilder; // its textures go before the device
     std::unique_ptr<CZNOverlay> m_DefaultOverlay;
     IZNReporter *m_Reporter = nullptr;
     IZNThumbnailRenderer *m_ThumbnailRenderer = nullptr;
     CZNFont *m_LabelFont = nullptr;
     IZNAppShell *m_Shell = nullptr;
+    std::thread::id m_UIThread = std::this_thread::get_id();
     ZNBRUSH *m_MaterialPreviewBrush = nullptr;
     CZNTexture *m_MaterialPreviewTexture = nullptr;
     std::unique_ptr<CZNRecentFileList> m_RecentFiles;

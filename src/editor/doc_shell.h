@@ -11,6 +11,7 @@
 #include "platform/os/win_types.h"
 
 class CZNView;
+struct IWFEXPORTOPTIONS;
 
 // The file dialogs of the document's commands.
 enum ZNFILEDIALOG : int {
@@ -27,6 +28,20 @@ public:
     virtual ~IZNDocShell() = default;
     // The path chosen in the dialog of that kind; false when it was cancelled.
     virtual bool AskFilePath(ZNFILEDIALOG kind, std::string *path) = 0;
+    // The export dialog of As File: *fileType is the type to preselect on entry and the chosen
+    // type on return (1 IWF, 2 DirectX). By default the ZNFILEDLG_EXPORT dialog, type unchanged.
+    virtual bool AskExportPath(std::string *path, int *fileType)
+    {
+        (void)fileType;
+        return AskFilePath(ZNFILEDLG_EXPORT, path);
+    }
+    // The IWF export options dialog on options; false when it was not accepted, and options are
+    // then as they were. By default accepted unchanged.
+    virtual bool EditExportOptions(IWFEXPORTOPTIONS *options)
+    {
+        (void)options;
+        return true;
+    }
     virtual void BeginWaitCursor() = 0;
     virtual void EndWaitCursor() = 0;
     // The grid and snap panes of the status bar.

@@ -236,7 +236,7 @@ public:
     // 1 on success; 0 on cancel or failure, with the failure's message.
     int ImportScene(const char *path, const D3DXVECTOR3 *placement, BOOL import);
     // Writes the scene (entries null) or the entries to path (the dialog's when null) as IWF
-    // (file type 1). The file is written beside the target and renamed over it, so a failed
+    // (file type 1) or .X (2). The file is written beside the target and renamed over it, so a failed
     // write keeps the old file as it was. 1 when written; 0 on cancel or failure.
     int ExportScene(const char *path, const std::vector<ZNSELECTIONENTRY> *entries, const IWFEXPORTOPTIONS *options,
                     int fileType);
@@ -244,6 +244,10 @@ public:
     // dialog (which opens on the program's "Prefabs" folder), for the prefab manager to find at
     // its next scan. 1 when written; 0 with an empty band (and its message), on cancel or failure.
     int OnSavePrefab();
+    // Export Selected As File: the band's objects through the export dialog, which preselects the
+    // type last chosen in this run; IWF asks for the export options first. Nothing with an empty
+    // band. 1 when written; 0 on cancel or failure.
+    int OnSaveSelectionAsIWF();
     // A scene file's editor options back into the application, the wrapper and its camera.
     void ApplyEditorOptions(const ZNEDITOROPTIONS &options);
     // The wrapper's ambient colour: 0xFF4C4C4C with default lighting on, else 0 (no light).

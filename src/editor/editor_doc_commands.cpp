@@ -329,6 +329,7 @@ bool CZNEDITORDoc::IsCommandEnabled(UINT id) const
     case ZNCMD_ZOOM_INTO_SELECTED:
         return selection;
     case ZNCMD_FILE_EXPORT_PREFAB:
+    case ZNCMD_FILE_EXPORT_FILE:
         return GetEditorApp()->GetSelectionBand()->GetBandMode() == ZNBAND_OBJECTS;
     default:
         return false;

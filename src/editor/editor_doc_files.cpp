@@ -14,13 +14,16 @@
 #include "app/editor_app.h"
 #include "editor/doc_shell.h"
 #include "editor/editor_doc.h"
+#include "editor/selection_band.h"
 #include "editor/undo_level.h"
 #include "editor/undo_record.h"
 #include "editor/wait_cursor.h"
-#include "fileio/3ds_import.h"
+#include "fileio/atomic_save.h"
 #include "fileio/editor_option_bits.h"
 #include "fileio/file_stream_io.h"
+#include "fileio/iwf_export_options.h"
 #include "fileio/iwf_scene.h"
+#include "fileio/scene_readers.h"
 #include "fileio/x_scene.h"
 #include "platform/os/reporter.h"
 #include "render/camera.h"
@@ -49,85 +52,10 @@ void Report(const char *text, unsigned type = MB_OK)
     GetEditorApp()->GetReporter()->Message(text, kCaption, type);
 }
 
-// The reader that accepts the open stream, tried by content in order (IWF, then 3DS); null
-// when none does. The stream is back at its start.
-std::unique_ptr<CZNSceneFile> PickReader(CZNStreamIO &stream)
-{
-    std::unique_ptr<CZNSceneFile> readers[] = {std::make_unique<CZNIWFScene>(), std::make_unique<CZN3DSImport>(),
-                                               std::make_unique<CZNXScene>()};
-    for (std::unique_ptr<CZNSceneFile> &reader : readers) {
-        stream.SeekTo(0);
-        if (reader->IsValidFile(stream)) {
-            stream.SeekTo(0);
-            return std::move(reader);
-        }
-    }
-    return nullptr;
-}
-
 using WaitCursor = CZNWaitCursor;
 
-// A temporary file beside the target, removed on destruction unless it was renamed over it.
-class TempFile
-{
-public:
-    explicit TempFile(const std::filesystem::path &target)
-    {
-        std::filesystem::path folder = target.parent_path();
-        if (folder.empty())
-            folder = ".";
-        std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-        const int fd = ::mkstemp(pattern.data());
-        if (fd < 0)
-            return;
-        // The new file gets the old file's permissions, or those of a newly created file.
-        struct stat old;
-        mode_t mode;
-        if (::stat(target.c_str(), &old) == 0) {
-            mode = old.st_mode & 07777;
-        } else {
-            const mode_t mask = ::umask(0);
-            ::umask(mask);
-            mode = 0666 & ~mask;
-        }
-        ::fchmod(fd, mode);
-        ::close(fd);
-        m_Path = pattern;
-    }
-    ~TempFile()
-    {
-        if (!m_Path.empty())
-            std::remove(m_Path.c_str());
-    }
-    TempFile(const TempFile &) = delete;
-    TempFile &operator=(const TempFile &) = delete;
-
-    bool IsCreated() const { return !m_Path.empty(); }
-    const std::string &Path() const { return m_Path; }
-    bool RenameOver(const std::filesystem::path &target)
-    {
-        if (std::rename(m_Path.c_str(), target.c_str()) != 0)
-            return false;
-        m_Path.clear();
-        return true;
-    }
-
-private:
-    std::string m_Path;
-};
-
-// The file a save replaces: a link is followed to the file it names.
-std::filesystem::path SaveTarget(const char *path)
-{
-    std::filesystem::path target(path);
-    std::error_code error;
-    if (std::filesystem::is_symlink(target, error)) {
-        std::filesystem::path resolved = std::filesystem::weakly_canonical(target, error);
-        if (!error)
-            return resolved;
-    }
-    return target;
-}
+// The file type last chosen in the export dialog in this run (1 IWF, 2 DirectX).
+int g_ExportType = 1;
 
 void MergePoint(ZNBBOX &box, const D3DXVECTOR3 &p)
 {
@@ -297,7 +225,7 @@ int CZNEDITORDoc::ImportScene(const char *path, const D3DXVECTOR3 *placement, BO
         Report(kCannotRead);
         return 0;
     }
-    std::unique_ptr<CZNSceneFile> reader = PickReader(stream);
+    std::unique_ptr<CZNSceneFile> reader = ZnPickSceneReader(stream);
     if (!reader) {
         Report(kNotValid);
         return 0;
@@ -410,24 +338,42 @@ int CZNEDITORDoc::ExportScene(const char *path, const std::vector<ZNSELECTIONENT
                               const IWFEXPORTOPTIONS *options, int fileType)
 {
     std::string chosen;
+    IWFEXPORTOPTIONS edited;
     if (!path) {
-        if (!m_Shell || !m_Shell->AskFilePath(ZNFILEDLG_EXPORT, &chosen) || chosen.empty())
+        int type = g_ExportType;
+        if (!m_Shell || !m_Shell->AskExportPath(&chosen, &type) || chosen.empty() || (type != 1 && type != 2))
             return 0;
+        g_ExportType = fileType = type;
         path = chosen.c_str();
+        if (fileType == 1 && !options) {
+            LoadIWFExportOptions(&edited);
+            if (!m_Shell->EditExportOptions(&edited))
+                return 0;
+            options = &edited;
+        }
     }
     if (fileType == 2) {
-        // DirectX: the whole scene (every part) or the entries, straight to the path.
-        WaitCursor wait(m_Shell);
-        CZNXScene scene;
-        try {
-            if (!entries)
-                scene.ExportScene(path, 0x3F);
-            else
-                scene.ExportSelection(path, *entries, 0x3F);
-        } catch (LONG) {
+        // DirectX: the whole scene (every part) or the entries, written beside the target first.
+        // The .X writer opens its own file: any failure is the writer's.
+        CZNAtomicSave save(path);
+        if (!save.IsReady()) {
             Report(kCannotWrite);
             return 0;
+        }
+        WaitCursor wait(m_Shell);
+        CZNXScene scene;
+        bool written = true;
+        try {
+            if (!entries)
+                scene.ExportScene(save.GetTempPath().c_str(), 0x3F);
+            else
+                scene.ExportSelection(save.GetTempPath().c_str(), *entries, 0x3F);
+        } catch (LONG) {
+            written = false;
         } catch (const std::bad_alloc &) {
+            written = false;
+        }
+        if (!written || !save.Commit()) {
             Report(kCannotWrite);
             return 0;
         }
@@ -438,24 +384,28 @@ int CZNEDITORDoc::ExportScene(const char *path, const std::vector<ZNSELECTIONENT
     return WriteIWF(path, entries, options, kCannotWrite);
 }
 
+int CZNEDITORDoc::OnSaveSelectionAsIWF()
+{
+    const CZNSelectionBand *band = GetEditorApp()->GetSelectionBand();
+    if (band->GetBandMode() == ZNBAND_EMPTY)
+        return 0;
+    std::vector<ZNSELECTIONENTRY> entries;
+    band->GetEntries(entries);
+    return ExportScene(nullptr, &entries, nullptr, 1);
+}
+
 int CZNEDITORDoc::WriteIWF(const char *path, const std::vector<ZNSELECTIONENTRY> *entries,
                            const IWFEXPORTOPTIONS *options, const char *failure)
 {
-    const std::filesystem::path target = SaveTarget(path);
-    std::error_code error;
-    TempFile temp(target);
-    if (std::filesystem::is_directory(target, error) || !temp.IsCreated() ||
-        (std::filesystem::exists(target, error) && ::access(target.c_str(), W_OK) != 0)) {
-        Report(kCannotCreate);
-        return 0;
-    }
+    CZNAtomicSave save(path);
     CZNFileStreamIO stream;
-    if (!stream.Open(temp.Path().c_str(), ZNSTREAM_WRITE | ZNSTREAM_CREATE)) {
+    if (!save.OpenStream(stream)) {
         Report(kCannotCreate);
         return 0;
     }
 
-    std::unique_ptr<CZNImage> thumbnail = CZNIWFScene::RenderThumbnail();
+    // With export options, option 0 alone decides: the writer renders its own thumbnail.
+    std::unique_ptr<CZNImage> thumbnail = options ? nullptr : CZNIWFScene::RenderThumbnail();
     bool written = true;
     {
         WaitCursor wait(m_Shell);
@@ -474,12 +424,7 @@ int CZNEDITORDoc::WriteIWF(const char *path, const std::vector<ZNSELECTIONENTRY>
         }
         scene.FreeLists();
     }
-    // The data must reach the disk before the new file takes the old one's place.
-    if (written) {
-        written = stream.Flush();
-        stream.Close();
-        written = written && stream.GetLastErrorCode() == 0 && temp.RenameOver(target);
-    }
+    written = written && save.Commit(stream);
     if (!written) {
         stream.Close();
         Report(failure);

@@ -143,6 +143,8 @@ public:
     // The thumbnail renderer's capture brought to the stored form: blurred, 106 x 106, 8 bits.
     // Null without a renderer or when a step fails.
     static std::unique_ptr<CZNImage> RenderThumbnail();
+    // A 640 x 640 capture brought to the stored form in place; false when a step fails.
+    static bool FinishThumbnail(CZNImage *capture);
     // Face style bits to file bits and back; bits without a counterpart are dropped.
     static DWORD FaceStyleToFile(DWORD style);
     static DWORD FileStyleToFace(DWORD bits);

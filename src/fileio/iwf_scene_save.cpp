@@ -130,12 +130,17 @@ std::unique_ptr<CZNImage> CZNIWFScene::RenderThumbnail()
     if (!renderer)
         return nullptr;
     std::unique_ptr<CZNImage> image(renderer->CaptureThumbnail());
-    if (!image || image->GetWidth() == 0)
-        return nullptr;
-    image->Blur();
-    if (!image->Resize(INTERP_PIXEL, kThumbnailSize, kThumbnailSize) || !image->ChangeColorDepth(8, false))
+    if (!image || !FinishThumbnail(image.get()))
         return nullptr;
     return image;
+}
+
+bool CZNIWFScene::FinishThumbnail(CZNImage *capture)
+{
+    if (!capture || capture->GetWidth() == 0)
+        return false;
+    capture->Blur();
+    return capture->Resize(INTERP_PIXEL, kThumbnailSize, kThumbnailSize) && capture->ChangeColorDepth(8, false);
 }
 
 void CZNIWFScene::AppendSelection(const std::vector<ZNSELECTIONENTRY> &entries, DWORD flags)

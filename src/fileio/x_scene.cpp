@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string_view>
 #include <strings.h>
 
 #include "app/editor_app.h"
@@ -111,11 +112,27 @@ std::vector<BYTE> CZNXScene::ReadRest(CZNStreamIO &stream)
     return bytes;
 }
 
+bool CZNXScene::IsXHeader(const char *header)
+{
+    const std::string_view h(header, 16), version = h.substr(4, 4), format = h.substr(8, 4), floats = h.substr(12, 4);
+    return h.substr(0, 4) == "xof " && (version == "0302" || version == "0303") &&
+           (format == "txt " || format == "bin " || format == "tzip" || format == "bzip") &&
+           (floats == "0032" || floats == "0064");
+}
+
 bool CZNXScene::IsValidFile(CZNStreamIO &stream)
 {
     const int64_t start = stream.Tell();
     bool valid = false;
     try {
+        // The 16-byte header first: a file of another kind costs only its first bytes.
+        char header[16];
+        if (stream.Read(header, sizeof(header)) != sizeof(header) || !IsXHeader(header)) {
+            if (start >= 0)
+                stream.SeekTo(start);
+            return false;
+        }
+        stream.SeekTo(start);
         const std::vector<BYTE> bytes = ReadRest(stream);
         ID3DXMesh *mesh = nullptr;
         if (SUCCEEDED(D3DXLoadMeshFromXInMemory(bytes.data(), static_cast<DWORD>(bytes.size()), kLoadOptions, nullptr,
@@ -225,8 +242,14 @@ void CZNXScene::Load(CZNStreamIO &stream, bool)
             material->SetD3DMaterial(&value);
             material->SetTexture(nullptr);
             material->SetName(ZnNumberedMaterialName(list, "Material").c_str());
-            const DWORD listed = list->GetElementCount();
-            if (list->AddElement(material.get()) != listed + 1)
+            // The list grows on the UI thread, which draws from it (a batch load runs on a worker).
+            DWORD listed = 0;
+            bool added = false;
+            GetEditorApp()->RunOnUIThread([&] {
+                listed = list->GetElementCount();
+                added = list->AddElement(material.get()) == listed + 1;
+            });
+            if (!added)
                 Throw(ZNERR_OUT_OF_MEMORY);
             // The shared list owns it from here on.
             ref.Material = material.release();

@@ -51,6 +51,8 @@ public:
     void Load(CZNStreamIO &stream, bool silent) override;
     // True when Load would read the stream; the position is put back.
     bool IsValidFile(CZNStreamIO &stream) override;
+    // True when the 16 bytes are a header the reader accepts ("xof ", version, format, float size).
+    static bool IsXHeader(const char *header);
     // 0x01 deletes the brushes of the list; 0x20 empties the texture records (they hold no
     // reference). Both empty their list.
     void Clear(DWORD flags) override;

@@ -173,18 +173,31 @@ void CZNTexture::ReleaseTexture()
 
 void CZNTexture::IncreaseRefCount()
 {
-    if (m_RefCount <= 0) {
-        m_RefCount = 0;
-        GenerateTexture();
+    LONG old = m_RefCount.load();
+    while (!m_RefCount.compare_exchange_weak(old, old <= 0 ? 1 : old + 1)) {
     }
-    ++m_RefCount;
+    if (old <= 0 && GetEditorApp()->IsUIThread())
+        GenerateTexture();
 }
 
 void CZNTexture::DecreaseRefCount()
 {
-    if (m_RefCount <= 0)
+    LONG old = m_RefCount.load();
+    do {
+        if (old <= 0)
+            return;
+    } while (!m_RefCount.compare_exchange_weak(old, old - 1));
+    if (old == 1 && GetEditorApp()->IsUIThread())
+        ReleaseTexture();
+}
+
+void CZNTexture::SyncDeviceTexture()
+{
+    if (!GetEditorApp()->IsUIThread())
         return;
-    if (--m_RefCount == 0)
+    if (m_RefCount.load() > 0 && !m_pTexture)
+        GenerateTexture();
+    else if (m_RefCount.load() <= 0 && m_pTexture)
         ReleaseTexture();
 }
 

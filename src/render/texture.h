@@ -5,7 +5,10 @@
 // CRC of the picture that identifies it by content. Faces hold pointers to textures and count
 // their references; the device texture exists only while a reference is held: the first
 // reference builds it from the full-size picture, read again from its source, and the last one
-// frees it.
+// frees it. References are counted atomically: one taken or dropped off the UI thread (a batch
+// conversion's reader) only counts, and SyncDeviceTexture on the UI thread catches up.
+#include <atomic>
+
 #include "platform/d3d9/d3d9_types.h"
 #include "platform/export.h"
 #include "platform/gdi/gdi_types.h"
@@ -44,7 +47,10 @@ public:
     void IncreaseRefCount();
     // One reference less; the last one frees the device texture. Never goes below 0.
     void DecreaseRefCount();
-    LONG GetRefCount() const { return m_RefCount; }
+    LONG GetRefCount() const { return m_RefCount.load(); }
+    // On the UI thread: builds the device texture a referenced texture lacks and frees the one of
+    // a texture without references.
+    void SyncDeviceTexture();
 
     // 1 when the preview exists.
     int IsLoaded() const { return m_pPreview ? 1 : 0; }
@@ -93,7 +99,7 @@ protected:
     DWORD m_InPackage;
     char m_Name[1024];
     DWORD m_CRC;
-    LONG m_RefCount;
+    std::atomic<LONG> m_RefCount;
     CZNImage *m_pPreview; // owned; null when not loaded
     BYTE m_MipLevels;
     D3DFORMAT m_Format;

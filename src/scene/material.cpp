@@ -1,5 +1,6 @@
 #include "scene/material.h"
 
+#include <atomic>
 #include <cstring>
 
 CZNMATERIAL::CZNMATERIAL() : m_Material{}, m_RefCount(0), m_Light{}, m_Texture(nullptr), m_ID(0)
@@ -39,16 +40,27 @@ void CZNMATERIAL::SetName(const char *name)
     m_Name[length] = '\0';
 }
 
+// References are counted atomically: a batch conversion's reader takes and drops them on its
+// worker thread while the UI thread draws.
 LONG CZNMATERIAL::AddReference()
 {
-    return ++m_RefCount;
+    return ++std::atomic_ref<LONG>(m_RefCount);
 }
 
 LONG CZNMATERIAL::ReleaseReference()
 {
-    if (m_RefCount > 0)
-        --m_RefCount;
-    else
-        m_RefCount = 0;
-    return m_RefCount;
+    std::atomic_ref<LONG> count(m_RefCount);
+    LONG old = count.load();
+    while (old > 0 && !count.compare_exchange_weak(old, old - 1)) {
+    }
+    if (old <= 0) {
+        count.store(0);
+        return 0;
+    }
+    return old - 1;
+}
+
+LONG CZNMATERIAL::GetReferenceCount() const
+{
+    return std::atomic_ref<LONG>(const_cast<LONG &>(m_RefCount)).load();
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 // CZNMATERIAL: one record of the scene's material list (kept by CZN3D). Faces name a record by
-// its index and count their references on it.
+// its index and count their references on it, atomically (a reader on a worker thread counts too).
 #include "platform/d3d9/d3d9_types.h"
 #include "platform/export.h"
 #include "platform/os/win_types.h"
@@ -33,7 +33,7 @@ public:
     LONG AddReference();
     // Never goes below 0.
     LONG ReleaseReference();
-    LONG GetReferenceCount() const { return m_RefCount; }
+    LONG GetReferenceCount() const;
 
 private:
     D3DMATERIAL9 m_Material;

@@ -31,10 +31,14 @@
 #include "platform/os/command_ids.h"
 #include "render/camera.h"
 #include "render/direct3d.h"
+#include "render/lightmap_builder.h"
 #include "render/view/2d_view.h"
 #include "render/view/3d_view.h"
+#include "scene/selection_entry.h"
 #include "ui/2d_view_widget.h"
 #include "ui/about_dlg.h"
+#include "ui/batch_convert_dlg.h"
+#include "ui/iwf_export_options_dlg.h"
 #include "ui/splitter_wnd.h"
 
 namespace
@@ -140,12 +144,10 @@ constexpr ZNACTIONDEF kActions[] = {
     {ZNCMD_HELP_ABOUT, "&About Tovra...", "", "Display program information, version number and copyright\nAbout"},
     {ZNCMD_NEXT_PANE, "Next Pane", "F6", ""},
     {ZNCMD_PREV_PANE, "Previous Pane", "Shift+F6", ""},
+    {ZNCMD_3D_BUILD_LIGHTMAPS, "Build Lighting", "", ""},
     {ZNCMD_CSG_HOLLOW, "Hollow", "", "Hollows the Selected Brushes by the thickness set in the General properties Tag. If Brush splitting is set, the hollow will create multiple brushes."},
 };
 // clang-format on
-
-// Commands whose issues have not landed: shown, disabled.
-constexpr UINT kLaterCommands[] = {ZNCMD_FILE_EXPORT_FILE, ZNCMD_FILE_BATCH_CONVERSION};
 
 // The document's view commands and As Prefab, run and enabled by the document.
 struct ZNDOCCOMMAND {
@@ -165,6 +167,7 @@ constexpr ZNDOCCOMMAND kDocCommands[] = {
     {ZNCMD_CENTRE_ON_SELECTED, [](CZNEDITORDoc &d) { d.OnCentreOnSelected(); }},
     {ZNCMD_ZOOM_INTO_SELECTED, [](CZNEDITORDoc &d) { d.OnZoomIntoSelected(); }},
     {ZNCMD_FILE_EXPORT_PREFAB, [](CZNEDITORDoc &d) { d.OnSavePrefab(); }},
+    {ZNCMD_FILE_EXPORT_FILE, [](CZNEDITORDoc &d) { d.OnSaveSelectionAsIWF(); }},
 };
 
 const ZNDOCCOMMAND *FindDocCommand(UINT id)
@@ -409,8 +412,6 @@ void CZNMainFrame::CreateActions()
         addAction(action);
         m_Actions[id] = action;
     }
-    for (UINT id : kLaterCommands)
-        m_Actions[id]->setEnabled(false);
 
     const std::vector<std::vector<UINT>> groups = {
         {ZNCMD_RBUTTON_PAN, ZNCMD_RBUTTON_ZOOM},
@@ -703,6 +704,19 @@ void CZNMainFrame::RunCommand(UINT id)
             if (m_Document)
                 m_Document->OnFileImport();
             break;
+        case ZNCMD_FILE_BATCH_CONVERSION: {
+            CZNBatchConvertDlg batch(this);
+            batch.exec();
+            break;
+        }
+        case ZNCMD_3D_BUILD_LIGHTMAPS: {
+            std::vector<ZNSELECTIONENTRY> entries;
+            if (m_Document && app->GetSelectionBand()->GetEntries(entries) && !entries.empty()) {
+                app->GetLightmapBuilder()->Build(entries, m_Document->GetBrushList(), m_Document->GetEntityList());
+                m_3DView->Redraw(0, 0, 1);
+            }
+            break;
+        }
         case ZNCMD_EDIT_UNDO:
             if (m_Document)
                 m_Document->OnEditUndo();
@@ -946,6 +960,36 @@ void CZNMainFrame::closeEvent(QCloseEvent *event)
 bool CZNMainFrame::AskFilePath(ZNFILEDIALOG kind, std::string *path)
 {
     return m_FileDialog && m_FileDialog(kind, path);
+}
+
+bool CZNMainFrame::AskExportPath(std::string *path, int *fileType)
+{
+    if (m_ExportDialog)
+        return m_ExportDialog(path, fileType);
+    QFileDialog dialog(this, QStringLiteral("Select Scene File for Export"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    const QStringList filters = {QStringLiteral("Interchangable World Format (*.iwf *.IWF)"),
+                                 QStringLiteral("DirectX Mesh Format (*.x *.X)")};
+    dialog.setNameFilters(filters);
+    dialog.selectNameFilter(filters.value(*fileType == 2 ? 1 : 0));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    *path = dialog.selectedFiles().first().toStdString();
+    *fileType = filters.indexOf(dialog.selectedNameFilter()) == 1 ? 2 : 1;
+    return true;
+}
+
+bool CZNMainFrame::EditExportOptions(IWFEXPORTOPTIONS *options)
+{
+    if (m_ExportOptionsDialog)
+        return m_ExportOptionsDialog(options);
+    IWFEXPORTOPTIONS copy = *options;
+    CZNIWFExportOptionsDlg dialog(&copy, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    *options = copy;
+    return true;
 }
 
 bool CZNMainFrame::QtFileDialog(ZNFILEDIALOG kind, std::string *path)

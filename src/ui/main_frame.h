@@ -74,10 +74,18 @@ public:
     // false when no browser could be started.
     void SetFileDialog(std::function<bool(ZNFILEDIALOG, std::string *)> dialog) { m_FileDialog = std::move(dialog); }
     void SetUrlOpener(std::function<bool(const QUrl &)> opener) { m_UrlOpener = std::move(opener); }
+    // Replace the export dialog of As File and its options dialog (tests answer them).
+    void SetExportDialog(std::function<bool(std::string *, int *)> dialog) { m_ExportDialog = std::move(dialog); }
+    void SetExportOptionsDialog(std::function<bool(IWFEXPORTOPTIONS *)> dialog)
+    {
+        m_ExportOptionsDialog = std::move(dialog);
+    }
     const std::vector<std::string> &GetRecentFiles() const { return m_RecentFiles; }
 
     // IZNDocShell
     bool AskFilePath(ZNFILEDIALOG kind, std::string *path) override;
+    bool AskExportPath(std::string *path, int *fileType) override;
+    bool EditExportOptions(IWFEXPORTOPTIONS *options) override;
     void BeginWaitCursor() override;
     void EndWaitCursor() override;
     void UpdateStatusBar() override { UpdateStatusBar(nullptr); }
@@ -136,6 +144,8 @@ private:
     std::vector<std::string> m_RecentFiles;
     std::function<bool(ZNFILEDIALOG, std::string *)> m_FileDialog;
     std::function<bool(const QUrl &)> m_UrlOpener;
+    std::function<bool(std::string *, int *)> m_ExportDialog;
+    std::function<bool(IWFEXPORTOPTIONS *)> m_ExportOptionsDialog;
     bool m_PlacementSaved = false;
     bool m_CommandUpdatePending = false;
 

@@ -4,8 +4,10 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -14,9 +16,12 @@
 #include "app/editor_app.h"
 #include "editor/doc_shell.h"
 #include "editor/editor_doc.h"
+#include "editor/selection_band.h"
 #include "editor/undo_record.h"
 #include "fileio/file_stream_io.h"
+#include "fileio/iwf_image.h"
 #include "fileio/iwf_scene.h"
+#include "fileio/x_scene.h"
 #include "platform/os/recording_reporter.h"
 #include "render/camera.h"
 #include "render/direct3d.h"
@@ -25,6 +30,8 @@
 #include "scene/brush.h"
 #include "scene/face.h"
 #include "scene/material.h"
+#include "scene/selection_entry.h"
+#include "support/file_size_limit.h"
 #include "support/shapes.h"
 #include "support/temp_dir.h"
 
@@ -58,6 +65,28 @@ public:
     void DocumentChanged() override {}
     void AddRecentFile(const std::string &path) override { recent.push_back(path); }
 
+    // As File: the export dialog answers from exports (path, type; an empty path cancels) and
+    // notes the type it preselected; the options dialog runs editOptions.
+    bool AskExportPath(std::string *path, int *fileType) override
+    {
+        preselected.push_back(*fileType);
+        if (exports.empty() || exports.front().first.empty())
+            return false;
+        *path = exports.front().first;
+        *fileType = exports.front().second;
+        exports.erase(exports.begin());
+        return true;
+    }
+    bool EditExportOptions(IWFEXPORTOPTIONS *options) override
+    {
+        ++optionsShown;
+        return editOptions ? editOptions(options) : true;
+    }
+
+    std::vector<std::pair<std::string, int>> exports;
+    std::vector<int> preselected;
+    std::function<bool(IWFEXPORTOPTIONS *)> editOptions;
+    int optionsShown = 0;
     std::vector<std::string> answers;
     std::vector<ZNFILEDIALOG> asked;
     std::vector<UINT> checked;
@@ -296,15 +325,7 @@ TEST_F(FailedSaveTest, AFolderWithoutWritePermission)
 TEST_F(FailedSaveTest, AWriteFailingPartWay)
 {
     WriteOldFile();
-    rlimit saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit small = saved;
-    small.rlim_cur = 1024;
-    auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const BOOL result = doc.OnSaveDocument(target.c_str());
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
+    const BOOL result = ZnWithFileSizeLimit(1024, [&] { return doc.OnSaveDocument(target.c_str()); });
     EXPECT_FALSE(result);
     ExpectOldFileKept("Unable to write scene to the specified file.");
 }
@@ -363,6 +384,122 @@ TEST_F(DocFilesTest, DirectXExportOpensAgainAsTheThirdFormat)
 }
 
 } // namespace
+
+// Export Selected As File: the band's objects through the export dialog and the options dialog.
+class AsFileTest : public DocFilesTest
+{
+protected:
+    void SetUp() override
+    {
+        DocFilesTest::SetUp();
+        AddCube({0, 0, 0}, {16, 16, 16});
+        ZNSELECTIONENTRY e{};
+        e.Type = ZNSELECT_BRUSH;
+        e.Object = reinterpret_cast<uintptr_t>(doc.GetBrushList());
+        ASSERT_EQ(GetEditorApp()->GetSelectionBand()->AddToSelection(&e, 0, 0), 1);
+        GetEditorApp()->SetThumbnailRenderer(&renderer);
+    }
+    void TearDown() override
+    {
+        GetEditorApp()->GetSelectionBand()->Clear(1, 0);
+        DocFilesTest::TearDown();
+    }
+    static std::vector<uint16_t> TopIds(const std::string &path)
+    {
+        const std::string bytes = ZnReadFile(path);
+        return IwfIds(IwfParse(IwfBytes(bytes.begin(), bytes.end())));
+    }
+    static bool Has(const std::vector<uint16_t> &ids, uint16_t id)
+    {
+        return std::find(ids.begin(), ids.end(), id) != ids.end();
+    }
+
+    SquareRenderer renderer;
+};
+
+TEST_F(AsFileTest, OptionZeroAloneDecidesTheThumbnail)
+{
+    ASSERT_TRUE(doc.IsCommandEnabled(ZNCMD_FILE_EXPORT_FILE));
+    const std::string with = dir.File("with.iwf"), without = dir.File("without.iwf");
+    shell.exports = {{with, 1}, {without, 1}};
+    shell.editOptions = [](IWFEXPORTOPTIONS *) { return true; };
+    ASSERT_EQ(doc.OnSaveSelectionAsIWF(), 1);
+    EXPECT_TRUE(Has(TopIds(with), CHUNK_THUMBNAIL));
+    shell.editOptions = [](IWFEXPORTOPTIONS *o) {
+        o->Option[IWFOPT_THUMBNAIL] = 0;
+        o->Option[IWFOPT_TEXTURES] = 0;
+        return true;
+    };
+    ASSERT_EQ(doc.OnSaveSelectionAsIWF(), 1);
+    const std::vector<uint16_t> ids = TopIds(without);
+    EXPECT_FALSE(Has(ids, CHUNK_THUMBNAIL));
+    EXPECT_FALSE(Has(ids, CHUNK_TEXTURES));
+    EXPECT_EQ(shell.optionsShown, 2);
+    EXPECT_TRUE(reporter.Entries().empty());
+}
+
+TEST_F(AsFileTest, DirectXSkipsTheOptionsAndIsPreselectedNextTime)
+{
+    const std::string x = dir.File("sel.x"), iwf = dir.File("sel.iwf");
+    shell.exports = {{x, 2}, {iwf, 1}};
+    ASSERT_EQ(doc.OnSaveSelectionAsIWF(), 1);
+    EXPECT_EQ(shell.optionsShown, 0);
+    CZNXScene scene;
+    CZNFileStreamIO stream(x.c_str(), ZNSTREAM_READ);
+    EXPECT_TRUE(scene.IsValidFile(stream));
+    // The next dialog opens on DirectX; choosing IWF again puts the run back as it was.
+    ASSERT_EQ(doc.OnSaveSelectionAsIWF(), 1);
+    ASSERT_EQ(shell.preselected.size(), 2u);
+    EXPECT_EQ(shell.preselected[1], 2);
+    EXPECT_EQ(shell.optionsShown, 1);
+    EXPECT_TRUE(std::filesystem::exists(iwf));
+}
+
+TEST_F(AsFileTest, CancellingTheOptionsWritesNothing)
+{
+    const std::string path = dir.File("cancelled.iwf");
+    shell.exports = {{path, 1}};
+    shell.editOptions = [](IWFEXPORTOPTIONS *o) {
+        o->Option[IWFOPT_MESH] = 0; // edited, then cancelled
+        return false;
+    };
+    EXPECT_EQ(doc.OnSaveSelectionAsIWF(), 0);
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_TRUE(reporter.Entries().empty());
+    // An empty band does nothing.
+    GetEditorApp()->GetSelectionBand()->Clear(1, 0);
+    EXPECT_FALSE(doc.IsCommandEnabled(ZNCMD_FILE_EXPORT_FILE));
+    EXPECT_EQ(doc.OnSaveSelectionAsIWF(), 0);
+    EXPECT_EQ(shell.preselected.size(), 1u);
+}
+
+TEST_F(AsFileTest, AWriteFailingPartWayKeepsTheOldFile)
+{
+    const std::string path = dir.File("old.iwf");
+    ZnWriteFile(path, "old bytes");
+    for (int i = 0; i < 40; ++i)
+        AddCube({i * 20.0f, 0, 0}, {i * 20.0f + 10, 10, 10});
+    std::vector<ZNSELECTIONENTRY> all;
+    for (ZNBRUSH *b = doc.GetBrushList(); b; b = b->m_Next) {
+        ZNSELECTIONENTRY e{};
+        e.Type = ZNSELECT_BRUSH;
+        e.Object = reinterpret_cast<uintptr_t>(b);
+        all.push_back(e);
+    }
+    for (int type : {1, 2}) {
+        shell.exports = {{path, type}};
+        const int result = ZnWithFileSizeLimit(1024, [&] { return doc.ExportScene(nullptr, &all, nullptr, 1); });
+        EXPECT_EQ(result, 0) << type;
+        EXPECT_EQ(ZnReadFile(path), "old bytes") << type;
+        EXPECT_EQ(Texts().back(), "Unable to write scene to the specified file.") << type;
+    }
+    std::vector<std::string> names;
+    for (const auto &entry : std::filesystem::directory_iterator(dir.Path()))
+        names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names, (std::vector<std::string>{"old.iwf"}));
+    shell.exports = {{dir.File("other.iwf"), 1}};
+    ASSERT_EQ(doc.OnSaveSelectionAsIWF(), 1); // back to IWF for the rest of the run
+}
 
 // Import asks whether to clear the scene: Yes replaces it without a record, No appends the
 // file's objects unselected as one "Import Objects" level, Cancel changes nothing.

@@ -4,6 +4,8 @@
 #include "platform/d3d9/direct3d_state_block9.h"
 #include "platform/d3d9/direct3d_texture9.h"
 
+#include <thread>
+
 TEST_F(ZnDeviceTest, OneAdapterWithADisplayModeAndHardwareTransform)
 {
     EXPECT_EQ(d3d->GetAdapterCount(), 1u);
@@ -162,4 +164,26 @@ TEST_F(ZnDeviceTest, OffscreenPlainSurfaceLocks)
     RECT outside = {4, 0, 6, 1};
     EXPECT_EQ(surface->LockRect(&locked, &outside, 0), D3DERR_INVALIDCALL);
     surface->Release();
+}
+
+// The device belongs to the thread that made it (its GL context is current there): a call from
+// another thread asserts in a debug build and is refused otherwise, changing nothing.
+TEST_F(ZnDeviceTest, ACallFromAnotherThreadIsRefused)
+{
+    ASSERT_NE(device, nullptr);
+    auto callElsewhere = [this] {
+        HRESULT result = D3D_OK;
+        std::thread([&] { result = device->SetRenderState(D3DRS_FOGENABLE, TRUE); }).join();
+        return result;
+    };
+#ifdef NDEBUG
+    EXPECT_EQ(callElsewhere(), D3DERR_INVALIDCALL);
+    DWORD fog = 1;
+    device->GetRenderState(D3DRS_FOGENABLE, &fog);
+    EXPECT_EQ(fog, 0u);
+#else
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(callElsewhere(), "the device is called from the thread that made it only");
+#endif
+    EXPECT_EQ(device->SetRenderState(D3DRS_FOGENABLE, FALSE), D3D_OK);
 }

@@ -114,3 +114,15 @@ inline void ZnAddTriangleGrid(ZNBRUSH &brush, int cols, int rows)
             upper->SetVertex(2, e);
         }
 }
+
+// One of three 2-unit shapes at lo, by n: a box, a wedge or an eight-sided cylinder (the mixed
+// scenes of the benchmarks).
+inline void ZnBuildMixedShape(ZNBRUSH &brush, int n, const D3DXVECTOR3 &lo)
+{
+    if (n % 3 == 0)
+        ZnBuildBox(brush, lo, lo + D3DXVECTOR3(2, 2, 2));
+    else if (n % 3 == 1)
+        ZnBuildWedge(brush, lo, lo + D3DXVECTOR3(2, 2, 2));
+    else
+        ZnBuildCylinder(brush, lo, 1.0f, 2.0f, 8);
+}

@@ -22,10 +22,12 @@
 #include "editor/editor_doc.h"
 #include "editor/selection_band.h"
 #include "editor/undo_record.h"
+#include "fileio/iwf_scene.h"
 #include "fileio/prefab.h"
 #include "fileio/prefab_manager.h"
 #include "platform/os/recording_reporter.h"
 #include "render/direct3d.h"
+#include "render/lightmap_builder.h"
 #include "render/view/2d_view.h"
 #include "scene/brush.h"
 #include "scene/group.h"
@@ -373,4 +375,48 @@ TEST_F(FrameCommandTest, TheDocumentsShellHearsTheEditorsRequests)
     doc->SetShell(frame.get());
 }
 
+} // namespace
+
+namespace
+{
+TEST_F(FrameCommandTest, AsFileFollowsTheBandAndBuildLightingHasNoItem)
+{
+    QAction *asFile = frame->GetAction(ZNCMD_FILE_EXPORT_FILE);
+    EXPECT_EQ(asFile->statusTip(), QStringLiteral("Save the Current Select as an IWF."));
+    EXPECT_FALSE(Enabled(ZNCMD_FILE_EXPORT_FILE));
+    EXPECT_TRUE(Enabled(ZNCMD_FILE_BATCH_CONVERSION));
+    QAction *lighting = frame->GetAction(ZNCMD_3D_BUILD_LIGHTMAPS);
+    ASSERT_NE(lighting, nullptr);
+    EXPECT_TRUE(lighting->shortcut().isEmpty());
+    for (QObject *owner : lighting->associatedObjects())
+        EXPECT_EQ(qobject_cast<QWidget *>(owner), frame.get()) << "only the window holds it";
+
+    Box({0, 0, 0}, {40, 10, 40});
+    Drag(Pixel(-20, -20), Pixel(60, 60));
+    ASSERT_TRUE(Enabled(ZNCMD_FILE_EXPORT_FILE));
+    const std::string path = (dir.Path() / "selection.iwf").string();
+    std::vector<int> preselected;
+    frame->SetExportDialog([&](std::string *p, int *type) {
+        preselected.push_back(*type);
+        *p = path;
+        *type = 1;
+        return true;
+    });
+    int optionsShown = 0;
+    frame->SetExportOptionsDialog([&](IWFEXPORTOPTIONS *o) {
+        ++optionsShown;
+        o->Option[IWFOPT_THUMBNAIL] = 0;
+        return true;
+    });
+    asFile->trigger();
+    EXPECT_EQ(preselected, std::vector<int>{1});
+    EXPECT_EQ(optionsShown, 1);
+    EXPECT_GT(std::filesystem::file_size(path), 0u);
+    EXPECT_TRUE(reporter.Entries().empty());
+
+    // With a selection, Build Lighting runs without a word.
+    lighting->trigger();
+    EXPECT_TRUE(reporter.Entries().empty());
+    GetEditorApp()->GetLightmapBuilder()->Release();
+}
 } // namespace

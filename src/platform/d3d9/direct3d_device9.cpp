@@ -1,5 +1,7 @@
 #include "platform/d3d9/direct3d_device9.h"
 
+#include <cassert>
+
 #include <QImage>
 #include <algorithm>
 #include <cmath>
@@ -15,6 +17,15 @@
 #include "platform/d3d9/pixel_format.h"
 #include "platform/os/same_bytes.h"
 #include "platform/os/window.h"
+
+// A call from a thread other than the device's: an assertion in debug builds, else refused.
+#define ZN_DEVICE_THREAD_CHECK()                                                                                       \
+    do {                                                                                                               \
+        const bool onDeviceThread = std::this_thread::get_id() == m_OwnerThread;                                       \
+        assert(onDeviceThread && "the device is called from the thread that made it only");                            \
+        if (!onDeviceThread)                                                                                           \
+            return D3DERR_INVALIDCALL;                                                                                 \
+    } while (0)
 
 namespace
 {
@@ -253,6 +264,7 @@ IDirect3DDevice9::~IDirect3DDevice9()
 
 HRESULT IDirect3DDevice9::Initialize(D3DPRESENT_PARAMETERS *parameters)
 {
+    ZN_DEVICE_THREAD_CHECK();
     KeepDrawMemory();
     m_program = std::make_unique<CZNFixedFunctionProgram>();
     std::string log;
@@ -297,6 +309,7 @@ void IDirect3DDevice9::ReleaseResourceRef()
 
 HRESULT IDirect3DDevice9::GetDirect3D(IDirect3D9 **direct3d)
 {
+    ZN_DEVICE_THREAD_CHECK();
     if (!direct3d)
         return D3DERR_INVALIDCALL;
     *direct3d = m_direct3d;
@@ -306,11 +319,13 @@ HRESULT IDirect3DDevice9::GetDirect3D(IDirect3D9 **direct3d)
 
 HRESULT IDirect3DDevice9::GetDeviceCaps(D3DCAPS9 *caps)
 {
+    ZN_DEVICE_THREAD_CHECK();
     return m_direct3d->GetDeviceCaps(m_adapter, D3DDEVTYPE_HAL, caps);
 }
 
 HRESULT IDirect3DDevice9::GetDisplayMode(UINT swapChain, D3DDISPLAYMODE *mode)
 {
+    ZN_DEVICE_THREAD_CHECK();
     if (swapChain != 0)
         return D3DERR_INVALIDCALL;
     return m_direct3d->GetAdapterDisplayMode(m_adapter, mode);
@@ -318,6 +333,7 @@ HRESULT IDirect3DDevice9::GetDisplayMode(UINT swapChain, D3DDISPLAYMODE *mode)
 
 HRESULT IDirect3DDevice9::SetupBackBuffer(D3DPRESENT_PARAMETERS *p)
 {
+    ZN_DEVICE_THREAD_CHECK();
     if (!p || !p->Windowed)
         return D3DERR_INVALIDCALL;
     if (p->BackBufferFormat == D3DFMT_UNKNOWN)
@@ -441,6 +457,7 @@ void IDirect3DDevice9::ResetStates()
 
 HRESULT IDirect3DDevice9::Reset(D3DPRESENT_PARAMETERS *parameters)
 {
+    ZN_DEVICE_THREAD_CHECK();
     if (!parameters || m_inScene)
         return D3DERR_INVALIDCALL;
     D3DPRESENT_PARAMETERS p = *parameters;
@@ -487,6 +504,7 @@ void IDirect3DDevice9::WriteBackBuffer(const std::vector<BYTE> &bits)
 HRESULT IDirect3DDevice9::Present(const RECT *source, const RECT *destination, HWND windowOverride,
                                   const void * /*dirtyRegion*/)
 {
+    ZN_DEVICE_THREAD_CHECK();
     HWND window =
         windowOverride ? windowOverride : (m_parameters.hDeviceWindow ? m_parameters.hDeviceWindow : m_focusWindow);
     if (!window)
@@ -514,6 +532,7 @@ HRESULT IDirect3DDevice9::Present(const RECT *source, const RECT *destination, H
 HRESULT IDirect3DDevice9::GetBackBuffer(UINT swapChain, UINT index, D3DBACKBUFFER_TYPE type,
                                         IDirect3DSurface9 **surface)
 {
+    ZN_DEVICE_THREAD_CHECK();
     if (!surface || swapChain != 0 || index != 0 || type != D3DBACKBUFFER_TYPE_MONO || !m_framebuffer)
         return D3DERR_INVALIDCALL;
     D3DSURFACE_DESC desc;
@@ -533,6 +552,7 @@ void IDirect3DDevice9::GetBackBufferDesc(D3DSURFACE_DESC *desc) const
 HRESULT IDirect3DDevice9::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
                                         D3DPOOL pool, IDirect3DTexture9 **texture, HANDLE * /*shared*/)
 {
+    ZN_DEVICE_THREAD_CHECK();
     if (!texture)
         return D3DERR_INVALIDCALL;
     *texture = nullptr;
@@ -559,6 +579,7 @@ HRESULT IDirect3DDevice9::CreateTexture(UINT width, UINT height, UINT levels, DW
 HRESULT IDirect3DDevice9::CreateOffscreenPlainSurface(UINT width, UINT height, D3DFORMAT format, D3DPOOL pool,
                                                       IDirect3DSurface9 **surface, HANDLE * /*shared*/)
 {
+    ZN_DEVICE_THREAD_CHECK();
     if (!surface)
         return D3DERR_INVALIDCALL;
     *surface = nullptr;
@@ -573,6 +594,7 @@ HRESULT IDirect3DDevice9::CreateOffscreenPlainSurface(UINT width, UINT height, D
 
 HRESULT IDirect3DDevice9::BeginScene()
 {
+    ZN_DEVICE_THREAD_CHECK();
     if (m_inScene)
         return D3DERR_INVALIDCALL;
     m_inScene = true;
@@ -581,6 +603,7 @@ HRESULT IDirect3DDevice9::BeginScene()
 
 HRESULT IDirect3DDevice9::EndScene()
 {
+    ZN_DEVICE_THREAD_CHECK();
     if (!m_inScene)
         return D3DERR_INVALIDCALL;
     m_inScene = false;
@@ -590,6 +613,7 @@ HRESULT IDirect3DDevice9::EndScene()
 
 HRESULT IDirect3DDevice9::Clear(DWORD count, const D3DRECT *rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil)
 {
+    ZN_DEVICE_THREAD_CHECK();
     if ((count != 0 && !rects) || (flags & (D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) == 0)
         return D3DERR_INVALIDCALL;
     if ((flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) && !m_parameters.EnableAutoDepthStencil)
@@ -637,6 +661,7 @@ HRESULT IDirect3DDevice9::Clear(DWORD count, const D3DRECT *rects, DWORD flags, 
 
 HRESULT IDirect3DDevice9::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX *matrix)
 {
+    ZN_DEVICE_THREAD_CHECK();
     if (!matrix)
         return D3DERR_INVALIDCALL;
     D3DMATRIX *target = nullptr;
@@ -662,6 +687,7 @@ HRESULT IDirect3DDevice9::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMAT
 
 HRESULT IDirect3DDevice9::GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX *matrix)
 {
+    ZN_DEVICE_THREAD_CHECK();
     if (!matrix)
         return D3DERR_INVALIDCALL;
     switch (state) {
@@ -682,6 +708,7 @@ HRESULT IDirect3DDevice9::GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX *m
 
 HRESULT IDirect3DDevice9::SetViewport(const D3DVIEWPORT9 *viewport)
 {
+    ZN_DEVICE_THREAD_CHECK();
     if (!viewport || viewport->Width == 0 || viewport->Height == 0 ||
         static_cast<uint64_t>(viewport->X) + viewport->Width > m_parameters.BackBufferWidth ||
         static_cast<uint64_t>(viewport->Y) + viewport->Height > m_parameters.BackBufferHeight ||
@@ -696,6 +723,7 @@ HRESULT IDirect3DDevice9::SetViewport(const D3DVIEWPORT9 *viewport)
 
 HRESULT IDirect3DDevice9::GetViewport(D3DVIEWPORT9 *viewport)
 {
+    ZN_DEVICE_THREAD_CHECK();
     if (!viewport)
         return D3DERR_INVALIDCALL;
     *viewport = m_state.viewport;
@@ -704,6 +732,7 @@ HRESULT IDirect3DDevice9::GetViewport(D3DVIEWPORT9 *viewport)
 
 HRESULT IDirect3DDevice9::SetMaterial(const D3DMATERIAL9 *material)
 {
+    ZN_DEVICE_THREAD_CHECK();
     if (!material)
         return D3DERR_INVALIDCALL;
     if (!ZnSameBytes(m_state.material, *material)) {
@@ -715,6 +744,7 @@ HRESULT IDirect3DDevice9::SetMaterial(const D3DMATERIAL9 *material)
 
 HRESULT IDirect3DDevice9::GetMaterial(D3DMATERIAL9 *material)
 {
+    ZN_DEVICE_THREAD_CHECK();
     if (!material)
         return D3DERR_INVALIDCALL;
     *material = m_state.material;
@@ -723,6 +753,7 @@ HRESULT IDirect3DDevice9::GetMaterial(D3DMATERIAL9 *material)
 
 HRESULT IDirect3DDevice9::SetLight(DWORD index, const D3DLIGHT9 *light)
 {
+    ZN_DEVICE_THREAD_CHECK();
     if (!light || !ValidLight(*light))
         return D3DERR_INVALIDCALL;
     auto it = m_state.lights.find(index);
@@ -738,6 +769,7 @@ HRESULT IDirect3DDevice9::SetLight(DWORD index, const D3DLIGHT9 *light)
 
 HRESULT IDirect3DDevice9::GetLight(DWORD index, D3DLIGHT9 *light)
 {
+    ZN_DEVICE_THREAD_CHECK();
     auto it = m_state.lights.find(index);
     if (!light || it == m_state.lights.end())
         return D3DERR_INVALIDCALL;
@@ -747,6 +779,7 @@ HRESULT IDirect3DDevice9::GetLight(DWORD index, D3DLIGHT9 *light)
 
 HRESULT IDirect3DDevice9::LightEnable(DWORD index, BOOL enable)
 {
+    ZN_DEVICE_THREAD_CHECK();
     auto it = m_state.lights.find(index);
     if (it == m_state.lights.end())
         m_state.lights[index] = {DefaultLight(), enable ? TRUE : FALSE};
@@ -760,6 +793,7 @@ HRESULT IDirect3DDevice9::LightEnable(DWORD index, BOOL enable)
 
 HRESULT IDirect3DDevice9::GetLightEnable(DWORD index, BOOL *enable)
 {
+    ZN_DEVICE_THREAD_CHECK();
     auto it = m_state.lights.find(index);
     if (!enable || it == m_state.lights.end())
         return D3DERR_INVALIDCALL;
@@ -769,6 +803,7 @@ HRESULT IDirect3DDevice9::GetLightEnable(DWORD index, BOOL *enable)
 
 HRESULT IDirect3DDevice9::SetRenderState(D3DRENDERSTATETYPE state, DWORD value)
 {
+    ZN_DEVICE_THREAD_CHECK();
     if (state >= D3DRS_COUNT)
         return D3DERR_INVALIDCALL;
     if (m_state.renderStates[state] != value) {
@@ -780,6 +815,7 @@ HRESULT IDirect3DDevice9::SetRenderState(D3DRENDERSTATETYPE state, DWORD value)
 
 HRESULT IDirect3DDevice9::GetRenderState(D3DRENDERSTATETYPE state, DWORD *value)
 {
+    ZN_DEVICE_THREAD_CHECK();
     if (state >= D3DRS_COUNT || !value)
         return D3DERR_INVALIDCALL;
     *value = m_state.renderStates[state];
@@ -788,6 +824,7 @@ HRESULT IDirect3DDevice9::GetRenderState(D3DRENDERSTATETYPE state, DWORD *value)
 
 HRESULT IDirect3DDevice9::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value)
 {
+    ZN_DEVICE_THREAD_CHECK();
     if (stage >= ZN_TEXTURE_STAGES || type >= D3DTSS_COUNT)
         return D3DERR_INVALIDCALL;
     if (m_state.textureStageStates[stage][type] != value) {
@@ -799,6 +836,7 @@ HRESULT IDirect3DDevice9::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATE
 
 HRESULT IDirect3DDevice9::GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD *value)
 {
+    ZN_DEVICE_THREAD_CHECK();
     if (stage >= ZN_TEXTURE_STAGES || type >= D3DTSS_COUNT || !value)
         return D3DERR_INVALIDCALL;
     *value = m_state.textureStageStates[stage][type];
@@ -807,6 +845,7 @@ HRESULT IDirect3DDevice9::GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATE
 
 HRESULT IDirect3DDevice9::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value)
 {
+    ZN_DEVICE_THREAD_CHECK();
     if (sampler >= ZN_TEXTURE_STAGES || type >= D3DSAMP_COUNT)
         return D3DERR_INVALIDCALL;
     if (m_state.samplerStates[sampler][type] != value) {
@@ -818,6 +857,7 @@ HRESULT IDirect3DDevice9::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE typ
 
 HRESULT IDirect3DDevice9::GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD *value)
 {
+    ZN_DEVICE_THREAD_CHECK();
     if (sampler >= ZN_TEXTURE_STAGES || type >= D3DSAMP_COUNT || !value)
         return D3DERR_INVALIDCALL;
     *value = m_state.samplerStates[sampler][type];
@@ -826,6 +866,7 @@ HRESULT IDirect3DDevice9::GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE typ
 
 HRESULT IDirect3DDevice9::SetTexture(DWORD stage, IDirect3DBaseTexture9 *texture)
 {
+    ZN_DEVICE_THREAD_CHECK();
     if (stage >= ZN_TEXTURE_STAGES)
         return D3DERR_INVALIDCALL;
     if (m_state.textures[stage] == texture)
@@ -841,6 +882,7 @@ HRESULT IDirect3DDevice9::SetTexture(DWORD stage, IDirect3DBaseTexture9 *texture
 
 HRESULT IDirect3DDevice9::GetTexture(DWORD stage, IDirect3DBaseTexture9 **texture)
 {
+    ZN_DEVICE_THREAD_CHECK();
     if (stage >= ZN_TEXTURE_STAGES || !texture)
         return D3DERR_INVALIDCALL;
     *texture = m_state.textures[stage];
@@ -851,6 +893,7 @@ HRESULT IDirect3DDevice9::GetTexture(DWORD stage, IDirect3DBaseTexture9 **textur
 
 HRESULT IDirect3DDevice9::SetFVF(DWORD fvf)
 {
+    ZN_DEVICE_THREAD_CHECK();
     if (m_state.fvf != fvf) {
         m_state.fvf = fvf;
         StateChanged();
@@ -860,6 +903,7 @@ HRESULT IDirect3DDevice9::SetFVF(DWORD fvf)
 
 HRESULT IDirect3DDevice9::GetFVF(DWORD *fvf)
 {
+    ZN_DEVICE_THREAD_CHECK();
     if (!fvf)
         return D3DERR_INVALIDCALL;
     *fvf = m_state.fvf;
@@ -879,6 +923,7 @@ HRESULT IDirect3DDevice9::GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS *p
 
 HRESULT IDirect3DDevice9::CreateStateBlock(D3DSTATEBLOCKTYPE type, IDirect3DStateBlock9 **stateBlock)
 {
+    ZN_DEVICE_THREAD_CHECK();
     if (!stateBlock || type != D3DSBT_ALL)
         return D3DERR_INVALIDCALL;
     *stateBlock = new IDirect3DStateBlock9(this, LightIndices());
@@ -1195,6 +1240,7 @@ CZNFixedFunctionProgram *IDirect3DDevice9::ProgramForDraw(bool pretransformed, b
 
 HRESULT IDirect3DDevice9::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void *vertices, UINT stride)
 {
+    ZN_DEVICE_THREAD_CHECK();
     UINT vertexCount = VertexCount(type, primitiveCount);
     if (!vertices || vertexCount == 0)
         return D3DERR_INVALIDCALL;
@@ -1205,6 +1251,7 @@ HRESULT IDirect3DDevice9::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT min
                                                  UINT primitiveCount, const void *indices, D3DFORMAT indexFormat,
                                                  const void *vertices, UINT stride)
 {
+    ZN_DEVICE_THREAD_CHECK();
     UINT indexCount = VertexCount(type, primitiveCount);
     if (!vertices || !indices || indexCount == 0 || vertexCount == 0 ||
         (indexFormat != D3DFMT_INDEX16 && indexFormat != D3DFMT_INDEX32))
@@ -1221,6 +1268,7 @@ HRESULT IDirect3DDevice9::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT min
 HRESULT IDirect3DDevice9::Draw(D3DPRIMITIVETYPE type, UINT primitiveCount, const void *vertices, UINT vertexCount,
                                UINT stride, const void *indices, D3DFORMAT indexFormat)
 {
+    ZN_DEVICE_THREAD_CHECK();
     VertexLayout layout = Layout(m_state.fvf, m_state.textureStageStates[0][D3DTSS_TEXCOORDINDEX] & 0xFFFF);
     if (!layout.valid || stride < layout.size || !m_framebuffer)
         return D3DERR_INVALIDCALL;

@@ -2,10 +2,13 @@
 
 // The rendering device. It keeps the states of the fixed-function pipeline and draws with one
 // OpenGL program that reproduces it, into a framebuffer object of its own (the back buffer).
-// It needs a current OpenGL 3.3 core context whenever it is called.
+// It needs a current OpenGL 3.3 core context whenever it is called, and remembers the thread
+// that made it: a call from another thread asserts in debug builds and otherwise fails with
+// D3DERR_INVALIDCALL, since the context belongs to that thread.
 #include <map>
 #include <memory>
 #include <set>
+#include <thread>
 #include <vector>
 
 #include "platform/d3d9/device_state.h"
@@ -83,6 +86,8 @@ public:
                                    const void *indices, D3DFORMAT indexFormat, const void *vertices, UINT stride);
 
 private:
+    std::thread::id m_OwnerThread = std::this_thread::get_id();
+
     friend class IDirect3D9;
     friend class IDirect3DResource9;
     friend class IDirect3DSurface9;
