@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFont>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -49,6 +50,10 @@ CZNFacesPage::CZNFacesPage(QWidget *parent) : CZNOptionsPage(QStringLiteral("Fac
 {
     QWidget *content = GetContent();
     const int width = 146;
+    // The page's controls in an 8-point font, as the page's dialog template has them.
+    QFont font = content->font();
+    font.setPointSize(8);
+    content->setFont(font);
 
     auto *styles = new QGroupBox(QStringLiteral("Face Settings"), content);
     styles->setGeometry(4, 4, width, 102);

@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QFont>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -85,6 +86,10 @@ CZNTexturesPage::CZNTexturesPage(QWidget *parent) : CZNOptionsPage(QStringLitera
 {
     QWidget *content = GetContent();
     const int width = 146;
+    // The page's controls in an 8-point font, as the page's dialog template has them.
+    QFont font = content->font();
+    font.setPointSize(8);
+    content->setFont(font);
 
     auto *current = new QLabel(QStringLiteral("Current Texture"), content);
     current->setGeometry(6, 4, width, 14);

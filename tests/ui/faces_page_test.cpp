@@ -24,6 +24,8 @@ protected:
         Activate(CZNOptionsSheet::PAGE_FACES);
     }
     CZNFacesPage *Page() const { return Sheet()->GetFacesPage(); }
+    // A click on the box's indicator.
+    static void Click(QCheckBox *box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2)); }
     static LONG SphereMaterial() { return GetEditorApp()->GetMaterialPreviewBrush()->GetFace(0)->GetMaterial(); }
 };
 
@@ -84,8 +86,8 @@ TEST_F(FacesPageTest, StyleBoxesWriteTheirBitsOntoEveryFace)
 {
     ZNBRUSH *cube = Cube();
     SelectFaces(cube, {0, 3});
-    QTest::mouseClick(Page()->GetStyleBox(ZNFACESTYLE_SKYBOX), Qt::LeftButton);
-    QTest::mouseClick(Page()->GetStyleBox(ZNFACESTYLE_TWOSIDED), Qt::LeftButton);
+    Click(Page()->GetStyleBox(ZNFACESTYLE_SKYBOX));
+    Click(Page()->GetStyleBox(ZNFACESTYLE_TWOSIDED));
     EXPECT_EQ(cube->GetFace(0)->m_Style, 18u);
     EXPECT_EQ(cube->GetFace(3)->m_Style, 18u);
     EXPECT_EQ(cube->GetFace(1)->m_Style, 0u);
@@ -102,7 +104,7 @@ TEST_F(FacesPageTest, UncheckingAlphaBlendTurnsBlendingOffInOneStep)
     }
     SelectFaces(cube, {0, 2});
     ASSERT_TRUE(Page()->GetAlphaBlendBox()->isChecked());
-    QTest::mouseClick(Page()->GetAlphaBlendBox(), Qt::LeftButton);
+    Click(Page()->GetAlphaBlendBox());
     for (DWORD f : {0u, 2u}) {
         EXPECT_EQ(static_cast<BYTE>(cube->GetFace(f)->m_SrcBlend), 255);
         EXPECT_EQ(static_cast<BYTE>(cube->GetFace(f)->m_DestBlend), 255);
@@ -111,7 +113,7 @@ TEST_F(FacesPageTest, UncheckingAlphaBlendTurnsBlendingOffInOneStep)
     EXPECT_EQ(UndoLevels(), std::vector<std::string>{"Modify Alpha Modes"});
     EXPECT_EQ(Newest()->Type, 62u);
     // Checking it again writes the two factors shown.
-    QTest::mouseClick(Page()->GetAlphaBlendBox(), Qt::LeftButton);
+    Click(Page()->GetAlphaBlendBox());
     EXPECT_EQ(cube->GetFace(0)->m_SrcBlend, 4);
     EXPECT_EQ(cube->GetFace(0)->m_DestBlend, 5);
 }
