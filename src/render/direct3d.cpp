@@ -1,5 +1,6 @@
 #include "render/direct3d.h"
 
+#include <algorithm>
 #include <cstring>
 #include <iterator>
 #include <new>
@@ -223,7 +224,12 @@ void CZN3D::InitDeviceStates()
         return;
     LONG width = 0, height = 0;
     ClientSize(nullptr, &width, &height);
-    D3DVIEWPORT9 viewport = {0, 0, static_cast<DWORD>(width), static_cast<DWORD>(height), 0.0f, 1.0f};
+    // The viewport never reaches beyond the back buffer: a larger window gets the part that fits,
+    // with the window's projection, and Present stretches it over the window.
+    const DWORD bufferWidth = m_PresentParameters.BackBufferWidth, bufferHeight = m_PresentParameters.BackBufferHeight;
+    D3DVIEWPORT9 viewport = {
+        0,    0,   std::min(static_cast<DWORD>(width), bufferWidth), std::min(static_cast<DWORD>(height), bufferHeight),
+        0.0f, 1.0f};
     m_pDevice->SetViewport(&viewport);
     D3DXMATRIX identity;
     D3DXMatrixIdentity(&identity);
@@ -323,7 +329,12 @@ void CZN3D::SetupViewport(const RECT *rect)
     D3DXMATRIX projection;
     D3DXMatrixPerspectiveFovLH(&projection, kFieldOfView, aspect, kNearPlane, kFarPlane);
     m_pDevice->SetTransform(D3DTS_PROJECTION, &projection);
-    D3DVIEWPORT9 viewport = {0, 0, static_cast<DWORD>(width), static_cast<DWORD>(height), 0.0f, 1.0f};
+    // The viewport never reaches beyond the back buffer: a larger window gets the part that fits,
+    // with the window's projection, and Present stretches it over the window.
+    const DWORD bufferWidth = m_PresentParameters.BackBufferWidth, bufferHeight = m_PresentParameters.BackBufferHeight;
+    D3DVIEWPORT9 viewport = {
+        0,    0,   std::min(static_cast<DWORD>(width), bufferWidth), std::min(static_cast<DWORD>(height), bufferHeight),
+        0.0f, 1.0f};
     m_pDevice->SetViewport(&viewport);
 }
 

@@ -66,7 +66,8 @@ public:
 
     void SetTargetWindow(HWND window);
     HWND GetTargetWindow() const { return m_TargetWindow; }
-    // Viewport and projection for the rectangle, or for the target window's client area.
+    // Viewport and projection for the rectangle, or for the target window's client area; the
+    // viewport is cut to the back buffer, the projection keeps the rectangle's proportions.
     void SetupViewport(const RECT *rect);
     // Resizes the back buffer (at least 200 × 200) and sets the fixed states again; 0 without a
     // device or when the device cannot be reset.

@@ -3,7 +3,7 @@
 #include <atomic>
 #include <cstring>
 
-CZNMATERIAL::CZNMATERIAL() : m_Material{}, m_RefCount(0), m_Light{}, m_Texture(nullptr), m_ID(0)
+CZNMATERIAL::CZNMATERIAL() : m_Material{}, m_RefCount(0), m_Light{}, m_Texture(nullptr), m_ID(0), m_PreviewRotation(0)
 {
     m_Material.Diffuse = {1.0f, 1.0f, 1.0f, 1.0f};
     m_Material.Ambient = {1.0f, 1.0f, 1.0f, 1.0f};

@@ -27,6 +27,10 @@ public:
     char *GetName() { return m_Name; }
     // Copies a name in, cut to the 255 characters the field holds; a null argument is ignored.
     void SetName(const char *name);
+    // The preview camera's turn about the sphere, in whole degrees (0 to 359 as the workshop
+    // writes it); 0 for a new record. Scene files do not store it.
+    int GetPreviewRotation() const { return m_PreviewRotation; }
+    void SetPreviewRotation(int degrees) { m_PreviewRotation = degrees; }
     DWORD GetID() const { return m_ID; }
     void SetID(DWORD id) { m_ID = id; }
 
@@ -42,4 +46,5 @@ private:
     CZNTexture *m_Texture;
     char m_Name[kNameLength];
     DWORD m_ID;
+    int m_PreviewRotation;
 };

@@ -92,7 +92,7 @@ public:
     // The options panel's entry points (main_frame_options.cpp); each also brings the commands'
     // states up to date.
     void RebuildSceneTree() override;
-    void RefreshMaterialList() override { ScheduleCommandUpdate(); }
+    void RefreshMaterialList() override;
     void RefreshActivePage() override;
     void RefreshPrefabs() override;
     void UpdateSceneTree() override;

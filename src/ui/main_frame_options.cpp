@@ -1,5 +1,6 @@
 // CZNMainFrame: the options panel's entry points and the placement commands' pages.
 #include "platform/os/command_ids.h"
+#include "ui/faces_page.h"
 #include "ui/main_frame.h"
 #include "ui/options_bar.h"
 #include "ui/options_sheet.h"
@@ -13,6 +14,12 @@ void CZNMainFrame::RebuildSceneTree()
 void CZNMainFrame::RefreshActivePage()
 {
     m_OptionsBar->RefreshActivePage();
+    ScheduleCommandUpdate();
+}
+
+void CZNMainFrame::RefreshMaterialList()
+{
+    m_OptionsBar->GetSheet()->GetFacesPage()->RefreshMaterialList();
     ScheduleCommandUpdate();
 }
 

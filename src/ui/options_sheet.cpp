@@ -8,9 +8,11 @@
 
 #include <algorithm>
 
+#include "ui/faces_page.h"
 #include "ui/options_page.h"
 #include "ui/scene_page.h"
 #include "ui/slider_ctrl.h"
+#include "ui/textures_page.h"
 
 namespace
 {
@@ -73,6 +75,10 @@ CZNOptionsSheet::CZNOptionsSheet(QWidget *parent) : QWidget(parent)
         CZNOptionsPage *page = nullptr;
         if (i == PAGE_SCENE)
             page = m_ScenePage = new CZNScenePage();
+        else if (i == PAGE_FACES)
+            page = m_FacesPage = new CZNFacesPage();
+        else if (i == PAGE_TEXTURES)
+            page = m_TexturesPage = new CZNTexturesPage();
         else
             page = new CZNOptionsPage(title, kPages[i].contentHeight);
         page->Attach(m_DisplayArea, m_Slider);

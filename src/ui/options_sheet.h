@@ -9,9 +9,11 @@
 
 #include <vector>
 
+class CZNFacesPage;
 class CZNOptionsPage;
 class CZNScenePage;
 class CZNSliderCtrl;
+class CZNTexturesPage;
 class CZNEDITORDoc;
 class QAbstractButton;
 class QButtonGroup;
@@ -46,6 +48,8 @@ public:
     CZNOptionsPage *GetActivePage() const;
     CZNOptionsPage *GetPage(int index) const;
     CZNScenePage *GetScenePage() const { return m_ScenePage; }
+    CZNFacesPage *GetFacesPage() const { return m_FacesPage; }
+    CZNTexturesPage *GetTexturesPage() const { return m_TexturesPage; }
     QAbstractButton *GetTabButton(int index) const;
     QStackedWidget *GetDisplayArea() const { return m_DisplayArea; }
     CZNSliderCtrl *GetSlider() const { return m_Slider; }
@@ -59,6 +63,8 @@ protected:
 private:
     std::vector<CZNOptionsPage *> m_Pages;
     CZNScenePage *m_ScenePage;
+    CZNFacesPage *m_FacesPage;
+    CZNTexturesPage *m_TexturesPage;
     QButtonGroup *m_Buttons;
     QStackedWidget *m_DisplayArea;
     CZNSliderCtrl *m_Slider;

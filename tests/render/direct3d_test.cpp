@@ -473,3 +473,27 @@ TEST_F(ZnWrapperTest, TextureFormatsOfTheAdapter)
     EXPECT_EQ(d3d.FindTextureFormat(1), D3DFMT_A8R8G8B8);
     EXPECT_EQ(d3d.FindTextureFormat(0), D3DFMT_X8R8G8B8);
 }
+
+TEST_F(ZnWrapperTest, AViewportLargerThanTheBackBufferIsCutToItAndPresentedWhole)
+{
+    CZN3D &d3d = Start(64, 64); // a 64 x 64 back buffer
+    ZnRecordingWindow big(500, 300);
+    const RECT small = {0, 0, 30, 20};
+    d3d.SetupViewport(&small);
+    d3d.SetTargetWindow(&big);
+    D3DVIEWPORT9 viewport{};
+    Device()->GetViewport(&viewport);
+    EXPECT_EQ(viewport.Width, 64u);
+    EXPECT_EQ(viewport.Height, 64u);
+    // The projection keeps the window's proportions.
+    D3DXMATRIX projection, expected;
+    d3d.GetProjection(&projection);
+    D3DXMatrixPerspectiveFovLH(&expected, 3.14159265f / 3.0f, 500.0f / 300.0f, 1.01f, 10000.0f);
+    EXPECT_NEAR(projection._11, expected._11, 1e-5f);
+    d3d.Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF336699, 1.0f);
+    d3d.Present(nullptr);
+    ASSERT_EQ(big.presents, 1);
+    EXPECT_EQ(big.lastFrame.size(), QSize(64, 64));
+    EXPECT_EQ(big.lastFrame.pixel(63, 63) & 0xFFFFFF, 0x336699u);
+    d3d.SetTargetWindow(window.get());
+}

@@ -5,6 +5,9 @@
 #include <memory>
 #include <new>
 
+#include <QGuiApplication>
+#include <QPalette>
+
 #include "platform/gdi/bitmap.h"
 #include "platform/gdi/brush.h"
 #include "platform/gdi/dc.h"
@@ -161,5 +164,14 @@ int MulDiv(int number, int numerator, int denominator)
 
 DWORD GetSysColor(int index)
 {
-    return index == COLOR_WINDOW ? 0x00FFFFFF : 0;
+    if (index == COLOR_WINDOW)
+        return 0x00FFFFFF;
+    if (index == COLOR_HIGHLIGHT) {
+        if (!qGuiApp)
+            return RGB(0x30, 0x8C, 0xC6);
+        const QColor colour = QGuiApplication::palette().color(QPalette::Active, QPalette::Highlight);
+        return RGB(static_cast<BYTE>(colour.red()), static_cast<BYTE>(colour.green()),
+                   static_cast<BYTE>(colour.blue()));
+    }
+    return 0;
 }

@@ -28,8 +28,9 @@ ZN_API BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC src, int x
 ZN_API int StretchDIBits(HDC dc, int xDest, int yDest, int destWidth, int destHeight, int xSrc, int ySrc, int srcWidth,
                          int srcHeight, const void *bits, const BITMAPINFO *info, UINT usage, DWORD rop);
 ZN_API int GetDeviceCaps(HDC dc, int index);
-// The colour (0x00BBGGRR) of a system colour index (the window background is white); 0 for
-// the indices the editor does not use.
+// The colour (0x00BBGGRR) of a system colour index: the window background is white, the
+// highlight is the application palette's (a default blue without a GUI application); 0 for the
+// indices the editor does not use.
 ZN_API DWORD GetSysColor(int index);
 // number * numerator / denominator with a 64-bit intermediate, rounded to nearest (halves away
 // from zero); -1 when denominator is 0 or the result does not fit in an int.

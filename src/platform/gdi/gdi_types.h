@@ -114,6 +114,7 @@ using LOGFONTA = LOGFONT;
 
 // System colour indices of GetSysColor.
 constexpr int COLOR_WINDOW = 5;
+constexpr int COLOR_HIGHLIGHT = 13;
 
 // Device-independent bitmaps.
 constexpr DWORD BI_RGB = 0;
