@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QFont>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -57,6 +58,23 @@ CZNOverlaysPage::CZNOverlaysPage(QWidget *parent) : CZNOptionsPage(QStringLitera
     connect(m_Build, &QPushButton::clicked, this, &CZNOverlaysPage::OnBuildSurfaces);
     connect(m_Destroy, &QPushButton::clicked, this, &CZNOverlaysPage::OnDestroySurfaces);
     connect(m_ZBias->GetBuddy(), &QLineEdit::textChanged, this, &CZNOverlaysPage::OnZBiasChanged);
+}
+
+bool CZNOverlaysPage::eventFilter(QObject *watched, QEvent *event)
+{
+    // The page base runs an enabled Undo first; an Undo or Redo left over is one the editor has
+    // nothing for, and the edit's own undo must not take it.
+    if (CZNOptionsPage::eventFilter(watched, event))
+        return true;
+    if (m_ZBias && watched == m_ZBias->GetBuddy() &&
+        (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress)) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo)) {
+            event->accept();
+            return true;
+        }
+    }
+    return false;
 }
 
 void CZNOverlaysPage::OnInitDialog()

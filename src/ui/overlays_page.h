@@ -7,7 +7,8 @@
 // "Locked" and the z-bias are each one undo level of the selection ("Modify Locked State",
 // "Modify Z-Bias"); with an empty band they change the default overlay and write no level. A
 // z-bias typed outside 0 to 255 is stored clamped and its text stays as typed until the next
-// refresh. Changes the page makes itself while filling its controls (edits disabled) write nothing.
+// refresh; Ctrl+Z in it is the editor's Undo. Changes the page makes itself while filling its controls (edits disabled)
+// write nothing.
 #include "platform/os/win_types.h"
 #include "ui/options_page.h"
 
@@ -36,6 +37,11 @@ public:
     QPushButton *GetDestroyButton() const { return m_Destroy; }
     CZNNumSpinCtrl *GetZBiasSpin() const { return m_ZBias; }
 
+protected:
+    // The z-bias edit has no undo of its own: Ctrl+Z there is the editor's Undo, which the page
+    // base's filter runs when it is enabled; otherwise the key does nothing.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void OnLocked();
     void OnZBiasChanged();
@@ -45,8 +51,8 @@ private:
     // The spin's value as a z-bias: truncated and clamped to 0 to 255.
     BYTE ZBias() const;
 
-    QCheckBox *m_Locked;
-    QPushButton *m_Build;
-    QPushButton *m_Destroy;
-    CZNNumSpinCtrl *m_ZBias;
+    QCheckBox *m_Locked = nullptr;
+    QPushButton *m_Build = nullptr;
+    QPushButton *m_Destroy = nullptr;
+    CZNNumSpinCtrl *m_ZBias = nullptr;
 };

@@ -306,6 +306,11 @@ TEST_F(OptionsPropertyPagesTest, LockedWithNothingSelectedChangesTheDefaultOverl
     TypeZBias("9");
     EXPECT_EQ(fallback->GetFaceFlag(), 9);
     EXPECT_EQ(doc->GetUndoList(), nullptr);
+    // With nothing to undo Ctrl+Z does nothing: the edit has no undo of its own.
+    QTest::keyClick(Overlays()->GetZBiasSpin()->GetBuddy(), Qt::Key_Z, Qt::ControlModifier);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Overlays()->GetZBiasSpin()->GetBuddy()->text().toStdString(), "9");
+    EXPECT_EQ(fallback->GetFaceFlag(), 9);
 
     // The next overlay placed copies the template.
     Sheet()->RefreshActivePage();
