@@ -318,6 +318,16 @@ TEST_F(OptionsPropertyPagesTest, LockedWithNothingSelectedChangesTheDefaultOverl
     EXPECT_EQ(Overlays()->GetZBiasSpin()->GetBuddy()->text().toStdString(), "9");
 }
 
+TEST_F(OptionsPropertyPagesTest, LockedWithOnlyABrushSelectedChangesTheDefaultOverlayAsOneLevel)
+{
+    ZNBRUSH *brush = Box({-100, 0, -100}, {-60, 40, -60});
+    Add(ZNSELECT_BRUSH, brush);
+    Activate(CZNOptionsSheet::PAGE_OVERLAYS);
+    ClickBox(Overlays()->GetLockedBox());
+    EXPECT_EQ(GetEditorApp()->GetDefaultOverlay()->GetAutoRebuildFlag(), 0);
+    EXPECT_EQ(UndoLevels(), std::vector<std::string>{"Modify Locked State"});
+}
+
 TEST_F(OptionsPropertyPagesTest, ASelectedOverlayIsLockedAsOneLevel)
 {
     CZNOverlay *overlay = OverlayOnBox();
