@@ -9,7 +9,9 @@
 #include <algorithm>
 
 #include "ui/faces_page.h"
+#include "ui/general_page.h"
 #include "ui/options_page.h"
+#include "ui/overlays_page.h"
 #include "ui/scene_page.h"
 #include "ui/slider_ctrl.h"
 #include "ui/textures_page.h"
@@ -79,6 +81,10 @@ CZNOptionsSheet::CZNOptionsSheet(QWidget *parent) : QWidget(parent)
             page = m_FacesPage = new CZNFacesPage();
         else if (i == PAGE_TEXTURES)
             page = m_TexturesPage = new CZNTexturesPage();
+        else if (i == PAGE_GENERAL)
+            page = m_GeneralPage = new CZNGeneralPage();
+        else if (i == PAGE_OVERLAYS)
+            page = m_OverlaysPage = new CZNOverlaysPage();
         else
             page = new CZNOptionsPage(title, kPages[i].contentHeight);
         page->Attach(m_DisplayArea, m_Slider);

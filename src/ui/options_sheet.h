@@ -10,7 +10,9 @@
 #include <vector>
 
 class CZNFacesPage;
+class CZNGeneralPage;
 class CZNOptionsPage;
+class CZNOverlaysPage;
 class CZNScenePage;
 class CZNSliderCtrl;
 class CZNTexturesPage;
@@ -50,6 +52,8 @@ public:
     CZNScenePage *GetScenePage() const { return m_ScenePage; }
     CZNFacesPage *GetFacesPage() const { return m_FacesPage; }
     CZNTexturesPage *GetTexturesPage() const { return m_TexturesPage; }
+    CZNGeneralPage *GetGeneralPage() const { return m_GeneralPage; }
+    CZNOverlaysPage *GetOverlaysPage() const { return m_OverlaysPage; }
     QAbstractButton *GetTabButton(int index) const;
     QStackedWidget *GetDisplayArea() const { return m_DisplayArea; }
     CZNSliderCtrl *GetSlider() const { return m_Slider; }
@@ -65,6 +69,8 @@ private:
     CZNScenePage *m_ScenePage;
     CZNFacesPage *m_FacesPage;
     CZNTexturesPage *m_TexturesPage;
+    CZNGeneralPage *m_GeneralPage = nullptr;
+    CZNOverlaysPage *m_OverlaysPage = nullptr;
     QButtonGroup *m_Buttons;
     QStackedWidget *m_DisplayArea;
     CZNSliderCtrl *m_Slider;
