@@ -179,7 +179,7 @@ CZNMaterialWorkshopDlg::CZNMaterialWorkshopDlg(CZNMainFrame *frame) : QDialog(fr
         colourRow(light, LIGHT_DIFFUSE + i, 10 + 100 * i, 42);
     }
 
-    QGroupBox *model = Group(this, "Preview Model", 8, 292, 300, 52);
+    QGroupBox *model = Group(this, "Preview Model", 8, 312, 300, 52);
     Label(model, "Rotation", 10, 20, 60);
     m_Rotation = spin(model, 190, 20, 100);
     m_Rotation->setObjectName(QStringLiteral("Rotation"));
