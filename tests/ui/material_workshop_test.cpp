@@ -132,6 +132,13 @@ protected:
         edit->selectAll();
         QTest::keyClicks(edit, text);
     }
+    // Replaces the edit's text in one edit, as a paste does.
+    static void Paste(QLineEdit *edit, const QString &text)
+    {
+        edit->setFocus();
+        edit->selectAll();
+        edit->insert(text);
+    }
     static void ClickOK(CZNMaterialWorkshopDlg *workshop)
     {
         QTest::mouseClick(workshop->GetOKButton(), Qt::LeftButton);
@@ -142,7 +149,7 @@ protected:
     ZNBRUSH *second = nullptr;
 };
 
-// What typing into the rotation box stores, and what the box shows then.
+// What a value entered in the rotation box stores, and what the box shows then.
 struct ZNROTATIONCASE {
     const char *typed;
     const char *shown;
@@ -155,10 +162,14 @@ TEST_F(MaterialWorkshopTest, TypedValuesAreStoredAsTheyAreShown)
     WithWorkshop([&](CZNMaterialWorkshopDlg *workshop) {
         CZNNumSpinCtrl *rotation = workshop->GetRotationSpin();
         for (const ZNROTATIONCASE &c : cases) {
-            Type(rotation->GetBuddy(), QString::fromLatin1(c.typed));
+            Paste(rotation->GetBuddy(), QString::fromLatin1(c.typed));
             EXPECT_EQ(Record()->GetPreviewRotation(), c.stored) << c.typed;
             EXPECT_EQ(rotation->GetBuddy()->text().toStdString(), c.shown) << c.typed;
         }
+        // Typed key by key, 365 ends as 5 too.
+        Type(rotation->GetBuddy(), QStringLiteral("365"));
+        EXPECT_EQ(Record()->GetPreviewRotation(), 5);
+        EXPECT_EQ(rotation->GetBuddy()->text().toStdString(), "5");
         // An arrow past 355 comes round to 0.
         Type(rotation->GetBuddy(), QStringLiteral("355"));
         rotation->stepBy(1);
