@@ -7,6 +7,7 @@
 // draws into the back buffer only. Nothing is drawn without a device, a sphere or a record.
 #include "platform/d3d9/d3d9_types.h"
 #include "platform/export.h"
+#include "platform/math/d3dx_math.h"
 #include "platform/os/win_types.h"
 
 class CZN3D;
@@ -25,4 +26,14 @@ public:
     // off, and the sphere given the material and its preview texture, drawn in one scene.
     // False when nothing was drawn.
     static bool Draw(CZN3D *d3d, ZNBRUSH *sphere, LONG material, COLORREF background);
+
+    // The material workshop's picture: the sphere as it stands (the material on its face 0, its
+    // texture untouched), seen from (0, 0, -70) turned by that material's preview rotation, lit by
+    // its preview light, on black. False when nothing was drawn.
+    static bool DrawAsIs(CZN3D *d3d, ZNBRUSH *sphere);
+
+private:
+    // Camera, clear, light and the sphere drawn in one scene.
+    static void DrawSphere(CZN3D *d3d, ZNBRUSH *sphere, const CZNMATERIAL *record, const D3DXVECTOR3 &eye,
+                           D3DCOLOR clear);
 };

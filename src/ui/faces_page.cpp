@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include "app/editor_app.h"
+#include "editor/editor_doc.h"
 #include "editor/selection_band.h"
 #include "render/direct3d.h"
 #include "render/material_preview.h"
@@ -15,7 +16,9 @@
 #include "scene/face.h"
 #include "scene/material.h"
 #include "ui/faces_preview_wnd.h"
+#include "ui/main_frame.h"
 #include "ui/material_combo_box.h"
+#include "ui/material_workshop_dlg.h"
 #include "ui/page_undo_step.h"
 
 namespace
@@ -39,6 +42,15 @@ constexpr ZNSTYLEBOX kStyleBoxes[5] = {
 constexpr const char *kBlendFactors[] = {"Zero",       "One",          "Src Color",  "InvSrc Color",
                                          "Src Alpha",  "InvSrc Alpha", "Dest Alpha", "InvDest Alpha",
                                          "Dest Color", "InvDest Color"};
+
+// The main window the page stands in, also while the options dock floats.
+CZNMainFrame *MainFrameOf(QWidget *widget)
+{
+    for (; widget; widget = widget->parentWidget())
+        if (auto *frame = qobject_cast<CZNMainFrame *>(widget))
+            return frame;
+    return nullptr;
+}
 
 QString IndexText(int index)
 {
@@ -94,9 +106,8 @@ CZNFacesPage::CZNFacesPage(QWidget *parent) : CZNOptionsPage(QStringLiteral("Fac
     m_MaterialSettings->setGeometry(8, 172, width - 16, 22);
     m_CreateMaterial = new QPushButton(QStringLiteral("Create New Material"), material);
     m_CreateMaterial->setGeometry(8, 198, width - 16, 22);
-    // The material workshop opens from these two; until it exists they are disabled.
-    m_MaterialSettings->setEnabled(false);
-    m_CreateMaterial->setEnabled(false);
+    connect(m_MaterialSettings, &QPushButton::clicked, this, &CZNFacesPage::OnMaterialSettings);
+    connect(m_CreateMaterial, &QPushButton::clicked, this, &CZNFacesPage::OnCreateNewMaterial);
 
     auto *information = new QGroupBox(QStringLiteral("Face Information"), content);
     information->setGeometry(4, 464, width, 54);
@@ -172,6 +183,7 @@ void CZNFacesPage::RefreshMaterialList()
     }
     m_Materials->setCurrentIndex(static_cast<int>(material) < m_Materials->count() ? static_cast<int>(material) : -1);
     m_Preview->update();
+    UpdateWorkshopButton();
 }
 
 void CZNFacesPage::UpdateFromFace(ZNFACE *face)
@@ -194,6 +206,7 @@ void CZNFacesPage::UpdateFromFace(ZNFACE *face)
             sphere->SetTexture(texture ? texture : app->GetMaterialPreviewTexture(), 1);
         }
         m_Preview->update();
+        UpdateWorkshopButton();
         return;
     }
     int faceIndex = -1, vertexIndex = -1;
@@ -226,6 +239,7 @@ void CZNFacesPage::SetPreviewMaterial(LONG material)
     if (ZNBRUSH *sphere = GetEditorApp()->GetMaterialPreviewBrush())
         sphere->SetMaterial(material);
     m_Preview->update();
+    UpdateWorkshopButton();
 }
 
 void CZNFacesPage::OnSelectMaterial(int index)
@@ -258,4 +272,43 @@ void CZNFacesPage::OnFaceStyle()
         if (m_StyleBoxes[i]->isChecked())
             style |= kStyleBoxes[i].bit;
     ZnPageUndoStep(61, "Modify Face Style", [style](CZNSelectionBand *band) { band->SetFaceStyle(style); });
+}
+
+void CZNFacesPage::UpdateWorkshopButton()
+{
+    m_MaterialSettings->setEnabled(CZNMaterialWorkshopDlg::GetEditedMaterial() != nullptr);
+}
+
+void CZNFacesPage::OnMaterialSettings()
+{
+    CZNMaterialWorkshopDlg workshop(MainFrameOf(this));
+    // The workshop needs a record to edit; without one it does not open.
+    if (!workshop.Run())
+        return;
+    // The workshop may have renamed the material; it wrote no undo record.
+    RefreshMaterialList();
+    if (CZNEDITORDoc *doc = GetEditorApp()->GetDocument())
+        doc->SetModifiedFlag(TRUE);
+}
+
+void CZNFacesPage::OnCreateNewMaterial()
+{
+    CZNEDITORApp *app = GetEditorApp();
+    CZN3D *d3d = app->Get3D();
+    const int material = d3d ? d3d->AddMaterial() : -1;
+    if (material < 0) {
+        app->GetReporter()->Message("A New Material could not be created", "TOVRA", MB_OK);
+        return;
+    }
+    d3d->GetMaterialRecord(static_cast<DWORD>(material))->SetName("New Material");
+    if (ZNBRUSH *sphere = app->GetMaterialPreviewBrush()) {
+        sphere->SetMaterial(material);
+        sphere->SetTexture(app->GetMaterialPreviewTexture(), 1);
+    }
+    ZnPageUndoStep(60, "Set Material", [material](CZNSelectionBand *band) { band->SetMaterial(material); });
+    CZNMaterialWorkshopDlg workshop(MainFrameOf(this));
+    workshop.Run();
+    if (CZNEDITORDoc *doc = app->GetDocument())
+        doc->SetModifiedFlag(TRUE);
+    RefreshMaterialList();
 }

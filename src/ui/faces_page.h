@@ -7,8 +7,10 @@
 // also gives the material-preview sphere that material). Changes the page makes itself while
 // filling its controls (edits disabled) write nothing. The material list shows the wrapper's
 // material list; it is refilled at initialisation and when the document asks
-// (RefreshMaterialList), and before the page's first activation that does nothing. The two
-// workshop buttons stay disabled until the material workshop exists.
+// (RefreshMaterialList), and before the page's first activation that does nothing. " Material
+// Settings" opens the material workshop on the sphere's material, and is disabled while the
+// sphere names no material record; "Create New Material" adds a material, gives it to the
+// selected faces in one undo step "Set Material" and opens the workshop on it.
 #include "platform/os/win_types.h"
 #include "ui/options_page.h"
 
@@ -54,6 +56,10 @@ private:
     void OnSelectMaterial(int index);
     void OnAlphaBlend();
     void OnFaceStyle();
+    void OnMaterialSettings();
+    void OnCreateNewMaterial();
+    // " Material Settings" follows whether the sphere's material has a record.
+    void UpdateWorkshopButton();
     // Enables the two blend combos and their labels.
     void EnableBlendControls(bool enable);
     // Gives the sphere a material and repaints the preview.

@@ -36,16 +36,17 @@ TEST_F(FacesPageTest, NothingSelectedShowsTheDefaultsGreyed)
     for (DWORD bit : {1u, 2u, 4u, 8u, 16u})
         EXPECT_FALSE(Page()->GetStyleBox(bit)->isChecked()) << bit;
     EXPECT_EQ(Page()->GetMaterialList()->currentIndex(), 0);
-    EXPECT_EQ(Page()->GetMaterialList()->count(), static_cast<int>(GetEditorApp()->Get3D()->GetMaterialList()->GetElementCount()));
+    EXPECT_EQ(Page()->GetMaterialList()->count(),
+              static_cast<int>(GetEditorApp()->Get3D()->GetMaterialList()->GetElementCount()));
     EXPECT_FALSE(Page()->GetAlphaBlendBox()->isChecked());
     EXPECT_EQ(Page()->GetSourceBlend()->currentText().toStdString(), "One");
     EXPECT_EQ(Page()->GetDestBlend()->currentText().toStdString(), "Zero");
     EXPECT_FALSE(Page()->GetSourceBlend()->isEnabled());
     EXPECT_FALSE(Page()->GetDestBlend()->isEnabled());
     EXPECT_EQ(Page()->GetSourceBlend()->count(), 10);
-    // The workshop's buttons wait for the workshop.
-    EXPECT_FALSE(Page()->GetMaterialSettingsButton()->isEnabled());
-    EXPECT_FALSE(Page()->GetCreateMaterialButton()->isEnabled());
+    // Material 0 has a record, so the workshop can open on it.
+    EXPECT_TRUE(Page()->GetMaterialSettingsButton()->isEnabled());
+    EXPECT_TRUE(Page()->GetCreateMaterialButton()->isEnabled());
     EXPECT_EQ(Page()->GetMaterialSettingsButton()->text().toStdString(), " Material Settings");
 }
 
