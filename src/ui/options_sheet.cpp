@@ -10,6 +10,7 @@
 
 #include "ui/faces_page.h"
 #include "ui/options_page.h"
+#include "ui/prefabs_page.h"
 #include "ui/scene_page.h"
 #include "ui/slider_ctrl.h"
 #include "ui/textures_page.h"
@@ -79,6 +80,8 @@ CZNOptionsSheet::CZNOptionsSheet(QWidget *parent) : QWidget(parent)
             page = m_FacesPage = new CZNFacesPage();
         else if (i == PAGE_TEXTURES)
             page = m_TexturesPage = new CZNTexturesPage();
+        else if (i == PAGE_PREFABS)
+            page = m_PrefabsPage = new CZNPrefabsPage();
         else
             page = new CZNOptionsPage(title, kPages[i].contentHeight);
         page->Attach(m_DisplayArea, m_Slider);

@@ -11,6 +11,7 @@
 
 class CZNFacesPage;
 class CZNOptionsPage;
+class CZNPrefabsPage;
 class CZNScenePage;
 class CZNSliderCtrl;
 class CZNTexturesPage;
@@ -50,6 +51,7 @@ public:
     CZNScenePage *GetScenePage() const { return m_ScenePage; }
     CZNFacesPage *GetFacesPage() const { return m_FacesPage; }
     CZNTexturesPage *GetTexturesPage() const { return m_TexturesPage; }
+    CZNPrefabsPage *GetPrefabsPage() const { return m_PrefabsPage; }
     QAbstractButton *GetTabButton(int index) const;
     QStackedWidget *GetDisplayArea() const { return m_DisplayArea; }
     CZNSliderCtrl *GetSlider() const { return m_Slider; }
@@ -65,6 +67,7 @@ private:
     CZNScenePage *m_ScenePage;
     CZNFacesPage *m_FacesPage;
     CZNTexturesPage *m_TexturesPage;
+    CZNPrefabsPage *m_PrefabsPage;
     QButtonGroup *m_Buttons;
     QStackedWidget *m_DisplayArea;
     CZNSliderCtrl *m_Slider;
