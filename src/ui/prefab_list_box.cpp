@@ -35,6 +35,17 @@ CZNImage *LoadThumbnail(const CZNPrefab *prefab)
     CZNIWFScene scene;
     return scene.LoadThumbnail(stream, image.get()) ? image.release() : nullptr;
 }
+// Rows as wide as the list's visible area: a row asks for no width of its own, so the view
+// gives each the viewport's width, with or without the scroll bar.
+class CZNPrefabRowDelegate : public CZNOwnerDrawDelegate
+{
+public:
+    using CZNOwnerDrawDelegate::CZNOwnerDrawDelegate;
+    QSize sizeHint(const QStyleOptionViewItem &, const QModelIndex &) const override
+    {
+        return QSize(0, GetItemHeight());
+    }
+};
 } // namespace
 
 CZNPrefabListBox::CZNPrefabListBox(QWidget *parent) : QListWidget(parent)
@@ -44,7 +55,8 @@ CZNPrefabListBox::CZNPrefabListBox(QWidget *parent) : QListWidget(parent)
     setUniformItemSizes(true);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setItemDelegate(new CZNOwnerDrawDelegate(
+    setResizeMode(QListView::Adjust);
+    setItemDelegate(new CZNPrefabRowDelegate(
         kItemHeight, [this](LPDRAWITEMSTRUCT item) { DrawItem(item); }, this));
 }
 

@@ -79,9 +79,9 @@ CZNPrefabsPage::CZNPrefabsPage(QWidget *parent) : CZNOptionsPage(QStringLiteral(
     m_Categories->setObjectName(QStringLiteral("PrefabCategory"));
     m_Categories->setGeometry(8, 18, width - 16, 22);
     m_Categories->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
-    m_Add = Button("&Add", m_Group, 8, 46, 42, 22);
-    m_Delete = Button("&Delete", m_Group, 52, 46, 42, 22);
-    m_Rename = Button("&Rename", m_Group, 96, 46, 42, 22);
+    m_Add = Button("&Add", m_Group, 8, 46, 34, 22);
+    m_Delete = Button("&Delete", m_Group, 44, 46, 44, 22);
+    m_Rename = Button("&Rename", m_Group, 90, 46, 48, 22);
     m_List = new CZNPrefabListBox(content);
     m_List->setGeometry(4, 86, width, 360);
     m_Refresh = Button("Refresh", content, 4, 452, width, 24);

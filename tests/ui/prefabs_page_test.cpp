@@ -471,8 +471,9 @@ TEST_F(PrefabsPageTest, RowsShowTheHighlightUnderPictureAndNameAndTheThumbnailIn
             }
         ASSERT_FALSE(ink.isEmpty());
         EXPECT_NEAR(ink.center().x(), row.center().x(), 2);
-        if (selected)
+        if (selected) {
             EXPECT_EQ(window, 0);
+        }
     }
 }
 
@@ -564,7 +565,7 @@ TEST_F(PrefabsPageTest, TheChosenPrefabIsPlacedAtTheSnappedClickWithOneUndo)
     EXPECT_EQ(GetEditorApp()->GetPlacementMode(), ZNPLACE_SELECT);
     ZNBRUSH *brush = doc->GetBrushList();
     ASSERT_NE(brush, nullptr);
-    EXPECT_EQ(brush->GetNext(), nullptr);
+    EXPECT_EQ(doc->GetLastBrush(), brush);
     const ZNBBOX box = brush->GetBoundingBox(1);
     EXPECT_FLOAT_EQ((box.Min.x + box.Max.x) / 2, 32.0f);
     EXPECT_FLOAT_EQ((box.Min.z + box.Max.z) / 2, -16.0f);
