@@ -490,6 +490,11 @@ TEST_F(PrefabsPageTest, AMissingThumbnailIsReadAgainAtTheNextPaintAndALoadedOneI
     EXPECT_EQ(plain->GetThumbnail(), nullptr);
     // Only the name: the thumbnail's place shows the background.
     EXPECT_EQ(Rgb(shot, ThumbnailAt(row).x() + 10, ThumbnailAt(row).y() + 10), 0xFFFFFFu);
+    int ink = 0;
+    for (int y = row.top(); y < row.top() + 15; ++y)
+        for (int x = row.left(); x <= row.right(); ++x)
+            ink += Rgb(shot, x, y) != 0xFFFFFF;
+    EXPECT_GT(ink, 10);
 
     // The file gains a thumbnail: the next paint reads it.
     WritePrefab(Folder() / "Plain.iwf", kCrate);
@@ -579,6 +584,24 @@ TEST_F(PrefabsPageTest, TheChosenPrefabIsPlacedAtTheSnappedClickWithOneUndo)
 
     frame->RunCommand(ZNCMD_EDIT_UNDO);
     EXPECT_EQ(doc->GetBrushList(), nullptr);
+}
+
+TEST_F(PrefabsPageTest, APrefabSavedFromTheSelectionIsListedWhileAnotherPageIsActive)
+{
+    ShowPage();
+    QTest::mouseClick(Sheet()->GetTabButton(CZNOptionsSheet::PAGE_SCENE), Qt::LeftButton);
+    ZNBRUSH *cube = Box(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(32, 32, 32));
+    Add(ZNSELECT_BRUSH, cube);
+    frame->SetFileDialog([this](ZNFILEDIALOG, std::string *path) {
+        *path = (Folder() / "Made.iwf").string();
+        return true;
+    });
+    frame->RunCommand(ZNCMD_FILE_EXPORT_PREFAB);
+    ASSERT_TRUE(fs::exists(Folder() / "Made.iwf"));
+    EXPECT_EQ(Sheet()->GetActiveIndex(), CZNOptionsSheet::PAGE_SCENE);
+    EXPECT_EQ(ListTexts(), (std::vector<std::string>{"Arch", "barrel", "Crate", "Made"}));
+    // The choice made before stays.
+    EXPECT_EQ(CurrentName(), "Arch");
 }
 
 TEST_F(PrefabsPageTest, ScreenshotOfThePageWithThreePrefabsOneSelected)
