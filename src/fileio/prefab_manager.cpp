@@ -104,6 +104,11 @@ void CZNPrefabManager::SetCurrent(CZNPrefab *prefab)
         CopyCut(m_CurrentName, sizeof m_CurrentName, prefab->GetName());
 }
 
+void CZNPrefabManager::SetCurrentName(const char *name)
+{
+    CopyCut(m_CurrentName, sizeof m_CurrentName, name);
+}
+
 const char *CZNPrefabManager::GetCategoryName(DWORD index) const
 {
     return index < m_CategoryCount ? m_Categories[index] : nullptr;

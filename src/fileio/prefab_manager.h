@@ -46,14 +46,20 @@ public:
     CZNPrefab *GetFirst() const { return m_First; }
     DWORD GetCount() const { return m_Count; }
     CZNPrefab *GetCurrent() const { return m_Current; }
+    // The prefab becomes current; a prefab's name is copied to the current name, null keeps it.
     void SetCurrent(CZNPrefab *prefab);
     const char *GetCurrentName() const { return m_CurrentName; }
+    // Replaces the current name (cut to its field); null empties it.
+    void SetCurrentName(const char *name);
     BYTE GetCategoryCount() const { return static_cast<BYTE>(m_CategoryCount); }
     DWORD GetCategoryTotal() const { return m_CategoryCount; }
     // The category's name, or null beyond the table.
     const char *GetCategoryName(DWORD index) const;
     const std::string &GetCurrentCategory() const { return m_CurrentCategory; }
     void SetCurrentCategory(const std::string &name) { m_CurrentCategory = name; }
+    // The index in the category table of the current category, kept with its name.
+    DWORD GetCurrentCategoryIndex() const { return m_CurrentCategoryIndex; }
+    void SetCurrentCategoryIndex(DWORD index) { m_CurrentCategoryIndex = index; }
 
     static void CloseLog();
 
@@ -68,4 +74,5 @@ private:
     DWORD m_CategoryCount; // 0 .. 256
     char m_Categories[kMaxCategories][kCategoryLength];
     std::string m_CurrentCategory;
+    DWORD m_CurrentCategoryIndex = 0;
 };

@@ -3,6 +3,7 @@
 #include <QTreeWidget>
 
 #include "ui/options_sheet.h"
+#include "ui/prefabs_page.h"
 #include "ui/scene_page.h"
 
 namespace
@@ -51,5 +52,5 @@ void CZNOptionsBar::OnActiveScenePage(void (CZNScenePage::*step)())
 
 void CZNOptionsBar::RefreshPrefabs()
 {
-    // The Prefabs page has no list yet.
+    m_Sheet->GetPrefabsPage()->Refresh();
 }

@@ -12,6 +12,7 @@
 #include "ui/general_page.h"
 #include "ui/options_page.h"
 #include "ui/overlays_page.h"
+#include "ui/prefabs_page.h"
 #include "ui/scene_page.h"
 #include "ui/slider_ctrl.h"
 #include "ui/textures_page.h"
@@ -85,6 +86,8 @@ CZNOptionsSheet::CZNOptionsSheet(QWidget *parent) : QWidget(parent)
             page = m_GeneralPage = new CZNGeneralPage();
         else if (i == PAGE_OVERLAYS)
             page = m_OverlaysPage = new CZNOverlaysPage();
+        else if (i == PAGE_PREFABS)
+            page = m_PrefabsPage = new CZNPrefabsPage();
         else
             page = new CZNOptionsPage(title, kPages[i].contentHeight);
         page->Attach(m_DisplayArea, m_Slider);

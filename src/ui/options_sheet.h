@@ -13,6 +13,7 @@ class CZNFacesPage;
 class CZNGeneralPage;
 class CZNOptionsPage;
 class CZNOverlaysPage;
+class CZNPrefabsPage;
 class CZNScenePage;
 class CZNSliderCtrl;
 class CZNTexturesPage;
@@ -54,6 +55,7 @@ public:
     CZNTexturesPage *GetTexturesPage() const { return m_TexturesPage; }
     CZNGeneralPage *GetGeneralPage() const { return m_GeneralPage; }
     CZNOverlaysPage *GetOverlaysPage() const { return m_OverlaysPage; }
+    CZNPrefabsPage *GetPrefabsPage() const { return m_PrefabsPage; }
     QAbstractButton *GetTabButton(int index) const;
     QStackedWidget *GetDisplayArea() const { return m_DisplayArea; }
     CZNSliderCtrl *GetSlider() const { return m_Slider; }
@@ -71,6 +73,7 @@ private:
     CZNTexturesPage *m_TexturesPage;
     CZNGeneralPage *m_GeneralPage = nullptr;
     CZNOverlaysPage *m_OverlaysPage = nullptr;
+    CZNPrefabsPage *m_PrefabsPage = nullptr;
     QButtonGroup *m_Buttons;
     QStackedWidget *m_DisplayArea;
     CZNSliderCtrl *m_Slider;
