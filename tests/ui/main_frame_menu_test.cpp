@@ -65,6 +65,11 @@ class MenuTableTest : public ZnShownFrameTest
 protected:
     void SetOptions() override
     {
+        CZN3D *d3d = GetEditorApp()->Get3D();
+        const CZNCAMERA *camera = d3d->GetCamera();
+        saved3D = {d3d->GetRenderMode(), d3d->IsDefaultLighting(), d3d->GetAmbientLight(), camera->GetPosition(),
+                   camera->GetLook(),    camera->GetUp(),          camera->GetRight()};
+        savedGrid = GetEditorApp()->GetGridSize();
         ZnShownFrameTest::SetOptions();
         savedProgramDir = GetEditorApp()->GetProgramDirectory();
         GetEditorApp()->SetProgramDirectory(dir.Path().string() + "/");
@@ -103,8 +108,12 @@ protected:
     {
         ZnShownFrameTest::ResetApp();
         SetClipboard(nullptr);
-        GetEditorApp()->Get3D()->SetDefaultLighting(1);
-        GetEditorApp()->SetGridSize(10.0f);
+        CZN3D *d3d = GetEditorApp()->Get3D();
+        d3d->SetRenderMode(saved3D.renderMode);
+        d3d->SetDefaultLighting(saved3D.defaultLighting);
+        d3d->SetAmbientLight(saved3D.ambient);
+        d3d->GetCamera()->SetPositionAndAxes(&saved3D.position, &saved3D.look, &saved3D.up, &saved3D.right, 0);
+        GetEditorApp()->SetGridSize(savedGrid);
         GetEditorApp()->SetRightButtonMode(ZNRBUTTON_PAN);
         GetEditorApp()->SetProgramDirectory(savedProgramDir);
     }
@@ -413,6 +422,14 @@ protected:
     std::vector<std::string> modalTitles;
     fs::path helpPage;
     std::string savedProgramDir;
+    // The wrapper's state the commands change, put back after the test.
+    struct {
+        DWORD renderMode;
+        DWORD defaultLighting;
+        D3DCOLOR ambient;
+        D3DXVECTOR3 position, look, up, right;
+    } saved3D{};
+    float savedGrid = 10.0f;
 };
 
 TEST_F(MenuTableTest, EveryItemIsBuiltFollowsItsRuleAndDoesWhatItSays)
