@@ -13,6 +13,8 @@ namespace
 {
 constexpr const char *kCaption = "TOVRA";
 constexpr DWORD kLightBlockSize = 144;
+// The ambient colour alone needs the block up to byte 115 (its four floats start at byte 100).
+constexpr DWORD kAmbientBlockSize = 116;
 constexpr DWORD kFogBlockSize = 64;
 
 enum : int32_t { kPoint = 0, kSpot = 1, kDirectional = 2, kAmbient = 3 };
@@ -113,7 +115,7 @@ void CZNEntity::ApplyLight(int enable)
 
 bool CZNEntity::GetAmbientColour(D3DCOLOR *colour) const
 {
-    if (!colour || !m_Data || m_BlockSize < kLightBlockSize || !IsLightEntity())
+    if (!colour || !m_Data || m_BlockSize < kAmbientBlockSize || !IsLightEntity())
         return false;
     int32_t kind;
     std::memcpy(&kind, m_Data + 64, sizeof(kind));

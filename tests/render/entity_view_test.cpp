@@ -298,4 +298,22 @@ TEST_F(EntityViewTest, TheSceneAmbientColourComesFromTheFirstAmbientLight)
     EXPECT_EQ(D3D().GetAmbientLight(), 0xFF4C4C4Cu);
 }
 
+// The scene colour reads no further than the ambient colour's last float: a block that ends
+// before byte 116 is passed over, one that ends there gives its colour.
+TEST_F(EntityViewTest, AnAmbientLightGivesItsColourFromABlockOf116Bytes)
+{
+    for (DWORD size : {115u, 116u}) {
+        CZNEntity *ambient = New("light", 0, 0, 0);
+        ASSERT_NE(ambient->AllocData(size), nullptr);
+        Put<int32_t>(ambient, 64, 3);
+        Put<float>(ambient, 100, size == 115u ? 1.0f : 0.5f);
+        Put<float>(ambient, 104, 0.25f);
+        Put<float>(ambient, 108, 1.0f);
+        if (size == 116u)
+            Put<float>(ambient, 112, 1.0f);
+    }
+    document->ApplySceneLightColour();
+    EXPECT_EQ(D3D().GetAmbientLight(), 0xFF7F3FFFu);
+}
+
 } // namespace
