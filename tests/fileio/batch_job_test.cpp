@@ -225,6 +225,46 @@ TEST_F(BatchJobTest, AMissingOutputFolderGivesOutputNotOpenedAndNoTemporaryFile)
     EXPECT_EQ(EndLine(), "Conversion process completed.\r\nConverted 0 of 1 file(s) successfully.");
 }
 
+TEST_F(BatchJobTest, AnUnwritableOutputFolderGivesOutputNotOpened)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes whatever the permissions say";
+    settings.Selection = {Copy("3ds/test1.3ds", "a.3ds"), Copy("models/x/test_cube_text.x", "c.x")};
+    fs::permissions(out, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    for (DWORD type : {ZNBATCH_IWF, ZNBATCH_X}) {
+        host.log.clear();
+        settings.OutputType = type;
+        CZNBatchJob job(settings, &host);
+        job.Run();
+        EXPECT_NE(host.log.find("....  FAILURE\r\nUnable to open the specified file. File was not converted.\r\n"),
+                  std::string::npos)
+            << type;
+        EXPECT_EQ(EndLine(), "Conversion process completed.\r\nConverted 0 of 2 file(s) successfully.") << type;
+    }
+    fs::permissions(out, fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_TRUE(fs::is_empty(out));
+}
+
+// The output folder inside the input folder: the files are listed once, before any output is
+// written, so no output is read back as an input.
+TEST_F(BatchJobTest, OutputsWrittenInsideTheInputFolderNeverBecomeInputs)
+{
+    Copy("3ds/test1.3ds", "a.3ds");
+    Copy("models/x/test_cube_binary.x", "b.x");
+    fs::create_directories(in / "converted");
+    settings.OutputFolder = (in / "converted").string() + "/";
+    settings.Selection = {in.string()};
+    settings.SelectFolders = 1;
+    reporter.QueueAnswer(IDYES);
+    CZNBatchJob job(settings, &host);
+    job.Run();
+    EXPECT_EQ(EndLine(), "Conversion process completed.\r\nConverted 2 of 2 file(s) successfully.");
+    EXPECT_EQ(host.range, 2);
+    EXPECT_TRUE(fs::exists(in / "converted" / "a.iwf"));
+    EXPECT_TRUE(fs::exists(in / "converted" / "b.iwf"));
+}
+
 TEST_F(BatchJobTest, DirectXOutputHasTheInputsTrianglesAndNoThumbnailWarning)
 {
     settings.Selection = {Copy("models/x/test_cube_text.x", "c.x"), Copy("3ds/test1.3ds", "a.3ds")};
