@@ -2,6 +2,7 @@
 // the test, converted with a host that records what the progress dialog would show.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -223,6 +224,24 @@ TEST_F(BatchJobTest, AMissingOutputFolderGivesOutputNotOpenedAndNoTemporaryFile)
                             "not converted.\r\n"),
               std::string::npos);
     EXPECT_EQ(EndLine(), "Conversion process completed.\r\nConverted 0 of 1 file(s) successfully.");
+}
+
+// A new output gets the permissions of a newly created file; an output written over keeps its own.
+TEST_F(BatchJobTest, OutputsGetTheModeOfANewFileOrKeepTheirOwn)
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    settings.Selection = {Copy("3ds/test1.3ds", "a.3ds"), Copy("models/x/test_cube_text.x", "c.x")};
+    ZnWriteFile((out / "c.iwf").string(), "old bytes");
+    fs::permissions(out / "c.iwf", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    reporter.QueueAnswer(IDYES);
+    CZNBatchJob job(settings, &host);
+    job.Run();
+    ASSERT_EQ(EndLine(), "Conversion process completed.\r\nConverted 2 of 2 file(s) successfully.");
+    EXPECT_EQ(static_cast<mode_t>(fs::status(out / "a.iwf").permissions()), 0666 & ~mask);
+    EXPECT_EQ(fs::status(out / "c.iwf").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_NE(ZnReadFile((out / "c.iwf").string()), "old bytes");
 }
 
 TEST_F(BatchJobTest, AnUnwritableOutputFolderGivesOutputNotOpened)
