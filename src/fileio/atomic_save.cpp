@@ -21,6 +21,32 @@ std::filesystem::path SaveTarget(const char *path)
     }
     return target;
 }
+
+// The process's file-creation mask, read once. It is read from the process status where the
+// system shows it: setting the mask to read it back would, for that moment, let a file another
+// thread creates (the batch conversion saves beside the user interface) be made without it.
+mode_t ReadUmask()
+{
+    if (std::FILE *status = std::fopen("/proc/self/status", "r")) {
+        char line[256];
+        unsigned mask = 0;
+        bool found = false;
+        while (!found && std::fgets(line, sizeof(line), status))
+            found = std::sscanf(line, "Umask: %o", &mask) == 1;
+        std::fclose(status);
+        if (found)
+            return static_cast<mode_t>(mask & 0777);
+    }
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
+mode_t CurrentUmask()
+{
+    static const mode_t mask = ReadUmask();
+    return mask;
+}
 } // namespace
 
 CZNAtomicSave::CZNAtomicSave(const char *path) : m_Target(SaveTarget(path))
@@ -44,9 +70,7 @@ CZNAtomicSave::CZNAtomicSave(const char *path) : m_Target(SaveTarget(path))
     if (::stat(m_Target.c_str(), &old) == 0) {
         mode = old.st_mode & 07777;
     } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
+        mode = 0666 & ~CurrentUmask();
     }
     ::fchmod(fd, mode);
     ::close(fd);

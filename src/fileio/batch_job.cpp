@@ -6,11 +6,13 @@
 #include <filesystem>
 #include <new>
 #include <set>
+#include <vector>
 
 #include "app/editor_app.h"
 #include "fileio/atomic_save.h"
 #include "fileio/batch_host.h"
 #include "fileio/file_stream_io.h"
+#include "fileio/memory_stream_io.h"
 #include "fileio/scene_readers.h"
 #include "fileio/x_scene.h"
 #include "platform/os/folder_listing.h"
@@ -71,7 +73,23 @@ bool IsFolder(const std::string &path)
 bool IsExistingFile(const std::string &path)
 {
     std::error_code error;
-    return std::filesystem::exists(path, error) && !std::filesystem::is_directory(path, error);
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    return std::filesystem::exists(status) && !std::filesystem::is_directory(status);
+}
+
+// The whole of a file opened for reading, with the file back at its start; null (and the file
+// left to be read as a stream) when it is empty, too long to be held, or cannot be read at once.
+std::unique_ptr<BYTE[]> ReadWhole(CZNFileStreamIO &file, DWORD *size)
+{
+    constexpr int64_t kLimit = 256 * 1024 * 1024;
+    const int64_t length = file.GetLength();
+    if (length <= 0 || length > kLimit)
+        return nullptr;
+    std::unique_ptr<BYTE[]> bytes(new (std::nothrow) BYTE[static_cast<size_t>(length)]);
+    *size = static_cast<DWORD>(length);
+    const bool read = bytes && file.Read(bytes.get(), *size) == *size;
+    file.SeekTo(0);
+    return read ? std::move(bytes) : nullptr;
 }
 
 // The files below folder, sorted per folder; walking holds the folders being walked (by their
@@ -216,14 +234,14 @@ int CZNBatchJob::ConvertAll(const std::vector<std::string> &files)
 int CZNBatchJob::ConvertFile(const std::string &path)
 {
     const int onFailure = m_Settings.StopOnErrors ? 0 : 1;
-    CZNFileStreamIO input;
-    if (IsFolder(path) || !input.Open(path.c_str(), ZNSTREAM_READ)) {
+    CZNFileStreamIO file;
+    if (IsFolder(path) || !file.Open(path.c_str(), ZNSTREAM_READ)) {
         Log(kInputNotOpened);
         return onFailure;
     }
     std::unique_ptr<CZNSceneFile> reader;
     try {
-        reader = ZnPickSceneReader(input);
+        reader = ZnPickSceneReader(file);
     } catch (const std::bad_alloc &) {
         Log(kReaderOutOfMemory);
         return 0;
@@ -256,6 +274,15 @@ int CZNBatchJob::ConvertFile(const std::string &path)
         return result;
     };
 
+    // A reader took the file: it is read from memory when it can be read at once. The readers
+    // seek back and forth over a file's chunks, and on the file each seek out of the read buffer
+    // costs a system call and a new read.
+    DWORD size = 0;
+    std::unique_ptr<BYTE[]> bytes = ReadWhole(file, &size);
+    CZNMemoryStreamIO memory;
+    const bool inMemory = bytes && memory.Open(bytes.get(), size, ZNSTREAM_READ, false);
+    CZNStreamIO &input = inMemory ? static_cast<CZNStreamIO &>(memory) : file;
+
     const bool wantThumbnail = m_Settings.OutputType == ZNBATCH_IWF && m_Settings.Options.Option[IWFOPT_THUMBNAIL];
     auto thumbnail = std::make_unique<CZNImage>();
     bool ready = false;
@@ -277,6 +304,8 @@ int CZNBatchJob::ConvertFile(const std::string &path)
         Log((IsExistingFile(output) ? "Overwriting export file '" : "Exporting to file '") + FileName(output) +
             "'....  ");
         input.Close();
+        file.Close();
+        bytes.reset();
     } catch (...) {
         Log(kReadingFailed);
         return finish(onFailure);

@@ -26,6 +26,8 @@
 #include "render/camera.h"
 #include "render/direct3d.h"
 #include "render/image/image.h"
+#include "render/texture.h"
+#include "render/texture_manager.h"
 #include "render/thumbnail_renderer.h"
 #include "scene/brush.h"
 #include "scene/face.h"
@@ -413,6 +415,25 @@ protected:
     {
         return std::find(ids.begin(), ids.end(), id) != ids.end();
     }
+    // The texture index of every brush face stored in a file: the surface chunks' face records
+    // (count, then per face mask, normal, style, channel count, texture, ...).
+    static std::vector<int16_t> FaceTextureIndices(const std::string &path)
+    {
+        const std::string bytes = ZnReadFile(path);
+        std::vector<int16_t> indices;
+        std::function<void(const std::vector<IwfNode> &)> walk = [&](const std::vector<IwfNode> &level) {
+            for (const IwfNode &node : level) {
+                if (node.id == CHUNK_SURFACE && node.data.size() >= 4) {
+                    const uint32_t count = IwfGet32(node.data, 0);
+                    for (uint32_t i = 0; i < count && 4 + (i + 1) * 27 <= node.data.size(); ++i)
+                        indices.push_back(static_cast<int16_t>(IwfGet16(node.data, 4 + i * 27 + 21)));
+                }
+                walk(node.children);
+            }
+        };
+        walk(IwfParse(IwfBytes(bytes.begin(), bytes.end())));
+        return indices;
+    }
 
     SquareRenderer renderer;
 };
@@ -420,11 +441,22 @@ protected:
 TEST_F(AsFileTest, OptionZeroAloneDecidesTheThumbnail)
 {
     ASSERT_TRUE(doc.IsCommandEnabled(ZNCMD_FILE_EXPORT_FILE));
+    // The cube's first face carries a texture.
+    CZNImage picture;
+    picture.AllocImageMem(4, 4, 24, false);
+    const std::string picturePath = dir.File("stone.bmp");
+    ASSERT_TRUE(picture.SaveBMP(picturePath.c_str()));
+    auto texture = std::make_unique<CZNTexture>(picturePath.c_str(), nullptr);
+    GetEditorApp()->GetTextureManager()->AddTexture(texture.get());
+    ZNFACE *textured = doc.GetBrushList()->GetFace(0);
+    textured->SetTexture(texture.get());
     const std::string with = dir.File("with.iwf"), without = dir.File("without.iwf");
     shell.exports = {{with, 1}, {without, 1}};
     shell.editOptions = [](IWFEXPORTOPTIONS *) { return true; };
     ASSERT_EQ(doc.OnSaveSelectionAsIWF(), 1);
     EXPECT_TRUE(Has(TopIds(with), CHUNK_THUMBNAIL));
+    EXPECT_TRUE(Has(TopIds(with), CHUNK_TEXTURES));
+    EXPECT_EQ(FaceTextureIndices(with), (std::vector<int16_t>{0, -1, -1, -1, -1, -1}));
     shell.editOptions = [](IWFEXPORTOPTIONS *o) {
         o->Option[IWFOPT_THUMBNAIL] = 0;
         o->Option[IWFOPT_TEXTURES] = 0;
@@ -434,8 +466,11 @@ TEST_F(AsFileTest, OptionZeroAloneDecidesTheThumbnail)
     const std::vector<uint16_t> ids = TopIds(without);
     EXPECT_FALSE(Has(ids, CHUNK_THUMBNAIL));
     EXPECT_FALSE(Has(ids, CHUNK_TEXTURES));
+    EXPECT_EQ(FaceTextureIndices(without), std::vector<int16_t>(6, -1));
     EXPECT_EQ(shell.optionsShown, 2);
     EXPECT_TRUE(reporter.Entries().empty());
+    textured->SetTexture(nullptr);
+    GetEditorApp()->GetTextureManager()->DetachTexture(texture.get());
 }
 
 TEST_F(AsFileTest, DirectXSkipsTheOptionsAndIsPreselectedNextTime)

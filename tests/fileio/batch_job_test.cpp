@@ -2,6 +2,7 @@
 // the test, converted with a host that records what the progress dialog would show.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -223,6 +224,64 @@ TEST_F(BatchJobTest, AMissingOutputFolderGivesOutputNotOpenedAndNoTemporaryFile)
                             "not converted.\r\n"),
               std::string::npos);
     EXPECT_EQ(EndLine(), "Conversion process completed.\r\nConverted 0 of 1 file(s) successfully.");
+}
+
+// A new output gets the permissions of a newly created file; an output written over keeps its own.
+TEST_F(BatchJobTest, OutputsGetTheModeOfANewFileOrKeepTheirOwn)
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    settings.Selection = {Copy("3ds/test1.3ds", "a.3ds"), Copy("models/x/test_cube_text.x", "c.x")};
+    ZnWriteFile((out / "c.iwf").string(), "old bytes");
+    fs::permissions(out / "c.iwf", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    reporter.QueueAnswer(IDYES);
+    CZNBatchJob job(settings, &host);
+    job.Run();
+    ASSERT_EQ(EndLine(), "Conversion process completed.\r\nConverted 2 of 2 file(s) successfully.");
+    EXPECT_EQ(static_cast<mode_t>(fs::status(out / "a.iwf").permissions()), 0666 & ~mask);
+    EXPECT_EQ(fs::status(out / "c.iwf").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_NE(ZnReadFile((out / "c.iwf").string()), "old bytes");
+}
+
+TEST_F(BatchJobTest, AnUnwritableOutputFolderGivesOutputNotOpened)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes whatever the permissions say";
+    settings.Selection = {Copy("3ds/test1.3ds", "a.3ds"), Copy("models/x/test_cube_text.x", "c.x")};
+    fs::permissions(out, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    for (DWORD type : {ZNBATCH_IWF, ZNBATCH_X}) {
+        host.log.clear();
+        settings.OutputType = type;
+        CZNBatchJob job(settings, &host);
+        job.Run();
+        EXPECT_NE(host.log.find("....  FAILURE\r\nUnable to open the specified file. File was not converted.\r\n"),
+                  std::string::npos)
+            << type;
+        EXPECT_EQ(EndLine(), "Conversion process completed.\r\nConverted 0 of 2 file(s) successfully.") << type;
+    }
+    fs::permissions(out, fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_TRUE(fs::is_empty(out));
+}
+
+// The output folder inside the input folder: the files are listed once, before any output is
+// written, so no output is read back as an input.
+TEST_F(BatchJobTest, OutputsWrittenInsideTheInputFolderNeverBecomeInputs)
+{
+    Copy("3ds/test1.3ds", "a.3ds");
+    Copy("models/x/test_cube_binary.x", "b.x");
+    fs::create_directories(in / "converted");
+    settings.OutputFolder = (in / "converted").string() + "/";
+    settings.Selection = {in.string()};
+    settings.SelectFolders = 1;
+    reporter.QueueAnswer(IDYES);
+    CZNBatchJob job(settings, &host);
+    job.Run();
+    EXPECT_EQ(EndLine(), "Conversion process completed.\r\nConverted 2 of 2 file(s) successfully.");
+    EXPECT_EQ(host.range, 2);
+    EXPECT_TRUE(fs::exists(in / "converted" / "a.iwf"));
+    EXPECT_TRUE(fs::exists(in / "converted" / "b.iwf"));
 }
 
 TEST_F(BatchJobTest, DirectXOutputHasTheInputsTrianglesAndNoThumbnailWarning)

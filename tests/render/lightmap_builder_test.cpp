@@ -5,6 +5,8 @@
 #include <memory>
 #include <vector>
 
+#include "platform/d3d9/direct3d9.h"
+#include "platform/d3d9/direct3d_texture9.h"
 #include "render/lightmap_builder.h"
 #include "render/view3d_fixture.h"
 #include "scene/brush.h"
@@ -178,6 +180,91 @@ TEST_F(LightmapBuilderTest, AnOccluderBlocksTheLight)
     EXPECT_GT(texel(32, 45), 150);
     Unlink();
 }
+
+// One light beyond the corner of a 24 x 24 top face reaches only the two samples just outside
+// the corner texel: the whole map keeps the base light but that texel, which takes half of the
+// left sample, then half of the upper one (the sample buffer keeps the first light, so green
+// reaches its limit).
+TEST_F(LightmapBuilderTest, EdgePassLightsTheCornerTwiceWithoutResettingItsSample)
+{
+    ZNBRUSH *plate = Box({0, 0, -1}, {24, 24, 0});
+    // The texel centre (1.5, 1.5, 0) is sqrt(34) = 5.83 from the light, outside the range of 5.5;
+    // the samples (-1.5, 1.5, 0) and (1.5, -1.5, 0) are 5 away, so each gets 1/11 of the colour:
+    // 60.5 steps of red, 200.5 of green, none of blue.
+    Light({-1.5f, -1.5f, 4.0f}, 60.5f / 255.0f * 11.0f, 200.5f / 255.0f * 11.0f, 0.0f, 5.5f);
+    ASSERT_TRUE(builder.Build(Entries({{ZNSELECT_BRUSH, plate}}), Scene(), Lights()));
+    const CZNLightMap *top = builder.GetLightMap(5);
+    ASSERT_EQ(top->Width, 8u);
+    ASSERT_EQ(top->Height, 8u);
+    // Red: sample 30 + 60.5 = 90, texel (30 + 90) / 2 = 60; sample 90 + 60.5 = 150, texel
+    // (60 + 150) / 2 = 105. Green: 230, texel 130; 255 (limited), texel 192. Blue stays 30.
+    EXPECT_EQ(top->Pixels[2], 105);
+    EXPECT_EQ(top->Pixels[1], 192);
+    EXPECT_EQ(top->Pixels[0], 30);
+    for (size_t i = 3; i < top->Pixels.size(); ++i)
+        ASSERT_EQ(top->Pixels[i], CZNLightmapBuilder::kBaseLight) << "byte " << i;
+    Unlink();
+}
+
+struct ZNLIGHTMAPCAPSCASE {
+    const char *name;
+    DWORD textureCaps;
+    DWORD maxWidth;
+    UINT width, height;
+};
+class LightmapTextureCapsTest : public LightmapBuilderTest, public ::testing::WithParamInterface<ZNLIGHTMAPCAPSCASE>
+{
+};
+
+// A 64 x 8 map uploaded under the adapter's texture limits: the texture's size follows them and
+// each of its texels is the map's texel nearest by centre.
+TEST_P(LightmapTextureCapsTest, TextureSizeFollowsTheCapsAndTheTexelsAreTheMaps)
+{
+    D3DCAPS9 caps{};
+    ASSERT_EQ(D3D().GetDevice()->GetDeviceCaps(&caps), D3D_OK);
+    caps.TextureCaps =
+        (caps.TextureCaps & ~(D3DPTEXTURECAPS_POW2 | D3DPTEXTURECAPS_SQUAREONLY)) | GetParam().textureCaps;
+    caps.MaxTextureWidth = GetParam().maxWidth;
+    D3D().Shutdown();
+    IDirect3D9::SetAdapterCapsForTesting(&caps, 1);
+    ASSERT_EQ(D3D().Initialize(window.get()), 1);
+
+    ZNBRUSH *slab = Box({0, 0, -1}, {100, 24, 0});
+    Light({30, 12, 10}, 1.0f, 0.5f, 0.25f, 40.0f);
+    ASSERT_TRUE(builder.Build(Entries({{ZNSELECT_BRUSH, slab}}), Scene(), Lights()));
+    const CZNLightMap *map = builder.GetLightMap(5);
+    ASSERT_EQ(map->Width, 64u);
+    ASSERT_EQ(map->Height, 8u);
+    ASSERT_NE(map->Texture, nullptr);
+    D3DSURFACE_DESC desc{};
+    ASSERT_EQ(map->Texture->GetLevelDesc(0, &desc), D3D_OK);
+    EXPECT_EQ(desc.Width, GetParam().width);
+    EXPECT_EQ(desc.Height, GetParam().height);
+
+    D3DLOCKED_RECT locked{};
+    ASSERT_EQ(map->Texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+    int lit = 0;
+    for (UINT y = 0; y < desc.Height; ++y)
+        for (UINT x = 0; x < desc.Width; ++x) {
+            const DWORD sx = (2 * x + 1) * map->Width / (2 * desc.Width),
+                        sy = (2 * y + 1) * map->Height / (2 * desc.Height);
+            const BYTE *texel = &map->Pixels[(static_cast<size_t>(sy) * map->Width + sx) * 3];
+            const D3DCOLOR expected = D3DCOLOR(texel[2]) << 16 | D3DCOLOR(texel[1]) << 8 | texel[0];
+            const D3DCOLOR got = static_cast<const D3DCOLOR *>(locked.pBits)[y * (locked.Pitch / 4) + x] & 0xFFFFFF;
+            ASSERT_EQ(got, expected) << x << ", " << y;
+            lit += texel[2] > CZNLightmapBuilder::kBaseLight;
+        }
+    map->Texture->UnlockRect(0);
+    EXPECT_GT(lit, 0) << "the light shows in the texture";
+    Unlink();
+}
+INSTANTIATE_TEST_SUITE_P(Caps, LightmapTextureCapsTest,
+                         ::testing::Values(ZNLIGHTMAPCAPSCASE{"AnySize", 0, 4096, 64, 8},
+                                           ZNLIGHTMAPCAPSCASE{"WidthCapped", 0, 32, 32, 8},
+                                           ZNLIGHTMAPCAPSCASE{"CappedToANonPowerOfTwo", 0, 48, 48, 8},
+                                           ZNLIGHTMAPCAPSCASE{"PowersOfTwo", D3DPTEXTURECAPS_POW2, 4096, 64, 8},
+                                           ZNLIGHTMAPCAPSCASE{"SquareOnly", D3DPTEXTURECAPS_SQUAREONLY, 4096, 64, 64}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(LightmapBuilderTest, AnEntitiesOnlySelectionBuildsNothing)
 {

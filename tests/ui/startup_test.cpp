@@ -30,27 +30,13 @@
 #include "ui/2d_view_widget.h"
 #include "ui/3d_view_widget.h"
 #include "ui/main_frame.h"
+#include "ui/program_folder.h"
 #include "ui/qt_app_shell.h"
 
 namespace fs = std::filesystem;
 
 namespace
 {
-
-// A program folder like the one the build makes: the shipped plug-ins, the material preview
-// picture and the artwork, but no textures or prefabs.
-void MakeProgramFolder(const fs::path &root, bool withExecutable)
-{
-    const fs::path built(ZN_PROGRAM_DIR);
-    fs::create_directories(root / "Debug Logs");
-    fs::copy(built / "Plugins", root / "Plugins", fs::copy_options::recursive);
-    fs::copy_file(built / "Material.sys", root / "Material.sys");
-    fs::copy(built / "Resources", root / "Resources", fs::copy_options::recursive);
-    if (withExecutable) {
-        fs::copy_file(ZN_EDITOR_EXE, root / "zneditor");
-        fs::copy_file(built / "libzncore.so", root / "libzncore.so");
-    }
-}
 
 std::string ReadFile(const fs::path &path)
 {
@@ -89,7 +75,8 @@ void ExpectButtonArtwork(const CZNMainFrame &frame, const fs::path &program)
             ++buttons;
             const UINT id = action->data().toUInt();
             const fs::path file = program / "Resources" / ("button" + std::to_string(id) + ".png");
-            const QImage art = QImage(QString::fromStdString(file.string())).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            const QImage art =
+                QImage(QString::fromStdString(file.string())).convertToFormat(QImage::Format_ARGB32_Premultiplied);
             ASSERT_FALSE(art.isNull()) << file;
             EXPECT_EQ(art.size(), bar->iconSize()) << id;
             int transparent = 0;
@@ -112,7 +99,7 @@ protected:
     {
         setenv("XDG_CONFIG_HOME", (dir.Path() / "config").c_str(), 1);
         ZnWidgetApp();
-        MakeProgramFolder(dir.Path() / "program", false);
+        ZnMakeProgramFolder(dir.Path() / "program", false);
         GetEditorApp()->SetProgramDirectory((dir.Path() / "program").string());
         GetEditorApp()->SetReporter(&reporter);
     }
@@ -204,7 +191,7 @@ TEST(EditorProcessTest, LogsThatItInitialized)
 {
     ZnTempDir dir;
     const fs::path program = dir.Path() / "program";
-    MakeProgramFolder(program, true);
+    ZnMakeProgramFolder(program, true);
     const fs::path logPath = program / "Debug Logs" / "AppInit Debug.txt";
     const std::string config = (dir.Path() / "config").string();
     const std::string exe = (program / "zneditor").string();
