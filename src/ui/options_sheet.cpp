@@ -8,8 +8,10 @@
 
 #include <algorithm>
 
+#include "ui/entities_page.h"
 #include "ui/faces_page.h"
 #include "ui/options_page.h"
+#include "ui/primitives_page.h"
 #include "ui/scene_page.h"
 #include "ui/slider_ctrl.h"
 #include "ui/textures_page.h"
@@ -79,6 +81,10 @@ CZNOptionsSheet::CZNOptionsSheet(QWidget *parent) : QWidget(parent)
             page = m_FacesPage = new CZNFacesPage();
         else if (i == PAGE_TEXTURES)
             page = m_TexturesPage = new CZNTexturesPage();
+        else if (i == PAGE_PRIMITIVES)
+            page = m_PrimitivesPage = new CZNPrimitivesPage();
+        else if (i == PAGE_ENTITIES)
+            page = m_EntitiesPage = new CZNEntitiesPage();
         else
             page = new CZNOptionsPage(title, kPages[i].contentHeight);
         page->Attach(m_DisplayArea, m_Slider);

@@ -9,8 +9,10 @@
 
 #include <vector>
 
+class CZNEntitiesPage;
 class CZNFacesPage;
 class CZNOptionsPage;
+class CZNPrimitivesPage;
 class CZNScenePage;
 class CZNSliderCtrl;
 class CZNTexturesPage;
@@ -50,6 +52,8 @@ public:
     CZNScenePage *GetScenePage() const { return m_ScenePage; }
     CZNFacesPage *GetFacesPage() const { return m_FacesPage; }
     CZNTexturesPage *GetTexturesPage() const { return m_TexturesPage; }
+    CZNPrimitivesPage *GetPrimitivesPage() const { return m_PrimitivesPage; }
+    CZNEntitiesPage *GetEntitiesPage() const { return m_EntitiesPage; }
     QAbstractButton *GetTabButton(int index) const;
     QStackedWidget *GetDisplayArea() const { return m_DisplayArea; }
     CZNSliderCtrl *GetSlider() const { return m_Slider; }
@@ -65,6 +69,8 @@ private:
     CZNScenePage *m_ScenePage;
     CZNFacesPage *m_FacesPage;
     CZNTexturesPage *m_TexturesPage;
+    CZNPrimitivesPage *m_PrimitivesPage;
+    CZNEntitiesPage *m_EntitiesPage;
     QButtonGroup *m_Buttons;
     QStackedWidget *m_DisplayArea;
     CZNSliderCtrl *m_Slider;
