@@ -3,6 +3,7 @@
 // entity recording its calls), the shipped ones, and the editor closed in-process with them.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QImage>
@@ -351,8 +352,8 @@ TEST_F(PluginPagesTest, WithoutEntityPluginsTheEntitiesPageShowsBitmap155AndAnEm
     EXPECT_EQ(Sheet()->GetActiveIndex(), CZNOptionsSheet::PAGE_ENTITIES);
 }
 
-// The shipped light's controls found by their labels' names.
-class ShippedLightTest : public PluginPagesTest
+// The shipped entity plug-ins' controls found by their labels' names; the light chosen first.
+class ShippedEntityTest : public PluginPagesTest
 {
 protected:
     void SetUp() override
@@ -379,7 +380,7 @@ protected:
     static void *LightTemplate() { return ZnEntityPlugins::Record(ZnEntityPlugins::kLight)->TemplateEntity.GetData(); }
 };
 
-TEST_F(ShippedLightTest, ASelectedLightSetToSpotWithRange250KeepsThemInItsBlock)
+TEST_F(ShippedEntityTest, ASelectedLightSetToSpotWithRange250KeepsThemInItsBlock)
 {
     CZNEntity *light = PlaceLight(ZnEntityPlugins::kLight, {0, 0, 0});
     Select(light);
@@ -404,7 +405,7 @@ TEST_F(ShippedLightTest, ASelectedLightSetToSpotWithRange250KeepsThemInItsBlock)
     EXPECT_EQ(KindOf(next->GetData()), 0);
 }
 
-TEST_F(ShippedLightTest, TypingIntoTheRangeAfterTheSelectedLightWentChangesTheTemplate)
+TEST_F(ShippedEntityTest, TypingIntoTheRangeAfterTheSelectedLightWentChangesTheTemplate)
 {
     struct Case {
         const char *name;
@@ -512,4 +513,30 @@ TEST(PluginShutdownTest, ClosingTheEditorDestroysThePluginWidgetsBeforeTheirLibr
     GetEditorApp()->SetReporter(nullptr);
     GetEditorApp()->SetProgramDirectory(savedDirectory);
     GetEditorApp()->Options() = savedOptions;
+}
+
+TEST_F(ShippedEntityTest, FogAndReferenceControlsWriteEverySelectedBlock)
+{
+    CZNEntity *fogs[2] = {PlaceLight(ZnEntityPlugins::kFog, {0, 0, 0}), PlaceLight(ZnEntityPlugins::kFog, {50, 0, 0})};
+    for (CZNEntity *fog : fogs)
+        Select(fog);
+    Choose(EntitiesPage()->GetCombo(), QStringLiteral("Fog"));
+    EXPECT_EQ(Control<QLineEdit>("Start")->text(), QStringLiteral("2000"));
+    Type(Control<QLineEdit>("Start"), "150");
+    QTest::mouseClick(Control<QCheckBox>("Table Fog"), Qt::LeftButton);
+    for (CZNEntity *fog : fogs) {
+        float start;
+        uint32_t flags;
+        std::memcpy(&start, fog->GetData() + 52, sizeof(start));
+        std::memcpy(&flags, fog->GetData() + 36, sizeof(flags));
+        EXPECT_EQ(start, 150.0f);
+        EXPECT_EQ(flags & 1u, 1u);
+    }
+
+    Band()->Clear(1, 0);
+    CZNEntity *reference = PlaceLight(ZnEntityPlugins::kReference, {0, 0, 0});
+    Select(reference);
+    Choose(EntitiesPage()->GetCombo(), QStringLiteral("Reference"));
+    Type(Control<QLineEdit>("Object"), "Cube01");
+    EXPECT_STREQ(reinterpret_cast<const char *>(reference->GetData() + 84), "Cube01");
 }
