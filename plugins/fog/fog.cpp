@@ -1,6 +1,9 @@
 // The fog entity (type 516, vendor "Tovra"): the device's fog states, stored where the entity
-// head's last two rows would be. The defaults are the 3D view's own fog.
+// head's last two rows would be. The defaults are the 3D view's own fog. Its controls edit the
+// colour, start, end, density and table fog of every block handed to it.
 #include <cstring>
+
+#include "common/control_rows.h"
 
 #include "platform/d3d9/d3d9_types.h"
 #include "platform/export.h"
@@ -24,6 +27,34 @@ static_assert(sizeof(FOGDATA) == 64, "the fog block is the 64 bytes of an entity
 
 const uint8_t kVendor[] = {'T', 'o', 'v', 'r', 'a'};
 CZNCONTAINER *g_Blocks = nullptr;
+
+// Control ids.
+enum : WORD { kRedId = 1, kGreenId, kBlueId, kStartId, kEndId, kDensityId, kTableId };
+
+QPointer<QSpinBox> g_Colour[3];
+QPointer<QLineEdit> g_Start, g_End, g_Density;
+QPointer<QCheckBox> g_Table;
+
+FOGDATA *Block(DWORD index)
+{
+    return static_cast<FOGDATA *>(g_Blocks->GetElement(index));
+}
+
+// Applies change to every block handed to the plug-in.
+template <typename Change> void ForEachBlock(Change change)
+{
+    if (!g_Blocks)
+        return;
+    for (DWORD i = 0; i < g_Blocks->GetElementCount(); ++i)
+        if (FOGDATA *fog = Block(i))
+            change(*fog);
+}
+
+// The shift of a colour component in a D3DCOLOR: red 16, green 8, blue 0.
+int Shift(int component)
+{
+    return 16 - 8 * component;
+}
 
 } // namespace
 
@@ -65,5 +96,88 @@ ZN_API void SetDefaultData(void *data)
     fog.End = 9900.0f;
     fog.Density = 1.0f;
     std::memcpy(data, &fog, sizeof(fog));
+}
+}
+
+extern "C" {
+
+ZN_API int32_t CreateControls(QWidget *host, void *, CZNFont *)
+{
+    zn_controls::CZNControlRows rows(host);
+    g_Colour[0] = rows.Spin("Red", kRedId, 0, 255);
+    g_Colour[1] = rows.Spin("Green", kGreenId, 0, 255);
+    g_Colour[2] = rows.Spin("Blue", kBlueId, 0, 255);
+    g_Start = rows.Edit("Start", kStartId);
+    g_End = rows.Edit("End", kEndId);
+    g_Density = rows.Edit("Density", kDensityId);
+    g_Table = rows.Check("Table Fog", kTableId);
+    return rows.Height();
+}
+
+ZN_API void DestroyControls()
+{
+    for (QPointer<QSpinBox> &spin : g_Colour)
+        zn_controls::Destroy(spin);
+    zn_controls::Destroy(g_Start);
+    zn_controls::Destroy(g_End);
+    zn_controls::Destroy(g_Density);
+    zn_controls::Destroy(g_Table);
+}
+
+// The controls show the first block.
+ZN_API void DataUpdated()
+{
+    if (!g_Blocks || g_Blocks->GetElementCount() == 0)
+        return;
+    const FOGDATA fog = *Block(0);
+    for (int i = 0; i < 3; ++i)
+        zn_controls::Fill(g_Colour[i],
+                          [&](QSpinBox *s) { s->setValue(static_cast<int>((fog.Colour >> Shift(i)) & 0xFF)); });
+    zn_controls::Fill(g_Start, [&](QLineEdit *e) { e->setText(QString::number(fog.Start)); });
+    zn_controls::Fill(g_End, [&](QLineEdit *e) { e->setText(QString::number(fog.End)); });
+    zn_controls::Fill(g_Density, [&](QLineEdit *e) { e->setText(QString::number(fog.Density)); });
+    zn_controls::Fill(g_Table, [&](QCheckBox *c) { c->setChecked((fog.Flags & 1u) != 0); });
+}
+
+// A control changed: its value goes into every block, and the views are redrawn.
+ZN_API int32_t Command(WPARAM wParam, LPARAM, int32_t *redraw)
+{
+    const WORD id = LOWORD(static_cast<DWORD>(wParam));
+    float value = 0.0f;
+    switch (id) {
+    case kRedId:
+    case kGreenId:
+    case kBlueId: {
+        const int c = id - kRedId;
+        if (!g_Colour[c])
+            return 0;
+        const uint32_t v = static_cast<uint32_t>(g_Colour[c]->value()) & 0xFFu;
+        ForEachBlock(
+            [shift = Shift(c), v](FOGDATA &fog) { fog.Colour = (fog.Colour & ~(0xFFu << shift)) | (v << shift); });
+        break;
+    }
+    case kStartId:
+    case kEndId:
+    case kDensityId: {
+        const QPointer<QLineEdit> &edit = id == kStartId ? g_Start : id == kEndId ? g_End : g_Density;
+        if (!zn_controls::TypedFloat(edit, &value))
+            return 0;
+        ForEachBlock([id, value](FOGDATA &fog) {
+            (id == kStartId ? fog.Start : id == kEndId ? fog.End : fog.Density) = value;
+        });
+        break;
+    }
+    case kTableId:
+        if (!g_Table)
+            return 0;
+        ForEachBlock(
+            [on = g_Table->isChecked()](FOGDATA &fog) { fog.Flags = on ? (fog.Flags | 1u) : (fog.Flags & ~1u); });
+        break;
+    default:
+        return 0;
+    }
+    if (redraw)
+        *redraw = 1;
+    return 1;
 }
 }

@@ -1,10 +1,13 @@
 // The reference entity (type 0x203, vendor "TOVRA"): shows another scene object, named in its
 // block, at the entity's place. Drawing, bounds and picking go through the host's object calls
 // with the entity's head as the matrix and an override naming the entity's own block, so that a
-// reference never reaches itself again through a group.
+// reference never reaches itself again through a group. Its control edits the referenced name of
+// every block handed to it.
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 
+#include "common/control_rows.h"
 #include "platform/export.h"
 #include "scene/container.h"
 #include "sdk/entity_plugin.h"
@@ -14,15 +17,18 @@ namespace
 {
 
 struct REFERENCEDATA {
-    D3DXMATRIX Head;     // 0
+    D3DXMATRIX Head;      // 0
     uint8_t Reserved[20]; // 64
-    char Name[256];      // 84: the referenced object, terminated
+    char Name[256];       // 84: the referenced object, terminated
 };
 static_assert(sizeof(REFERENCEDATA) == 340, "the reference block is 340 bytes");
 static_assert(offsetof(REFERENCEDATA, Name) == 84, "the name starts at byte 84");
 
 const uint8_t kVendor[] = {'T', 'O', 'V', 'R', 'A'};
 CZNCONTAINER *g_Blocks = nullptr;
+
+constexpr WORD kNameId = 1;
+QPointer<QLineEdit> g_Name;
 
 // The referenced name, or null when the block names nothing.
 const char *ReferencedName(void *data, REFERENCEDATA **block)
@@ -124,6 +130,51 @@ ZN_API int32_t PickEntity3D(void *data, const D3DXVECTOR3 *origin, const D3DXVEC
         return 0;
     pick->Distance = distance;
     pick->Point = hit;
+    return 1;
+}
+}
+
+extern "C" {
+
+ZN_API int32_t CreateControls(QWidget *host, void *, CZNFont *)
+{
+    zn_controls::CZNControlRows rows(host);
+    g_Name = rows.Edit("Object", kNameId);
+    g_Name->setMaxLength(static_cast<int>(sizeof(REFERENCEDATA::Name)) - 1);
+    return rows.Height();
+}
+
+ZN_API void DestroyControls()
+{
+    zn_controls::Destroy(g_Name);
+}
+
+// The control shows the first block's name.
+ZN_API void DataUpdated()
+{
+    if (!g_Blocks || g_Blocks->GetElementCount() == 0)
+        return;
+    REFERENCEDATA *block = static_cast<REFERENCEDATA *>(g_Blocks->GetElement(0));
+    block->Name[sizeof(block->Name) - 1] = '\0';
+    zn_controls::Fill(g_Name, [&](QLineEdit *e) { e->setText(QString::fromLatin1(block->Name)); });
+}
+
+// The typed name goes into every block (Latin-1, at most 255 bytes), and the views are redrawn.
+ZN_API int32_t Command(WPARAM wParam, LPARAM, int32_t *redraw)
+{
+    if (LOWORD(static_cast<DWORD>(wParam)) != kNameId || !g_Name || !g_Blocks)
+        return 0;
+    const QByteArray name = g_Name->text().toLatin1();
+    const size_t length = std::min(static_cast<size_t>(name.size()), sizeof(REFERENCEDATA::Name) - 1);
+    for (DWORD i = 0; i < g_Blocks->GetElementCount(); ++i) {
+        auto *block = static_cast<REFERENCEDATA *>(g_Blocks->GetElement(i));
+        if (!block)
+            continue;
+        std::memcpy(block->Name, name.constData(), length);
+        block->Name[length] = '\0';
+    }
+    if (redraw)
+        *redraw = 1;
     return 1;
 }
 }

@@ -10,6 +10,7 @@
 #include "platform/export.h"
 #include "platform/os/app_thread.h"
 #include "platform/os/win_types.h"
+#include "sdk/plugin_types.h"
 
 class IZNSplashProgress;
 
@@ -46,4 +47,13 @@ public:
     // Runs task on the UI thread and returns once it has run; called from a worker thread only.
     // By default the Qt application's thread serves it.
     virtual void RunOnUIThread(const std::function<void()> &task) { ZnRunOnAppThread(task); }
+    // A plug-in widget's command (TOVRA_HostCommand): the host holding control runs it and
+    // gives the plug-in's result; 0 when control is in no host.
+    virtual LRESULT HostCommand(QWidget *control, WPARAM wParam, LPARAM lParam)
+    {
+        (void)control;
+        (void)wParam;
+        (void)lParam;
+        return 0;
+    }
 };

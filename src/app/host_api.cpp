@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "app/app_shell.h"
 #include "app/editor_app.h"
 #include "editor/editor_doc.h"
 #include "editor/selection_band.h"
@@ -489,4 +490,11 @@ bool TOVRA_GetGroupName(uint32_t index, char *buffer, uint32_t length)
 bool TOVRA_ImportFile(char *, bool, D3DXVECTOR3 *)
 {
     return false;
+}
+
+LRESULT TOVRA_HostCommand(QWidget *control, WPARAM wParam, LPARAM lParam)
+{
+    // The hosts are widgets of the shell; the core only hands the command over.
+    IZNAppShell *shell = GetEditorApp()->GetShell();
+    return shell && control ? shell->HostCommand(control, wParam, lParam) : 0;
 }

@@ -355,6 +355,7 @@ void CZNEDITORDoc::DeleteContents()
     CZN3D *d3d = GetEditorApp()->Get3D();
     d3d->TrimMaterialList();
     d3d->SetDefaultLighting(1);
+    RefillEntityContainers();
 }
 
 void CZNEDITORDoc::AddView(CZNView *view)

@@ -87,6 +87,11 @@ public:
     // Takes the entity out of its group and the list, gives back its light and destroys it; 0
     // when it is not listed.
     int DeleteEntity(CZNEntity *entity);
+    // Once entities have been deleted (New, Open, Delete, Cut, Undo): every entity plug-in's block
+    // container is refilled in place from the selection, its template's block when none of its
+    // kind is selected, and the active plug-in gets DataUpdated, so that no plug-in control
+    // writes to a freed block. Nothing when no entity went since the last call.
+    void RefillEntityContainers();
 
     // Placement (editor_doc_placement.cpp): new objects at a world point, each kept as one undo
     // level that Undo takes back, with every view redrawn. Null (0) when nothing was placed; the
@@ -315,6 +320,7 @@ private:
     ZNUNDORECORD *m_UndoList = nullptr;
     CZNOverlay *m_OverlayList = nullptr;
     CZNEntity *m_EntityList = nullptr;
+    bool m_EntitiesRemoved = false; // an entity was deleted since RefillEntityContainers
     std::vector<CZNView *> m_Views;
     D3DXVECTOR3 m_CursorPoint{50.0f, 50.0f, 50.0f};
     ZNRENDERBATCH m_BlendedBatch;

@@ -5,8 +5,10 @@
 #include <new>
 #include <string>
 
+#include "app/editor_app.h"
 #include "editor/editor_doc.h"
 #include "editor/object_list.h"
+#include "editor/selection_band.h"
 #include "scene/entity.h"
 #include "scene/entity_plugin_table.h"
 
@@ -69,6 +71,7 @@ int CZNEDITORDoc::DeleteEntity(CZNEntity *entity)
         return 0;
     Unlink(entity);
     FreeEntity(entity);
+    m_EntitiesRemoved = true;
     SetModifiedFlag(TRUE);
     return 1;
 }
@@ -91,5 +94,24 @@ void CZNEDITORDoc::DeleteAllEntities()
         CZNEntity *e = m_EntityList;
         m_EntityList = e->m_Next;
         FreeEntity(e);
+        m_EntitiesRemoved = true;
     }
+}
+
+void CZNEDITORDoc::RefillEntityContainers()
+{
+    if (!m_EntitiesRemoved)
+        return;
+    m_EntitiesRemoved = false;
+    CZNEntityPluginTable *plugins = CZNEntityPluginTable::GetLoaded();
+    if (!plugins)
+        return;
+    // A deleted entity's block has already left its plug-in's container; the containers are
+    // filled again so that each plug-in edits the selection or its template, never nothing.
+    CZNSelectionBand *band = GetEditorApp()->GetSelectionBand();
+    for (int i = 0; i < plugins->GetPluginCount(); ++i)
+        band->GetSelectedEntitiesOfPlugin(i);
+    ENTITYPLUGINRECORD *active = plugins->GetPlugin(GetEditorApp()->GetActiveEntityPlugin());
+    if (active && active->DataUpdated)
+        active->DataUpdated();
 }

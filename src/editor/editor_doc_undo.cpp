@@ -370,6 +370,7 @@ int CZNEDITORDoc::OnEditUndo()
             CZNWaitCursor wait(m_Shell);
             RestoreUndoRecord(record);
         } catch (...) {
+            RefillEntityContainers();
             GetEditorApp()->GetReporter()->Message(kRestoreFailed, kCaption, MB_OK);
             return 0;
         }
@@ -402,6 +403,7 @@ int CZNEDITORDoc::OnEditUndo()
             m_Shell->RebuildSceneTree();
         break;
     }
+    RefillEntityContainers();
     return 1;
 }
 

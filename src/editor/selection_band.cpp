@@ -578,6 +578,8 @@ void CZNSelectionBand::RemoveEntry(DWORD index, int deleteFlag)
     m_Entries.erase(m_Entries.begin() + index);
     Update();
     ResetPivotAndOrigin();
+    if (CZNEDITORDoc *doc = GetEditorApp()->GetDocument(); doc && deleteFlag)
+        doc->RefillEntityContainers();
 }
 
 void CZNSelectionBand::RemoveObject(void *object, BYTE type)

@@ -214,6 +214,8 @@ int CZNSelectionBand::DeleteSelected()
         }
     }
     Clear(0, 0);
+    if (doc)
+        doc->RefillEntityContainers();
     if (IZNDocShell *shell = CZNEDITORDoc::GetCurrentShell())
         shell->RefreshActivePage();
     return 1;

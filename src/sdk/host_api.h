@@ -10,6 +10,7 @@
 #include "platform/math/bbox.h"
 #include "platform/math/d3dx_math.h"
 #include "sdk/override_data.h"
+#include "sdk/plugin_types.h"
 #include "sdk/render_info_2d.h"
 
 class IDirect3DDevice9;
@@ -74,4 +75,11 @@ ZN_API bool TOVRA_GetGroupName(uint32_t index, char *buffer, uint32_t length);
 
 // Does nothing: false.
 ZN_API bool TOVRA_ImportFile(char *fileName, bool flag, D3DXVECTOR3 *position);
+
+// For a plug-in's widget signals: runs the command in the host holding control (a widget the
+// plug-in made in CreateControls, or one of its children) and returns the plug-in's Command
+// result. The primitive host calls Command; the entity host takes the selected entities' lights
+// out, calls Command and puts them back, then redraws the views when the plug-in asked. 0 for a
+// widget in no host or a plug-in without Command.
+ZN_API LRESULT TOVRA_HostCommand(QWidget *control, WPARAM wParam, LPARAM lParam);
 }

@@ -8,11 +8,13 @@
 
 #include <algorithm>
 
+#include "ui/entities_page.h"
 #include "ui/faces_page.h"
 #include "ui/general_page.h"
 #include "ui/options_page.h"
 #include "ui/overlays_page.h"
 #include "ui/prefabs_page.h"
+#include "ui/primitives_page.h"
 #include "ui/scene_page.h"
 #include "ui/slider_ctrl.h"
 #include "ui/textures_page.h"
@@ -88,6 +90,10 @@ CZNOptionsSheet::CZNOptionsSheet(QWidget *parent) : QWidget(parent)
             page = m_OverlaysPage = new CZNOverlaysPage();
         else if (i == PAGE_PREFABS)
             page = m_PrefabsPage = new CZNPrefabsPage();
+        else if (i == PAGE_PRIMITIVES)
+            page = m_PrimitivesPage = new CZNPrimitivesPage();
+        else if (i == PAGE_ENTITIES)
+            page = m_EntitiesPage = new CZNEntitiesPage();
         else
             page = new CZNOptionsPage(title, kPages[i].contentHeight);
         page->Attach(m_DisplayArea, m_Slider);

@@ -9,11 +9,13 @@
 
 #include <vector>
 
+class CZNEntitiesPage;
 class CZNFacesPage;
 class CZNGeneralPage;
 class CZNOptionsPage;
 class CZNOverlaysPage;
 class CZNPrefabsPage;
+class CZNPrimitivesPage;
 class CZNScenePage;
 class CZNSliderCtrl;
 class CZNTexturesPage;
@@ -56,6 +58,8 @@ public:
     CZNGeneralPage *GetGeneralPage() const { return m_GeneralPage; }
     CZNOverlaysPage *GetOverlaysPage() const { return m_OverlaysPage; }
     CZNPrefabsPage *GetPrefabsPage() const { return m_PrefabsPage; }
+    CZNPrimitivesPage *GetPrimitivesPage() const { return m_PrimitivesPage; }
+    CZNEntitiesPage *GetEntitiesPage() const { return m_EntitiesPage; }
     QAbstractButton *GetTabButton(int index) const;
     QStackedWidget *GetDisplayArea() const { return m_DisplayArea; }
     CZNSliderCtrl *GetSlider() const { return m_Slider; }
@@ -74,6 +78,8 @@ private:
     CZNGeneralPage *m_GeneralPage = nullptr;
     CZNOverlaysPage *m_OverlaysPage = nullptr;
     CZNPrefabsPage *m_PrefabsPage = nullptr;
+    CZNPrimitivesPage *m_PrimitivesPage = nullptr;
+    CZNEntitiesPage *m_EntitiesPage = nullptr;
     QButtonGroup *m_Buttons;
     QStackedWidget *m_DisplayArea;
     CZNSliderCtrl *m_Slider;

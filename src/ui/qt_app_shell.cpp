@@ -9,6 +9,7 @@
 #include "render/direct3d.h"
 #include "ui/3d_view_widget.h"
 #include "ui/main_frame.h"
+#include "ui/plugin_host.h"
 #include "ui/qt_reporter.h"
 #include "ui/splash_dlg.h"
 
@@ -123,4 +124,9 @@ void CZNQtAppShell::DestroyWindows()
     m_Splash.reset();
     m_Frame.reset();
     m_Document.reset();
+}
+
+LRESULT CZNQtAppShell::HostCommand(QWidget *control, WPARAM wParam, LPARAM lParam)
+{
+    return CZNPluginHost::RouteCommand(control, wParam, lParam);
 }

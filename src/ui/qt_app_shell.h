@@ -33,6 +33,8 @@ public:
     void UpdateAllViews() override;
     void RebuildSceneTree() override;
     void ReturnToSelectMode() override;
+    // The plug-in host holding control runs the command; needs no main frame.
+    LRESULT HostCommand(QWidget *control, WPARAM wParam, LPARAM lParam) override;
 
     CZNMainFrame *GetMainFrame() const { return m_Frame.get(); }
     // Closes the frame and deletes the document (the views leave the document first).

@@ -32,6 +32,7 @@ ZN_API int g_Calls = 0;
 ZN_API int g_SetDataPointerCalls = 0;
 ZN_API int g_DestroyCalls = 0;
 ZN_API int g_InitializeCalls = 0;
+ZN_API int g_DataUpdatedCalls = 0;
 ZN_API CZNCONTAINER *g_Container = nullptr;
 ZN_API void *g_FirstBlock = nullptr;
 
@@ -95,5 +96,6 @@ ZN_API void DestroyEntity(void *)
 ZN_API void DataUpdated()
 {
     ++g_Calls;
+    ++g_DataUpdatedCalls;
 }
 }
