@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -59,6 +60,10 @@ CZNOpenSceneDialog::CZNOpenSceneDialog(QWidget *parent) : QDialog(parent)
     layout->addWidget(m_PreviewBox);
 
     connect(m_FileDialog, &QFileDialog::directoryEntered, this, &CZNOpenSceneDialog::OnFolderChange);
+    // A folder typed into the name box is shown without that signal; the file dialog's model
+    // still tells, so the list never keeps another folder's files.
+    if (auto *model = m_FileDialog->findChild<QFileSystemModel *>())
+        connect(model, &QFileSystemModel::rootPathChanged, this, &CZNOpenSceneDialog::OnFolderChange);
     connect(m_FileDialog, &QFileDialog::currentChanged, this, &CZNOpenSceneDialog::OnFileNameChange);
     connect(m_FileDialog, &QFileDialog::filterSelected, this, &CZNOpenSceneDialog::OnTypeChange);
     connect(m_FileDialog, &QDialog::accepted, this, &CZNOpenSceneDialog::OnFileNameOK);

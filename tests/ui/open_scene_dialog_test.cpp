@@ -252,6 +252,14 @@ TEST_F(OpenSceneDialogTest, RowsAreTheRegularScenesInNameOrderWithoutHiddenFiles
     ASSERT_TRUE(WaitFor([&] { return list->GetFolder() == QString::fromStdString((scenes / "levels").string()); }));
     EXPECT_EQ(list->GetRowCount(), 0);
 
+    // A folder typed into the name box is shown and listed too.
+    QLineEdit *name = dialog.GetFileNameEdit();
+    name->setFocus();
+    name->setText(QString::fromStdString(scenes.string()));
+    QTest::keyClick(name, Qt::Key_Return);
+    EXPECT_EQ(list->GetFolder().toStdString(), scenes.string());
+    EXPECT_EQ(Rows(list), (std::vector<std::string>{"a.iwf", "B.IWF", "notes.iwf"}));
+
     // A folder that cannot be listed gives no rows rather than keep the last folder's.
     list->FillFromFolder(QString::fromStdString(scenes.string()), {QStringLiteral("*.iwf")});
     ASSERT_EQ(list->GetRowCount(), 3);
