@@ -28,8 +28,8 @@ public:
     // Deletes the thumbnail and clears the next link.
     void Release();
 
-    // Draws the thumbnail as 8-bit bottom-up rows with its 256 colours at (x, y), unscaled;
-    // a width and height of 0 mean the thumbnail's own size.
+    // Draws the thumbnail with its 256 colours at (x, y) in width x height (DrawPalettedImage);
+    // a width or height of 0 means the thumbnail's own.
     bool DrawThumbnail(CZNDC *dc, int x, int y, int width, int height);
 
     const char *GetName() const { return m_Name; }

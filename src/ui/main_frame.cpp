@@ -39,6 +39,7 @@
 #include "ui/about_dlg.h"
 #include "ui/batch_convert_dlg.h"
 #include "ui/iwf_export_options_dlg.h"
+#include "ui/open_scene_dialog.h"
 #include "ui/splitter_wnd.h"
 
 namespace
@@ -994,18 +995,16 @@ bool CZNMainFrame::EditExportOptions(IWFEXPORTOPTIONS *options)
 
 bool CZNMainFrame::QtFileDialog(ZNFILEDIALOG kind, std::string *path)
 {
-    QSettings settings = Settings();
+    if (kind == ZNFILEDLG_OPEN) {
+        CZNOpenSceneDialog dialog(this);
+        if (dialog.exec() != QDialog::Accepted || dialog.GetPathName().isEmpty())
+            return false;
+        *path = QFile::encodeName(dialog.GetPathName()).toStdString();
+        return true;
+    }
     QFileDialog dialog(this);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
-    const QString lastDir = QStringLiteral("IWF Export Config/Last Input Dir");
     switch (kind) {
-    case ZNFILEDLG_OPEN:
-        dialog.setWindowTitle(QStringLiteral("Open Scene File"));
-        dialog.setNameFilters(
-            {QStringLiteral("Interchangable World Format (*.iwf *.IWF)"), QStringLiteral("All Files (*)")});
-        dialog.setFileMode(QFileDialog::ExistingFile);
-        dialog.setDirectory(settings.value(lastDir).toString());
-        break;
     case ZNFILEDLG_IMPORT:
         dialog.setWindowTitle(QStringLiteral("Select Scene File for Import"));
         dialog.setNameFilters({QStringLiteral("All Supported Formats (*.3DS *.3ds *.IWF *.iwf *.X *.x)"),
@@ -1029,8 +1028,6 @@ bool CZNMainFrame::QtFileDialog(ZNFILEDIALOG kind, std::string *path)
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
     *path = dialog.selectedFiles().first().toStdString();
-    if (kind == ZNFILEDLG_OPEN)
-        settings.setValue(lastDir, QString::fromStdString(std::filesystem::path(*path).parent_path().string()));
     return true;
 }
 

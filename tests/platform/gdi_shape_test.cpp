@@ -90,6 +90,28 @@ TEST(GdiShape, FillRectCoversLeftTopUpToRightBottom)
     canvas.ExpectPixels([&](int x, int y) { return Inside(x, y, 2, 3, 8, 7) ? kFill : canvas.Background(); });
 }
 
+TEST(GdiShape, FocusRectInvertsEveryOtherBorderPixelAndASecondCallRemovesIt)
+{
+    constexpr COLORREF kBack = RGB(0x20, 0x90, 0xF0);
+    ZnCanvas canvas(10, 8, kBack);
+    const RECT r{1, 2, 8, 7};
+    canvas.Dc().DrawFocusRect(&r);
+    canvas.ExpectPixels([&](int x, int y) {
+        const bool border = Inside(x, y, 1, 2, 8, 7) && (x == 1 || x == 7 || y == 2 || y == 6);
+        return border && (x + y) % 2 == 0 ? RGB(0xDF, 0x6F, 0x0F) : kBack;
+    });
+    canvas.Dc().DrawFocusRect(&r);
+    canvas.ExpectPixels([&](int, int) { return kBack; });
+    // A rectangle reaching past the bitmap marks only the pixels inside it.
+    const RECT wide{-3, -3, 30, 5};
+    canvas.Dc().DrawFocusRect(&wide);
+    EXPECT_EQ(canvas.At(0, 4), RGB(0xDF, 0x6F, 0x0F));
+    EXPECT_EQ(canvas.At(9, 3), kBack);
+    EXPECT_EQ(canvas.At(8, 4), RGB(0xDF, 0x6F, 0x0F));
+    EXPECT_EQ(canvas.At(1, 4), kBack);
+    EXPECT_EQ(canvas.At(0, 0), kBack);
+}
+
 TEST(GdiShape, EllipseTouchesItsBoxButNotRightAndBottom)
 {
     const std::vector<RECT> boxes = {{0, 0, 9, 9},  {1, 1, 9, 9}, {2, 1, 15, 6}, {3, 3, 5, 12},

@@ -505,6 +505,38 @@ void CZNDC::FillRect(const RECT *rect, CZNBrush *brush)
     }
 }
 
+void CZNDC::DrawFocusRect(const RECT *rect)
+{
+    if (m_Type == Type::None || !rect || rect->right <= rect->left || rect->bottom <= rect->top)
+        return;
+    QImage *image = BeginPaint();
+    if (!image)
+        return;
+    // The dots sit where x + y is even, so that the corners are drawn and the pattern runs on
+    // around the frame.
+    const auto invert = [image](int x, int y) {
+        if (((x + y) & 1) != 0 || x < 0 || y < 0 || x >= image->width() || y >= image->height())
+            return;
+        QRgb &pixel = reinterpret_cast<QRgb *>(image->scanLine(y))[x];
+        pixel = (pixel & 0xFF000000u) | (~pixel & 0x00FFFFFFu);
+    };
+    const int left = std::max(rect->left, -1), right = std::min(rect->right, image->width() + 1);
+    const int top = std::max(rect->top, -1), bottom = std::min(rect->bottom, image->height() + 1);
+    for (int x = left; x < right; ++x) {
+        invert(x, rect->top);
+        if (rect->bottom - 1 != rect->top)
+            invert(x, rect->bottom - 1);
+    }
+    for (int y = top; y < bottom; ++y) {
+        if (y == rect->top || y == rect->bottom - 1)
+            continue;
+        invert(rect->left, y);
+        if (rect->right - 1 != rect->left)
+            invert(rect->right - 1, y);
+    }
+    EndPaint();
+}
+
 COLORREF CZNDC::SetTextColor(COLORREF color)
 {
     const COLORREF previous = m_TextColor;

@@ -67,6 +67,9 @@ public:
     BOOL Ellipse(const RECT *rect);
     // Fills the pixels from left/top up to but not including right/bottom.
     void FillRect(const RECT *rect, CZNBrush *brush);
+    // The dotted frame of a focused item: every other pixel of the rectangle's one-pixel border
+    // (left/top up to but not including right/bottom) is inverted, so a second call removes it.
+    void DrawFocusRect(const RECT *rect);
 
     COLORREF SetTextColor(COLORREF color);
     COLORREF GetTextColor() const { return m_TextColor; }

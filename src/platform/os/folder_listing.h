@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/export.h"
+
 struct ZNFOLDERENTRY {
     std::string Name;
     bool Directory;
@@ -13,7 +15,7 @@ struct ZNFOLDERENTRY {
 
 // '*' any run of characters, '?' one character, letter case ignored; "*.*" (or an empty
 // pattern) matches every name, with or without a dot.
-bool ZnMatchPattern(const char *pattern, const char *name);
+ZN_API bool ZnMatchPattern(const char *pattern, const char *name);
 // The entries of folder ("." when empty) that match pattern, sorted by name; "." and ".." are
 // not listed. False (and no entries) when the folder cannot be read.
-bool ZnListFolder(const std::string &folder, const char *pattern, std::vector<ZNFOLDERENTRY> &entries);
+ZN_API bool ZnListFolder(const std::string &folder, const char *pattern, std::vector<ZNFOLDERENTRY> &entries);
