@@ -14,11 +14,22 @@
 #include <QSpinBox>
 #include <QStringList>
 
+#include "scene/container.h"
 #include "sdk/host_api.h"
 #include "sdk/plugin_types.h"
 
 namespace zn_controls
 {
+
+// Applies change to every block of the container handed to the plug-in (none without one).
+template <typename Block, typename Change> void ForEachBlock(CZNCONTAINER *blocks, Change change)
+{
+    if (!blocks)
+        return;
+    for (DWORD i = 0; i < blocks->GetElementCount(); ++i)
+        if (Block *block = static_cast<Block *>(blocks->GetElement(i)))
+            change(*block);
+}
 
 constexpr int kMargin = 4;
 constexpr int kRowHeight = 22;

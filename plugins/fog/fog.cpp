@@ -43,11 +43,7 @@ FOGDATA *Block(DWORD index)
 // Applies change to every block handed to the plug-in.
 template <typename Change> void ForEachBlock(Change change)
 {
-    if (!g_Blocks)
-        return;
-    for (DWORD i = 0; i < g_Blocks->GetElementCount(); ++i)
-        if (FOGDATA *fog = Block(i))
-            change(*fog);
+    zn_controls::ForEachBlock<FOGDATA>(g_Blocks, change);
 }
 
 // The shift of a colour component in a D3DCOLOR: red 16, green 8, blue 0.

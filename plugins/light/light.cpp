@@ -50,11 +50,7 @@ LIGHTDATA *Block(DWORD index)
 // Applies change to every block handed to the plug-in.
 template <typename Change> void ForEachBlock(Change change)
 {
-    if (!g_Blocks)
-        return;
-    for (DWORD i = 0; i < g_Blocks->GetElementCount(); ++i)
-        if (LIGHTDATA *light = Block(i))
-            change(*light);
+    zn_controls::ForEachBlock<LIGHTDATA>(g_Blocks, change);
 }
 
 void EnableCone(int kind)

@@ -1,62 +1,20 @@
 #include "ui/faces_preview_wnd.h"
 
-#include <QPainter>
-
 #include "app/editor_app.h"
 #include "render/direct3d.h"
 #include "render/material_preview.h"
 #include "scene/brush.h"
 #include "scene/face.h"
 
-CZNFacesPreviewWnd::CZNFacesPreviewWnd(QWidget *parent) : QFrame(parent)
+CZNFacesPreviewWnd::CZNFacesPreviewWnd(QWidget *parent) : CZNSpherePreviewWnd(parent)
 {
     setObjectName(QStringLiteral("BrushPreview"));
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    setLineWidth(1);
 }
 
-CZNFacesPreviewWnd::~CZNFacesPreviewWnd()
+bool CZNFacesPreviewWnd::RenderPreview(CZN3D *d3d)
 {
-    CZN3D *d3d = GetEditorApp()->Get3D();
-    if (d3d && d3d->GetTargetWindow() == static_cast<CZNWindow *>(this))
-        d3d->SetTargetWindow(nullptr);
-}
-
-void CZNFacesPreviewWnd::GetClientRect(RECT *rect) const
-{
-    const QRect area = contentsRect();
-    *rect = {0, 0, area.width(), area.height()};
-}
-
-void CZNFacesPreviewWnd::PresentFrame(const QImage &frame, const RECT *)
-{
-    // Called from inside paintEvent: the frame is drawn by that paint, so no new paint is asked for.
-    m_Frame = frame;
-}
-
-void CZNFacesPreviewWnd::paintEvent(QPaintEvent *event)
-{
-    QFrame::paintEvent(event);
-    const QRect area = contentsRect();
-    m_Frame = QImage();
-    CZNEDITORApp *app = GetEditorApp();
-    CZN3D *d3d = app->Get3D();
-    ZNBRUSH *sphere = app->GetMaterialPreviewBrush();
+    ZNBRUSH *sphere = GetEditorApp()->GetMaterialPreviewBrush();
     const ZNFACE *face = sphere ? sphere->GetFace(0) : nullptr;
-    if (d3d && d3d->GetDevice() && face && !area.isEmpty()) {
-        const DWORD mode = d3d->GetRenderMode();
-        d3d->SetRenderMode(4);
-        d3d->PushState();
-        d3d->SetTargetWindow(this);
-        if (CZNMaterialPreview::Draw(d3d, sphere, face->GetMaterial(), RGB(0, 0, 0)))
-            d3d->Present(nullptr);
-        d3d->PopState();
-        d3d->SetRenderMode(mode);
-    }
-    QPainter painter(this);
-    if (m_Frame.isNull())
-        painter.fillRect(area, Qt::black);
-    else
-        painter.drawImage(area, m_Frame);
-    m_Frame = QImage();
+    return face && CZNMaterialPreview::Draw(d3d, sphere, face->GetMaterial(), RGB(0, 0, 0));
 }

@@ -3,6 +3,7 @@
 // The QApplication the shell's widget tests need, on Qt's offscreen platform. Created on the
 // first call and kept until the process ends, so that every test of one executable shares it.
 #include <QApplication>
+#include <QThreadPool>
 
 inline QApplication *ZnWidgetApp()
 {
@@ -14,5 +15,8 @@ inline QApplication *ZnWidgetApp()
     static char platform[] = "offscreen";
     static char *argv[] = {name, option, platform, nullptr};
     static QApplication *app = new QApplication(argc, argv);
+    // Qt's image code hands work to the global thread pool. Pooled threads left idle at exit can
+    // crash LeakSanitizer's exit scan, so they end as soon as their work is done.
+    QThreadPool::globalInstance()->setExpiryTimeout(0);
     return app;
 }
