@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QThreadPool>
 
+#include <cstdlib>
+
 inline QApplication *ZnWidgetApp()
 {
     if (auto *existing = qobject_cast<QApplication *>(QCoreApplication::instance()))
@@ -15,8 +17,10 @@ inline QApplication *ZnWidgetApp()
     static char platform[] = "offscreen";
     static char *argv[] = {name, option, platform, nullptr};
     static QApplication *app = new QApplication(argc, argv);
-    // Qt's image code hands work to the global thread pool. Pooled threads left idle at exit can
-    // crash LeakSanitizer's exit scan, so they end as soon as their work is done.
+    // Qt's image code hands work to the global thread pool. Pooled threads still there at exit can
+    // crash LeakSanitizer's exit scan, so they end as soon as their work is done, and the pool is
+    // emptied before the scan (exit handlers run in reverse order of registration).
     QThreadPool::globalInstance()->setExpiryTimeout(0);
+    std::atexit([] { QThreadPool::globalInstance()->waitForDone(); });
     return app;
 }
